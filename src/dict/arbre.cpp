@@ -1,0 +1,176 @@
+// Dictionary insert: normalisation, case-folded hashing, first-spelling storage.
+#include "dict/arbre.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "platform/code_page.h"
+
+namespace brimsel {
+namespace {
+
+constexpr std::size_t kBlocTexte = 64 * 1024;
+
+// Upper case of the classic locale: only a-z change.
+struct TableMajuscules {
+  unsigned char up[256];
+  constexpr TableMajuscules() : up() {
+    for (int i = 0; i < 256; ++i) up[i] = static_cast<unsigned char>(i >= 'a' && i <= 'z' ? i - 32 : i);
+  }
+};
+constexpr TableMajuscules kMaj;
+
+inline unsigned char Majuscule(char c) { return kMaj.up[static_cast<unsigned char>(c)]; }
+inline char Minuscule(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+
+std::uint32_t HachageReplie(const char* s, std::size_t n) {
+  std::uint32_t h = 2166136261u;
+  for (std::size_t i = 0; i < n; ++i) {
+    h ^= Majuscule(s[i]);
+    h *= 16777619u;
+  }
+  return h;
+}
+
+bool EgauxSansCasse(const char* a, const char* b, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) {
+    if (a[i] != b[i] && Majuscule(a[i]) != Majuscule(b[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int CompareSansCasse(const char* a, const char* b) {
+  for (;; ++a, ++b) {
+    unsigned char x = Majuscule(*a);
+    unsigned char y = Majuscule(*b);
+    if (x != y) return x < y ? -1 : 1;
+    if (x == 0) return 0;
+  }
+}
+
+void NomPropre(char* text, std::size_t length) {
+  if (length == 0) return;
+  text[0] = static_cast<char>(Majuscule(text[0]));
+  bool debutMot = false;
+  for (std::size_t i = 1; i < length; ++i) {
+    char c = text[i];
+    if (c == ' ' || c == '-') {
+      debutMot = true;
+      text[i] = '-';
+    } else if (debutMot) {
+      text[i] = static_cast<char>(Majuscule(c));
+      debutMot = false;
+    } else {
+      text[i] = Minuscule(c);
+    }
+  }
+}
+
+ArbreSSZ::ArbreSSZ() : table_(64, -1) {}
+ArbreSSZ::~ArbreSSZ() = default;
+
+int ArbreSSZ::Ajoute(char* texte, int longueur, int options) {
+  if (texte == nullptr || longueur <= 0) return -1;
+  std::size_t n = static_cast<std::size_t>(longueur);
+  while (n != 0 && *texte == ' ') {
+    ++texte;
+    --n;
+  }
+  texte[n] = '\0';
+  while (n != 0 && texte[n - 1] == ' ') texte[--n] = '\0';
+  if (n == 0) return -1;
+  if (options & OEM_ANSI) OemToAnsi(texte, n);
+  if (options & NOM_PROPRE) NomPropre(texte, n);
+  try {
+    return Insere(texte, n);
+  } catch (const std::bad_alloc&) {
+    return -1;
+  }
+}
+
+int ArbreSSZ::Insere(const char* cle, std::size_t longueur) {
+  std::uint32_t h = HachageReplie(cle, longueur);
+  std::size_t masque = table_.size() - 1;
+  std::size_t i = h & masque;
+  for (;; i = (i + 1) & masque) {
+    std::int32_t id = table_[i];
+    if (id < 0) break;
+    Noeud& nd = noeuds_[static_cast<std::size_t>(id)];
+    if (hachages_[static_cast<std::size_t>(id)] == h &&
+        static_cast<std::size_t>(nd.longueur) == longueur && EgauxSansCasse(nd.texte, cle, longueur)) {
+      ++nd.nbRef;
+      return nd.id;
+    }
+  }
+  if (longueur > static_cast<std::size_t>(INT32_MAX) || nombre == INT32_MAX) return -1;
+  // Grow before anything changes, so that a failed allocation leaves the dictionary as it was.
+  if ((static_cast<std::size_t>(nombre) + 1) * 4 > table_.size() * 3) {
+    Agrandit();
+    masque = table_.size() - 1;
+    for (i = h & masque; table_[i] >= 0; i = (i + 1) & masque) {
+    }
+  }
+  if (noeuds_.size() == noeuds_.capacity()) noeuds_.reserve(noeuds_.size() * 2 + 16);
+  if (hachages_.size() == hachages_.capacity()) hachages_.reserve(hachages_.size() * 2 + 16);
+  Noeud nd;
+  nd.texte = CopieTexte(cle, longueur);
+  nd.id = nombre;
+  nd.longueur = static_cast<int>(longueur);
+  nd.nbRef = 1;
+  noeuds_.push_back(nd);
+  hachages_.push_back(h);
+  table_[i] = nd.id;
+  ++nombre;
+  ordreAJour_ = false;
+  return nd.id;
+}
+
+void ArbreSSZ::Agrandit() {
+  std::vector<std::int32_t> table(table_.size() * 2, -1);
+  std::size_t masque = table.size() - 1;
+  for (int id = 0; id < nombre; ++id) {
+    std::size_t i = hachages_[static_cast<std::size_t>(id)] & masque;
+    while (table[i] >= 0) i = (i + 1) & masque;
+    table[i] = id;
+  }
+  table_.swap(table);
+}
+
+const char* ArbreSSZ::CopieTexte(const char* cle, std::size_t longueur) {
+  std::size_t besoin = longueur + 1;
+  char* dest;
+  if (besoin > kBlocTexte / 4) {
+    blocs_.push_back(std::make_unique_for_overwrite<char[]>(besoin));
+    dest = blocs_.back().get();
+  } else {
+    if (besoin > resteBloc_) {
+      blocs_.push_back(std::make_unique_for_overwrite<char[]>(kBlocTexte));
+      libreBloc_ = blocs_.back().get();
+      resteBloc_ = kBlocTexte;
+    }
+    dest = libreBloc_;
+    libreBloc_ += besoin;
+    resteBloc_ -= besoin;
+  }
+  std::memcpy(dest, cle, longueur);
+  dest[longueur] = '\0';
+  return dest;
+}
+
+const std::vector<int>& ArbreSSZ::OrdreAlphabetique() const {
+  if (!ordreAJour_ || ordre_.size() != static_cast<std::size_t>(nombre)) {
+    ordre_.resize(static_cast<std::size_t>(nombre));
+    for (int id = 0; id < nombre; ++id) ordre_[static_cast<std::size_t>(id)] = id;
+    std::sort(ordre_.begin(), ordre_.end(), [this](int a, int b) {
+      return CompareSansCasse(noeuds_[static_cast<std::size_t>(a)].texte,
+                              noeuds_[static_cast<std::size_t>(b)].texte) < 0;
+    });
+    ordreAJour_ = true;
+  }
+  return ordre_;
+}
+
+}  // namespace brimsel

@@ -1,0 +1,73 @@
+// The string dictionary: distinct given names, surnames or places, each with an identifier
+// and a reference count, compared without regard to the case of ASCII letters.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace brimsel {
+
+// Options of ArbreSSZ::Ajoute.
+inline constexpr int OEM_ANSI = 0x02;    // convert from code page 850 to Windows-1252
+inline constexpr int NOM_PROPRE = 0x20;  // proper-name capitalisation, blanks become hyphens
+// Option of the listing: add the reference-count column.
+inline constexpr int AVEC_NBREF = 0x08;
+
+// One entry of a dictionary.
+struct Noeud {
+  int id = 0;              // identifier, 0-based, in order of first insertion
+  int longueur = 0;        // bytes of texte, terminator excluded
+  int nbRef = 0;           // inserts that resolved to this entry, the first one included
+  const char* texte = nullptr;  // spelling of the first insert, NUL-terminated
+};
+
+// Compares two NUL-terminated texts as the dictionary orders them: ASCII letters without regard
+// to case, every other byte by its unsigned value; a text that ends first is the lower.
+// Returns <0, 0 or >0.
+int CompareSansCasse(const char* a, const char* b);
+
+// A dictionary keeps its entries in a hash table on the case-folded text, so that an insert
+// costs the same whatever order the texts arrive in, and hands out the alphabetical order on
+// demand (sorted once after the last insert and kept until the next new entry).
+class ArbreSSZ {
+ public:
+  ArbreSSZ();
+  ~ArbreSSZ();
+  ArbreSSZ(const ArbreSSZ&) = delete;
+  ArbreSSZ& operator=(const ArbreSSZ&) = delete;
+
+  // Normalises `texte` in place (trims blanks, applies `options`) and inserts it. `longueur` is
+  // the string length of `texte`; the byte at texte[longueur] is overwritten with a terminator.
+  // Returns the entry's identifier, or -1 for a null or blank text, or when memory runs out.
+  int Ajoute(char* texte, int longueur, int options);
+
+  // Number of distinct entries; also the identifier of the next new entry.
+  int nombre = 0;
+
+  const Noeud& Entree(int id) const { return noeuds_[static_cast<std::size_t>(id)]; }
+  // Identifiers in ascending alphabetical order (the order of the code lists).
+  const std::vector<int>& OrdreAlphabetique() const;
+
+ private:
+  int Insere(const char* cle, std::size_t longueur);
+  const char* CopieTexte(const char* cle, std::size_t longueur);
+  void Agrandit();
+
+  std::vector<Noeud> noeuds_;
+  std::vector<std::uint32_t> hachages_;  // folded hash of each entry, by identifier
+  std::vector<std::int32_t> table_;      // open addressing: identifiers, -1 for a free slot
+  std::vector<std::unique_ptr<char[]>> blocs_;  // text storage
+  std::size_t resteBloc_ = 0;
+  char* libreBloc_ = nullptr;
+  mutable std::vector<int> ordre_;
+  mutable bool ordreAJour_ = true;
+};
+
+// Applies the dictionary's proper-name rule in place to `length` bytes: first byte upper case;
+// after a blank or hyphen the next byte upper case, every other letter lower case; blanks become
+// hyphens. Only ASCII letters change case.
+void NomPropre(char* text, std::size_t length);
+
+}  // namespace brimsel

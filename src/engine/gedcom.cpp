@@ -1,0 +1,130 @@
+// The genealogy model: reset, text storage and record lookups.
+#include "engine/gedcom.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace brimsel {
+namespace {
+constexpr std::size_t kBloc = std::size_t{1} << 20;
+}
+
+char* StockTextes::Place(std::size_t size) {
+  if (size > kBloc / 8) {
+    blocs_.push_back(std::make_unique<char[]>(size));
+    reserve_ += size;
+    return blocs_.back().get();
+  }
+  if (size > reste_) {
+    blocs_.push_back(std::make_unique_for_overwrite<char[]>(kBloc));
+    reserve_ += kBloc;
+    libre_ = blocs_.back().get();
+    reste_ = kBloc;
+  }
+  char* p = libre_;
+  libre_ += size;
+  reste_ -= size;
+  return p;
+}
+
+char* StockTextes::Copie(std::string_view text) {
+  char* p = Place(text.size() + 1);
+  if (!text.empty()) std::memcpy(p, text.data(), text.size());
+  p[text.size()] = '\0';
+  return p;
+}
+
+char* StockTextes::NouvelleDate() {
+  char* p = Place(kTailleDate);
+  std::memset(p, 0, kTailleDate);
+  return p;
+}
+
+void StockTextes::Vide() {
+  blocs_.clear();
+  blocs_.shrink_to_fit();
+  libre_ = nullptr;
+  reste_ = 0;
+  reserve_ = 0;
+}
+
+GedcomFichier::GedcomFichier() = default;
+GedcomFichier::~GedcomFichier() = default;
+
+void GedcomFichier::vider() {
+  nomSource.reset();
+  individus = {};
+  nbIndividus = 0;
+  sexeAjoutes = {};
+  nbAjoutes = 0;
+  unions = {};
+  nbUnions = 0;
+  notesIndi = {};
+  notesFam = {};
+  textes.Vide();
+  indexIndividus_ = {};
+  indexUnions_ = {};
+  nbDateNaissance = nbLieuNaissance = nbDateDeces = nbLieuDeces = nbNotesIndi = 0;
+  nbDateBapteme = nbLieuBapteme = nbDateMariage = nbLieuMariage = nbQuay = nbNotesFam = 0;
+  nbErreurs = nbParents = nbSour = nbLieuSepulture = nbDateSepulture = 0;
+  tailleSource = 0;
+  totalEcrit = 0;
+  dictPrenoms = std::make_unique<ArbreSSZ>();
+  dictNoms = std::make_unique<ArbreSSZ>();
+  dictLieux = std::make_unique<ArbreSSZ>();
+}
+
+template <class Record>
+int GedcomFichier::Cherche(const std::vector<Record>& records, int count, int code, Index& index) {
+  // -1 is the number of a missing or unreadable cross-reference: it names nobody.
+  if (code == -1 || count <= 0) return -1;
+  count = std::min<int>(count, static_cast<int>(records.size()));
+  auto has = [&](int i) { return records[static_cast<std::size_t>(i)].code == code; };
+  int found = -1;
+  if (count == 1) {
+    found = has(0) ? 0 : -1;
+  } else {
+    int lo = 0;
+    int hi = count - 1;
+    for (;;) {
+      if (lo >= hi) {
+        found = (lo == hi && has(lo)) ? lo : -1;
+        break;
+      }
+      int mid = lo + (hi - lo) / 2;
+      if (has(mid)) {
+        found = mid;
+        break;
+      }
+      if (mid == lo) {
+        found = has(hi) ? hi : -1;
+        break;
+      }
+      if (code > records[static_cast<std::size_t>(mid)].code) {
+        lo = mid + 1;
+      } else {
+        hi = mid - 1;
+      }
+    }
+  }
+  if (found >= 0) return found;
+  // Records out of ascending order: fall back to the first record in file order with that number.
+  if (index.size() != static_cast<std::size_t>(count)) {
+    index.clear();
+    index.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) index.emplace_back(records[static_cast<std::size_t>(i)].code, i);
+    std::sort(index.begin(), index.end());
+  }
+  auto it = std::lower_bound(index.begin(), index.end(), std::make_pair(code, -1));
+  return (it != index.end() && it->first == code) ? it->second : -1;
+}
+
+int GedcomFichier::indiceIndividu(int code) const {
+  return Cherche(individus, nbIndividus, code, indexIndividus_);
+}
+
+int GedcomFichier::indiceUnion(int code) const {
+  return Cherche(unions, nbUnions, code, indexUnions_);
+}
+
+}  // namespace brimsel

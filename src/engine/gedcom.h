@@ -1,0 +1,133 @@
+// The genealogy model: individuals, unions and notes of one converted GEDCOM file, with the
+// three dictionaries of given names, surnames and places.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "dict/arbre.h"
+
+namespace brimsel {
+
+// Size of a date buffer: a date text of at most 31 characters and its terminator.
+inline constexpr std::size_t kTailleDate = 32;
+
+struct GedcomIndividu {
+  int code = -1;           // number of the record's cross-reference
+  int nom = -1;            // surname: identifier in dictNoms
+  int prenom = -1;         // given names: identifier in dictPrenoms
+  int famc = -1;           // parent union: xref number after pass 2, union index afterwards
+  int lieuNaissance = -1;  // places: identifiers in dictLieux
+  int lieuBapteme = -1;
+  int lieuDeces = -1;
+  int lieuSepulture = -1;
+  int sexe = -1;           // 1 male, 0 any other SEX value, -1 no SEX line
+  int nbFams = 0;          // number of FAMS lines
+  char* profession = nullptr;  // OCCU value
+  char* dateNaissance = nullptr;  // date buffers of kTailleDate bytes
+  char* dateDeces = nullptr;
+  char* dateBapteme = nullptr;
+  char* dateSepulture = nullptr;
+};
+
+struct GedcomUnion {
+  int code = -1;
+  int epoux = -1;   // husband: HUSB number after pass 2, individual index afterwards
+  int epouse = -1;  // wife: same, from WIFE
+  int lieuMariage = -1;
+  int nbEnfants = 0;  // number of CHIL lines
+  char* dateMariage = nullptr;
+};
+
+struct GedcomNote {
+  int proprietaire = -1;  // index of the owning individual or union
+  char* texte = nullptr;
+};
+
+// Owns the texts and date buffers of the records. They live in large blocks, so that a file of
+// millions of records costs no allocation per value; everything is released by Vide().
+class StockTextes {
+ public:
+  // A NUL-terminated copy of `text`.
+  char* Copie(std::string_view text);
+  // A new date buffer of kTailleDate bytes, all zero.
+  char* NouvelleDate();
+  void Vide();
+  // Bytes held in blocks, for the memory budget.
+  std::size_t Reserve() const { return reserve_; }
+
+ private:
+  char* Place(std::size_t size);
+  std::vector<std::unique_ptr<char[]>> blocs_;
+  char* libre_ = nullptr;
+  std::size_t reste_ = 0;
+  std::size_t reserve_ = 0;
+};
+
+class GedcomFichier {
+ public:
+  GedcomFichier();
+  ~GedcomFichier();
+  GedcomFichier(const GedcomFichier&) = delete;
+  GedcomFichier& operator=(const GedcomFichier&) = delete;
+
+  // Empties the model and recreates the three dictionaries; indiPlus and famPlus stay.
+  void vider();
+  // Index of the individual (union) carrying `code`, or -1. A binary search over the file-ordered
+  // records; when it misses, the first record in file order with that number.
+  int indiceIndividu(int code) const;
+  int indiceUnion(int code) const;
+
+  std::optional<std::string> nomSource;  // path of the last successful conversion
+  std::vector<GedcomIndividu> individus;
+  std::vector<GedcomUnion> unions;
+  std::vector<GedcomNote> notesIndi;
+  std::vector<GedcomNote> notesFam;
+  std::int64_t tailleSource = 0;  // source size in bytes
+  std::int64_t totalEcrit = 0;    // bytes written by the last table export
+  int nbIndividus = 0;
+  int nbUnions = 0;
+  int indiPlus = 1;
+  int famPlus = 1;
+  std::vector<int> sexeAjoutes;  // 1 added husband, 0 added wife
+  int nbAjoutes = 0;
+  int nbDateNaissance = 0;
+  int nbLieuNaissance = 0;
+  int nbDateDeces = 0;
+  int nbLieuDeces = 0;
+  int nbNotesIndi = 0;
+  int nbDateBapteme = 0;
+  int nbLieuBapteme = 0;
+  int nbDateMariage = 0;
+  int nbLieuMariage = 0;
+  int nbQuay = 0;
+  int nbNotesFam = 0;
+  int nbErreurs = 0;
+  int nbParents = 0;
+  int nbSour = 0;
+  int nbLieuSepulture = 0;
+  int nbDateSepulture = 0;
+
+  std::unique_ptr<ArbreSSZ> dictPrenoms;  // given names
+  std::unique_ptr<ArbreSSZ> dictNoms;     // surnames
+  std::unique_ptr<ArbreSSZ> dictLieux;    // places
+
+  StockTextes textes;  // owns every profession, date and note text of the records
+
+ private:
+  // (code, index) pairs sorted by code then index; built at the first missed lookup.
+  using Index = std::vector<std::pair<int, int>>;
+  template <class Record>
+  static int Cherche(const std::vector<Record>& records, int count, int code, Index& index);
+  mutable Index indexIndividus_;
+  mutable Index indexUnions_;
+};
+
+}  // namespace brimsel

@@ -1,0 +1,57 @@
+// How the reader looks at one GEDCOM line: level, headers, value text, words, numbers.
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+#include <string_view>
+
+#include "platform/line_reader.h"
+
+namespace brimsel {
+
+// Room of the tag and value-word buffers; a longer word keeps its first kMotMax - 1 bytes.
+inline constexpr std::size_t kMotMax = 64;
+
+// The split of a line as a number followed by up to two words.
+struct MotsLigne {
+  int items = 0;  // 0 no number, 1 the number only, 2 number and tag, 3 with a value word
+  char tag[kMotMax] = {};
+  char valeur[kMotMax] = {};
+  bool TagEst(const char* t) const { return std::strcmp(tag, t) == 0; }
+};
+
+// Splits `text` as a decimal number (the level) followed by two words separated by white space.
+// A number that does not fit in 32 bits is not a number.
+void DecoupeMots(const char* text, std::size_t size, MotsLigne& out);
+
+// The number of a cross-reference: the first run of decimal digits in `word`, or -1 when the word
+// has no digit or the number does not fit in a signed 32-bit integer.
+int NumeroReference(std::string_view word);
+
+// The number of a level-0 header line: that of its second word when that word begins with '@'.
+int NumeroEnTete(std::string_view text);
+
+enum class EnTete { kAutre, kIndividu, kUnion };
+
+// Kind of record a level-0 line opens: "INDI" just before the line end, else "FAM".
+inline EnTete GenreEnTete(const Line& line) {
+  // Positions count the line end as one character, present or not, as the length does.
+  std::size_t n = line.Length();
+  const char* t = line.text;
+  if (n >= 5 && std::memcmp(t + n - 5, "INDI", 4) == 0) return EnTete::kIndividu;
+  if (n >= 4 && std::memcmp(t + n - 4, "FAM", 3) == 0) return EnTete::kUnion;
+  return EnTete::kAutre;
+}
+
+// The value text: from the 8th character to the end of the line, empty when the line is shorter.
+inline std::string_view TexteValeur(const Line& line) {
+  return line.size > 7 ? std::string_view(line.text + 7, line.size - 7) : std::string_view();
+}
+inline char* DebutValeur(const Line& line) { return line.text + (line.size > 7 ? 7 : line.size); }
+
+// True when characters 3 to 6 of the line are `tag` (four letters).
+inline bool TagPositionnel(const Line& line, const char* tag) {
+  return line.size >= 6 && std::memcmp(line.text + 2, tag, 4) == 0;
+}
+
+}  // namespace brimsel

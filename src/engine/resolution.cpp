@@ -1,0 +1,172 @@
+// Code resolution, pass 3 checks, added spouses, counts and summary.
+#include <algorithm>
+
+#include "engine/lecture.h"
+
+namespace brimsel {
+
+void ResoutCodes(Lecture& l) {
+  GedcomFichier& m = l.modele;
+  int maxUnion = 0;
+  int maxEnfant = 0;
+  for (const GedcomIndividu& ind : m.individus) maxUnion = std::max(maxUnion, ind.nbFams);
+  for (const GedcomUnion& u : m.unions) maxEnfant = std::max(maxEnfant, u.nbEnfants);
+  l.Message("maxunion %d, maxenfant %d", maxUnion, maxEnfant);
+
+  l.Statut("Codes INDI");
+  for (int k = 0; k < m.nbIndividus; ++k) {
+    if (k % 100 == 0) l.AfficheCompteur(k);
+    GedcomIndividu& ind = m.individus[static_cast<std::size_t>(k)];
+    if (ind.famc < 0) continue;
+    int indice = m.indiceUnion(ind.famc);
+    if (indice < 0) {
+      l.Message("erreur code parent @F%d@ %d @I%d@", ind.famc, k, ind.code);
+      ++m.nbErreurs;
+    }
+    ind.famc = indice;
+    ++m.nbParents;
+  }
+
+  l.Statut("Codes FAM");
+  for (int k = 0; k < m.nbUnions; ++k) {
+    if (k % 100 == 0) l.AfficheCompteur(k);
+    GedcomUnion& u = m.unions[static_cast<std::size_t>(k)];
+    int numero = u.epoux;
+    u.epoux = m.indiceIndividu(numero);
+    if (u.epoux < 0) {
+      l.Message("ajout \xC9POUX(%d) %d", numero, k);
+      ++m.nbAjoutes;
+    } else if (int sexe = m.individus[static_cast<std::size_t>(u.epoux)].sexe; sexe != 1) {
+      l.Message("erreur sexe \xC9POUX(%d) %d", u.epoux, sexe);
+      ++m.nbErreurs;
+    }
+    numero = u.epouse;
+    u.epouse = m.indiceIndividu(numero);
+    if (u.epouse < 0) {
+      l.Message("ajout \xC9POUSE(%d) %d", numero, k);
+      ++m.nbAjoutes;
+    } else if (int sexe = m.individus[static_cast<std::size_t>(u.epouse)].sexe; sexe != 0) {
+      l.Message("erreur sexe \xC9POUSE(%d) %d", u.epouse, sexe);
+      ++m.nbErreurs;
+    }
+  }
+}
+
+namespace {
+
+void VerifieFams(Lecture& l, int indi, const char* mot) {
+  GedcomFichier& m = l.modele;
+  int u = m.indiceUnion(NumeroReference(mot));
+  if (u < 0) {
+    l.Message("erreur FAMS inexistant(%s) %d", mot, indi);
+    ++m.nbErreurs;
+    return;
+  }
+  const GedcomUnion& un = m.unions[static_cast<std::size_t>(u)];
+  int conjoint = m.individus[static_cast<std::size_t>(indi)].sexe == 1 ? un.epoux : un.epouse;
+  if (conjoint != indi) {
+    l.Message("erreur FAMS retro %s (%d) %d", mot, indi, conjoint);
+    ++m.nbErreurs;
+  }
+}
+
+void VerifieChil(Lecture& l, int fam, const char* mot) {
+  GedcomFichier& m = l.modele;
+  int enfant = m.indiceIndividu(NumeroReference(mot));
+  if (enfant < 0) {
+    l.Message("erreur CHIL(%s) %d", mot, fam);
+    ++m.nbErreurs;
+    return;
+  }
+  int famc = m.individus[static_cast<std::size_t>(enfant)].famc;
+  if (famc != fam) {
+    l.Message("erreur CHIL %s (%d) %d", mot, fam, famc);
+    ++m.nbErreurs;
+  }
+}
+
+}  // namespace
+
+void Passe3(Lecture& l) {
+  GedcomFichier& m = l.modele;
+  l.Statut("Passe 3");
+  EnTete genre = EnTete::kAutre;
+  bool commence = false;
+  int indi = -1;
+  int fam = -1;
+  MotsLigne mots;
+  Line line;
+  while (l.LigneSuivante(line)) {
+    std::size_t longueur = line.Length();
+    if (longueur < 6) continue;
+    char niveau = line.text[0];
+    if (niveau == '0') {
+      genre = GenreEnTete(line);
+      // Record numbering follows pass 2; headers beyond its counts belong to a changed file.
+      if (genre == EnTete::kIndividu) {
+        if (indi + 1 >= m.nbIndividus) {
+          l.modifie = true;
+          genre = EnTete::kAutre;
+        } else {
+          ++indi;
+          commence = true;
+        }
+      } else if (genre == EnTete::kUnion) {
+        if (fam + 1 >= m.nbUnions) {
+          l.modifie = true;
+          genre = EnTete::kAutre;
+        } else {
+          ++fam;
+          commence = true;
+        }
+      }
+      continue;
+    }
+    if (!commence || niveau != '1' || longueur < 8) continue;
+    DecoupeMots(line.text, line.size, mots);
+    if (mots.items != 3) continue;
+    if (genre == EnTete::kIndividu && mots.TagEst("FAMS")) VerifieFams(l, indi, mots.valeur);
+    if (genre == EnTete::kUnion && mots.TagEst("CHIL")) VerifieChil(l, fam, mots.valeur);
+  }
+  if (indi + 1 != m.nbIndividus || fam + 1 != m.nbUnions) l.modifie = true;
+}
+
+void AjouteConjoints(Lecture& l) {
+  GedcomFichier& m = l.modele;
+  if (m.nbAjoutes <= 0) return;
+  m.sexeAjoutes.assign(static_cast<std::size_t>(m.nbAjoutes), 0);
+  int a = 0;
+  for (GedcomUnion& u : m.unions) {
+    if (u.epoux < 0 && a < m.nbAjoutes) {
+      u.epoux = m.nbIndividus + a;
+      m.sexeAjoutes[static_cast<std::size_t>(a++)] = 1;
+    }
+    if (u.epouse < 0 && a < m.nbAjoutes) {
+      u.epouse = m.nbIndividus + a;
+      m.sexeAjoutes[static_cast<std::size_t>(a++)] = 0;
+    }
+  }
+  l.Message("%d INDI ajout\xE9s", m.nbAjoutes);
+}
+
+void AfficheComptes(Lecture& l) {
+  const GedcomFichier& m = l.modele;
+  const std::pair<int, int> comptes[] = {
+      {ctl::kNaissanceDate, m.nbDateNaissance}, {ctl::kNaissanceLieu, m.nbLieuNaissance},
+      {ctl::kDecesDate, m.nbDateDeces},         {ctl::kDecesLieu, m.nbLieuDeces},
+      {ctl::kBaptemeDate, m.nbDateBapteme},     {ctl::kBaptemeLieu, m.nbLieuBapteme},
+      {ctl::kSepultureDate, m.nbDateSepulture}, {ctl::kSepultureLieu, m.nbLieuSepulture},
+      {ctl::kDebutDate, m.nbDateMariage},       {ctl::kDebutLieu, m.nbLieuMariage},
+      {ctl::kFinDate, 0},                       {ctl::kFinLieu, 0},
+      {ctl::kErreurs, m.nbErreurs},             {ctl::kParent, m.nbParents},
+      {ctl::kNoteFam, m.nbNotesFam},            {ctl::kNoteIndi, m.nbNotesIndi},
+      {ctl::kQuay, m.nbQuay},                   {ctl::kSour, m.nbSour},
+  };
+  char texte[16];
+  for (const auto& [id, valeur] : comptes) {
+    std::snprintf(texte, sizeof texte, "%d", valeur);
+    l.dialogue.SetFieldText(id, texte);
+  }
+}
+
+}  // namespace brimsel

@@ -1,0 +1,138 @@
+// Block-buffered line reader with the text-mode rules of every reader of the program.
+#include "platform/line_reader.h"
+
+#include <cstring>
+
+namespace brimsel {
+namespace {
+
+constexpr char kCtrlZ = 26;
+
+// Position of the first byte that ends or cuts a line's text, or `end`.
+inline const char* FindSpecial(const char* p, const char* end) {
+  for (; p < end; ++p) {
+    char c = *p;
+    if (static_cast<unsigned char>(c) <= 26 &&
+        (c == '\n' || c == '\r' || c == '\0' || c == kCtrlZ)) {
+      return p;
+    }
+  }
+  return end;
+}
+
+}  // namespace
+
+LineReader::LineReader(ByteSource& source, std::size_t blockSize)
+    : source_(source), block_(blockSize < 16 ? 16 : blockSize) {}
+
+bool LineReader::Rewind() {
+  pos_ = end_ = 0;
+  carry_.clear();
+  pendingPartner_ = 0;
+  skipping_ = false;
+  atEnd_ = false;
+  failed_ = false;
+  return source_.Rewind();
+}
+
+bool LineReader::Refill() {
+  if (atEnd_) return false;
+  std::ptrdiff_t n = source_.Read(block_.data(), block_.size());
+  if (n <= 0) {
+    if (n < 0) failed_ = true;
+    atEnd_ = true;
+    pos_ = end_ = 0;
+    return false;
+  }
+  pos_ = 0;
+  end_ = static_cast<std::size_t>(n);
+  if (pendingPartner_ != 0) {
+    if (block_[0] == pendingPartner_) pos_ = 1;
+    pendingPartner_ = 0;
+  }
+  return true;
+}
+
+void LineReader::SkipPartner(char partner) {
+  if (pos_ < end_) {
+    if (block_[pos_] == partner) ++pos_;
+  } else {
+    pendingPartner_ = partner;
+  }
+}
+
+void LineReader::SkipRestOfLine() {
+  for (;;) {
+    if (pos_ >= end_ && !Refill()) return;
+    const char* base = block_.data();
+    const char* p = base + pos_;
+    const char* e = base + end_;
+    while (p < e && *p != '\n' && *p != '\r' && *p != kCtrlZ) ++p;
+    pos_ = static_cast<std::size_t>(p - base);
+    if (p == e) continue;
+    if (*p == kCtrlZ) {
+      atEnd_ = true;
+      pos_ = end_;
+      return;
+    }
+    ++pos_;
+    SkipPartner(*p == '\n' ? '\r' : '\n');
+    return;
+  }
+}
+
+bool LineReader::Next(Line& line) {
+  carry_.clear();
+  if (skipping_) {
+    skipping_ = false;
+    SkipRestOfLine();
+  }
+  for (;;) {
+    if (pos_ >= end_ && !Refill()) {
+      if (carry_.empty()) return false;
+      // The last line of the input, without a line end.
+      carry_.push_back('\0');
+      line.text = carry_.data();
+      line.size = carry_.size() - 1;
+      line.hasEnd = false;
+      return true;
+    }
+    char* base = block_.data();
+    char* start = base + pos_;
+    char* e = base + end_;
+    const char* p = FindSpecial(start, e);
+    if (p == e) {
+      carry_.insert(carry_.end(), start, e);
+      pos_ = end_;
+      continue;
+    }
+    char c = *p;
+    char* stop = const_cast<char*>(p);
+    pos_ = static_cast<std::size_t>(p - base) + 1;
+    bool hasEnd = false;
+    if (c == '\n' || c == '\r') {
+      hasEnd = true;
+      SkipPartner(c == '\n' ? '\r' : '\n');
+    } else if (c == '\0') {
+      skipping_ = true;  // the rest of this physical line is ignored
+    } else {
+      atEnd_ = true;  // byte 26: nothing after it is read
+      pos_ = end_;
+      if (carry_.empty() && stop == start) return false;
+    }
+    if (carry_.empty()) {
+      *stop = '\0';
+      line.text = start;
+      line.size = static_cast<std::size_t>(stop - start);
+    } else {
+      carry_.insert(carry_.end(), start, stop);
+      carry_.push_back('\0');
+      line.text = carry_.data();
+      line.size = carry_.size() - 1;
+    }
+    line.hasEnd = hasEnd;
+    return true;
+  }
+}
+
+}  // namespace brimsel
