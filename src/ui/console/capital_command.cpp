@@ -1,12 +1,41 @@
-// brimsel-cli capital (to be written).
+// brimsel-cli capital: rewrites the NAME lines of a GEDCOM file as proper names.
+#include "tools/proper_name.h"
+#include "tools/tool_args.h"
 #include "ui/console/commands.h"
+#include "ui/console/console_services.h"
 
 namespace brimsel::cli {
 
-const char kCapitalUsage[] = "Usage: brimsel-cli capital [OPTIONS] FILE\n";
+const char kCapitalUsage[] =
+    "Usage: brimsel-cli capital [-o PATH] FILE\n"
+    "\n"
+    "Copies the GEDCOM file FILE to FILE.txt with every line that begins with \"1 NAME \"\n"
+    "rewritten as proper names: the given names and the surname each get a capital first\n"
+    "letter and a capital after each hyphen, the rest in small letters; only A to Z change,\n"
+    "accented letters stay as they are. Text after the surname is dropped.\n"
+    "Other lines are copied unchanged; every line end is written as CR LF.\n"
+    "\n"
+    "Options:\n"
+    "  -o, --output PATH  write the result to PATH instead of FILE.txt\n"
+    "  -h, --help         show this help\n"
+    "\n"
+    "Example:\n"
+    "  brimsel-cli capital famille.ged   turns \"1 NAME JEAN-PIERRE /DUPONT/\" into\n"
+    "                                    \"1 NAME Jean-Pierre /Dupont/\" in famille.ged.txt\n";
 
-Outcome RunCapital(const std::vector<std::string>&, std::FILE*, std::FILE*) {
-  return {kExitFailed, "capital: not available yet"};
+Outcome RunCapital(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+  ToolArgs a;
+  std::string wrong = ParseToolArgs(args, a);
+  if (!wrong.empty()) return {kExitUsage, "capital: " + wrong, true};
+  if (a.help) {
+    std::fputs(kCapitalUsage, out);
+    return {};
+  }
+  ConsoleServices services(a.file, out, err);
+  ToolResult result = ProperNameCopy(a.file.c_str(), a.output.c_str());
+  if (result.Done()) return {};
+  ReportOutputFailure(result, services);
+  return {kExitFailed, "capital: " + ToolFailureText(result, a.file, services.LastError())};
 }
 
 }  // namespace brimsel::cli
