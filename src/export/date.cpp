@@ -1,8 +1,212 @@
-// Date normalisation (to be written).
+// Date normalisation: qualifier prefix, up to three words, day / month / year with defaults.
 #include "export/date.h"
+
+#include <cstdint>
+#include <cstring>
 
 namespace brimsel {
 
-int NormaliseDate(char* date) { return date ? 127 : 0; }
+// Accented words appear twice, with the accented letter in lower and in upper case, because
+// only ASCII letters compare without regard to case. The literals are split where a hex escape
+// would otherwise swallow the following letter.
+const Qualificatif TableQualificatifs[7] = {
+    {"BEF ", 32}, {"AVT ", 32}, {"AFT ", 64}, {"APR ", 64},
+    {"ABT ", 0},  {"AUT ", 0},  {"ENV ", 0},
+};
+
+const MotMois TableMois[24] = {
+    {"jan", 1},          {"feb", 2},          {"fev", 2},  {"f\xE9v", 2},  {"f\xC9v", 2},
+    {"mar", 3},          {"avr", 4},          {"apr", 4},  {"mai", 5},     {"may", 5},
+    {"juin", 6},         {"jun", 6},          {"jul", 7},  {"juil", 7},    {"ao\xFB", 8},
+    {"aug", 8},          {"ao\xDB", 8},       {"sep", 9},  {"sept", 9},    {"oct", 10},
+    {"nov", 11},         {"d\xE9" "c", 12},   {"d\xC9" "c", 12},           {"dec", 12},
+};
+
+const char* const NomsMois[13] = {
+    "",    "jan", "f\xE9v", "mar", "avr", "mai",        "juin",
+    "juil", "ao\xFB", "sep", "oct", "nov", "d\xE9" "c",
+};
+
+namespace {
+
+constexpr std::size_t kLongueurMaxDate = 31;  // the buffer holds 32 bytes with the terminator
+constexpr std::size_t kLongueurMot = 15;      // a word keeps at most this many bytes
+constexpr int kQualiteExacte = 96;
+constexpr int kQualiteBase = 145;
+constexpr int kJourDonne = 2;
+constexpr int kMoisDonne = 4;
+constexpr int kAnneeDonnee = 8;
+constexpr int kJourDefaut = 13;
+constexpr int kMoisDefaut = 6;
+constexpr int kSiecleDefaut = 1900;
+
+// Upper case of the classic locale: only a-z change.
+inline unsigned char Majuscule(unsigned char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
+}
+
+inline bool EstBlanc(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool EgalSansCasse(const char* a, const char* b) {
+  for (;; ++a, ++b) {
+    if (Majuscule(static_cast<unsigned char>(*a)) != Majuscule(static_cast<unsigned char>(*b))) {
+      return false;
+    }
+    if (*a == '\0') return true;
+  }
+}
+
+bool PrefixeSansCasse(const char* texte, const char* prefixe) {
+  for (; *prefixe != '\0'; ++texte, ++prefixe) {
+    if (Majuscule(static_cast<unsigned char>(*texte)) !=
+        Majuscule(static_cast<unsigned char>(*prefixe))) {
+      return false;  // also stops at the terminator of a shorter text
+    }
+  }
+  return true;
+}
+
+// Reads a word as "%d" would: optional sign, at least one digit, anything after the digits
+// ignored. A value that does not fit 32 bits does not read as a number.
+bool LitEntier(const char* mot, int* valeur) {
+  bool negatif = false;
+  if (*mot == '+' || *mot == '-') {
+    negatif = *mot == '-';
+    ++mot;
+  }
+  if (*mot < '0' || *mot > '9') return false;
+  const std::int64_t limite = negatif ? 2147483648LL : 2147483647LL;
+  std::int64_t n = 0;
+  for (; *mot >= '0' && *mot <= '9'; ++mot) {
+    n = n * 10 + (*mot - '0');
+    if (n > limite) return false;
+  }
+  *valeur = static_cast<int>(negatif ? -n : n);
+  return true;
+}
+
+// Month number of a word of TableMois, or 0.
+int MoisDuMot(const char* mot) {
+  for (const MotMois& m : TableMois) {
+    if (EgalSansCasse(mot, m.mot)) return m.mois;
+  }
+  return 0;
+}
+
+using Mot = char[kLongueurMot + 1];
+
+// Splits the first `longueur` bytes of `texte` into at most three words. Returns their count.
+int Decoupe(const char* texte, std::size_t longueur, Mot mots[3]) {
+  int nombre = 0;
+  std::size_t i = 0;
+  while (nombre < 3) {
+    while (i < longueur && EstBlanc(texte[i])) ++i;
+    if (i == longueur) break;
+    std::size_t n = 0;
+    for (; i < longueur && !EstBlanc(texte[i]); ++i) {
+      if (n < kLongueurMot) mots[nombre][n++] = texte[i];
+    }
+    mots[nombre][n] = '\0';
+    ++nombre;
+  }
+  return nombre;
+}
+
+// Appends the decimal digits of a positive `n` at `p`; returns the end.
+char* EcritPositif(char* p, int n) {
+  char chiffres[10];
+  int k = 0;
+  do {
+    chiffres[k++] = static_cast<char>('0' + n % 10);
+    n /= 10;
+  } while (n != 0);
+  while (k > 0) *p++ = chiffres[--k];
+  return p;
+}
+
+}  // namespace
+
+int NormaliseDate(char* date) {
+  if (date == nullptr) return kQualiteAucune;
+  std::size_t longueur = 0;
+  while (longueur < kLongueurMaxDate && date[longueur] != '\0') ++longueur;
+
+  int code = kQualiteExacte;
+  for (const Qualificatif& q : TableQualificatifs) {
+    if (longueur >= 4 && PrefixeSansCasse(date, q.prefixe)) {
+      code = q.valeur;
+      longueur -= 4;
+      std::memmove(date, date + 4, longueur);
+      date[longueur] = '\0';
+      break;
+    }
+  }
+
+  Mot mots[3] = {};
+  const int nombre = Decoupe(date, longueur, mots);
+  Mot vide = {};
+  const char* jourMot = vide;
+  const char* moisMot = vide;
+  const char* anneeMot = vide;
+  int valeur = 0;
+  switch (nombre) {
+    case 0:
+      return kQualiteIllisible;
+    case 1:
+      if (!LitEntier(mots[0], &valeur) || valeur < 1) return kQualiteIllisible;
+      anneeMot = mots[0];
+      break;
+    case 2:
+      if (LitEntier(mots[0], &valeur)) {
+        jourMot = mots[0];
+        moisMot = mots[1];
+      } else {
+        moisMot = mots[0];
+        anneeMot = mots[1];
+      }
+      break;
+    default:
+      jourMot = mots[0];
+      moisMot = mots[1];
+      anneeMot = mots[2];
+      break;
+  }
+
+  int jour = kJourDefaut;
+  if (LitEntier(jourMot, &valeur) && valeur >= 1 && valeur <= 31) {
+    jour = valeur;
+    code += kJourDonne;
+  }
+  int annee = 0;
+  if (LitEntier(anneeMot, &valeur) && valeur >= 1) {
+    annee = valeur;
+    code += kAnneeDonnee;
+  }
+  if (annee < 100) annee += kSiecleDefaut;
+  int mois = kMoisDefaut;
+  if (LitEntier(moisMot, &valeur)) {
+    if (valeur >= 1 && valeur <= 12) {
+      mois = valeur;
+      code += kMoisDonne;
+    }
+  } else if (int m = MoisDuMot(moisMot); m != 0) {
+    mois = m;
+    code += kMoisDonne;
+  }
+  code += kQualiteBase;
+
+  // At most 2 + 1 + 4 + 1 + 10 bytes and the terminator: well inside the 32-byte buffer.
+  char sortie[kLongueurMaxDate + 1];
+  char* p = EcritPositif(sortie, jour);
+  *p++ = ' ';
+  for (const char* n = NomsMois[mois]; *n != '\0'; ++n) *p++ = *n;
+  *p++ = ' ';
+  p = EcritPositif(p, annee);
+  *p++ = '\0';
+  std::memcpy(date, sortie, static_cast<std::size_t>(p - sortie));
+  return code;
+}
 
 }  // namespace brimsel

@@ -4,9 +4,36 @@
 
 namespace brimsel {
 
+// A qualifier prefix of a date ("ABT ", "BEF ", ...) and the value it adds to the code.
+struct Qualificatif {
+  const char* prefixe;  // exactly four bytes, the last one a space
+  int valeur;           // 0 about, 32 before, 64 after
+};
+
+// A month word that a date may carry, and its number.
+struct MotMois {
+  const char* mot;  // Windows-1252 bytes
+  int mois;
+};
+
+// The prefixes, searched in this order; a date with none of them is exact (96).
+extern const Qualificatif TableQualificatifs[7];
+// The month words, compared whole and without regard to the case of ASCII letters.
+extern const MotMois TableMois[24];
+// Month names written by the normaliser, indexed by month number 1 to 12 (entry 0 unused).
+extern const char* const NomsMois[13];
+
+// Quality codes that are not normalised dates.
+inline constexpr int kQualiteAucune = 0;      // no date
+inline constexpr int kQualiteIllisible = 127; // unreadable date
+
 // Rewrites `date` (a NUL-terminated text in a 32-byte buffer) as "day month year" and returns
-// the quality code: 0 for a null date, 127 for an unreadable one, otherwise an odd code from
-// 145 to 255.
+// the quality code: 0 for a null date, 127 for an unreadable one (the text then only loses a
+// recognised qualifier prefix), otherwise an odd code from 145 to 255 built as
+// 145 + qualifier + 2 (day given) + 4 (month given) + 8 (year given).
+// Missing or impossible parts default to day 13, month 6 (juin) and year 1900; a year of 1 to 99
+// gets 1900 added. Words longer than 15 bytes keep their first 15. Never writes more than the
+// 32-byte buffer.
 int NormaliseDate(char* date);
 
 }  // namespace brimsel
