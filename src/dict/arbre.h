@@ -9,6 +9,8 @@
 
 namespace brimsel {
 
+class TableFile;
+
 // Options of ArbreSSZ::Ajoute.
 inline constexpr int OEM_ANSI = 0x02;    // convert from code page 850 to Windows-1252
 inline constexpr int NOM_PROPRE = 0x20;  // proper-name capitalisation, blanks become hyphens
@@ -49,6 +51,10 @@ class ArbreSSZ {
   const Noeud& Entree(int id) const { return noeuds_[static_cast<std::size_t>(id)]; }
   // Identifiers in ascending alphabetical order (the order of the code lists).
   const std::vector<int>& OrdreAlphabetique() const;
+
+  // Writes one line per entry in alphabetical order: code (identifier + 1), with AVEC_NBREF
+  // the reference count, then the text. Writes nothing for an empty dictionary. Returns 0.
+  int Liste(TableFile& fichier, int options) const;
 
  private:
   int Insere(const char* cle, std::size_t longueur);

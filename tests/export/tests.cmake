@@ -1,1 +1,4 @@
 # Tests of the table export.
+brimsel_add_test(date_test ${CMAKE_CURRENT_LIST_DIR}/date_test.cpp)
+brimsel_add_test(liste_test ${CMAKE_CURRENT_LIST_DIR}/liste_test.cpp)
+brimsel_add_test(table_file_test ${CMAKE_CURRENT_LIST_DIR}/table_file_test.cpp)
