@@ -1,1 +1,202 @@
+// Tests of the dictionary insert: normalisation, identity, counts, order.
+#include "dict/arbre.h"
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace brimsel {
+namespace {
+
+int Add(ArbreSSZ& d, std::string text, int options = 0) {
+  text.push_back('\0');  // room for the terminator the insert writes
+  return d.Ajoute(text.data(), static_cast<int>(text.size() - 1), options);
+}
+
+std::vector<std::string> Listing(const ArbreSSZ& d) {
+  std::vector<std::string> out;
+  for (int id : d.OrdreAlphabetique()) out.emplace_back(d.Entree(id).texte);
+  return out;
+}
+
+TEST(ArbreSSZ, TrimsSpacesInTheCallersBuffer) {
+  ArbreSSZ d;
+  char text[] = "  Dupont  ";
+  EXPECT_EQ(d.Ajoute(text, 10, 0), 0);
+  EXPECT_STREQ(d.Entree(0).texte, "Dupont");
+  EXPECT_EQ(d.Entree(0).longueur, 6);
+  EXPECT_STREQ(text + 2, "Dupont");
+  EXPECT_EQ(text[8], '\0');
+  EXPECT_EQ(text[9], '\0');
+}
+
+TEST(ArbreSSZ, BlankTextsAreRefused) {
+  ArbreSSZ d;
+  EXPECT_EQ(Add(d, "   "), -1);
+  EXPECT_EQ(Add(d, ""), -1);
+  EXPECT_EQ(d.Ajoute(nullptr, 3, 0), -1);
+  char t[] = "abc";
+  EXPECT_EQ(d.Ajoute(t, -1, 0), -1);
+  EXPECT_EQ(d.nombre, 0);
+  EXPECT_TRUE(d.OrdreAlphabetique().empty());
+}
+
+TEST(ArbreSSZ, CaseOfAsciiLettersMakesNoNewEntry) {
+  ArbreSSZ d;
+  EXPECT_EQ(Add(d, "Dupont"), 0);
+  EXPECT_EQ(Add(d, "Martin"), 1);
+  EXPECT_EQ(Add(d, "DUPONT"), 0);
+  EXPECT_EQ(Add(d, "dupont"), 0);
+  EXPECT_STREQ(d.Entree(0).texte, "Dupont");
+  EXPECT_EQ(d.Entree(0).nbRef, 3);
+  EXPECT_EQ(d.Entree(1).nbRef, 1);
+  // Accented capitals are other bytes: two entries each.
+  EXPECT_EQ(Add(d, "\xC9mile"), 2);
+  EXPECT_EQ(Add(d, "Emile"), 3);
+  EXPECT_EQ(Add(d, "\xE9mile"), 4);
+  EXPECT_EQ(d.nombre, 5);
+}
+
+TEST(ArbreSSZ, TabsStayPartOfTheText) {
+  ArbreSSZ d;
+  EXPECT_EQ(Add(d, "Jean\t"), 0);
+  EXPECT_EQ(Add(d, "Jean"), 1);
+  EXPECT_EQ(Add(d, "Je\tan"), 2);
+}
+
+TEST(ArbreSSZ, ProperNameOption) {
+  struct Case {
+    const char* in;
+    const char* out;
+  } cases[] = {
+      {"jean pierre", "Jean-Pierre"},   {"DE LA FONTAINE", "De-La-Fontaine"},
+      {"marie  louise", "Marie--Louise"}, {"\xC9MILE", "\xC9mile"},
+      {"jean-\xE9ric", "Jean-\xE9ric"}, {"-jean", "-jean"},
+      {"o'NEIL", "O'neil"},
+  };
+  for (const Case& c : cases) {
+    ArbreSSZ d;
+    ASSERT_EQ(Add(d, c.in, NOM_PROPRE), 0) << c.in;
+    EXPECT_STREQ(d.Entree(0).texte, c.out) << c.in;
+  }
+  ArbreSSZ d;
+  EXPECT_EQ(Add(d, "jean pierre", NOM_PROPRE), Add(d, "Jean-Pierre", NOM_PROPRE));
+  ArbreSSZ plain;
+  EXPECT_NE(Add(plain, "jean pierre"), Add(plain, "Jean-Pierre"));
+}
+
+TEST(ArbreSSZ, OemConversionComesAfterTrimmingAndBeforeCapitalisation) {
+  ArbreSSZ d;
+  // "  \x90LISE  " is ÉLISE in code page 850.
+  EXPECT_EQ(Add(d, "  \x90LISE  ", OEM_ANSI | NOM_PROPRE), 0);
+  EXPECT_STREQ(d.Entree(0).texte, "\xC9lise");
+  EXPECT_EQ(Add(d, "\x82" "cole", OEM_ANSI), 1);
+  EXPECT_STREQ(d.Entree(1).texte, "\xE9" "cole");
+}
+
+TEST(ArbreSSZ, OrderIsCaseInsensitiveThenByUnsignedByte) {
+  ArbreSSZ d;
+  for (const char* t : {"Martin", "Dupont", "martin", "\xC9mile", "Albert", "Zola", "Jean-Pierre",
+                        "Jean", "_x", "O'Neil", "1850", "a[b"}) {
+    Add(d, t);
+  }
+  EXPECT_EQ(Listing(d), (std::vector<std::string>{"1850", "Albert", "a[b", "Dupont", "Jean",
+                                                  "Jean-Pierre", "Martin", "O'Neil", "Zola", "_x",
+                                                  "\xC9mile"}));
+  EXPECT_LT(CompareSansCasse("Zola", "\xC9mile"), 0);
+  EXPECT_EQ(CompareSansCasse("dupont", "DUPONT"), 0);
+  EXPECT_LT(CompareSansCasse("Jean", "Jean-Pierre"), 0);
+}
+
+TEST(ArbreSSZ, IdentifiersFollowFirstAppearance) {
+  ArbreSSZ d;
+  EXPECT_EQ(Add(d, "Martin"), 0);
+  EXPECT_EQ(Add(d, "Albert"), 1);
+  EXPECT_EQ(Listing(d), (std::vector<std::string>{"Albert", "Martin"}));
+}
+
+// The identifiers, counts, spellings and order must be those of an unbalanced search tree fed
+// the same texts; this reference is that tree, small enough to stay shallow.
+TEST(ArbreSSZ, MatchesAPlainSearchTreeOnRandomTexts) {
+  struct Node {
+    std::string text;
+    int id, nbRef, left = -1, right = -1;
+  };
+  std::vector<Node> tree;
+  auto refInsert = [&](const std::string& key) {
+    if (tree.empty()) {
+      tree.push_back({key, 0, 1});
+      return 0;
+    }
+    int n = 0;
+    for (;;) {
+      int c = CompareSansCasse(key.c_str(), tree[n].text.c_str());
+      if (c == 0) {
+        ++tree[n].nbRef;
+        return tree[n].id;
+      }
+      int& child = c < 0 ? tree[n].left : tree[n].right;
+      if (child < 0) {
+        child = static_cast<int>(tree.size());
+        tree.push_back({key, static_cast<int>(tree.size()), 1});
+        return tree.back().id;
+      }
+      n = child;
+    }
+  };
+  std::mt19937 rng(42);
+  const char alphabet[] = "abAB-' \xE9\xC9z";
+  ArbreSSZ d;
+  for (int i = 0; i < 5000; ++i) {
+    std::string t;
+    int len = 1 + static_cast<int>(rng() % 4);
+    for (int k = 0; k < len; ++k) t.push_back(alphabet[rng() % (sizeof alphabet - 1)]);
+    std::string norm = t;
+    while (!norm.empty() && norm.front() == ' ') norm.erase(norm.begin());
+    while (!norm.empty() && norm.back() == ' ') norm.pop_back();
+    int got = Add(d, t);
+    if (norm.empty()) {
+      EXPECT_EQ(got, -1);
+      continue;
+    }
+    ASSERT_EQ(got, refInsert(norm)) << t;
+  }
+  ASSERT_EQ(d.nombre, static_cast<int>(tree.size()));
+  for (const Node& n : tree) {
+    EXPECT_EQ(d.Entree(n.id).texte, n.text);
+    EXPECT_EQ(d.Entree(n.id).nbRef, n.nbRef);
+  }
+  std::vector<int> inOrder;
+  std::vector<int> stack;
+  int n = 0;
+  while (n >= 0 || !stack.empty()) {
+    while (n >= 0) {
+      stack.push_back(n);
+      n = tree[n].left;
+    }
+    n = stack.back();
+    stack.pop_back();
+    inOrder.push_back(tree[n].id);
+    n = tree[n].right;
+  }
+  EXPECT_EQ(d.OrdreAlphabetique(), inOrder);
+}
+
+TEST(ArbreSSZ, SortedArrivalsStayFast) {
+  // A million distinct texts in ascending order: a chain for an unbalanced tree.
+  ArbreSSZ d;
+  char buf[16];
+  for (int i = 0; i < 1000000; ++i) {
+    int n = std::snprintf(buf, sizeof buf, "N%07d", i);
+    ASSERT_EQ(d.Ajoute(buf, n, 0), i);
+  }
+  const auto& order = d.OrdreAlphabetique();
+  EXPECT_TRUE(std::is_sorted(order.begin(), order.end()));
+}
+
+}  // namespace
+}  // namespace brimsel

@@ -1,1 +1,457 @@
+// Tests of the conversion: the three passes, code resolution, reports and counts.
+#include "engine/conversion.h"
+
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/byte_source.h"
+#include "support/fake_dialog.h"
+
+namespace brimsel {
+namespace {
+
+using test::FakeDialog;
+using Lines = std::vector<std::string>;
+
+struct Converted {
+  GedcomFichier m;
+  FakeDialog d;
+  ResultatConversion r;
+};
+
+// Converts `gedcom` (LF line ends unless it brings its own) with the given check boxes.
+void Convert(Converted& run, const std::string& gedcom, bool notes = false, bool properNames = true,
+             bool oem = false) {
+  run.d.Check(ctl::kNoteInclure, notes);
+  run.d.Check(ctl::kNomPropre, properNames);
+  run.d.Check(ctl::kOemAnsi, oem);
+  StringSource source(gedcom);
+  run.r = ConvertitSource(run.m, run.d, source, "/tmp/test.ged");
+}
+
+std::string Dict(const ArbreSSZ& d, int id) { return id < 0 ? "<none>" : d.Entree(id).texte; }
+
+const char kFamily[] =
+    "0 HEAD\n1 SOUR X\n"
+    "0 @I1@ INDI\n1 NAME Jean /Dupont/\n1 SEX M\n1 FAMS @F1@\n"
+    "1 BIRT\n2 DATE 1 JAN 1900\n2 PLAC Paris\n"
+    "0 @I2@ INDI\n1 NAME Marie /Martin/\n1 SEX F\n1 FAMS @F1@\n"
+    "0 @I3@ INDI\n1 NAME Paul /Dupont/\n1 SEX M\n1 FAMC @F1@\n"
+    "0 @F1@ FAM\n1 HUSB @I1@\n1 WIFE @I2@\n1 CHIL @I3@\n1 MARR\n2 DATE 1899\n2 PLAC Paris\n"
+    "0 TRLR\n";
+
+TEST(Conversion, ConsistentFamilyReportsOnlyTheSummary) {
+  Converted run;
+  Convert(run, kFamily);
+  ASSERT_TRUE(run.r.Terminee());
+  EXPECT_EQ(run.d.messages,
+            (Lines{"maxunion 1, maxenfant 1", "3 pr\xE9noms, 2 noms, 1 places."}));
+  const GedcomFichier& m = run.m;
+  EXPECT_EQ(m.nbIndividus, 3);
+  EXPECT_EQ(m.nbUnions, 1);
+  EXPECT_EQ(m.individus[2].famc, 0);
+  EXPECT_EQ(m.unions[0].epoux, 0);
+  EXPECT_EQ(m.unions[0].epouse, 1);
+  EXPECT_STREQ(m.individus[0].dateNaissance, "1 JAN 1900");
+  EXPECT_EQ(Dict(*m.dictLieux, m.unions[0].lieuMariage), "Paris");
+  EXPECT_EQ(m.nbLieuNaissance, 1);
+  EXPECT_EQ(m.nbLieuMariage, 1);
+  EXPECT_EQ(m.nbParents, 1);
+  EXPECT_EQ(m.nomSource, "/tmp/test.ged");
+  EXPECT_EQ(run.d.Field(ctl::kFileLabel), "/tmp/test.ged");
+  EXPECT_EQ(run.d.Field(ctl::kIndiTotal), "3");
+  EXPECT_EQ(run.d.Field(ctl::kFamTotal), "1");
+  EXPECT_EQ(run.d.Field(ctl::kNaissanceDate), "1");
+  EXPECT_EQ(run.d.Field(ctl::kFinDate), "0");
+  EXPECT_EQ(run.d.Field(ctl::kFinLieu), "0");
+  EXPECT_EQ(run.d.Field(ctl::kErreurs), "0");
+  EXPECT_EQ(run.d.Field(ctl::kLineCounter), "25");  // lines of pass 3
+  EXPECT_EQ(m.tailleSource, static_cast<std::int64_t>(sizeof kFamily - 1));
+}
+
+TEST(Conversion, StatusPhasesInOrder) {
+  Converted run;
+  Convert(run, kFamily);
+  std::vector<std::string> texts;
+  for (const auto& s : run.d.statuses) texts.push_back(s.busy ? s.text : "<idle>");
+  EXPECT_EQ(texts, (Lines{"Passe 1", "Passe 2", "Codes INDI", "Codes FAM", "Passe 3", "<idle>"}));
+  EXPECT_EQ(run.d.resets, 1);
+}
+
+TEST(Conversion, CountFieldsAreSetInTheirOrder) {
+  Converted run;
+  Convert(run, kFamily);
+  std::vector<int> ids;
+  for (const auto& [id, text] : run.d.fieldHistory) {
+    if (id != ctl::kLineCounter) ids.push_back(id);
+  }
+  EXPECT_EQ(ids, (std::vector<int>{510, 520, 566, 511, 512, 515, 516, 508, 509, 519, 518, 521, 522,
+                                   523, 524, 537, 513, 552, 550, 540, 543}));
+}
+
+TEST(Conversion, LineCounterShowsEveryHundredLines) {
+  std::string g = "0 @I1@ INDI\n";
+  for (int i = 0; i < 249; ++i) g += "1 SEX M\n";
+  Converted run;
+  Convert(run, g);
+  Lines counter;
+  for (const auto& [id, text] : run.d.fieldHistory) {
+    if (id == ctl::kLineCounter) counter.push_back(text);
+  }
+  // Pass 1: emptied, 100, 200; pass 2 the same; codes: 0 for the first individual;
+  // pass 3: 100, 200; the end: lines read by pass 3.
+  EXPECT_EQ(counter, (Lines{"", "100", "200", "", "100", "200", "0", "100", "200", "250"}));
+}
+
+TEST(Conversion, NoIndividual) {
+  Converted run;
+  Convert(run, "0 HEAD\n0 @F1@ FAM\n1 HUSB @I1@\n0 TRLR\n");
+  EXPECT_EQ(run.r.fin, FinConversion::kAucunIndividu);
+  EXPECT_EQ(run.d.messages, (Lines{"Aucun individu trouv\xE9!"}));
+  EXPECT_FALSE(run.m.nomSource.has_value());
+  ASSERT_FALSE(run.d.statuses.empty());
+  EXPECT_FALSE(run.d.statuses.back().busy);
+}
+
+TEST(Conversion, EventLinesWithAValueAreNotEvents) {
+  Converted run;
+  Convert(run, "0 @I1@ INDI\n1 BIRT Y\n2 DATE 1850\n2 PLAC Lyon\n0 TRLR\n");
+  EXPECT_EQ(run.m.individus[0].dateNaissance, nullptr);
+  EXPECT_EQ(run.m.individus[0].lieuNaissance, -1);
+  EXPECT_EQ(run.m.nbDateNaissance, 0);
+}
+
+TEST(Conversion, NamePieces) {
+  Converted run;
+  Convert(run,
+          "0 @I1@ INDI\n1 NAME Jean /Dupont/ Jr\n"
+          "0 @I2@ INDI\n1 NAME /Durand/\n"
+          "0 @I3@ INDI\n1 NAME //\n"
+          "0 @I4@ INDI\n1 NAME  /  /\n"
+          "0 @I5@ INDI\n1 NAME jean pierre /DUPONT/\n"
+          "0 TRLR\n");
+  const GedcomFichier& m = run.m;
+  EXPECT_EQ(Dict(*m.dictPrenoms, m.individus[0].prenom), "Jean");
+  EXPECT_EQ(Dict(*m.dictNoms, m.individus[0].nom), "Dupont");
+  EXPECT_EQ(Dict(*m.dictPrenoms, m.individus[1].prenom), "Durand");
+  EXPECT_EQ(m.individus[1].nom, -1);
+  EXPECT_EQ(Dict(*m.dictPrenoms, m.individus[4].prenom), "Jean-Pierre");
+  EXPECT_EQ(m.individus[4].nom, m.individus[0].nom);
+  EXPECT_EQ(run.d.messages[0], "nom inconnus 2");
+  EXPECT_EQ(run.d.messages[1], "nom inconnus 3");
+  EXPECT_EQ(m.dictNoms->Entree(0).nbRef, 2);
+}
+
+TEST(Conversion, ProperNamesOffKeepsTheSpelling) {
+  Converted run;
+  Convert(run, "0 @I1@ INDI\n1 NAME jean pierre /DUPONT/\n0 TRLR\n", false, false);
+  EXPECT_EQ(Dict(*run.m.dictPrenoms, run.m.individus[0].prenom), "jean pierre");
+  EXPECT_EQ(Dict(*run.m.dictNoms, run.m.individus[0].nom), "DUPONT");
+}
+
+TEST(Conversion, OemAppliesToNamesAndPlacesOnly) {
+  Converted run;
+  Convert(run,
+          "0 @I1@ INDI\n1 NAME \x90lise /B\x82rard/\n1 OCCU M\x82" "decin\n"
+          "1 BIRT\n2 DATE 3 F\x90V 1850\n2 PLAC \x90vreux\n0 TRLR\n",
+          false, false, true);
+  const GedcomFichier& m = run.m;
+  EXPECT_EQ(Dict(*m.dictPrenoms, m.individus[0].prenom), "\xC9lise");
+  EXPECT_EQ(Dict(*m.dictNoms, m.individus[0].nom), "B\xE9rard");
+  EXPECT_EQ(Dict(*m.dictLieux, m.individus[0].lieuNaissance), "\xC9vreux");
+  EXPECT_STREQ(m.individus[0].profession, "M\x82" "decin");
+  EXPECT_STREQ(m.individus[0].dateNaissance, "3 F\x90V 1850");
+}
+
+TEST(Conversion, PlacesAreNeverCapitalised) {
+  Converted run;
+  Convert(run, "0 @I1@ INDI\n1 BIRT\n2 PLAC saint-malo, ille et vilaine\n0 TRLR\n");
+  EXPECT_EQ(Dict(*run.m.dictLieux, 0), "saint-malo, ille et vilaine");
+}
+
+TEST(Conversion, SexCodesAndCrossReferenceNumbers) {
+  Converted run;
+  Convert(run,
+          "0 @I1@ INDI\n1 SEX M\n1 FAMC @P7@\n0 @I2@ INDI\n1 SEX Male\n0 @I3@ INDI\n1 SEX F\n"
+          "0 @I4@ INDI\n1 SEX U\n0 @I5@ INDI\n0  @I12@ INDI\n0 @3I@ INDI\n0 TRLR\n");
+  const auto& ind = run.m.individus;
+  EXPECT_EQ(ind[0].sexe, 1);
+  EXPECT_EQ(ind[1].sexe, 1);
+  EXPECT_EQ(ind[2].sexe, 0);
+  EXPECT_EQ(ind[3].sexe, 0);
+  EXPECT_EQ(ind[4].sexe, -1);
+  EXPECT_EQ(ind[5].code, 12);
+  EXPECT_EQ(ind[6].code, 3);
+  EXPECT_EQ(run.d.messages[1], "erreur code parent @F7@ 0 @I1@");
+}
+
+TEST(Conversion, LaterValuesReplaceEarlierOnesAndCountersCountLines) {
+  Converted run;
+  Convert(run,
+          "0 @I1@ INDI\n1 OCCU Tailleur\n1 OCCU Meunier\n1 BIRT\n2 DATE 1850\n2 DATE 1851\n"
+          "2 PLAC Lyon\n0 @I2@ INDI\n1 BIRT\n2 PLAC Lyon\n0 TRLR\n");
+  const GedcomFichier& m = run.m;
+  EXPECT_STREQ(m.individus[0].profession, "Meunier");
+  EXPECT_STREQ(m.individus[0].dateNaissance, "1851");
+  EXPECT_EQ(m.nbDateNaissance, 2);
+  EXPECT_EQ(m.nbLieuNaissance, 2);
+  EXPECT_EQ(m.dictLieux->nombre, 1);
+  EXPECT_EQ(m.dictLieux->Entree(0).nbRef, 2);
+}
+
+TEST(Conversion, Notes) {
+  Converted run;
+  Convert(run,
+          "0 @I1@ INDI\n1 NOTE first\n2 CONT second\n2 CONT third\n2 CONT\n1 SEX M\n"
+          "1 NOTE glued\n2 CONC  on\n2 CONC to\n"
+          "0 @F1@ FAM\n1 NOTE family\n0 @R1@ REPO\n1 NOTE dropped\n2 CONT too\n"
+          "0 @I2@ INDI\n1 NOTE last\n2 CONT words",
+          true);
+  const GedcomFichier& m = run.m;
+  ASSERT_EQ(m.nbNotesIndi, 3);
+  ASSERT_EQ(m.nbNotesFam, 1);
+  EXPECT_STREQ(m.notesIndi[0].texte, "first second third ");
+  EXPECT_EQ(m.notesIndi[0].proprietaire, 0);
+  EXPECT_STREQ(m.notesIndi[1].texte, "glued onto");
+  EXPECT_STREQ(m.notesFam[0].texte, "family");
+  EXPECT_EQ(m.notesFam[0].proprietaire, 0);
+  // The last note of a file without a final level-0 line is kept.
+  EXPECT_STREQ(m.notesIndi[2].texte, "last words");
+  EXPECT_EQ(m.notesIndi[2].proprietaire, 1);
+  EXPECT_EQ(run.d.Field(ctl::kNoteIndi), "3");
+  EXPECT_EQ(run.d.Field(ctl::kNoteFam), "1");
+}
+
+TEST(Conversion, NotesNotWanted) {
+  Converted run;
+  Convert(run, "0 @I1@ INDI\n1 NOTE first\n2 CONT second\n0 TRLR\n", false);
+  EXPECT_EQ(run.m.nbNotesIndi, 0);
+  EXPECT_TRUE(run.m.notesIndi.empty());
+}
+
+TEST(Conversion, LinesBeforeTheFirstRecordAndInOtherRecords) {
+  Converted run;
+  Convert(run,
+          "0 HEAD\n1 NAME Header /Name/\n2 QUAY 3\n"
+          "0 @F1@ FAM\n1 HUSB @I1@\n1 WIFE @I2@\n1 CHIL @I3@\n1 MARR\n2 DATE 1900\n1 NOTE union\n"
+          "0 @I1@ INDI\n1 NAME Jean /Dupont/\n1 SEX M\n1 FAMS @F1@\n1 HUSB @I9@\n1 MARR\n2 DATE 1\n"
+          "0 @I2@ INDI\n1 SEX F\n1 FAMS @F1@\n"
+          "0 @I3@ INDI\n1 FAMC @F1@\n"
+          "0 @R1@ REPO\n1 NAME Archives /Nationales/\n1 SEX F\n2 SOUR x\n2 QUAY 1\n"
+          "0 TRLR\n",
+          true);
+  const GedcomFichier& m = run.m;
+  ASSERT_TRUE(run.r.Terminee());
+  EXPECT_EQ(run.d.messages, (Lines{"maxunion 1, maxenfant 1", "1 pr\xE9noms, 1 noms, 0 places."}));
+  EXPECT_EQ(m.unions[0].epoux, 0);
+  EXPECT_EQ(m.unions[0].epouse, 1);
+  EXPECT_STREQ(m.unions[0].dateMariage, "1900");
+  EXPECT_EQ(m.nbDateMariage, 1);
+  EXPECT_STREQ(m.notesFam[0].texte, "union");
+  EXPECT_EQ(Dict(*m.dictNoms, m.individus[0].nom), "Dupont");
+  EXPECT_EQ(m.individus[2].sexe, -1);
+  EXPECT_EQ(m.nbQuay, 1);
+  EXPECT_EQ(m.nbSour, 1);
+}
+
+TEST(Conversion, CodeResolutionReports) {
+  Converted run;
+  Convert(run,
+          "0 @I1@ INDI\n1 SEX F\n1 FAMS @F1@\n"  // 0: wife of F1 named as husband
+          "0 @I2@ INDI\n1 FAMS @F1@\n"           // 1: no SEX, wife of F1
+          "0 @I3@ INDI\n1 SEX M\n1 FAMS @F2@\n"  // 2: F2 has no husband
+          "0 @I4@ INDI\n1 SEX M\n1 FAMS @F8@\n"  // 3: no such union
+          "0 @I5@ INDI\n1 FAMC @F9@\n"           // 4: no such union
+          "0 @I8@ INDI\n1 FAMC @F5@\n"           // 5: code 8
+          "0 @F1@ FAM\n1 HUSB @I1@\n1 WIFE @I2@\n1 CHIL @I8@\n1 CHIL @I6@\n"
+          "0 @F2@ FAM\n1 WIFE @I77@\n"
+          "0 @F3@ FAM\n"
+          "0 @F5@ FAM\n1 HUSB @I3@\n1 WIFE @I1@\n"
+          "0 TRLR\n");
+  ASSERT_TRUE(run.r.Terminee());
+  EXPECT_EQ(run.d.messages, (Lines{
+                                "maxunion 1, maxenfant 2",
+                                "erreur code parent @F9@ 4 @I5@",
+                                "erreur sexe \xC9POUX(0) 0",
+                                "erreur sexe \xC9POUSE(1) -1",
+                                "ajout \xC9POUX(-1) 1",
+                                "ajout \xC9POUSE(77) 1",
+                                "ajout \xC9POUX(-1) 2",
+                                "ajout \xC9POUSE(-1) 2",
+                                "erreur FAMS retro @F1@ (0) 1",
+                                "erreur FAMS retro @F2@ (2) -1",
+                                "erreur FAMS inexistant(@F8@) 3",
+                                "erreur CHIL @I8@ (0) 3",
+                                "erreur CHIL(@I6@) 0",
+                                "4 INDI ajout\xE9s",
+                                "0 pr\xE9noms, 0 noms, 0 places.",
+                            }));
+  const GedcomFichier& m = run.m;
+  EXPECT_EQ(m.nbErreurs, 8);
+  EXPECT_EQ(m.nbParents, 2);
+  EXPECT_EQ(m.individus[4].famc, -1);
+  EXPECT_EQ(m.individus[5].famc, 3);
+  EXPECT_EQ(m.nbAjoutes, 4);
+  EXPECT_EQ(m.sexeAjoutes, (std::vector<int>{1, 0, 1, 0}));
+  EXPECT_EQ(m.unions[1].epoux, 6);
+  EXPECT_EQ(m.unions[1].epouse, 7);
+  EXPECT_EQ(m.unions[2].epoux, 8);
+  EXPECT_EQ(m.unions[2].epouse, 9);
+  EXPECT_EQ(m.unions[3].epoux, 2);
+  EXPECT_EQ(m.unions[3].epouse, 0);
+  EXPECT_EQ(run.d.Field(ctl::kErreurs), "8");
+  EXPECT_EQ(run.d.Field(ctl::kParent), "2");
+}
+
+TEST(Conversion, MissingHusbandIsAddedEvenWhenAHeaderNumberIsUnreadable) {
+  // The individual without a number must not be taken for the husband of a union without HUSB.
+  Converted run;
+  Convert(run, "0 INDI\n1 SEX M\n0 @I2@ INDI\n1 SEX F\n0 @F1@ FAM\n1 WIFE @I2@\n0 TRLR\n");
+  EXPECT_EQ(run.m.individus[0].code, -1);
+  EXPECT_EQ(run.m.unions[0].epoux, 2);
+  EXPECT_EQ(run.m.sexeAjoutes, (std::vector<int>{1}));
+  EXPECT_EQ(run.d.messages[1], "ajout \xC9POUX(-1) 0");
+}
+
+TEST(Conversion, RecordsOutOfOrderAreResolved) {
+  Converted run;
+  Convert(run,
+          "0 @I5@ INDI\n1 SEX M\n1 FAMS @F2@\n0 @I1@ INDI\n1 SEX F\n1 FAMS @F2@\n"
+          "0 @I3@ INDI\n1 FAMC @F2@\n0 @F9@ FAM\n0 @F2@ FAM\n1 HUSB @I5@\n1 WIFE @I1@\n"
+          "1 CHIL @I3@\n0 @F1@ FAM\n0 TRLR\n");
+  EXPECT_EQ(run.m.unions[1].epoux, 0);
+  EXPECT_EQ(run.m.unions[1].epouse, 1);
+  EXPECT_EQ(run.m.individus[2].famc, 1);
+  EXPECT_EQ(run.m.nbErreurs, 0);
+}
+
+TEST(Conversion, CrOnlyAndMixedLineEnds) {
+  std::string lf = kFamily;
+  for (const char* end : {"\r", "\r\n", "\n\r"}) {
+    std::string g;
+    for (char c : lf) {
+      if (c == '\n') {
+        g += end;
+      } else {
+        g += c;
+      }
+    }
+    Converted a, b;
+    Convert(a, lf);
+    Convert(b, g);
+    EXPECT_EQ(a.d.messages, b.d.messages) << "line end " << int(end[0]);
+    EXPECT_EQ(b.m.nbIndividus, 3);
+    EXPECT_STREQ(b.m.individus[0].dateNaissance, "1 JAN 1900");
+  }
+}
+
+TEST(Conversion, NulAndCtrlZ) {
+  Converted run;
+  Convert(run, std::string("0 @I1@ INDI\n1 NAME Jean\0/Dupont/\n1 SEX M\n\x1A" "0 @I2@ INDI\n", 43));
+  EXPECT_EQ(run.m.nbIndividus, 1);
+  EXPECT_EQ(Dict(*run.m.dictPrenoms, run.m.individus[0].prenom), "Jean");
+  EXPECT_EQ(run.m.individus[0].nom, -1);
+  EXPECT_EQ(run.m.individus[0].sexe, 1);
+}
+
+TEST(Conversion, LongValuesAreCut) {
+  std::string date(40, '9');
+  std::string note(9000, 'n');
+  std::string word = "@F" + std::string(70, '0') + "12@";
+  std::string occu(100000, 'o');
+  Converted run;
+  Convert(run,
+          "0 @I1@ INDI\n1 BIRT\n2 DATE " + date + "\n1 NOTE " + note + "\n2 CONT more\n1 OCCU " +
+              occu + "\n1 FAMC " + word + "\n0 @F12@ FAM\n0 TRLR\n",
+          true);
+  const GedcomIndividu& ind = run.m.individus[0];
+  EXPECT_EQ(std::string(ind.dateNaissance), date.substr(0, 31));
+  EXPECT_EQ(std::string(run.m.notesIndi[0].texte), note.substr(0, 8191));
+  EXPECT_EQ(std::string(ind.profession), occu);
+  // The word keeps its first 63 bytes: "@F" and 61 zeros, no digit other than 0.
+  EXPECT_EQ(ind.famc, -1);
+  EXPECT_EQ(run.d.messages[1], "erreur code parent @F0@ 0 @I1@");
+}
+
+TEST(Conversion, NumbersBeyond32BitsAreUnknown) {
+  Converted run;
+  Convert(run,
+          "0 @I2147483647@ INDI\n1 SEX M\n0 @I2147483648@ INDI\n"
+          "0 @F1@ FAM\n1 HUSB @I2147483647@\n1 WIFE @I2147483648@\n0 TRLR\n");
+  EXPECT_EQ(run.m.individus[0].code, 2147483647);
+  EXPECT_EQ(run.m.individus[1].code, -1);
+  EXPECT_EQ(run.m.unions[0].epoux, 0);
+  EXPECT_EQ(run.m.unions[0].epouse, 2);
+}
+
+TEST(Conversion, ShortHeadersKeepPassThreeInStep) {
+  // "0 INDI" is a header in every pass, although pass 3 checks no line shorter than 8.
+  Converted run;
+  Convert(run,
+          "0 INDI\n0 @I2@ INDI\n1 SEX M\n1 FAMS @F1@\n0 FAM\n0 @F1@ FAM\n1 HUSB @I2@\n"
+          "1 WIFE @I2@\n0 TRLR\n");
+  EXPECT_EQ(run.d.messages,
+            (Lines{"maxunion 1, maxenfant 0", "ajout \xC9POUX(-1) 0", "ajout \xC9POUSE(-1) 0",
+                   "erreur sexe \xC9POUSE(1) 1", "2 INDI ajout\xE9s", "0 pr\xE9noms, 0 noms, 0 places."}));
+}
+
+// Serves one text on the first read and another after each rewind.
+class ChangingSource : public ByteSource {
+ public:
+  ChangingSource(std::string first, std::string later) : first_(first), later_(later) {}
+  std::ptrdiff_t Read(char* b, std::size_t n) override { return current().Read(b, n); }
+  bool Rewind() override {
+    ++rewinds_;
+    return current().Rewind();
+  }
+  std::int64_t Size() override { return current().Size(); }
+
+ private:
+  StringSource& current() { return rewinds_ == 0 ? first_ : later_; }
+  StringSource first_, later_;
+  int rewinds_ = 0;
+};
+
+TEST(Conversion, FileThatChangesBetweenPassesIsNotReportedAsConverted) {
+  for (const char* later : {"0 @I1@ INDI\n", "0 @I1@ INDI\n0 @I2@ INDI\n0 @I3@ INDI\n", ""}) {
+    GedcomFichier m;
+    FakeDialog d;
+    ChangingSource source("0 @I1@ INDI\n0 @I2@ INDI\n", later);
+    ResultatConversion r = ConvertitSource(m, d, source, "/tmp/x.ged");
+    EXPECT_EQ(r.fin, FinConversion::kFichierModifie);
+    EXPECT_FALSE(m.nomSource.has_value());
+    ASSERT_EQ(d.boxes.size(), 1u);
+    EXPECT_EQ(d.boxes[0].caption, "Erreur lecture");
+  }
+}
+
+TEST(Conversion, ChoiceCancelledChangesNothing) {
+  GedcomFichier m;
+  m.vider();
+  m.nomSource = "previous.ged";
+  FakeDialog d;
+  d.WillChoose("", false);
+  EXPECT_EQ(LireGedcom(m, d), 0);
+  EXPECT_EQ(m.nomSource, "previous.ged");
+  EXPECT_EQ(d.titles, (Lines{"FIchier source"}));
+  EXPECT_EQ(d.resets, 0);
+}
+
+TEST(Conversion, UnreadableFileChangesNothing) {
+  GedcomFichier m;
+  m.vider();
+  m.nomSource = "previous.ged";
+  FakeDialog d;
+  for (const char* path : {"/nonexistent/x.ged", "/tmp"}) {
+    d.WillChoose(path);
+    EXPECT_EQ(LireGedcom(m, d), 0);
+    EXPECT_EQ(m.nomSource, "previous.ged");
+    EXPECT_EQ(d.resets, 0);
+    EXPECT_TRUE(d.boxes.empty());
+  }
+}
+
+}  // namespace
+}  // namespace brimsel

@@ -1,0 +1,15 @@
+// Checks the invariants of a converted model, for the tests and the fuzzers.
+#pragma once
+
+#include <string>
+
+#include "engine/gedcom.h"
+
+namespace brimsel {
+
+// Returns an empty string when the model of a completed conversion is consistent: every link an
+// index in range or -1, every dictionary identifier in range, the added individuals matching
+// sexeAjoutes, the counts matching the arrays. Otherwise the first inconsistency found.
+std::string VerifieModele(const GedcomFichier& m);
+
+}  // namespace brimsel
