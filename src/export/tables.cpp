@@ -1,8 +1,270 @@
-// The table export (to be written).
+// The table export: output names, the three code lists, and the rows of the individual, union
+// and note tables.
 #include "export/tables.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstring>
+
+#include "export/date.h"
 
 namespace brimsel {
 
-int ExportTables(GedcomFichier&, DialogServices&) { return 0; }
+const char* const kSuffixesTables[kNombreTables] = {
+    "_NAME.txt", "_SURNAME.txt", "_PLAC.txt",    "_INDI.txt",
+    "_FAM.txt",  "_INDInote.txt", "_FAMnote.txt",
+};
+
+namespace {
+
+constexpr const char kEntetesListes[3][2][32] = {
+    {"C_NAME\tNAME\n", "C_NAME\tNBREF\tNAME\n"},
+    {"C_SURNAME\tSURNAME\n", "C_SURNAME\tNBREF\tSURNAME\n"},
+    {"C_PLAC\tPLAC\n", "C_PLAC\tNBREF\tPLAC\n"},
+};
+constexpr const char* kEntetesLignes[4] = {
+    "INDI\tFAM\tS\tPRE\tCNOM\tDAT1\tQD1\tPL1\tDAT2\tQD2\tPL2\tOCCU\n",
+    "FAM\tHUSB\tWIFE\tDAT\tQD\tC_PLACSTART\n",
+    "INDI\tNOTE\n",
+    "FAM\tNOTE\n",
+};
+
+constexpr const char kCaptionOuverture[] = "Erreur ouverture";
+constexpr const char kCaptionEcriture[] = "Erreur \xE9" "criture";
+
+std::size_t LongueurSuffixeMax() {
+  std::size_t n = 0;
+  for (const char* s : kSuffixesTables) n = std::max(n, std::strlen(s));
+  return n;
+}
+
+bool EstSeparateur(char c) { return c == '/' || c == '\\'; }
+
+// The date, quality and place that a pair of events puts in one date group of an individual.
+struct Evenement {
+  const char* date = nullptr;
+  int qualite = 0;
+  int lieu = -1;
+};
+
+// Normalises both dates in place and keeps the better one; equal codes go to the primary event.
+// A substitute's code is written one less (an even code), so the table tells it apart.
+Evenement Choisit(char* datePrincipale, int lieuPrincipal, char* dateSubstitut,
+                  int lieuSubstitut) {
+  const int qP = NormaliseDate(datePrincipale);
+  const int qS = NormaliseDate(dateSubstitut);
+  if (datePrincipale == nullptr && dateSubstitut == nullptr) return {};
+  if (qS > qP) {
+    return {dateSubstitut, qS - 1, lieuSubstitut != -1 ? lieuSubstitut : lieuPrincipal};
+  }
+  return {datePrincipale, qP, lieuPrincipal != -1 ? lieuPrincipal : lieuSubstitut};
+}
+
+void EcritEvenement(TableFile& f, const Evenement& e) {
+  f.Cellule(e.date);
+  f.Tab();
+  f.Nombre(e.qualite);
+  f.Tab();
+  f.Nombre(std::int64_t{e.lieu} + 1);
+  f.Tab();
+}
+
+void EcritIndividu(TableFile& f, GedcomIndividu& p, std::int64_t numero, int famPlus) {
+  const Evenement debut =
+      Choisit(p.dateNaissance, p.lieuNaissance, p.dateBapteme, p.lieuBapteme);
+  const Evenement fin = Choisit(p.dateDeces, p.lieuDeces, p.dateSepulture, p.lieuSepulture);
+  f.Nombre(numero);
+  f.Tab();
+  f.Nombre(p.famc == -1 ? 0 : std::int64_t{p.famc} + famPlus);
+  f.Tab();
+  f.Nombre(p.sexe);
+  f.Tab();
+  f.Nombre(std::int64_t{p.prenom} + 1);
+  f.Tab();
+  f.Nombre(std::int64_t{p.nom} + 1);
+  f.Tab();
+  EcritEvenement(f, debut);
+  EcritEvenement(f, fin);
+  f.Cellule(p.profession);
+  f.FinLigne();
+}
+
+// An added spouse has no names, dates or places: PRE and CNOM are 0 (none).
+void EcritAjoute(TableFile& f, std::int64_t numero, int sexe) {
+  f.Nombre(numero);
+  f.Texte("\t0\t");
+  f.Nombre(sexe);
+  f.Texte("\t0\t0\t\t0\t0\t\t0\t0\t\n");
+}
+
+void EcritUnion(TableFile& f, GedcomUnion& u, std::int64_t numero, int indiPlus) {
+  const int qualite = NormaliseDate(u.dateMariage);
+  f.Nombre(numero);
+  f.Tab();
+  f.Nombre(std::int64_t{u.epoux} + indiPlus);
+  f.Tab();
+  f.Nombre(std::int64_t{u.epouse} + indiPlus);
+  f.Tab();
+  f.Cellule(u.dateMariage);
+  f.Tab();
+  f.Nombre(qualite);
+  f.Tab();
+  f.Nombre(std::int64_t{u.lieuMariage} + 1);
+  f.FinLigne();
+}
+
+bool EcritNotes(TableFile& f, const std::vector<GedcomNote>& notes, int nombre, int plus) {
+  const std::size_t n = std::min(notes.size(), static_cast<std::size_t>(std::max(nombre, 0)));
+  for (std::size_t i = 0; i < n; ++i) {
+    if (f.Echec()) return false;
+    f.Nombre(std::int64_t{notes[i].proprietaire} + plus);
+    f.Tab();
+    f.Cellule(notes[i].texte);
+    f.FinLigne();
+  }
+  return !f.Echec();
+}
+
+void LitBase(DialogServices& d, int id, int& base) {
+  unsigned valeur = 0;
+  if (d.ReadNumber(id, &valeur)) base = static_cast<int>(valeur);
+}
+
+int EchecOuverture(DialogServices& d, const std::string& nom) {
+  d.ShowMessageBox(nom.c_str(), kCaptionOuverture, MessageIcon::kError);
+  return 0;
+}
+
+int EchecEcriture(DialogServices& d, const std::string& nom) {
+  d.ShowMessageBox(nom.c_str(), kCaptionEcriture, MessageIcon::kError);
+  d.SetStatus(false, "");
+  return 0;
+}
+
+const ArbreSSZ* DictionnaireDe(const GedcomFichier& m, int liste) {
+  switch (liste) {
+    case 0:
+      return m.dictNoms.get();
+    case 1:
+      return m.dictPrenoms.get();
+    default:
+      return m.dictLieux.get();
+  }
+}
+
+void AjouteRapport(DialogServices& d, std::int64_t source, std::int64_t ecrit) {
+  // An empty source has no meaningful saving; it is reported as 0 per cent.
+  const double economie =
+      source == 0 ? 0.0 : static_cast<double>(source - ecrit) * 100.0 / static_cast<double>(source);
+  char ligne[96];
+  std::snprintf(ligne, sizeof ligne, "%lld Kb => %lld Kb (%.0f%%)",
+                static_cast<long long>(source / 1024), static_cast<long long>(ecrit / 1024),
+                economie);
+  d.AddMessage(ligne);
+}
+
+}  // namespace
+
+std::optional<std::string> BaseDesTables(std::string_view source, std::string_view dossier) {
+  if (source.empty()) return std::nullopt;
+  std::size_t debutNom = 0;
+  for (std::size_t i = 0; i < source.size(); ++i) {
+    if (EstSeparateur(source[i])) debutNom = i + 1;
+  }
+  std::size_t fin = source.size();
+  const std::size_t point = source.rfind('.');
+  if (point != std::string_view::npos && point >= debutNom) fin = point;
+
+  std::string base;
+  if (dossier.empty()) {
+    base.assign(source.substr(0, fin));
+  } else {
+    base.assign(dossier);
+    if (!EstSeparateur(base.back())) base += '/';
+    base.append(source.substr(debutNom, fin - debutNom));
+  }
+  if (base.size() + LongueurSuffixeMax() + 1 > kFileNameCapacity) return std::nullopt;
+  return base;
+}
+
+bool WriteTableRows(GedcomFichier& m, DialogServices& d, TableFile& indi, TableFile& fam,
+                    TableFile& notesIndi, TableFile& notesFam) {
+  LitBase(d, ctl::kIndiPlus, m.indiPlus);
+  LitBase(d, ctl::kFamPlus, m.famPlus);
+
+  const std::size_t nbIndividus =
+      std::min(m.individus.size(), static_cast<std::size_t>(std::max(m.nbIndividus, 0)));
+  for (std::size_t i = 0; i < nbIndividus; ++i) {
+    if (indi.Echec()) return false;
+    EcritIndividu(indi, m.individus[i], static_cast<std::int64_t>(i) + m.indiPlus, m.famPlus);
+  }
+  const std::size_t nbAjoutes =
+      std::min(m.sexeAjoutes.size(), static_cast<std::size_t>(std::max(m.nbAjoutes, 0)));
+  for (std::size_t k = 0; k < nbAjoutes; ++k) {
+    if (indi.Echec()) return false;
+    EcritAjoute(indi, static_cast<std::int64_t>(nbIndividus + k) + m.indiPlus, m.sexeAjoutes[k]);
+  }
+  if (indi.Echec()) return false;
+
+  const std::size_t nbUnions =
+      std::min(m.unions.size(), static_cast<std::size_t>(std::max(m.nbUnions, 0)));
+  for (std::size_t i = 0; i < nbUnions; ++i) {
+    if (fam.Echec()) return false;
+    EcritUnion(fam, m.unions[i], static_cast<std::int64_t>(i) + m.famPlus, m.indiPlus);
+  }
+  if (fam.Echec()) return false;
+
+  return EcritNotes(notesIndi, m.notesIndi, m.nbNotesIndi, m.indiPlus) &&
+         EcritNotes(notesFam, m.notesFam, m.nbNotesFam, m.famPlus);
+}
+
+int ExportTables(GedcomFichier& m, DialogServices& d) { return ExportTables(m, d, {}); }
+
+int ExportTables(GedcomFichier& m, DialogServices& d, const OptionsExport& options) {
+  const bool avecNbRef = d.IsChecked(ctl::kNbRef);
+  const std::optional<std::string> base =
+      BaseDesTables(m.nomSource ? std::string_view(*m.nomSource) : std::string_view(),
+                    options.dossierSortie);
+  if (!base) {
+    d.ShowMessageBox("fichierNom", kCaptionOuverture, MessageIcon::kError);
+    return 0;
+  }
+  std::array<std::string, kNombreTables> noms;
+  for (int t = 0; t < kNombreTables; ++t) noms[t] = *base + kSuffixesTables[t];
+  m.totalEcrit = 0;
+
+  // Each code list is complete and closed before the next one is opened.
+  for (int t = 0; t < 3; ++t) {
+    TableFile f;
+    if (!f.Ouvre(noms[t].c_str())) return EchecOuverture(d, noms[t]);
+    f.Texte(kEntetesListes[t][avecNbRef ? 1 : 0]);
+    if (const ArbreSSZ* dict = DictionnaireDe(m, t)) dict->Liste(f, avecNbRef ? AVEC_NBREF : 0);
+    m.totalEcrit += f.Octets();
+    if (!f.Ferme()) return EchecEcriture(d, noms[t]);
+  }
+
+  // The four row tables are open together; when one cannot be opened, those opened before it
+  // are closed empty.
+  std::array<TableFile, 4> lignes;
+  for (int k = 0; k < 4; ++k) {
+    if (!lignes[k].Ouvre(noms[3 + k].c_str())) return EchecOuverture(d, noms[3 + k]);
+  }
+  d.SetStatus(true, "Conversion en cours!");
+  for (int k = 0; k < 4; ++k) lignes[k].Texte(kEntetesLignes[k]);
+  WriteTableRows(m, d, lignes[0], lignes[1], lignes[2], lignes[3]);
+  d.SetStatus(false, "");
+  // Every file is closed, so that those that did not fail are complete; the first failure in
+  // table order is the one reported.
+  int enEchec = -1;
+  for (int k = 0; k < 4; ++k) {
+    m.totalEcrit += lignes[k].Octets();
+    if (!lignes[k].Ferme() && enEchec < 0) enEchec = 3 + k;
+  }
+  if (enEchec >= 0) return EchecEcriture(d, noms[enEchec]);
+
+  AjouteRapport(d, m.tailleSource, m.totalEcrit);
+  return 1;
+}
 
 }  // namespace brimsel

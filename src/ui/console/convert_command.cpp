@@ -1,7 +1,9 @@
-// brimsel-cli convert: reads a GEDCOM file and reports what the panel would show.
+// brimsel-cli convert: reads a GEDCOM file, reports what the panel would show and writes the
+// seven tables.
 #include <cstring>
 
 #include "engine/conversion.h"
+#include "export/tables.h"
 #include "ui/console/commands.h"
 #include "ui/console/console_services.h"
 
@@ -10,15 +12,25 @@ namespace brimsel::cli {
 const char kConvertUsage[] =
     "Usage: brimsel-cli convert [OPTIONS] FILE\n"
     "\n"
-    "Reads the GEDCOM file FILE, checks its cross-references and prints the message list,\n"
-    "then the count fields (identifier, label, value).\n"
+    "Reads the GEDCOM file FILE, checks its cross-references and writes the seven tables\n"
+    "FILE_NAME.txt, _SURNAME.txt, _PLAC.txt, _INDI.txt, _FAM.txt, _INDInote.txt and\n"
+    "_FAMnote.txt (FILE without its extension, then the suffix) beside FILE. Prints the\n"
+    "message list with the size report, then the count fields (identifier, label, value).\n"
     "\n"
     "Options:\n"
-    "  --notes            read the notes (\"inclure\")\n"
-    "  --oem              names and places are in code page 850 (\"OEM => ANSI\")\n"
-    "  --no-proper-names  keep names as written (\"Nom Propre\" not ticked)\n"
-    "  --check            read and check only\n"
-    "  -h, --help         show this help\n";
+    "  --notes              read the notes (\"inclure\")\n"
+    "  --oem                names and places are in code page 850 (\"OEM => ANSI\")\n"
+    "  --no-proper-names    keep names as written (\"Nom Propre\" not ticked)\n"
+    "  --nbref              add the reference counts to the code lists (\"nb ref\")\n"
+    "  --indi-base TEXT     number of the first individual (\"INDI+\", default 1)\n"
+    "  --fam-base TEXT      number of the first union (\"FAM +\", default 1)\n"
+    "  -o, --output-dir DIR write the tables into DIR instead of beside FILE\n"
+    "  --check              read and check only, write no table\n"
+    "  -h, --help           show this help\n"
+    "\n"
+    "A base that is not a plain decimal number (digits only, at most 2147483647) is ignored\n"
+    "and the base stays 1. Exit status 1 when FILE cannot be converted or a table cannot be\n"
+    "written.\n";
 
 namespace {
 
@@ -27,17 +39,42 @@ struct ConvertOptions {
   bool oem = false;
   bool properNames = true;
   bool check = false;
+  bool nbRef = false;
+  std::string indiBase = "1";
+  std::string famBase = "1";
+  std::string outputDir;
   std::string file;
 };
 
 bool ParseArgs(const std::vector<std::string>& args, ConvertOptions& o, Outcome& bad) {
-  for (const std::string& a : args) {
-    if (a == "--notes") {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    std::string* value = nullptr;
+    if (a == "--indi-base") {
+      value = &o.indiBase;
+    } else if (a == "--fam-base") {
+      value = &o.famBase;
+    } else if (a == "-o" || a == "--output-dir") {
+      value = &o.outputDir;
+    }
+    if (value != nullptr) {
+      if (i + 1 == args.size()) {
+        bad = {kExitUsage, "convert: option '" + a + "' needs a value", true};
+        return false;
+      }
+      *value = args[++i];
+      if (value == &o.outputDir && value->empty()) {
+        bad = {kExitUsage, "convert: option '" + a + "' needs a directory", true};
+        return false;
+      }
+    } else if (a == "--notes") {
       o.notes = true;
     } else if (a == "--oem") {
       o.oem = true;
     } else if (a == "--no-proper-names") {
       o.properNames = false;
+    } else if (a == "--nbref") {
+      o.nbRef = true;
     } else if (a == "--check") {
       o.check = true;
     } else if (a.size() > 1 && a[0] == '-') {
@@ -86,12 +123,14 @@ Outcome RunConvert(const std::vector<std::string>& args, std::FILE* out, std::FI
   ConvertOptions o;
   Outcome bad;
   if (!ParseArgs(args, o, bad)) return bad;
-  if (!o.check) return {kExitUsage, "convert: only --check is available in this version", true};
 
   ConsoleServices services(o.file, out, err);
   services.SetChecked(ctl::kNoteInclure, o.notes);
   services.SetChecked(ctl::kOemAnsi, o.oem);
   services.SetChecked(ctl::kNomPropre, o.properNames);
+  services.SetChecked(ctl::kNbRef, o.nbRef);
+  services.SetFieldForInput(ctl::kIndiPlus, o.indiBase);
+  services.SetFieldForInput(ctl::kFamPlus, o.famBase);
   if (!services.ChooseOpenFile("FIchier source")) {
     return {kExitFailed, "'" + o.file + "': path longer than " +
                              std::to_string(kFileNameCapacity - 1) + " bytes"};
@@ -100,6 +139,17 @@ Outcome RunConvert(const std::vector<std::string>& args, std::FILE* out, std::FI
   ResultatConversion r = ConvertitFichier(modele, services);
   services.EndProgress();
   if (!r.Terminee()) return {kExitFailed, FailureText(r, o.file)};
+  if (!o.check && ExportTables(modele, services, OptionsExport{o.outputDir}) != 1) {
+    services.EndProgress();
+    if (!BaseDesTables(services.CurrentFileName(), o.outputDir)) {
+      return {kExitFailed, "cannot name the tables after '" + o.file +
+                               "': a table path would be longer than " +
+                               std::to_string(kFileNameCapacity - 1) + " bytes (" +
+                               services.LastError() + ")"};
+    }
+    return {kExitFailed, "tables not written: " + services.LastError()};
+  }
+  services.EndProgress();
   services.PrintCounts();
   return {};
 }
