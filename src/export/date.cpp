@@ -6,9 +6,11 @@
 
 namespace brimsel {
 
-// Accented words appear twice, with the accented letter in lower and in upper case, because
-// only ASCII letters compare without regard to case. The literals are split where a hex escape
-// would otherwise swallow the following letter.
+// Windows-1252 bytes: \xE9 é, \xC9 É, \xFB û, \xDB Û; "\x63" is the letter c, written as an escape
+// so that it is not read as part of the escape before it. Accented words appear twice, with the
+// accented letter in lower and in upper case, because only ASCII letters compare without regard
+// to case.
+// clang-format off
 const Qualificatif TableQualificatifs[7] = {
     {"BEF ", 32}, {"AVT ", 32}, {"AFT ", 64}, {"APR ", 64},
     {"ABT ", 0},  {"AUT ", 0},  {"ENV ", 0},
@@ -19,13 +21,14 @@ const MotMois TableMois[24] = {
     {"mar", 3},          {"avr", 4},          {"apr", 4},  {"mai", 5},     {"may", 5},
     {"juin", 6},         {"jun", 6},          {"jul", 7},  {"juil", 7},    {"ao\xFB", 8},
     {"aug", 8},          {"ao\xDB", 8},       {"sep", 9},  {"sept", 9},    {"oct", 10},
-    {"nov", 11},         {"d\xE9" "c", 12},   {"d\xC9" "c", 12},           {"dec", 12},
+    {"nov", 11},         {"d\xE9\x63", 12},   {"d\xC9\x63", 12},           {"dec", 12},
 };
 
 const char* const NomsMois[13] = {
     "",    "jan", "f\xE9v", "mar", "avr", "mai",        "juin",
-    "juil", "ao\xFB", "sep", "oct", "nov", "d\xE9" "c",
+    "juil", "ao\xFB", "sep", "oct", "nov", "d\xE9\x63",
 };
+// clang-format on
 
 namespace {
 

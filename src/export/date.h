@@ -24,8 +24,8 @@ extern const MotMois TableMois[24];
 extern const char* const NomsMois[13];
 
 // Quality codes that are not normalised dates.
-inline constexpr int kQualiteAucune = 0;      // no date
-inline constexpr int kQualiteIllisible = 127; // unreadable date
+inline constexpr int kQualiteAucune = 0;       // no date
+inline constexpr int kQualiteIllisible = 127;  // unreadable date
 
 // Rewrites `date` (a NUL-terminated text in a 32-byte buffer) as "day month year" and returns
 // the quality code: 0 for a null date, 127 for an unreadable one (the text then only loses a

@@ -75,8 +75,8 @@ void TableFile::Nombre(std::int64_t n) {
   char chiffres[20];
   int k = 0;
   // The magnitude as unsigned, so that the most negative value has one too.
-  std::uint64_t u = n < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(n)
-                          : static_cast<std::uint64_t>(n);
+  std::uint64_t u =
+      n < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(n) : static_cast<std::uint64_t>(n);
   do {
     chiffres[k++] = static_cast<char>('0' + u % 10);
     u /= 10;

@@ -12,7 +12,7 @@
 namespace brimsel {
 
 const char* const kSuffixesTables[kNombreTables] = {
-    "_NAME.txt", "_SURNAME.txt", "_PLAC.txt",    "_INDI.txt",
+    "_NAME.txt", "_SURNAME.txt",  "_PLAC.txt",    "_INDI.txt",
     "_FAM.txt",  "_INDInote.txt", "_FAMnote.txt",
 };
 
@@ -31,7 +31,7 @@ constexpr const char* kEntetesLignes[4] = {
 };
 
 constexpr const char kCaptionOuverture[] = "Erreur ouverture";
-constexpr const char kCaptionEcriture[] = "Erreur \xE9" "criture";
+constexpr const char kCaptionEcriture[] = "Erreur \xE9\x63riture";
 
 std::size_t LongueurSuffixeMax() {
   std::size_t n = 0;
@@ -39,7 +39,9 @@ std::size_t LongueurSuffixeMax() {
   return n;
 }
 
-bool EstSeparateur(char c) { return c == '/' || c == '\\'; }
+bool EstSeparateur(char c) {
+  return c == '/' || c == '\\';
+}
 
 // The date, quality and place that a pair of events puts in one date group of an individual.
 struct Evenement {
@@ -50,8 +52,7 @@ struct Evenement {
 
 // Normalises both dates in place and keeps the better one; equal codes go to the primary event.
 // A substitute's code is written one less (an even code), so the table tells it apart.
-Evenement Choisit(char* datePrincipale, int lieuPrincipal, char* dateSubstitut,
-                  int lieuSubstitut) {
+Evenement Choisit(char* datePrincipale, int lieuPrincipal, char* dateSubstitut, int lieuSubstitut) {
   const int qP = NormaliseDate(datePrincipale);
   const int qS = NormaliseDate(dateSubstitut);
   if (datePrincipale == nullptr && dateSubstitut == nullptr) return {};
@@ -71,8 +72,7 @@ void EcritEvenement(TableFile& f, const Evenement& e) {
 }
 
 void EcritIndividu(TableFile& f, GedcomIndividu& p, std::int64_t numero, int famPlus) {
-  const Evenement debut =
-      Choisit(p.dateNaissance, p.lieuNaissance, p.dateBapteme, p.lieuBapteme);
+  const Evenement debut = Choisit(p.dateNaissance, p.lieuNaissance, p.dateBapteme, p.lieuBapteme);
   const Evenement fin = Choisit(p.dateDeces, p.lieuDeces, p.dateSepulture, p.lieuSepulture);
   f.Nombre(numero);
   f.Tab();
@@ -219,13 +219,14 @@ bool WriteTableRows(GedcomFichier& m, DialogServices& d, TableFile& indi, TableF
          EcritNotes(notesFam, m.notesFam, m.nbNotesFam, m.famPlus);
 }
 
-int ExportTables(GedcomFichier& m, DialogServices& d) { return ExportTables(m, d, {}); }
+int ExportTables(GedcomFichier& m, DialogServices& d) {
+  return ExportTables(m, d, {});
+}
 
 int ExportTables(GedcomFichier& m, DialogServices& d, const OptionsExport& options) {
   const bool avecNbRef = d.IsChecked(ctl::kNbRef);
-  const std::optional<std::string> base =
-      BaseDesTables(m.nomSource ? std::string_view(*m.nomSource) : std::string_view(),
-                    options.dossierSortie);
+  const std::optional<std::string> base = BaseDesTables(
+      m.nomSource ? std::string_view(*m.nomSource) : std::string_view(), options.dossierSortie);
   if (!base) {
     d.ShowMessageBox("fichierNom", kCaptionOuverture, MessageIcon::kError);
     return 0;

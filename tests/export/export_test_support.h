@@ -16,7 +16,8 @@ namespace brimsel::test {
 class TempDir {
  public:
   TempDir() {
-    std::string modele = (std::filesystem::temp_directory_path() / "brimsel-export-XXXXXX").string();
+    std::string modele =
+        (std::filesystem::temp_directory_path() / "brimsel-export-XXXXXX").string();
     if (::mkdtemp(modele.data()) != nullptr) chemin_ = modele;
     EXPECT_FALSE(chemin_.empty()) << "cannot create a temporary folder";
   }

@@ -180,10 +180,13 @@ struct Export {
     d.statuses.clear();
     d.messages.clear();
   }
-  std::string Table(const char* suffix) const { return ReadBytes(dir / (std::string("t") + suffix)); }
+  std::string Table(const char* suffix) const {
+    return ReadBytes(dir / (std::string("t") + suffix));
+  }
   std::int64_t TotalOnDisk() const {
     std::int64_t total = 0;
-    for (const char* s : kSuffixesTables) total += static_cast<std::int64_t>(fs::file_size(dir / (std::string("t") + s)));
+    for (const char* s : kSuffixesTables)
+      total += static_cast<std::int64_t>(fs::file_size(dir / (std::string("t") + s)));
     return total;
   }
 };
@@ -234,8 +237,7 @@ TEST(ExportTables, StatusTotalAndSizeReport) {
   // Tables larger than the source give a negative saving.
   e.m.tailleSource = 100;
   ASSERT_EQ(ExportTables(e.m, e.d), 1);
-  EXPECT_EQ(e.d.messages.back(),
-            "0 Kb => 0 Kb (-" + std::to_string(e.m.totalEcrit - 100) + "%)");
+  EXPECT_EQ(e.d.messages.back(), "0 Kb => 0 Kb (-" + std::to_string(e.m.totalEcrit - 100) + "%)");
 
   // An empty source has no saving to speak of: 0 per cent rather than a division by zero.
   e.m.tailleSource = 0;
@@ -277,7 +279,7 @@ TEST(ExportTables, WriteFailureNamesTheFileAndAddsNoReport) {
   EXPECT_EQ(ExportTables(e.m, e.d), 0);
   ASSERT_EQ(e.d.boxes.size(), 1u);
   EXPECT_EQ(e.d.boxes[0].text, e.dir / "t_INDInote.txt");
-  EXPECT_EQ(e.d.boxes[0].caption, "Erreur \xE9" "criture");
+  EXPECT_EQ(e.d.boxes[0].caption, "Erreur \xE9\x63riture");
   EXPECT_EQ(e.d.boxes[0].icon, MessageIcon::kError);
   ASSERT_FALSE(e.d.statuses.empty());
   EXPECT_FALSE(e.d.statuses.back().busy);

@@ -142,10 +142,9 @@ Outcome RunConvert(const std::vector<std::string>& args, std::FILE* out, std::FI
   if (!o.check && ExportTables(modele, services, OptionsExport{o.outputDir}) != 1) {
     services.EndProgress();
     if (!BaseDesTables(services.CurrentFileName(), o.outputDir)) {
-      return {kExitFailed, "cannot name the tables after '" + o.file +
-                               "': a table path would be longer than " +
-                               std::to_string(kFileNameCapacity - 1) + " bytes (" +
-                               services.LastError() + ")"};
+      return {kExitFailed,
+              "cannot name the tables after '" + o.file + "': a table path would be longer than " +
+                  std::to_string(kFileNameCapacity - 1) + " bytes (" + services.LastError() + ")"};
     }
     return {kExitFailed, "tables not written: " + services.LastError()};
   }
