@@ -24,16 +24,42 @@ constexpr TableMajuscules kMaj;
 inline unsigned char Majuscule(char c) { return kMaj.up[static_cast<unsigned char>(c)]; }
 inline char Minuscule(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
+// Folds the ASCII small letters of eight bytes to capitals at once: a byte from 'a' to 'z' loses
+// its 0x20 bit, every other byte stays.
+inline std::uint64_t ReplieMot(std::uint64_t x) {
+  constexpr std::uint64_t kUns = 0x0101010101010101ull;
+  constexpr std::uint64_t kHauts = 0x8080808080808080ull;
+  std::uint64_t sept = x & ~kHauts;
+  std::uint64_t depuisA = (sept + (0x80 - 'a') * kUns) & kHauts;
+  std::uint64_t apresZ = (sept + (0x80 - 'z' - 1) * kUns) & kHauts;
+  std::uint64_t minuscules = depuisA & ~apresZ & ~x & kHauts;
+  return x ^ (minuscules >> 2);
+}
+
+// A hash of the text with ASCII letters folded, so that texts differing only in their case
+// meet in the same slot.
 std::uint32_t HachageReplie(const char* s, std::size_t n) {
-  std::uint32_t h = 2166136261u;
-  for (std::size_t i = 0; i < n; ++i) {
-    h ^= Majuscule(s[i]);
-    h *= 16777619u;
+  std::uint64_t h = 0x9E3779B97F4A7C15ull ^ n;
+  while (n >= 8) {
+    std::uint64_t w;
+    std::memcpy(&w, s, 8);
+    h = (h ^ ReplieMot(w)) * 0xFF51AFD7ED558CCDull;
+    h ^= h >> 29;
+    s += 8;
+    n -= 8;
   }
-  return h;
+  if (n != 0) {
+    std::uint64_t w = 0;
+    std::memcpy(&w, s, n);
+    h = (h ^ ReplieMot(w)) * 0xFF51AFD7ED558CCDull;
+  }
+  h ^= h >> 32;
+  h *= 0xC4CEB9FE1A85EC53ull;
+  return static_cast<std::uint32_t>(h >> 32);
 }
 
 bool EgauxSansCasse(const char* a, const char* b, std::size_t n) {
+  if (std::memcmp(a, b, n) == 0) return true;  // most repeats keep their spelling
   for (std::size_t i = 0; i < n; ++i) {
     if (a[i] != b[i] && Majuscule(a[i]) != Majuscule(b[i])) return false;
   }
@@ -69,7 +95,7 @@ void NomPropre(char* text, std::size_t length) {
   }
 }
 
-ArbreSSZ::ArbreSSZ() : table_(64, -1) {}
+ArbreSSZ::ArbreSSZ() : table_(64, 0) {}
 ArbreSSZ::~ArbreSSZ() = default;
 
 int ArbreSSZ::Ajoute(char* texte, int longueur, int options) {
@@ -96,11 +122,11 @@ int ArbreSSZ::Insere(const char* cle, std::size_t longueur) {
   std::size_t masque = table_.size() - 1;
   std::size_t i = h & masque;
   for (;; i = (i + 1) & masque) {
-    std::int32_t id = table_[i];
-    if (id < 0) break;
-    Noeud& nd = noeuds_[static_cast<std::size_t>(id)];
-    if (hachages_[static_cast<std::size_t>(id)] == h &&
-        static_cast<std::size_t>(nd.longueur) == longueur && EgauxSansCasse(nd.texte, cle, longueur)) {
+    std::uint64_t slot = table_[i];
+    if (slot == 0) break;
+    if (static_cast<std::uint32_t>(slot >> 32) != h) continue;
+    Noeud& nd = noeuds_[static_cast<std::size_t>(slot & 0xFFFFFFFFu) - 1];
+    if (static_cast<std::size_t>(nd.longueur) == longueur && EgauxSansCasse(nd.texte, cle, longueur)) {
       ++nd.nbRef;
       return nd.id;
     }
@@ -110,31 +136,30 @@ int ArbreSSZ::Insere(const char* cle, std::size_t longueur) {
   if ((static_cast<std::size_t>(nombre) + 1) * 4 > table_.size() * 3) {
     Agrandit();
     masque = table_.size() - 1;
-    for (i = h & masque; table_[i] >= 0; i = (i + 1) & masque) {
+    for (i = h & masque; table_[i] != 0; i = (i + 1) & masque) {
     }
   }
   if (noeuds_.size() == noeuds_.capacity()) noeuds_.reserve(noeuds_.size() * 2 + 16);
-  if (hachages_.size() == hachages_.capacity()) hachages_.reserve(hachages_.size() * 2 + 16);
   Noeud nd;
   nd.texte = CopieTexte(cle, longueur);
   nd.id = nombre;
   nd.longueur = static_cast<int>(longueur);
   nd.nbRef = 1;
   noeuds_.push_back(nd);
-  hachages_.push_back(h);
-  table_[i] = nd.id;
+  table_[i] = (static_cast<std::uint64_t>(h) << 32) | static_cast<std::uint32_t>(nd.id + 1);
   ++nombre;
   ordreAJour_ = false;
   return nd.id;
 }
 
 void ArbreSSZ::Agrandit() {
-  std::vector<std::int32_t> table(table_.size() * 2, -1);
+  std::vector<std::uint64_t> table(table_.size() * 2, 0);
   std::size_t masque = table.size() - 1;
-  for (int id = 0; id < nombre; ++id) {
-    std::size_t i = hachages_[static_cast<std::size_t>(id)] & masque;
-    while (table[i] >= 0) i = (i + 1) & masque;
-    table[i] = id;
+  for (std::uint64_t slot : table_) {
+    if (slot == 0) continue;
+    std::size_t i = static_cast<std::uint32_t>(slot >> 32) & masque;
+    while (table[i] != 0) i = (i + 1) & masque;
+    table[i] = slot;
   }
   table_.swap(table);
 }

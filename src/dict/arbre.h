@@ -62,8 +62,9 @@ class ArbreSSZ {
   void Agrandit();
 
   std::vector<Noeud> noeuds_;
-  std::vector<std::uint32_t> hachages_;  // folded hash of each entry, by identifier
-  std::vector<std::int32_t> table_;      // open addressing: identifiers, -1 for a free slot
+  // Open addressing; a slot holds the entry's folded hash in its high half and its identifier
+  // plus one in its low half, 0 for a free slot, so that most probes touch no entry.
+  std::vector<std::uint64_t> table_;
   std::vector<std::unique_ptr<char[]>> blocs_;  // text storage
   std::size_t resteBloc_ = 0;
   char* libreBloc_ = nullptr;

@@ -75,11 +75,35 @@ void GedcomFichier::vider() {
 }
 
 template <class Record>
+void GedcomFichier::Indexe(const std::vector<Record>& records, int count, Index& index) {
+  index.count = count;
+  index.ascending = true;
+  index.sorted.clear();
+  for (int i = 1; i < count && index.ascending; ++i) {
+    index.ascending = records[static_cast<std::size_t>(i - 1)].code <
+                      records[static_cast<std::size_t>(i)].code;
+  }
+  if (index.ascending) return;
+  index.sorted.reserve(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    index.sorted.emplace_back(records[static_cast<std::size_t>(i)].code, i);
+  }
+  std::sort(index.sorted.begin(), index.sorted.end());
+}
+
+template <class Record>
 int GedcomFichier::Cherche(const std::vector<Record>& records, int count, int code, Index& index) {
   // -1 is the number of a missing or unreadable cross-reference: it names nobody.
   if (code == -1 || count <= 0) return -1;
   count = std::min<int>(count, static_cast<int>(records.size()));
   auto has = [&](int i) { return records[static_cast<std::size_t>(i)].code == code; };
+  if (index.count != count) Indexe(records, count, index);
+  if (index.ascending) {
+    // Strictly ascending numbers: the search below finds a number exactly where it stands, so
+    // numbering without gaps lets it be read off directly.
+    std::int64_t guess = static_cast<std::int64_t>(code) - records[0].code;
+    if (guess >= 0 && guess < count && has(static_cast<int>(guess))) return static_cast<int>(guess);
+  }
   int found = -1;
   if (count == 1) {
     found = has(0) ? 0 : -1;
@@ -107,16 +131,10 @@ int GedcomFichier::Cherche(const std::vector<Record>& records, int count, int co
       }
     }
   }
-  if (found >= 0) return found;
-  // Records out of ascending order: fall back to the first record in file order with that number.
-  if (index.size() != static_cast<std::size_t>(count)) {
-    index.clear();
-    index.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) index.emplace_back(records[static_cast<std::size_t>(i)].code, i);
-    std::sort(index.begin(), index.end());
-  }
-  auto it = std::lower_bound(index.begin(), index.end(), std::make_pair(code, -1));
-  return (it != index.end() && it->first == code) ? it->second : -1;
+  if (found >= 0 || index.ascending) return found;
+  // Records out of ascending order: the first record in file order with that number.
+  auto it = std::lower_bound(index.sorted.begin(), index.sorted.end(), std::make_pair(code, -1));
+  return (it != index.sorted.end() && it->first == code) ? it->second : -1;
 }
 
 int GedcomFichier::indiceIndividu(int code) const {

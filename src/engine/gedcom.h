@@ -81,7 +81,8 @@ class GedcomFichier {
   // Empties the model and recreates the three dictionaries; indiPlus and famPlus stay.
   void vider();
   // Index of the individual (union) carrying `code`, or -1. A binary search over the file-ordered
-  // records; when it misses, the first record in file order with that number.
+  // records; when it misses, the first record in file order with that number. The first lookup
+  // learns the order of the numbers; they must not change afterwards until vider().
   int indiceIndividu(int code) const;
   int indiceUnion(int code) const;
 
@@ -122,10 +123,18 @@ class GedcomFichier {
   StockTextes textes;  // owns every profession, date and note text of the records
 
  private:
-  // (code, index) pairs sorted by code then index; built at the first missed lookup.
-  using Index = std::vector<std::pair<int, int>>;
+  // What a lookup learns once about the records of one kind: whether their numbers strictly
+  // ascend (then a number is found where it must stand), and the (code, index) pairs sorted by
+  // code then index for records out of order.
+  struct Index {
+    int count = -1;  // number of records this was built for; -1 not built
+    bool ascending = false;
+    std::vector<std::pair<int, int>> sorted;
+  };
   template <class Record>
   static int Cherche(const std::vector<Record>& records, int count, int code, Index& index);
+  template <class Record>
+  static void Indexe(const std::vector<Record>& records, int count, Index& index);
   mutable Index indexIndividus_;
   mutable Index indexUnions_;
 };

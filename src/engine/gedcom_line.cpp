@@ -10,13 +10,15 @@ inline bool Blanc(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-// Copies the word at `p` into `dest` (its first kMotMax - 1 bytes); returns the end of the word.
-const char* LitMot(const char* p, const char* end, char* dest) {
+// Copies the word at `p` into `dest` (its first kMotMax - 1 bytes); returns the end of the word
+// and its kept length in `kept`.
+const char* LitMot(const char* p, const char* end, char* dest, std::size_t& kept) {
   std::size_t n = 0;
   for (; p < end && !Blanc(*p); ++p) {
     if (n < kMotMax - 1) dest[n++] = *p;
   }
   dest[n] = '\0';
+  kept = n;
   return p;
 }
 
@@ -30,6 +32,7 @@ const char* SauteBlancs(const char* p, const char* end) {
 void DecoupeMots(const char* text, std::size_t size, MotsLigne& out) {
   const char* end = text + size;
   out.items = 0;
+  out.longueurTag = 0;
   out.tag[0] = out.valeur[0] = '\0';
   const char* p = SauteBlancs(text, end);
   bool negative = false;
@@ -45,11 +48,12 @@ void DecoupeMots(const char* text, std::size_t size, MotsLigne& out) {
   out.items = 1;
   p = SauteBlancs(p, end);
   if (p == end) return;
-  p = LitMot(p, end, out.tag);
+  p = LitMot(p, end, out.tag, out.longueurTag);
   out.items = 2;
   p = SauteBlancs(p, end);
   if (p == end) return;
-  LitMot(p, end, out.valeur);
+  std::size_t ignored;
+  LitMot(p, end, out.valeur, ignored);
   out.items = 3;
 }
 

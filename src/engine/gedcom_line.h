@@ -15,9 +15,12 @@ inline constexpr std::size_t kMotMax = 64;
 // The split of a line as a number followed by up to two words.
 struct MotsLigne {
   int items = 0;  // 0 no number, 1 the number only, 2 number and tag, 3 with a value word
+  std::size_t longueurTag = 0;
   char tag[kMotMax] = {};
   char valeur[kMotMax] = {};
-  bool TagEst(const char* t) const { return std::strcmp(tag, t) == 0; }
+  bool TagEst(std::string_view t) const {
+    return longueurTag == t.size() && std::memcmp(tag, t.data(), t.size()) == 0;
+  }
 };
 
 // Splits `text` as a decimal number (the level) followed by two words separated by white space.
