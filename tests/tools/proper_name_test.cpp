@@ -1,0 +1,201 @@
+// Tests of the proper-name normaliser: the capitalisation rule, the name lines, the pieces of
+// long lines, the line ends, the file run and the command.
+#include "tools/proper_name.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "scratch_dir.h"
+#include "support/fake_dialog.h"
+
+namespace brimsel {
+namespace {
+
+using test::ReadFile;
+using test::ScratchDir;
+using test::WriteFile;
+
+std::string Capitalised(std::string text) {
+  CapitaliseProperName(text.data());
+  return text;
+}
+
+TEST(CapitaliseProperNameTest, HyphensStartWordsAndOnlyAsciiChanges) {
+  EXPECT_EQ(Capitalised("MARIE-ANNE"), "Marie-Anne");
+  EXPECT_EQ(Capitalised("JEAN PIERRE"), "Jean pierre");  // a space starts no word
+  EXPECT_EQ(Capitalised("o'NEIL"), "O'neil");
+  EXPECT_EQ(Capitalised(" JEAN"), " jean");
+  EXPECT_EQ(Capitalised("JEAN--PAUL"), "Jean--Paul");
+  EXPECT_EQ(Capitalised("-JEAN"), "-jean");  // only a hyphen after the first character marks
+  EXPECT_EQ(Capitalised("JEAN-"), "Jean-");
+  EXPECT_EQ(Capitalised("\xC9LISE"), "\xC9lise");    // ÉLISE: the accented capital stays
+  EXPECT_EQ(Capitalised("JOS\xC9"), "Jos\xC9");      // JOSÉ keeps its capital É
+  EXPECT_EQ(Capitalised("\xE9mile-\xE9LIE"), "\xE9mile-\xE9lie");  // émile: é is never raised
+  EXPECT_EQ(Capitalised("x"), "X");
+  EXPECT_EQ(Capitalised(""), "");
+}
+
+struct Case {
+  const char* what;
+  std::string in, out;
+};
+
+void ExpectAll(const std::vector<Case>& cases) {
+  for (const Case& c : cases) EXPECT_EQ(ProperNameText(c.in), c.out) << c.what;
+}
+
+TEST(ProperNameTextTest, NameLinesKeepTwoParts) {
+  ExpectAll({
+      {"given names and surname", "1 NAME JEAN PIERRE /DUPONT/\n", "1 NAME Jean pierre /Dupont/\r\n"},
+      {"hyphens", "1 NAME MARIE-ANNE /LE-GOFF/\n", "1 NAME Marie-Anne /Le-Goff/\r\n"},
+      {"accents left alone", "1 NAME \xC9LISE /JOS\xC9/\n", "1 NAME \xC9lise /Jos\xC9/\r\n"},
+      {"text after the surname dropped", "1 NAME JEAN /DUPONT/ JR\n", "1 NAME Jean /Dupont/\r\n"},
+      {"third part dropped", "1 NAME A/B/C/D\n", "1 NAME A/B/\r\n"},
+      {"surname alone", "1 NAME /DUPONT/\n", "1 NAME Dupont/\r\n"},
+      {"given names alone", "1 NAME JEAN\n", "1 NAME Jean/\r\n"},
+      {"runs of slashes are one separator", "1 NAME //JEAN//DUPONT//\n", "1 NAME Jean/Dupont/\r\n"},
+      {"nothing after the prefix", "1 NAME \n", "1 NAME \r\n"},
+      {"slashes only", "1 NAME ///\n", "1 NAME \r\n"},
+      {"last line without end still gets one", "1 NAME JEAN /X/", "1 NAME Jean /X/\r\n"},
+  });
+}
+
+TEST(ProperNameTextTest, OtherLinesAreCopied) {
+  ExpectAll({
+      {"tag without the space", "1 NAME\n", "1 NAME\r\n"},
+      {"tag glued to the name", "1 NAMEJEAN /X/\n", "1 NAMEJEAN /X/\r\n"},
+      {"two spaces after the level", "1  NAME JEAN\n", "1  NAME JEAN\r\n"},
+      {"level 2", "2 NAME JEAN /X/\n", "2 NAME JEAN /X/\r\n"},
+      {"small letters", "1 name JEAN /X/\n", "1 name JEAN /X/\r\n"},
+      {"leading space", " 1 NAME JEAN /X/\n", " 1 NAME JEAN /X/\r\n"},
+      {"other tags untouched", "0 @I1@ INDI\n2 GIVN JEAN\n", "0 @I1@ INDI\r\n2 GIVN JEAN\r\n"},
+      {"empty lines", "\n\n", "\r\n\r\n"},
+      {"last line without end gets none", "0 TRLR", "0 TRLR"},
+      {"empty input", "", ""},
+  });
+}
+
+TEST(ProperNameTextTest, EveryLineEndBecomesCrLf) {
+  ExpectAll({
+      {"CR LF", "a\r\nb\r\n", "a\r\nb\r\n"},
+      {"LF CR", "a\n\rb\n\r", "a\r\nb\r\n"},
+      {"CR only", "0 HEAD\r1 NAME JEAN /DUPONT/\r0 TRLR\r",
+       "0 HEAD\r\n1 NAME Jean /Dupont/\r\n0 TRLR\r\n"},
+      {"two CR LF make an empty line", "a\r\n\r\nb", "a\r\n\r\nb"},
+      {"LF LF is two ends", "a\n\nb", "a\r\n\r\nb"},
+      {"CR CR is two ends", "a\r\rb", "a\r\n\r\nb"},
+      {"byte 26 ends the input", "a\r\nb\x1A" "c\r\n", "a\r\nb"},
+      {"byte 26 alone on its line", "a\n\x1A\n1 NAME X\n", "a\r\n"},
+  });
+}
+
+TEST(ProperNameTextTest, NulEndsTheTextOfItsPiece) {
+  ExpectAll({
+      {"rest of the line and its end lost", std::string("ab\0cd\r\nef\r\n", 11), "abef\r\n"},
+      {"a name line cut by the NUL", std::string("1 NAME JEAN /DU\0X/\nz\n", 21),
+       "1 NAME Jean /Du/\r\nz\r\n"},
+  });
+  // In a long line only the piece holding the NUL loses its rest; the next piece survives.
+  std::string line = "a" + std::string(1, '\0') + std::string(600, 'b') + "\n";
+  EXPECT_EQ(ProperNameText(line), "a" + std::string(600 - 508, 'b') + "\r\n");
+}
+
+TEST(ProperNameTextTest, LongLinesAreReadInPiecesOf510) {
+  // 509 characters and the line end fit one piece.
+  std::string fits = std::string(509, 'x') + "\n";
+  EXPECT_EQ(ProperNameText(fits), std::string(509, 'x') + "\r\n");
+
+  // A long ordinary line comes out whole: its pieces carry no line end but the last.
+  std::string longLine = std::string(1200, 'x') + "\r\nnext\r\n";
+  EXPECT_EQ(ProperNameText(longLine), longLine);
+
+  // A long name line: its first piece is rewritten and given a line end, the rest follows as a
+  // line of its own.
+  std::string name = "1 NAME " + std::string(503, 'A') + "BCD /E/\n";
+  EXPECT_EQ(ProperNameText(name),
+            "1 NAME A" + std::string(502, 'a') + "/\r\nBCD /E/\r\n");
+
+  // A piece that starts with the prefix is a name line even in the middle of a physical line.
+  std::string inner = std::string(510, 'x') + "1 NAME JEAN /DUPONT/\n";
+  EXPECT_EQ(ProperNameText(inner), std::string(510, 'x') + "1 NAME Jean /Dupont/\r\n");
+
+  // 510 characters fill a piece, so the line end comes alone as an empty piece: after a name
+  // line that makes one more empty line.
+  std::string full = "1 NAME " + std::string(503, 'B') + "\n";
+  EXPECT_EQ(ProperNameText(full), "1 NAME B" + std::string(502, 'b') + "/\r\n\r\n");
+}
+
+std::vector<std::string> Pieces(const std::string& input, std::size_t block) {
+  StringSource source(input);
+  PieceReader reader(source, block);
+  std::vector<std::string> pieces;
+  LinePiece piece;
+  while (reader.Next(piece)) {
+    pieces.push_back(std::string(piece.text, piece.size) + (piece.hasEnd ? "|" : "~"));
+  }
+  return pieces;
+}
+
+TEST(PieceReaderTest, BlockBoundariesChangeNothing) {
+  const std::string input = "a\r\nbc\n\r\rd\n\ne" + std::string(515, 'f') + "\r\n\x1Ag";
+  const std::vector<std::string> expected = {"a|", "bc|", "|", "d|", "|",
+                                             "e" + std::string(509, 'f') + "~",
+                                             std::string(6, 'f') + "|"};
+  for (std::size_t block : {1, 2, 3, 7, 509, 510, 511, 4096}) {
+    EXPECT_EQ(Pieces(input, block), expected) << "block " << block;
+  }
+}
+
+TEST(ProperNameCopyTest, FileRunAndFailures) {
+  ScratchDir dir;
+  WriteFile(dir / "f.ged", "0 HEAD\n1 NAME JEAN /DUPONT/\n");
+  ToolResult r = ProperNameCopy((dir / "f.ged").c_str());
+  ASSERT_TRUE(r.Done()) << r.detail;
+  EXPECT_EQ(ReadFile(dir / "f.ged.txt"), "0 HEAD\r\n1 NAME Jean /Dupont/\r\n");
+  EXPECT_EQ(r.length, 30);
+
+  EXPECT_EQ(ProperNameCopy((dir / "absent.ged").c_str()).status, ToolStatus::kInputUnreadable);
+  EXPECT_FALSE(test::Exists(dir / "absent.ged.txt"));
+  EXPECT_EQ(ProperNameCopy((dir / "f.ged").c_str(), "/dev/full").status, ToolStatus::kWriteFailed);
+  EXPECT_EQ(ProperNameCopy((dir / "f.ged").c_str(), (dir / "no/x").c_str()).status,
+            ToolStatus::kOutputNotCreated);
+}
+
+TEST(ProperNameFileTest, CommandAsksWithItsTitleAndReportsOutputFailures) {
+  ScratchDir dir;
+  WriteFile(dir / "a.ged", "1 NAME MARIE-ANNE /X/\r\n");
+  WriteFile(dir / "b.ged", "1 NAME X\r\n");
+  WriteFile(dir / "c.ged", "1 NAME X\r\n");
+  std::filesystem::create_directory(dir / "b.ged.txt");
+  ASSERT_EQ(::symlink("/dev/full", (dir / "c.ged.txt").c_str()), 0);
+  test::FakeDialog dialog;
+
+  dialog.WillChoose(dir / "a.ged");
+  ProperNameFile(dialog);
+  EXPECT_EQ(ReadFile(dir / "a.ged.txt"), "1 NAME Marie-Anne /X/\r\n");
+  EXPECT_EQ(dialog.titles.at(0), "FIchier Nom Propre");
+
+  dialog.WillChoose(dir / "absent.ged");
+  ProperNameFile(dialog);
+  dialog.WillChoose(dir / "a.ged", false);
+  ProperNameFile(dialog);
+  EXPECT_TRUE(dialog.boxes.empty());
+
+  dialog.WillChoose(dir / "b.ged");
+  ProperNameFile(dialog);
+  dialog.WillChoose(dir / "c.ged");
+  ProperNameFile(dialog);
+  ASSERT_EQ(dialog.boxes.size(), 2u);
+  EXPECT_EQ(dialog.boxes[0].text, dir / "b.ged.txt");
+  EXPECT_EQ(dialog.boxes[0].caption, "Erreur ouverture");
+  EXPECT_EQ(dialog.boxes[0].icon, MessageIcon::kError);
+  EXPECT_EQ(dialog.boxes[1].text, dir / "c.ged.txt");
+  EXPECT_EQ(dialog.boxes[1].caption, "Erreur \xE9" "criture");
+  EXPECT_EQ(dialog.boxes[1].icon, MessageIcon::kError);
+}
+
+}  // namespace
+}  // namespace brimsel
