@@ -1,0 +1,103 @@
+// Micro-benchmarks of the hot spots: line scanning, dictionary inserts, date normalisation and
+// the rows of the individual table.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "dict/arbre.h"
+#include "engine/gedcom_line.h"
+#include "export/date.h"
+#include "platform/byte_source.h"
+#include "platform/line_reader.h"
+
+namespace brimsel {
+namespace {
+
+std::string SampleGedcom(std::size_t lines, const char* eol) {
+  static const char* const kLines[] = {"0 @I12345@ INDI", "1 NAME Jean Pierre /LE GOFF/",
+                                       "1 SEX M",         "1 BIRT",
+                                       "2 DATE 12 MAR 1841", "2 PLAC Quimper, Finist\xE8re",
+                                       "1 OCCU Meunier",  "1 FAMS @F4321@"};
+  std::string s;
+  for (std::size_t i = 0; i < lines; ++i) {
+    s += kLines[i % std::size(kLines)];
+    s += eol;
+  }
+  return s;
+}
+
+void BM_LineScan(benchmark::State& state, const char* eol) {
+  std::string data = SampleGedcom(200000, eol);
+  StringSource source(data);
+  LineReader reader(source);
+  for (auto _ : state) {
+    reader.Rewind();
+    Line line;
+    std::size_t n = 0;
+    while (reader.Next(line)) n += line.size;
+    benchmark::DoNotOptimize(n);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * data.size()));
+}
+BENCHMARK_CAPTURE(BM_LineScan, crlf, "\r\n");
+BENCHMARK_CAPTURE(BM_LineScan, lf, "\n");
+
+void BM_WordSplit(benchmark::State& state) {
+  const std::string line = "2 PLAC Quimper, Finist\xE8re";
+  MotsLigne mots;
+  for (auto _ : state) {
+    DecoupeMots(line.data(), line.size(), mots);
+    benchmark::DoNotOptimize(mots.items);
+  }
+}
+BENCHMARK(BM_WordSplit);
+
+std::vector<std::string> Names(std::size_t distinct, std::size_t total, bool sorted) {
+  std::vector<std::string> pool;
+  char buf[64];
+  for (std::size_t i = 0; i < distinct; ++i) {
+    std::snprintf(buf, sizeof buf, "Nom%06zu, Finist\xE8re", i);
+    pool.emplace_back(buf);
+  }
+  std::vector<std::string> out;
+  std::mt19937 rng(7);
+  for (std::size_t i = 0; i < total; ++i) {
+    out.push_back(sorted ? pool[i * distinct / total] : pool[rng() % distinct]);
+  }
+  return out;
+}
+
+void BM_Ajoute(benchmark::State& state, bool sorted) {
+  std::vector<std::string> texts = Names(static_cast<std::size_t>(state.range(0)), 200000, sorted);
+  std::vector<char> buf(64);
+  for (auto _ : state) {
+    ArbreSSZ d;
+    for (const std::string& t : texts) {
+      std::memcpy(buf.data(), t.c_str(), t.size() + 1);
+      benchmark::DoNotOptimize(d.Ajoute(buf.data(), static_cast<int>(t.size()), NOM_PROPRE));
+    }
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * texts.size()));
+}
+BENCHMARK_CAPTURE(BM_Ajoute, random, false)->Arg(5000)->Arg(200000);
+BENCHMARK_CAPTURE(BM_Ajoute, sorted, true)->Arg(5000)->Arg(200000);
+
+void BM_NormaliseDate(benchmark::State& state) {
+  static const char* const kDates[] = {"12 MAR 1841", "ABT 1850", "BEF 3 F\xC9V 1790", "MAR 1850",
+                                       "1850", "AFT 12 JUN 1901", "15 juin 1900", "BET 1 AND 2"};
+  char buf[32];
+  std::size_t i = 0;
+  for (auto _ : state) {
+    std::strcpy(buf, kDates[i++ % std::size(kDates)]);
+    benchmark::DoNotOptimize(NormaliseDate(buf));
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+}
+BENCHMARK(BM_NormaliseDate);
+
+}  // namespace
+}  // namespace brimsel
