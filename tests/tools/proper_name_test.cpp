@@ -149,21 +149,6 @@ TEST(PieceReaderTest, BlockBoundariesChangeNothing) {
   }
 }
 
-TEST(ProperNameCopyTest, FileRunAndFailures) {
-  ScratchDir dir;
-  WriteFile(dir / "f.ged", "0 HEAD\n1 NAME JEAN /DUPONT/\n");
-  ToolResult r = ProperNameCopy((dir / "f.ged").c_str());
-  ASSERT_TRUE(r.Done()) << r.detail;
-  EXPECT_EQ(ReadFile(dir / "f.ged.txt"), "0 HEAD\r\n1 NAME Jean /Dupont/\r\n");
-  EXPECT_EQ(r.length, 30);
-
-  EXPECT_EQ(ProperNameCopy((dir / "absent.ged").c_str()).status, ToolStatus::kInputUnreadable);
-  EXPECT_FALSE(test::Exists(dir / "absent.ged.txt"));
-  EXPECT_EQ(ProperNameCopy((dir / "f.ged").c_str(), "/dev/full").status, ToolStatus::kWriteFailed);
-  EXPECT_EQ(ProperNameCopy((dir / "f.ged").c_str(), (dir / "no/x").c_str()).status,
-            ToolStatus::kOutputNotCreated);
-}
-
 TEST(ProperNameFileTest, CommandAsksWithItsTitleAndReportsOutputFailures) {
   ScratchDir dir;
   WriteFile(dir / "a.ged", "1 NAME MARIE-ANNE /X/\r\n");
