@@ -154,15 +154,5 @@ TEST(NormaliseDate, LongestOutputFits) {
   Attend("28 juin 2147483647", 255, "28 juin 2147483647");
 }
 
-TEST(NormaliseDate, CodesAreOddAndOrdered) {
-  EXPECT_GT(Normalise("ABT 1850").code, 127);
-  EXPECT_GT(Normalise("BEF 1850").code, Normalise("ABT 15 MAR 1850").code);
-  EXPECT_GT(Normalise("AFT 1850").code, Normalise("BEF 15 MAR 1850").code);
-  EXPECT_GT(Normalise("1850").code, Normalise("AFT 15 MAR 1850").code);
-  for (const char* d : {"1850", "MAR 1850", "15 MAR", "ABT 1850", "BEF 15 MAR 1850", "BET"}) {
-    EXPECT_EQ(Normalise(d).code % 2, 1) << d;
-  }
-}
-
 }  // namespace
 }  // namespace brimsel
