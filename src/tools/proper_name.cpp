@@ -14,8 +14,12 @@ constexpr char kLineEnd[] = "\r\n";
 constexpr std::string_view kNamePrefix = "1 NAME ";
 
 // Case changes of the classic locale: only A to Z and a to z; accented bytes stay as they are.
-inline char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-inline char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+inline char AsciiUpper(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
+inline char AsciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
 }  // namespace
 
@@ -108,8 +112,8 @@ void RewriteNameLine(std::string_view line, char* result) {
   };
   result[0] = '\0';
   append(kNamePrefix);
-  std::string_view rest = line.size() > kNamePrefix.size() ? line.substr(kNamePrefix.size())
-                                                           : std::string_view();
+  std::string_view rest =
+      line.size() > kNamePrefix.size() ? line.substr(kNamePrefix.size()) : std::string_view();
   // Split at '/' as strtok does: leading and repeated '/' are skipped, parts are never empty.
   std::size_t pos = 0;
   for (int part = 0; part < 2; ++part) {

@@ -102,8 +102,9 @@ ToolStatus StripStream(ByteSource& source, ByteSink& sink, std::size_t blockSize
     for (;;) {
       std::ptrdiff_t n = source.Read(in.data(), in.size());
       if (n < 0) return ToolStatus::kInputUnreadable;
-      std::size_t count = n == 0 ? stripper.Finish(out.data())
-                                 : stripper.Feed(in.data(), static_cast<std::size_t>(n), out.data());
+      std::size_t count = n == 0
+                              ? stripper.Finish(out.data())
+                              : stripper.Feed(in.data(), static_cast<std::size_t>(n), out.data());
       if (!sink.Write(out.data(), count)) return ToolStatus::kWriteFailed;
       length += static_cast<std::int64_t>(count);
       if (n == 0) return ToolStatus::kDone;
@@ -114,10 +115,10 @@ ToolStatus StripStream(ByteSource& source, ByteSink& sink, std::size_t blockSize
 }
 
 ToolResult StripFile(const char* input, const char* output) {
-  ToolResult result = RunFileTool(input, output, [](ByteSource& source, ByteSink& sink,
-                                                     std::int64_t& length) {
-    return StripStream(source, sink, kBlockSize, length);
-  });
+  ToolResult result =
+      RunFileTool(input, output, [](ByteSource& source, ByteSink& sink, std::int64_t& length) {
+        return StripStream(source, sink, kBlockSize, length);
+      });
   if (result.Done()) DebugLog("longueur %ld", static_cast<long>(result.length));
   return result;
 }

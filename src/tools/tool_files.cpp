@@ -128,7 +128,10 @@ void ReportOutputFailure(const ToolResult& result, DialogServices& dialogue) {
       dialogue.ShowMessageBox(result.output.c_str(), "Erreur ouverture", MessageIcon::kError);
       break;
     case ToolStatus::kWriteFailed:
-      dialogue.ShowMessageBox(result.output.c_str(), "Erreur \xE9" "criture", MessageIcon::kError);
+      dialogue.ShowMessageBox(result.output.c_str(),
+                              "Erreur \xE9"
+                              "criture",
+                              MessageIcon::kError);
       break;
     default:
       break;

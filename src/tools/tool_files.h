@@ -13,11 +13,11 @@ namespace brimsel {
 
 enum class ToolStatus {
   kDone,
-  kInputUnreadable,   // the input cannot be opened or read
-  kOutputNameTooLong, // input path plus ".txt" does not fit the 512-byte name buffer
-  kSameFile,          // the output names the input itself
-  kOutputNotCreated,  // the output cannot be created
-  kWriteFailed,       // writing or closing the output failed
+  kInputUnreadable,    // the input cannot be opened or read
+  kOutputNameTooLong,  // input path plus ".txt" does not fit the 512-byte name buffer
+  kSameFile,           // the output names the input itself
+  kOutputNotCreated,   // the output cannot be created
+  kWriteFailed,        // writing or closing the output failed
   kOutOfMemory,
 };
 

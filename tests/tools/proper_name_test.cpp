@@ -31,8 +31,8 @@ TEST(CapitaliseProperNameTest, HyphensStartWordsAndOnlyAsciiChanges) {
   EXPECT_EQ(Capitalised("JEAN--PAUL"), "Jean--Paul");
   EXPECT_EQ(Capitalised("-JEAN"), "-jean");  // only a hyphen after the first character marks
   EXPECT_EQ(Capitalised("JEAN-"), "Jean-");
-  EXPECT_EQ(Capitalised("\xC9LISE"), "\xC9lise");    // ÉLISE: the accented capital stays
-  EXPECT_EQ(Capitalised("JOS\xC9"), "Jos\xC9");      // JOSÉ keeps its capital É
+  EXPECT_EQ(Capitalised("\xC9LISE"), "\xC9lise");  // ÉLISE: the accented capital stays
+  EXPECT_EQ(Capitalised("JOS\xC9"), "Jos\xC9");    // JOSÉ keeps its capital É
   EXPECT_EQ(Capitalised("\xE9mile-\xE9LIE"), "\xE9mile-\xE9lie");  // émile: é is never raised
   EXPECT_EQ(Capitalised("x"), "X");
   EXPECT_EQ(Capitalised(""), "");
@@ -49,7 +49,8 @@ void ExpectAll(const std::vector<Case>& cases) {
 
 TEST(ProperNameTextTest, NameLinesKeepTwoParts) {
   ExpectAll({
-      {"given names and surname", "1 NAME JEAN PIERRE /DUPONT/\n", "1 NAME Jean pierre /Dupont/\r\n"},
+      {"given names and surname", "1 NAME JEAN PIERRE /DUPONT/\n",
+       "1 NAME Jean pierre /Dupont/\r\n"},
       {"hyphens", "1 NAME MARIE-ANNE /LE-GOFF/\n", "1 NAME Marie-Anne /Le-Goff/\r\n"},
       {"accents left alone", "1 NAME \xC9LISE /JOS\xC9/\n", "1 NAME \xC9lise /Jos\xC9/\r\n"},
       {"text after the surname dropped", "1 NAME JEAN /DUPONT/ JR\n", "1 NAME Jean /Dupont/\r\n"},
@@ -87,7 +88,10 @@ TEST(ProperNameTextTest, EveryLineEndBecomesCrLf) {
       {"two CR LF make an empty line", "a\r\n\r\nb", "a\r\n\r\nb"},
       {"LF LF is two ends", "a\n\nb", "a\r\n\r\nb"},
       {"CR CR is two ends", "a\r\rb", "a\r\n\r\nb"},
-      {"byte 26 ends the input", "a\r\nb\x1A" "c\r\n", "a\r\nb"},
+      {"byte 26 ends the input",
+       "a\r\nb\x1A"
+       "c\r\n",
+       "a\r\nb"},
       {"byte 26 alone on its line", "a\n\x1A\n1 NAME X\n", "a\r\n"},
   });
 }
@@ -115,8 +119,7 @@ TEST(ProperNameTextTest, LongLinesAreReadInPiecesOf510) {
   // A long name line: its first piece is rewritten and given a line end, the rest follows as a
   // line of its own.
   std::string name = "1 NAME " + std::string(503, 'A') + "BCD /E/\n";
-  EXPECT_EQ(ProperNameText(name),
-            "1 NAME A" + std::string(502, 'a') + "/\r\nBCD /E/\r\n");
+  EXPECT_EQ(ProperNameText(name), "1 NAME A" + std::string(502, 'a') + "/\r\nBCD /E/\r\n");
 
   // A piece that starts with the prefix is a name line even in the middle of a physical line.
   std::string inner = std::string(510, 'x') + "1 NAME JEAN /DUPONT/\n";
@@ -141,9 +144,8 @@ std::vector<std::string> Pieces(const std::string& input, std::size_t block) {
 
 TEST(PieceReaderTest, BlockBoundariesChangeNothing) {
   const std::string input = "a\r\nbc\n\r\rd\n\ne" + std::string(515, 'f') + "\r\n\x1Ag";
-  const std::vector<std::string> expected = {"a|", "bc|", "|", "d|", "|",
-                                             "e" + std::string(509, 'f') + "~",
-                                             std::string(6, 'f') + "|"};
+  const std::vector<std::string> expected = {
+      "a|", "bc|", "|", "d|", "|", "e" + std::string(509, 'f') + "~", std::string(6, 'f') + "|"};
   for (std::size_t block : {1, 2, 3, 7, 509, 510, 511, 4096}) {
     EXPECT_EQ(Pieces(input, block), expected) << "block " << block;
   }
@@ -178,7 +180,9 @@ TEST(ProperNameFileTest, CommandAsksWithItsTitleAndReportsOutputFailures) {
   EXPECT_EQ(dialog.boxes[0].caption, "Erreur ouverture");
   EXPECT_EQ(dialog.boxes[0].icon, MessageIcon::kError);
   EXPECT_EQ(dialog.boxes[1].text, dir / "c.ged.txt");
-  EXPECT_EQ(dialog.boxes[1].caption, "Erreur \xE9" "criture");
+  EXPECT_EQ(dialog.boxes[1].caption,
+            "Erreur \xE9"
+            "criture");
   EXPECT_EQ(dialog.boxes[1].icon, MessageIcon::kError);
 }
 

@@ -86,9 +86,10 @@ TEST_F(CliTest, HelpAndUsageErrors) {
     EXPECT_NE(help.out.find(std::string("brimsel-cli ") + command + " [-o PATH] FILE"),
               std::string::npos)
         << Show(help);
-    for (const std::vector<std::string>& bad :
-         {std::vector<std::string>{command}, {command, "--bogus", "x"}, {command, "a", "b"},
-          {command, "x", "-o"}}) {
+    for (const std::vector<std::string>& bad : {std::vector<std::string>{command},
+                                                {command, "--bogus", "x"},
+                                                {command, "a", "b"},
+                                                {command, "x", "-o"}}) {
       CliRun r = Cli(bad);
       EXPECT_EQ(r.status, 2) << Show(r);
       EXPECT_NE(r.err.find("Usage: brimsel-cli"), std::string::npos) << Show(r);
@@ -105,8 +106,12 @@ TEST_F(CliTest, FailuresExitWithOneClearLine) {
   const Expect cases[] = {
       {{"strip", "absent.csv"}, "strip: cannot read 'absent.csv' (No such file or directory)"},
       {{"capital", "absent.ged"}, "capital: cannot read 'absent.ged'"},
-      {{"strip", "-o", "/dev/full", "e.csv"}, "strip: Erreur \xC3\xA9" "criture: /dev/full ("},
-      {{"capital", "-o", "/dev/full", "e.csv"}, "capital: Erreur \xC3\xA9" "criture: /dev/full"},
+      {{"strip", "-o", "/dev/full", "e.csv"},
+       "strip: Erreur \xC3\xA9"
+       "criture: /dev/full ("},
+      {{"capital", "-o", "/dev/full", "e.csv"},
+       "capital: Erreur \xC3\xA9"
+       "criture: /dev/full"},
       {{"strip", "-o", "no/such/dir.txt", "e.csv"}, "strip: Erreur ouverture: no/such/dir.txt ("},
       {{"capital", "-o", "e.csv", "e.csv"}, "capital: 'e.csv' is the input file itself"},
   };

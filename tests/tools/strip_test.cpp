@@ -183,7 +183,9 @@ TEST(StripQuotesTest, OutputFailuresShowTheirMessageBox) {
   EXPECT_EQ(dialog.boxes[0].caption, "Erreur ouverture");
   EXPECT_EQ(dialog.boxes[0].icon, MessageIcon::kError);
   EXPECT_EQ(dialog.boxes[1].text, dir / "b.csv.txt");
-  EXPECT_EQ(dialog.boxes[1].caption, "Erreur \xE9" "criture");
+  EXPECT_EQ(dialog.boxes[1].caption,
+            "Erreur \xE9"
+            "criture");
   EXPECT_EQ(dialog.boxes[1].icon, MessageIcon::kError);
 }
 
