@@ -1,0 +1,303 @@
+// The control panel: widgets built from the control table, command dispatch, dialog services.
+#include "ui/qt/control_panel.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <cstring>
+#include <exception>
+#include <new>
+
+#include "engine/conversion.h"
+#include "export/tables.h"
+#include "tools/proper_name.h"
+#include "tools/strip.h"
+#include "ui/qt/control_table.h"
+#include "ui/qt/engine_text.h"
+#include "ui/qt/notice.h"
+#include "ui/qt/panel_widgets.h"
+
+namespace brimsel::qt {
+namespace {
+
+// The count fields that a display reset empties, and only these.
+constexpr int kResetFields[] = {520, 510, 513, 537, 511, 512, 508, 509, 515, 516,
+                                519, 518, 521, 522, 523, 524, 550, 540, 552, 543};
+
+// A list box's default tab stops lie every 32 dialog units.
+constexpr int kTabStopDu = 32;
+
+QLineEdit* MakeField(QWidget* parent, const QString& text, Qt::Alignment alignment,
+                     bool readOnly) {
+  auto* field = new QLineEdit(text, parent);
+  field->setAlignment(alignment | Qt::AlignVCenter);
+  field->setReadOnly(readOnly);
+  if (readOnly) {
+    // A read-only edit control shows the dialog's colour, not the window colour of an input.
+    QPalette palette = field->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+    field->setPalette(palette);
+  }
+  return field;
+}
+
+QWidget* MakeControl(const ControlSpec& spec, QWidget* parent, int tabStopPixels) {
+  const QString text = DecodeCp1252(spec.text);
+  switch (spec.kind) {
+    case ControlKind::kPush:
+    case ControlKind::kPushCentred: {
+      auto* button = new QPushButton(text, parent);
+      button->setAutoDefault(false);
+      return button;
+    }
+    case ControlKind::kCheck:
+      return new QCheckBox(text, parent);
+    case ControlKind::kGroup:
+      return new QGroupBox(text, parent);
+    case ControlKind::kOwnerDrawn:
+      return new ProgressSwatch(parent);
+    case ControlKind::kCount:
+      return MakeField(parent, text, Qt::AlignRight, true);
+    case ControlKind::kInput:
+      return MakeField(parent, text, Qt::AlignRight, false);
+    case ControlKind::kLine:
+      return MakeField(parent, text, Qt::AlignLeft, false);
+    case ControlKind::kLabel: {
+      auto* label = new QLabel(text, parent);
+      label->setTextFormat(Qt::PlainText);  // a path may contain '<'
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      return label;
+    }
+    case ControlKind::kRule: {
+      auto* rule = new QFrame(parent);  // an etched frame: its text is never shown
+      rule->setFrameShape(QFrame::HLine);
+      rule->setFrameShadow(QFrame::Sunken);
+      return rule;
+    }
+    case ControlKind::kList:
+      return new MessageList(parent, tabStopPixels);
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+PanelOperations PanelOperations::Real() {
+  PanelOperations operations;
+  operations.conversion = [](GedcomFichier& modele, DialogServices& dialogue) {
+    return LireGedcom(modele, dialogue);
+  };
+  operations.exportTables = [](GedcomFichier& modele, DialogServices& dialogue) {
+    return ExportTables(modele, dialogue);
+  };
+  operations.properNames = [](DialogServices& dialogue) { ProperNameFile(dialogue); };
+  operations.stripQuotes = [](DialogServices& dialogue) { StripQuotes(dialogue); };
+  return operations;
+}
+
+ControlPanel* ControlPanel::Create(QWidget* parent, PlatformSeams seams,
+                                   PanelOperations operations) {
+  if (!ControlTableIsConsistent()) return nullptr;
+  try {
+    return new ControlPanel(parent, std::move(seams), std::move(operations));
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+ControlPanel::ControlPanel(QWidget* parent, PlatformSeams seams, PanelOperations operations)
+    : QWidget(parent), seams_(std::move(seams)), operations_(std::move(operations)) {
+  setFont(PanelFont());
+  base_ = BaseUnitsOf(font());
+  setFixedSize(DialogSizeToPixels(kPanelWidthDu, kPanelHeightDu, base_));
+  setAutoFillBackground(true);
+  BuildControls();
+  SetInitialStates();
+}
+
+ControlPanel::~ControlPanel() {
+  if (busyCursor_) QApplication::restoreOverrideCursor();
+}
+
+void ControlPanel::BuildControls() {
+  const int tabStop = MulDivRounded(kTabStopDu, base_.x, 4);
+  controls_.reserve(kDlgTarvel.size());
+  for (const ControlSpec& spec : kDlgTarvel) {
+    QWidget* control = MakeControl(spec, this, tabStop);
+    control->setGeometry(
+        DialogRectToPixels(QRect(spec.x, spec.y, spec.w, spec.h), base_));
+    // Each new control goes under the ones before it: the first in the template is on top,
+    // so a group box never hides the fields drawn inside its frame.
+    control->lower();
+    // Group boxes, labels and rules let clicks through to what lies under them, as the
+    // transparent hit-testing of Win32 static controls and group boxes does.
+    if (spec.kind == ControlKind::kGroup || spec.kind == ControlKind::kLabel ||
+        spec.kind == ControlKind::kRule) {
+      control->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+    controls_.push_back(control);
+    if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+      const int id = spec.id;
+      connect(button, &QAbstractButton::clicked, this, [this, id] { HandleCommand(id); });
+    }
+    if (spec.kind == ControlKind::kOwnerDrawn) swatch_ = static_cast<ProgressSwatch*>(control);
+    if (spec.kind == ControlKind::kList) messages_ = static_cast<MessageList*>(control);
+  }
+}
+
+void ControlPanel::SetInitialStates() {
+  // Only "Nom Propre" starts checked; the number fields start with their template texts.
+  if (auto* nomPropre = qobject_cast<QCheckBox*>(Control(ctl::kNomPropre))) {
+    nomPropre->setChecked(true);
+  }
+}
+
+QWidget* ControlPanel::Control(int id) const {
+  if (id == -1) return nullptr;
+  for (std::size_t i = 0; i < kDlgTarvel.size(); ++i) {
+    if (kDlgTarvel[i].id == id) return controls_[i];
+  }
+  return nullptr;
+}
+
+QColor ControlPanel::SwatchColour() const { return swatch_->Colour(); }
+
+void ControlPanel::HandleCommand(int id) {
+  // The commands run synchronously; only a modal box of a running command could let a click
+  // through, and a second command must not start inside the first.
+  if (commandRunning_) return;
+  commandRunning_ = true;
+  try {
+    RunCommand(id);
+  } catch (const std::exception&) {
+    // The operations report by return value and never throw; this only keeps an unexpected
+    // exception from crossing into Qt's event dispatch.
+    SetStatus(false, nullptr);
+    seams_.messageBox(window(), QStringLiteral("Erreur!"), QStringLiteral("Brimsel 1.20"),
+                      MessageIcon::kError);
+  }
+  commandRunning_ = false;
+}
+
+void ControlPanel::RunCommand(int id) {
+  switch (id) {
+    case ctl::kFichier:
+      operations_.conversion(modele_, *this);
+      break;
+    case ctl::kConvertir:
+      if (modele_.nomSource) {
+        operations_.exportTables(modele_, *this);
+      } else {
+        Beep();
+      }
+      break;
+    case ctl::kCapital:
+      operations_.properNames(*this);
+      break;
+    case ctl::kStrip:
+      operations_.stripQuotes(*this);
+      break;
+    case ctl::kNotice:
+      ShowNotice();
+      break;
+    default:  // options, fields, list and swatch: nothing
+      break;
+  }
+}
+
+void ControlPanel::ShowNotice() {
+  const std::string notice = NoticeText();
+  seams_.messageBox(window(), DecodeCp1252(notice.c_str()), QString::fromLatin1(kNoticeCaption),
+                    MessageIcon::kNone);
+}
+
+void ControlPanel::PaintPendingNow() {
+  // Qt collects repaints in one update request posted to the window; delivering just that
+  // event paints what is pending while input events stay queued.
+  QCoreApplication::sendPostedEvents(window(), QEvent::UpdateRequest);
+}
+
+void ControlPanel::PaintSwatch(int id, QColor colour) {
+  swatch_->SetColour(colour);
+  PaintPendingNow();
+  if (QWidget* control = Control(id)) control->repaint();
+}
+
+void ControlPanel::SetStatus(bool busy, const char* text) {
+  SetFieldText(ctl::kStatusLine, text);
+  if (busy && !busyCursor_) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    busyCursor_ = true;
+  } else if (!busy && busyCursor_) {
+    QApplication::restoreOverrideCursor();
+    busyCursor_ = false;
+  }
+  PaintSwatch(ctl::kSwatch, QColor::fromRgb(busy ? kSwatchBusy : kSwatchIdle));
+}
+
+void ControlPanel::ResetDisplay() {
+  SetFieldText(ctl::kFileLabel, "");
+  messages_->clear();
+  for (int id : kResetFields) SetFieldText(id, "");
+}
+
+bool ControlPanel::ChooseOpenFile(const char* title) {
+  const std::optional<QString> chosen =
+      seams_.chooseFile(window(), DecodeCp1252(title), QFile::decodeName(fileName_));
+  if (!chosen) return false;
+  const QByteArray path = QFile::encodeName(*chosen);
+  // Qt's dialog cannot fail as the common dialog could; what remains is a path that the
+  // 512-byte buffer cannot hold, and that is reported as the failing dialog was.
+  if (path.isEmpty() || path.size() >= static_cast<qsizetype>(kFileNameCapacity) ||
+      path.contains('\0')) {
+    seams_.messageBox(window(), QStringLiteral("Erreur!"), QStringLiteral("Ouverture"),
+                      MessageIcon::kError);
+    return false;
+  }
+  std::memcpy(fileName_, path.constData(), static_cast<std::size_t>(path.size()));
+  fileName_[path.size()] = '\0';
+  return true;
+}
+
+bool ControlPanel::IsChecked(int id) {
+  auto* box = qobject_cast<QCheckBox*>(Control(id));
+  return box != nullptr && box->isChecked();
+}
+
+bool ControlPanel::ReadNumber(int id, unsigned* value) {
+  auto* field = qobject_cast<QLineEdit*>(Control(id));
+  if (field == nullptr) return false;
+  return ParseFieldNumber(EncodeCp1252(field->text()).c_str(), value);
+}
+
+void ControlPanel::SetFieldText(int id, const char* text) {
+  QWidget* control = Control(id);
+  const QString decoded = DecodeEngineText(text);
+  if (auto* field = qobject_cast<QLineEdit*>(control)) {
+    field->setText(decoded);
+    field->setCursorPosition(0);  // show the start of a long text, as an edit control does
+  } else if (auto* label = qobject_cast<QLabel*>(control)) {
+    label->setText(decoded);
+  } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+    button->setText(decoded);
+  } else if (auto* group = qobject_cast<QGroupBox*>(control)) {
+    group->setTitle(decoded);
+  }
+}
+
+void ControlPanel::AddMessage(const char* line) { messages_->addItem(DecodeEngineText(line)); }
+
+void ControlPanel::Repaint() { PaintPendingNow(); }
+
+void ControlPanel::ShowMessageBox(const char* text, const char* caption, MessageIcon icon) {
+  seams_.messageBox(window(), DecodeEngineText(text), DecodeCp1252(caption), icon);
+}
+
+void ControlPanel::Beep() { seams_.beep(); }
+
+}  // namespace brimsel::qt

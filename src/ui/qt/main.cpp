@@ -1,0 +1,77 @@
+// Entry point of the desktop program; with --screenshot it converts a file and saves a picture.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileInfo>
+#include <QPixmap>
+#include <QTimer>
+#include <cstdio>
+
+#include "ui/dialog_services.h"
+#include "ui/qt/control_panel.h"
+#include "ui/qt/main_window.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: brimsel\n"
+    "       brimsel --screenshot PICTURE.png FILE.ged\n"
+    "\n"
+    "Without arguments: the desktop program.\n"
+    "With --screenshot: starts the window, presses \"Fichier...\" (choosing FILE.ged) and\n"
+    "\"Convertir...\", saves the window as PICTURE.png and quits. Message boxes go to standard\n"
+    "error instead of the screen; the tables are written beside FILE.ged.\n";
+
+// Seams that need no one at the screen: the given file is chosen, boxes become lines on
+// standard error, beeps are dropped.
+brimsel::qt::PlatformSeams Unattended(const QString& gedcom) {
+  brimsel::qt::PlatformSeams seams;
+  seams.beep = [] {};
+  seams.messageBox = [](QWidget*, const QString& text, const QString& caption,
+                        brimsel::MessageIcon) {
+    std::fprintf(stderr, "%s: %s\n", qUtf8Printable(caption), qUtf8Printable(text));
+  };
+  seams.chooseFile = [gedcom](QWidget*, const QString&, const QString&) {
+    return std::optional<QString>(gedcom);
+  };
+  return seams;
+}
+
+int RunScreenshot(const QString& picture, const QString& gedcom) {
+  brimsel::qt::MainWindow window(Unattended(QFileInfo(gedcom).absoluteFilePath()));
+  window.show();
+  int status = 1;
+  // Posted after the window's own start-up, so the panel exists when it runs.
+  QTimer::singleShot(0, &window, [&] {
+    brimsel::qt::ControlPanel* panel = window.Panel();
+    if (panel != nullptr) {
+      static_cast<QAbstractButton*>(panel->Control(brimsel::ctl::kFichier))->click();
+      static_cast<QAbstractButton*>(panel->Control(brimsel::ctl::kConvertir))->click();
+      if (window.grab().save(picture, "PNG")) {
+        status = 0;
+      } else {
+        std::fprintf(stderr, "brimsel: cannot write %s\n", qUtf8Printable(picture));
+      }
+    }
+    QApplication::exit(status);
+  });
+  QApplication::exec();
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  const QStringList args = QApplication::arguments();
+  if (args.size() > 1) {
+    if (args.size() == 4 && args[1] == QStringLiteral("--screenshot")) {
+      return RunScreenshot(args[2], args[3]);
+    }
+    std::fputs(kUsage, args[1] == QStringLiteral("--help") ? stdout : stderr);
+    return args[1] == QStringLiteral("--help") ? 0 : 2;
+  }
+  brimsel::qt::MainWindow window;
+  window.show();
+  QApplication::exec();
+  return 0;  // the program always ends with 0, however the window was closed
+}

@@ -1,0 +1,34 @@
+// The platform calls the panel and the shell make that a test must be able to replace:
+// beeps, message boxes and the open-file dialog.
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+#include "ui/dialog_services.h"
+
+class QWidget;
+
+namespace brimsel::qt {
+
+// The filters of every open-file dialog, in Qt's notation: the first is selected at start.
+inline constexpr const char* kGedcomFileFilter = "Fichiers GedCom (*.ged);;Tous les fichiers (*.*)";
+
+struct PlatformSeams {
+  // The simple beep.
+  std::function<void()> beep;
+  // A modal box owned by `owner` with one OK button.
+  std::function<void(QWidget* owner, const QString& text, const QString& caption, MessageIcon icon)>
+      messageBox;
+  // The open-file dialog: title, start path (the last chosen file, may be empty). Returns the
+  // chosen full path, or nothing when the user cancelled.
+  std::function<std::optional<QString>(QWidget* owner, const QString& title,
+                                       const QString& startPath)>
+      chooseFile;
+
+  // The real thing: QApplication::beep, QMessageBox, QFileDialog.
+  static PlatformSeams Desktop();
+};
+
+}  // namespace brimsel::qt

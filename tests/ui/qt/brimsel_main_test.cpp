@@ -1,0 +1,76 @@
+// Tests of the brimsel executable: usage, and a conversion with a saved picture of the window.
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+#include "ui/qt/control_panel.h"
+
+using namespace brimsel::qt;
+
+class BrimselMainTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void arguments_data();
+  void arguments();
+  void screenshotAfterAConversion();
+
+ private:
+  struct Run {
+    int exitCode;
+    QString out, err;
+  };
+  static Run Start(const QStringList& arguments);
+};
+
+BrimselMainTest::Run BrimselMainTest::Start(const QStringList& arguments) {
+  QProcess process;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  process.setProcessEnvironment(environment);
+  process.start(QStringLiteral(BRIMSEL_GUI), arguments);
+  if (!process.waitForFinished(60000)) {
+    process.kill();
+    process.waitForFinished();
+    return {-1, {}, QStringLiteral("timed out")};
+  }
+  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+          QString::fromLocal8Bit(process.readAllStandardOutput()),
+          QString::fromLocal8Bit(process.readAllStandardError())};
+}
+
+void BrimselMainTest::arguments_data() {
+  QTest::addColumn<QStringList>("arguments");
+  QTest::addColumn<int>("exitCode");
+  QTest::newRow("--help") << QStringList{"--help"} << 0;
+  QTest::newRow("unknown option") << QStringList{"--bogus"} << 2;
+  QTest::newRow("--screenshot without file") << QStringList{"--screenshot", "x.png"} << 2;
+}
+
+void BrimselMainTest::arguments() {
+  QFETCH(QStringList, arguments);
+  QFETCH(int, exitCode);
+  const Run run = Start(arguments);
+  QCOMPARE(run.exitCode, exitCode);
+  QVERIFY((run.out + run.err).contains(QStringLiteral("usage: brimsel")));
+}
+
+void BrimselMainTest::screenshotAfterAConversion() {
+  QTemporaryDir dir;
+  QVERIFY(dir.isValid());
+  const QString gedcom = dir.filePath(QStringLiteral("famille.ged"));
+  QVERIFY(QFile::copy(QStringLiteral(BRIMSEL_SOURCE_DIR "/examples/famille.ged"), gedcom));
+  const QString picture = dir.filePath(QStringLiteral("window.png"));
+  const Run run = Start({QStringLiteral("--screenshot"), picture, gedcom});
+  QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+  const QImage image(picture);
+  QVERIFY(!image.isNull());
+  // The window is the panel's size, which the same fonts give in this process too.
+  std::unique_ptr<ControlPanel> panel(ControlPanel::Create(nullptr, PlatformSeams::Desktop()));
+  QCOMPARE(image.size(), panel->size());
+}
+
+QTEST_MAIN(BrimselMainTest)
+#include "brimsel_main_test.moc"
