@@ -16,10 +16,14 @@ char* StockTextes::Place(std::size_t size) {
     return blocs_.back().get();
   }
   if (size > reste_) {
-    blocs_.push_back(std::make_unique_for_overwrite<char[]>(kBloc));
-    reserve_ += kBloc;
+    // Blocks double from 4 KiB up to 1 MiB: small files stay small, large ones pay one
+    // allocation per megabyte.
+    std::size_t taille = std::min(kBloc, std::size_t{4096} << std::min<std::size_t>(blocs_.size(), 8));
+    taille = std::max(taille, size);
+    blocs_.push_back(std::make_unique_for_overwrite<char[]>(taille));
+    reserve_ += taille;
     libre_ = blocs_.back().get();
-    reste_ = kBloc;
+    reste_ = taille;
   }
   char* p = libre_;
   libre_ += size;

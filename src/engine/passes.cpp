@@ -196,6 +196,7 @@ void Remplissage::OuvreNote(const Line& line) {
 
 void Remplissage::AjouteNote(std::string_view texte) {
   std::size_t n = std::min(texte.size(), kNoteMax - longueurNote_);
+  if (n == 0) return;
   std::memcpy(note_ + longueurNote_, texte.data(), n);
   longueurNote_ += n;
 }
@@ -323,7 +324,7 @@ void Remplissage::Date(std::string_view texte) {
   // A later date of the same event replaces the earlier one in its buffer.
   if (*cible == nullptr) *cible = m_.textes.NouvelleDate();
   std::size_t n = std::min(texte.size(), kTailleDate - 1);
-  std::memcpy(*cible, texte.data(), n);
+  if (n != 0) std::memcpy(*cible, texte.data(), n);
   (*cible)[n] = '\0';
 }
 

@@ -42,8 +42,15 @@ inline const char* FindSpecial(const char* p, const char* end) {
 
 }  // namespace
 
-LineReader::LineReader(ByteSource& source, std::size_t blockSize)
-    : source_(source), block_(blockSize < 16 ? 16 : blockSize) {}
+// A small source gets a block just large enough: a conversion of a short text then costs no
+// megabyte of memory.
+LineReader::LineReader(ByteSource& source, std::size_t blockSize) : source_(source) {
+  std::int64_t size = source.Size();
+  if (size >= 0 && static_cast<std::uint64_t>(size) < blockSize) {
+    blockSize = static_cast<std::size_t>(size) + 1;
+  }
+  block_.resize(blockSize < 16 ? 16 : blockSize);
+}
 
 bool LineReader::Rewind() {
   pos_ = end_ = 0;

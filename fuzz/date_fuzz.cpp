@@ -1,0 +1,28 @@
+// Fuzzes the date normaliser: any text in a 32-byte buffer, nothing written outside it, and
+// only the codes 0, 127 or an odd code from 145 to 255.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "export/date.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  // Exactly 32 bytes on the heap, so that the sanitizer sees any byte written past them.
+  auto buffer = std::make_unique<char[]>(32);
+  std::size_t n = size < 32 ? size : 32;
+  std::memcpy(buffer.get(), data, n);
+  buffer[31] = '\0';
+  int code = brimsel::NormaliseDate(buffer.get());
+  bool valid = code == 127 || (code >= 145 && code <= 255 && code % 2 == 1);
+  if (!valid) std::abort();
+  if (std::memchr(buffer.get(), '\0', 32) == nullptr) std::abort();
+  if (code != 127) {
+    // A normalised date reads back as itself, with every part given and no qualifier.
+    char again[32];
+    std::memcpy(again, buffer.get(), 32);
+    if (brimsel::NormaliseDate(again) != 255 || std::strcmp(again, buffer.get()) != 0) std::abort();
+  }
+  if (brimsel::NormaliseDate(nullptr) != 0) std::abort();
+  return 0;
+}

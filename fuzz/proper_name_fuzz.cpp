@@ -1,0 +1,24 @@
+// Fuzzes the proper-name normaliser on arbitrary text: no crash, name lines fit their buffer,
+// every line end of the output is CR LF.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "tools/proper_name.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  std::string_view input(reinterpret_cast<const char*>(data), size);
+  std::string out = brimsel::ProperNameText(input);
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    if (out[i] == '\r' && (i + 1 == out.size() || out[i + 1] != '\n')) std::abort();
+    if (out[i] == '\n' && (i == 0 || out[i - 1] != '\r')) std::abort();
+  }
+  // The capitalisation changes letters only, never the length.
+  std::string text(input.substr(0, input.find('\0')));
+  std::string before = text;
+  brimsel::CapitaliseProperName(text.data());
+  if (std::strlen(text.c_str()) != std::strlen(before.c_str())) std::abort();
+  return 0;
+}
