@@ -14,7 +14,9 @@ const char kMainUsage[] =
     "Turns a GEDCOM genealogy file into tab-separated tables.\n"
     "\n"
     "Commands:\n"
-    "  convert   read a GEDCOM file, check it and report what it holds\n"
+    "  convert   read a GEDCOM file, report what it holds and write the seven tables\n"
+    "  strip     turn a quoted comma-separated file into tab-separated text\n"
+    "  capital   rewrite the NAME lines of a GEDCOM file as proper names\n"
     "\n"
     "  brimsel-cli COMMAND --help   options of one command\n"
     "  brimsel-cli --help | --version\n";
