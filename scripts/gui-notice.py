@@ -32,8 +32,10 @@ def main() -> None:
         "#include <array>\n\n"
         "namespace brimsel::qt {\n\n"
         f"inline constexpr unsigned char kNoticeKey = 0x{KEY:02X};\n"
+        "// clang-format off\n"
         f"inline constexpr std::array<unsigned char, {SIZE}> kNoticeBlock = {{{{\n"
-        f"    {body}}}}};\n\n"
+        f"    {body}}}}};\n"
+        "// clang-format on\n\n"
         "}  // namespace brimsel::qt\n"
     )
     out = pathlib.Path(__file__).resolve().parent.parent / "src/ui/qt/notice_block.h"

@@ -32,8 +32,7 @@ constexpr int kResetFields[] = {520, 510, 513, 537, 511, 512, 508, 509, 515, 516
 // A list box's default tab stops lie every 32 dialog units.
 constexpr int kTabStopDu = 32;
 
-QLineEdit* MakeField(QWidget* parent, const QString& text, Qt::Alignment alignment,
-                     bool readOnly) {
+QLineEdit* MakeField(QWidget* parent, const QString& text, Qt::Alignment alignment, bool readOnly) {
   auto* field = new QLineEdit(text, parent);
   field->setAlignment(alignment | Qt::AlignVCenter);
   field->setReadOnly(readOnly);
@@ -129,8 +128,7 @@ void ControlPanel::BuildControls() {
   controls_.reserve(kDlgTarvel.size());
   for (const ControlSpec& spec : kDlgTarvel) {
     QWidget* control = MakeControl(spec, this, tabStop);
-    control->setGeometry(
-        DialogRectToPixels(QRect(spec.x, spec.y, spec.w, spec.h), base_));
+    control->setGeometry(DialogRectToPixels(QRect(spec.x, spec.y, spec.w, spec.h), base_));
     // Each new control goes under the ones before it: the first in the template is on top,
     // so a group box never hides the fields drawn inside its frame.
     control->lower();
@@ -165,7 +163,9 @@ QWidget* ControlPanel::Control(int id) const {
   return nullptr;
 }
 
-QColor ControlPanel::SwatchColour() const { return swatch_->Colour(); }
+QColor ControlPanel::SwatchColour() const {
+  return swatch_->Colour();
+}
 
 void ControlPanel::HandleCommand(int id) {
   // The commands run synchronously; only a modal box of a running command could let a click
@@ -290,14 +290,20 @@ void ControlPanel::SetFieldText(int id, const char* text) {
   }
 }
 
-void ControlPanel::AddMessage(const char* line) { messages_->addItem(DecodeEngineText(line)); }
+void ControlPanel::AddMessage(const char* line) {
+  messages_->addItem(DecodeEngineText(line));
+}
 
-void ControlPanel::Repaint() { PaintPendingNow(); }
+void ControlPanel::Repaint() {
+  PaintPendingNow();
+}
 
 void ControlPanel::ShowMessageBox(const char* text, const char* caption, MessageIcon icon) {
   seams_.messageBox(window(), DecodeEngineText(text), DecodeCp1252(caption), icon);
 }
 
-void ControlPanel::Beep() { seams_.beep(); }
+void ControlPanel::Beep() {
+  seams_.beep();
+}
 
 }  // namespace brimsel::qt

@@ -9,6 +9,7 @@
 #include "ui/dialog_services.h"
 #include "ui/qt/control_panel.h"
 #include "ui/qt/main_window.h"
+#include "ui/qt/notice.h"
 
 namespace {
 
@@ -19,7 +20,8 @@ constexpr const char* kUsage =
     "Without arguments: the desktop program.\n"
     "With --screenshot: starts the window, presses \"Fichier...\" (choosing FILE.ged) and\n"
     "\"Convertir...\", saves the window as PICTURE.png and quits. Message boxes go to standard\n"
-    "error instead of the screen; the tables are written beside FILE.ged.\n";
+    "error instead of the screen (the notice is left out); the tables are written beside "
+    "FILE.ged.\n";
 
 // Seams that need no one at the screen: the given file is chosen, boxes become lines on
 // standard error, beeps are dropped.
@@ -28,6 +30,7 @@ brimsel::qt::PlatformSeams Unattended(const QString& gedcom) {
   seams.beep = [] {};
   seams.messageBox = [](QWidget*, const QString& text, const QString& caption,
                         brimsel::MessageIcon) {
+    if (caption == QLatin1String(brimsel::qt::kNoticeCaption)) return;  // not a report
     std::fprintf(stderr, "%s: %s\n", qUtf8Printable(caption), qUtf8Printable(text));
   };
   seams.chooseFile = [gedcom](QWidget*, const QString&, const QString&) {

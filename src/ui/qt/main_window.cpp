@@ -10,15 +10,16 @@
 
 // The icon lives in a static library: its resources must be registered by hand, and from
 // outside any namespace.
-static void RegisterResources() { Q_INIT_RESOURCE(brimsel); }
+static void RegisterResources() {
+  Q_INIT_RESOURCE(brimsel);
+}
 
 namespace brimsel::qt {
 
 MainWindow::MainWindow(PlatformSeams seams, PanelFactory factory)
-    : QWidget(nullptr,
-              Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                  Qt::WindowCloseButtonHint),
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                           Qt::WindowCloseButtonHint),
       seams_(std::move(seams)),
       factory_(std::move(factory)) {
   RegisterResources();

@@ -1,5 +1,7 @@
 // Tests of the control panel: initial states, command dispatch, a conversion driven through
 // the buttons, and the dialog services the operations call.
+#include "ui/qt/control_panel.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
@@ -12,7 +14,6 @@
 #include <memory>
 #include <vector>
 
-#include "ui/qt/control_panel.h"
 #include "ui/qt/dialog_units.h"
 #include "ui/qt/notice.h"
 #include "ui/qt/notice_block.h"
@@ -111,7 +112,7 @@ class ControlPanelTest : public QObject {
   std::vector<Box> boxes_;
   std::vector<Choice> choices_;
   std::deque<std::optional<QString>> answers_;  // the file dialog's next answers
-  QStringList exported_;                         // nomSource of each export
+  QStringList exported_;                        // nomSource of each export
 };
 
 PlatformSeams ControlPanelTest::RecordingSeams() {
@@ -218,10 +219,10 @@ void ControlPanelTest::commands_data() {
   QTest::newRow("Capital...") << int(ctl::kCapital) << QStringList{"capital"};
   QTest::newRow("Strip") << int(ctl::kStrip) << QStringList{"strip"};
   QTest::newRow("?") << int(ctl::kNotice) << QStringList{"box Brimsel 1.20"};
-  for (int id : {int(ctl::kSwatch), int(ctl::kNoteInclure), int(ctl::kNbRef), int(ctl::kOemAnsi),
-                 int(ctl::kNomPropre), int(ctl::kIndiPlus), int(ctl::kFamPlus),
-                 int(ctl::kIndiField), int(ctl::kStatusLine), int(ctl::kMessageList),
-                 int(ctl::kErreurs), 580, 500, -1}) {
+  for (int id :
+       {int(ctl::kSwatch), int(ctl::kNoteInclure), int(ctl::kNbRef), int(ctl::kOemAnsi),
+        int(ctl::kNomPropre), int(ctl::kIndiPlus), int(ctl::kFamPlus), int(ctl::kIndiField),
+        int(ctl::kStatusLine), int(ctl::kMessageList), int(ctl::kErreurs), 580, 500, -1}) {
     QTest::addRow("notification of %d", id) << id << QStringList{};
   }
 }
@@ -370,8 +371,8 @@ void ControlPanelTest::status_data() {
                                 << QStringLiteral("Conversion en cours!") << QColor(255, 0, 0);
   QTest::newRow("busy, no text") << true << QByteArray() << true << QString() << QColor(255, 0, 0);
   QTest::newRow("idle") << false << QByteArray() << true << QString() << QColor(0, 255, 0);
-  QTest::newRow("idle, empty text") << false << QByteArray("") << false << QString()
-                                    << QColor(0, 255, 0);
+  QTest::newRow("idle, empty text")
+      << false << QByteArray("") << false << QString() << QColor(0, 255, 0);
 }
 
 void ControlPanelTest::status() {
@@ -427,8 +428,8 @@ void ControlPanelTest::resetDisplay_data() {
   QTest::addColumn<int>("id");
   QTest::addColumn<bool>("emptied");
   QTest::newRow("file label 566") << int(ctl::kFileLabel) << true;
-  for (int id : {520, 510, 513, 537, 511, 512, 508, 509, 515, 516, 519, 518, 521, 522, 523, 524,
-                 550, 540, 552, 543}) {
+  for (int id : {520, 510, 513, 537, 511, 512, 508, 509, 515, 516,
+                 519, 518, 521, 522, 523, 524, 550, 540, 552, 543}) {
     QTest::addRow("count %d", id) << id << true;
   }
   QTest::newRow("line counter 517") << int(ctl::kLineCounter) << false;
@@ -462,9 +463,8 @@ void ControlPanelTest::messages_data() {
   QTest::addColumn<QStringList>("shown");
   QTest::newRow("order kept, not sorted")
       << QByteArrayList{"zeta", "alpha", "mu"} << QStringList{"zeta", "alpha", "mu"};
-  QTest::newRow("Windows-1252")
-      << QByteArrayList{"erreur sexe \xC9POUX(3) 1", "\x80 \x9C\x8C \x92"}
-      << QStringList{"erreur sexe ÉPOUX(3) 1", "€ œŒ ’"};
+  QTest::newRow("Windows-1252") << QByteArrayList{"erreur sexe \xC9POUX(3) 1", "\x80 \x9C\x8C \x92"}
+                                << QStringList{"erreur sexe ÉPOUX(3) 1", "€ œŒ ’"};
   QTest::newRow("tabs kept for the tab stops")
       << QByteArrayList{"NAME\t12\t3"} << QStringList{"NAME\t12\t3"};
 }

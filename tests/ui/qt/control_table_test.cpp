@@ -1,4 +1,6 @@
 // Tests of the control table "DlgTarvel" and of the panel geometry built from it.
+#include "ui/qt/control_table.h"
+
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -8,7 +10,6 @@
 #include <memory>
 
 #include "ui/qt/control_panel.h"
-#include "ui/qt/control_table.h"
 #include "ui/qt/dialog_units.h"
 #include "ui/qt/engine_text.h"
 #include "ui/qt/panel_widgets.h"
@@ -21,10 +22,9 @@ Q_DECLARE_METATYPE(brimsel::qt::ControlKind)
 namespace {
 
 std::unique_ptr<ControlPanel> MakePanel() {
-  PlatformSeams quiet{[] {}, [](QWidget*, const QString&, const QString&, brimsel::MessageIcon) {},
-                      [](QWidget*, const QString&, const QString&) {
-                        return std::optional<QString>();
-                      }};
+  PlatformSeams quiet{
+      [] {}, [](QWidget*, const QString&, const QString&, brimsel::MessageIcon) {},
+      [](QWidget*, const QString&, const QString&) { return std::optional<QString>(); }};
   return std::unique_ptr<ControlPanel>(ControlPanel::Create(nullptr, quiet));
 }
 

@@ -1,7 +1,7 @@
 // Tests of the decoding of the operations' Windows-1252 texts for the panel.
-#include <QtTest>
-
 #include "ui/qt/engine_text.h"
+
+#include <QtTest>
 
 using namespace brimsel::qt;
 
@@ -19,15 +19,21 @@ void EngineTextTest::decode_data() {
   QTest::addColumn<QByteArray>("bytes");
   QTest::addColumn<QString>("text");
   QTest::newRow("ASCII") << QByteArray("Passe 1") << QStringLiteral("Passe 1");
-  QTest::newRow("accents") << QByteArray("ajout \xC9POUSE, pr\xE9noms") << QStringLiteral("ajout ÉPOUSE, prénoms");
+  QTest::newRow("accents") << QByteArray("ajout \xC9POUSE, pr\xE9noms")
+                           << QStringLiteral("ajout ÉPOUSE, prénoms");
   QTest::newRow("euro 0x80") << QByteArray("\x80") << QStringLiteral("€");
   QTest::newRow("oe 0x9C 0x8C") << QByteArray("\x9C\x8C") << QStringLiteral("œŒ");
-  QTest::newRow("quote 0x92") << QByteArray("l\x92" "abb\xE9") << QStringLiteral("l’abbé");
+  QTest::newRow("quote 0x92") << QByteArray(
+                                     "l\x92"
+                                     "abb\xE9")
+                              << QStringLiteral("l’abbé");
   QTest::newRow("Y diaeresis 0x9F") << QByteArray("\x9F") << QStringLiteral("Ÿ");
   QTest::newRow("undefined 0x81") << QByteArray("\x81") << QString(QChar(0x81));
   QTest::newRow("empty") << QByteArray("") << QString();
   // A path comes in the file-name encoding, UTF-8 here; the rest stays Windows-1252.
-  QTest::newRow("absolute path") << QByteArray("/tmp/g\xC3\xA9n\xC3\xA9" "alogie/f.ged")
+  QTest::newRow("absolute path") << QByteArray(
+                                        "/tmp/g\xC3\xA9n\xC3\xA9"
+                                        "alogie/f.ged")
                                  << QStringLiteral("/tmp/généalogie/f.ged");
   QTest::newRow("not a path") << QByteArray("g\xC3\xA9n") << QStringLiteral("gÃ©n");
 }

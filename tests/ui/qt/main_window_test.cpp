@@ -1,4 +1,6 @@
 // Tests of the main window: start-up order, size around the panel, icon, failed panel.
+#include "ui/qt/main_window.h"
+
 #include <QApplication>
 #include <QImage>
 #include <QLineEdit>
@@ -6,7 +8,6 @@
 #include <set>
 
 #include "ui/qt/control_panel.h"
-#include "ui/qt/main_window.h"
 
 using brimsel::MessageIcon;
 using namespace brimsel::qt;
@@ -32,7 +33,9 @@ class MainWindowTest : public QObject {
   std::vector<Box> boxes_;
 };
 
-void MainWindowTest::init() { boxes_.clear(); }
+void MainWindowTest::init() {
+  boxes_.clear();
+}
 
 PlatformSeams MainWindowTest::Seams(MainWindow** window) {
   PlatformSeams seams;
