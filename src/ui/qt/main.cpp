@@ -2,6 +2,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileInfo>
+#include <QListWidget>
 #include <QPixmap>
 #include <QTimer>
 #include <cstdio>
@@ -49,6 +50,9 @@ int RunScreenshot(const QString& picture, const QString& gedcom) {
     if (panel != nullptr) {
       static_cast<QAbstractButton*>(panel->Control(brimsel::ctl::kFichier))->click();
       static_cast<QAbstractButton*>(panel->Control(brimsel::ctl::kConvertir))->click();
+      // The list keeps its scroll position as lines are added; the picture shows the last
+      // lines, the export's size report among them.
+      static_cast<QListWidget*>(panel->Control(brimsel::ctl::kMessageList))->scrollToBottom();
       if (window.grab().save(picture, "PNG")) {
         status = 0;
       } else {

@@ -77,6 +77,7 @@ class ControlPanelTest : public QObject {
   void commands();
   void convertirBeepsUntilAFileIsConverted();
   void conversionFillsThePanel();
+  void realExportWritesTheTables();
   void conversionShowsEachPhaseAtOnce();
   void fileChoiceStartsFromTheLastPath();
   void pathTooLongForTheBuffer();
@@ -290,6 +291,24 @@ void ControlPanelTest::conversionFillsThePanel() {
   QCOMPARE(QApplication::overrideCursor(), nullptr);
   QVERIFY(boxes_.empty());
   QVERIFY(!log_.contains(QStringLiteral("beep")));
+}
+
+// The real operations behind both buttons, into a folder whose name has an accent.
+void ControlPanelTest::realExportWritesTheTables() {
+  panel_.reset(ControlPanel::Create(nullptr, RecordingSeams()));
+  ConvertExample();
+  QTest::mouseClick(panel_->Control(ctl::kConvertir), Qt::LeftButton);
+  const QDir folder(dir_->filePath(QStringLiteral("généalogie")));
+  for (const char* suffix :
+       {"_NAME", "_SURNAME", "_PLAC", "_INDI", "_FAM", "_INDInote", "_FAMnote"}) {
+    const QString table = QStringLiteral("famille") + QLatin1String(suffix) + ".txt";
+    QVERIFY2(folder.exists(table), qPrintable(table));
+  }
+  auto* list = qobject_cast<MessageList*>(panel_->Control(ctl::kMessageList));
+  QVERIFY(list->item(list->count() - 1)->text().contains(QStringLiteral(" Kb => ")));
+  QCOMPARE(panel_->SwatchColour(), QColor(0, 255, 0));
+  QVERIFY(boxes_.empty());
+  QVERIFY(log_.isEmpty());  // no beep
 }
 
 // While the conversion runs the loop does not: the swatch must be painted red at once with the
