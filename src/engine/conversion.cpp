@@ -27,6 +27,7 @@ ResultatConversion Echec(Lecture& l, FinConversion fin, std::string detail = {})
 // Starts a pass: back to the first line, counter at 0.
 bool Rembobine(Lecture& l) {
   l.lignes = 0;
+  l.avantAffichage = 100;
   return l.lecteur.Rewind();
 }
 

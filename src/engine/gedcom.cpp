@@ -6,23 +6,20 @@
 
 namespace brimsel {
 namespace {
-constexpr std::size_t kBloc = std::size_t{1} << 20;
+constexpr std::size_t kBlocMax = std::size_t{8} << 20;
 }
 
 char* StockTextes::Place(std::size_t size) {
-  if (size > kBloc / 8) {
-    blocs_.push_back(std::make_unique<char[]>(size));
-    reserve_ += size;
-    return blocs_.back().get();
-  }
   if (size > reste_) {
-    // Blocks double from 4 KiB up to 1 MiB: small files stay small, large ones pay one
-    // allocation per megabyte.
-    std::size_t taille = std::min(kBloc, std::size_t{4096} << std::min<std::size_t>(blocs_.size(), 8));
+    // Blocks double from 4 KiB up to 8 MiB: small files stay small, large ones pay one
+    // allocation per few megabytes, in huge pages.
+    std::size_t taille = std::min(kBlocMax, std::size_t{4096} << std::min<std::size_t>(blocs_.size(), 11));
     taille = std::max(taille, size);
-    blocs_.push_back(std::make_unique_for_overwrite<char[]>(taille));
+    if (blocs_.size() == blocs_.capacity()) blocs_.reserve(blocs_.size() * 2 + 8);
+    char* debut = static_cast<char*>(AlloueGrand(taille));
+    blocs_.push_back({debut, taille});
     reserve_ += taille;
-    libre_ = blocs_.back().get();
+    libre_ = debut;
     reste_ = taille;
   }
   char* p = libre_;
@@ -45,6 +42,7 @@ char* StockTextes::NouvelleDate() {
 }
 
 void StockTextes::Vide() {
+  for (const Bloc& b : blocs_) LibereGrand(b.debut, b.taille);
   blocs_.clear();
   blocs_.shrink_to_fit();
   libre_ = nullptr;
@@ -79,7 +77,7 @@ void GedcomFichier::vider() {
 }
 
 template <class Record>
-void GedcomFichier::Indexe(const std::vector<Record>& records, int count, Index& index) {
+void GedcomFichier::Indexe(const Tableau<Record>& records, int count, Index& index) {
   index.count = count;
   index.ascending = true;
   index.sorted.clear();
@@ -96,7 +94,7 @@ void GedcomFichier::Indexe(const std::vector<Record>& records, int count, Index&
 }
 
 template <class Record>
-int GedcomFichier::Cherche(const std::vector<Record>& records, int count, int code, Index& index) {
+int GedcomFichier::Cherche(const Tableau<Record>& records, int count, int code, Index& index) {
   // -1 is the number of a missing or unreadable cross-reference: it names nobody.
   if (code == -1 || count <= 0) return -1;
   count = std::min<int>(count, static_cast<int>(records.size()));

@@ -13,8 +13,13 @@
 #include <vector>
 
 #include "dict/arbre.h"
+#include "platform/big_memory.h"
 
 namespace brimsel {
+
+// The model's arrays: contiguous records in memory taken by whole huge pages when large.
+template <class T>
+using Tableau = std::vector<T, AllocateurGrand<T>>;
 
 // Size of a date buffer: a date text of at most 31 characters and its terminator.
 inline constexpr std::size_t kTailleDate = 32;
@@ -55,6 +60,11 @@ struct GedcomNote {
 // millions of records costs no allocation per value; everything is released by Vide().
 class StockTextes {
  public:
+  StockTextes() = default;
+  ~StockTextes() { Vide(); }
+  StockTextes(const StockTextes&) = delete;
+  StockTextes& operator=(const StockTextes&) = delete;
+
   // A NUL-terminated copy of `text`.
   char* Copie(std::string_view text);
   // A new date buffer of kTailleDate bytes, all zero.
@@ -65,7 +75,11 @@ class StockTextes {
 
  private:
   char* Place(std::size_t size);
-  std::vector<std::unique_ptr<char[]>> blocs_;
+  struct Bloc {
+    char* debut;
+    std::size_t taille;
+  };
+  std::vector<Bloc> blocs_;
   char* libre_ = nullptr;
   std::size_t reste_ = 0;
   std::size_t reserve_ = 0;
@@ -87,10 +101,10 @@ class GedcomFichier {
   int indiceUnion(int code) const;
 
   std::optional<std::string> nomSource;  // path of the last successful conversion
-  std::vector<GedcomIndividu> individus;
-  std::vector<GedcomUnion> unions;
-  std::vector<GedcomNote> notesIndi;
-  std::vector<GedcomNote> notesFam;
+  Tableau<GedcomIndividu> individus;
+  Tableau<GedcomUnion> unions;
+  Tableau<GedcomNote> notesIndi;
+  Tableau<GedcomNote> notesFam;
   std::int64_t tailleSource = 0;  // source size in bytes
   std::int64_t totalEcrit = 0;    // bytes written by the last table export
   int nbIndividus = 0;
@@ -132,9 +146,9 @@ class GedcomFichier {
     std::vector<std::pair<int, int>> sorted;
   };
   template <class Record>
-  static int Cherche(const std::vector<Record>& records, int count, int code, Index& index);
+  static int Cherche(const Tableau<Record>& records, int count, int code, Index& index);
   template <class Record>
-  static void Indexe(const std::vector<Record>& records, int count, Index& index);
+  static void Indexe(const Tableau<Record>& records, int count, Index& index);
   mutable Index indexIndividus_;
   mutable Index indexUnions_;
 };

@@ -6,23 +6,27 @@
 namespace brimsel {
 namespace {
 
-inline bool Blanc(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// Copies the word at `p` into `dest` (its first kMotMax - 1 bytes); returns the end of the word
-// and its kept length in `kept`.
-const char* LitMot(const char* p, const char* end, char* dest, std::size_t& kept) {
-  std::size_t n = 0;
-  for (; p < end && !Blanc(*p); ++p) {
-    if (n < kMotMax - 1) dest[n++] = *p;
+// White space as the C library's isspace sees it in the classic locale.
+struct TableBlancs {
+  bool blanc[256];
+  constexpr TableBlancs() : blanc() {
+    for (char c : {' ', '\t', '\n', '\v', '\f', '\r'}) blanc[static_cast<unsigned char>(c)] = true;
   }
-  dest[n] = '\0';
-  kept = n;
+};
+constexpr TableBlancs kBlancs;
+
+inline bool Blanc(char c) { return kBlancs.blanc[static_cast<unsigned char>(c)]; }
+
+// The word at `p`: returns its end; `word` views its first kMotMax - 1 bytes.
+inline const char* LitMot(const char* p, const char* end, std::string_view& word) {
+  const char* start = p;
+  while (p < end && !Blanc(*p)) ++p;
+  std::size_t n = static_cast<std::size_t>(p - start);
+  word = std::string_view(start, n < kMotMax - 1 ? n : kMotMax - 1);
   return p;
 }
 
-const char* SauteBlancs(const char* p, const char* end) {
+inline const char* SauteBlancs(const char* p, const char* end) {
   while (p < end && Blanc(*p)) ++p;
   return p;
 }
@@ -32,8 +36,8 @@ const char* SauteBlancs(const char* p, const char* end) {
 void DecoupeMots(const char* text, std::size_t size, MotsLigne& out) {
   const char* end = text + size;
   out.items = 0;
-  out.longueurTag = 0;
-  out.tag[0] = out.valeur[0] = '\0';
+  out.tag = {};
+  out.debutValeur = out.finLigne = end;
   const char* p = SauteBlancs(text, end);
   bool negative = false;
   if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
@@ -48,13 +52,18 @@ void DecoupeMots(const char* text, std::size_t size, MotsLigne& out) {
   out.items = 1;
   p = SauteBlancs(p, end);
   if (p == end) return;
-  p = LitMot(p, end, out.tag, out.longueurTag);
+  p = LitMot(p, end, out.tag);
   out.items = 2;
   p = SauteBlancs(p, end);
   if (p == end) return;
-  std::size_t ignored;
-  LitMot(p, end, out.valeur, ignored);
+  out.debutValeur = p;
   out.items = 3;
+}
+
+std::string_view MotsLigne::Valeur() const {
+  std::string_view word;
+  if (items == 3) LitMot(debutValeur, finLigne, word);
+  return word;
 }
 
 int NumeroReference(std::string_view word) {

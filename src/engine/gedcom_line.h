@@ -12,15 +12,18 @@ namespace brimsel {
 // Room of the tag and value-word buffers; a longer word keeps its first kMotMax - 1 bytes.
 inline constexpr std::size_t kMotMax = 64;
 
-// The split of a line as a number followed by up to two words.
+// The split of a line as a number followed by up to two words. The words are views into the
+// line, each cut to its first kMotMax - 1 bytes as a fixed word buffer would hold it; the value
+// word is only measured when asked for.
 struct MotsLigne {
   int items = 0;  // 0 no number, 1 the number only, 2 number and tag, 3 with a value word
-  std::size_t longueurTag = 0;
-  char tag[kMotMax] = {};
-  char valeur[kMotMax] = {};
-  bool TagEst(std::string_view t) const {
-    return longueurTag == t.size() && std::memcmp(tag, t.data(), t.size()) == 0;
-  }
+  std::string_view tag;
+  bool TagEst(std::string_view t) const { return tag == t; }
+  // The first word of the value (items == 3), at most kMotMax - 1 bytes.
+  std::string_view Valeur() const;
+
+  const char* debutValeur = nullptr;
+  const char* finLigne = nullptr;
 };
 
 // Splits `text` as a decimal number (the level) followed by two words separated by white space.

@@ -15,12 +15,17 @@ struct Lecture {
   LineReader& lecteur;
   OptionsConversion options;
   int lignes = 0;          // line counter of the current pass
+  int avantAffichage = 100;  // lines left before the counter is shown again
   bool modifie = false;    // the file no longer matches what pass 1 counted
 
   // Reads the next line and counts it; the counter shows every 100 lines.
   bool LigneSuivante(Line& line) {
     if (!lecteur.Next(line)) return false;
-    if (++lignes % 100 == 0) AfficheCompteur(lignes);
+    ++lignes;
+    if (--avantAffichage == 0) {
+      avantAffichage = 100;
+      AfficheCompteur(lignes);
+    }
     return true;
   }
   void AfficheCompteur(int valeur);

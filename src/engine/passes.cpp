@@ -214,17 +214,17 @@ void Remplissage::Evenement(const MotsLigne& mots) {
 
 void Remplissage::ValeurIndividu(Line& line, const MotsLigne& mots) {
   GedcomIndividu& ind = Individu();
-  switch (mots.tag[0]) {
+  switch (mots.tag[0]) {  // items == 3: the tag is not empty
     case 'F':
       if (mots.TagEst("FAMC")) {
         ind.famc = -1;
-        ind.famc = NumeroReference(mots.valeur);
+        ind.famc = NumeroReference(mots.Valeur());
       } else if (mots.TagEst("FAMS")) {
         ++ind.nbFams;
       }
       break;
     case 'S':
-      if (mots.TagEst("SEX")) ind.sexe = mots.valeur[0] == 'M' ? 1 : 0;
+      if (mots.TagEst("SEX")) ind.sexe = mots.Valeur()[0] == 'M' ? 1 : 0;
       break;
     case 'N':
       if (mots.TagEst("NAME")) Nom(line);
@@ -240,10 +240,10 @@ void Remplissage::ValeurIndividu(Line& line, const MotsLigne& mots) {
 void Remplissage::ValeurUnion(const MotsLigne& mots) {
   GedcomUnion& u = Union();
   if (mots.TagEst("HUSB")) {
-    int n = NumeroReference(mots.valeur);
+    int n = NumeroReference(mots.Valeur());
     if (n != -1) u.epoux = n;
   } else if (mots.TagEst("WIFE")) {
-    int n = NumeroReference(mots.valeur);
+    int n = NumeroReference(mots.Valeur());
     if (n != -1) u.epouse = n;
   } else if (mots.TagEst("CHIL")) {
     ++u.nbEnfants;

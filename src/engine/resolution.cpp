@@ -54,33 +54,35 @@ void ResoutCodes(Lecture& l) {
 
 namespace {
 
-void VerifieFams(Lecture& l, int indi, const char* mot) {
+int Taille(std::string_view mot) { return static_cast<int>(mot.size()); }
+
+void VerifieFams(Lecture& l, int indi, std::string_view mot) {
   GedcomFichier& m = l.modele;
   int u = m.indiceUnion(NumeroReference(mot));
   if (u < 0) {
-    l.Message("erreur FAMS inexistant(%s) %d", mot, indi);
+    l.Message("erreur FAMS inexistant(%.*s) %d", Taille(mot), mot.data(), indi);
     ++m.nbErreurs;
     return;
   }
   const GedcomUnion& un = m.unions[static_cast<std::size_t>(u)];
   int conjoint = m.individus[static_cast<std::size_t>(indi)].sexe == 1 ? un.epoux : un.epouse;
   if (conjoint != indi) {
-    l.Message("erreur FAMS retro %s (%d) %d", mot, indi, conjoint);
+    l.Message("erreur FAMS retro %.*s (%d) %d", Taille(mot), mot.data(), indi, conjoint);
     ++m.nbErreurs;
   }
 }
 
-void VerifieChil(Lecture& l, int fam, const char* mot) {
+void VerifieChil(Lecture& l, int fam, std::string_view mot) {
   GedcomFichier& m = l.modele;
   int enfant = m.indiceIndividu(NumeroReference(mot));
   if (enfant < 0) {
-    l.Message("erreur CHIL(%s) %d", mot, fam);
+    l.Message("erreur CHIL(%.*s) %d", Taille(mot), mot.data(), fam);
     ++m.nbErreurs;
     return;
   }
   int famc = m.individus[static_cast<std::size_t>(enfant)].famc;
   if (famc != fam) {
-    l.Message("erreur CHIL %s (%d) %d", mot, fam, famc);
+    l.Message("erreur CHIL %.*s (%d) %d", Taille(mot), mot.data(), fam, famc);
     ++m.nbErreurs;
   }
 }
@@ -125,8 +127,8 @@ void Passe3(Lecture& l) {
     if (!commence || niveau != '1' || longueur < 8) continue;
     DecoupeMots(line.text, line.size, mots);
     if (mots.items != 3) continue;
-    if (genre == EnTete::kIndividu && mots.TagEst("FAMS")) VerifieFams(l, indi, mots.valeur);
-    if (genre == EnTete::kUnion && mots.TagEst("CHIL")) VerifieChil(l, fam, mots.valeur);
+    if (genre == EnTete::kIndividu && mots.TagEst("FAMS")) VerifieFams(l, indi, mots.Valeur());
+    if (genre == EnTete::kUnion && mots.TagEst("CHIL")) VerifieChil(l, fam, mots.Valeur());
   }
   if (indi + 1 != m.nbIndividus || fam + 1 != m.nbUnions) l.modifie = true;
 }

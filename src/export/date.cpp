@@ -52,15 +52,6 @@ inline bool EstBlanc(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-bool EgalSansCasse(const char* a, const char* b) {
-  for (;; ++a, ++b) {
-    if (Majuscule(static_cast<unsigned char>(*a)) != Majuscule(static_cast<unsigned char>(*b))) {
-      return false;
-    }
-    if (*a == '\0') return true;
-  }
-}
-
 bool PrefixeSansCasse(const char* texte, const char* prefixe) {
   for (; *prefixe != '\0'; ++texte, ++prefixe) {
     if (Majuscule(static_cast<unsigned char>(*texte)) !=
@@ -90,10 +81,34 @@ bool LitEntier(const char* mot, int* valeur) {
   return true;
 }
 
-// Month number of a word of TableMois, or 0.
+// A word of at most four bytes, its ASCII letters folded to capitals, packed in one integer
+// (0 for a longer word): the month words compare as integers.
+constexpr std::uint32_t Empreinte(const char* mot) {
+  std::uint32_t e = 0;
+  for (int i = 0; i < 5; ++i) {
+    unsigned char c = static_cast<unsigned char>(mot[i]);
+    if (c == 0) return e;
+    if (i == 4) return 0;
+    e = (e << 8) | Majuscule(c);
+  }
+  return 0;
+}
+
+struct EmpreintesMois {
+  std::uint32_t empreinte[24];
+  constexpr EmpreintesMois() : empreinte() {
+    for (int i = 0; i < 24; ++i) empreinte[i] = Empreinte(TableMois[i].mot);
+  }
+};
+
+// Month number of a word of TableMois, or 0. Every word of the table is three or four bytes and
+// no two are equal without regard to case, so the first equal entry is the only one.
 int MoisDuMot(const char* mot) {
-  for (const MotMois& m : TableMois) {
-    if (EgalSansCasse(mot, m.mot)) return m.mois;
+  static const EmpreintesMois kEmpreintes;
+  std::uint32_t e = Empreinte(mot);
+  if (e == 0) return 0;
+  for (int i = 0; i < 24; ++i) {
+    if (kEmpreintes.empreinte[i] == e) return TableMois[i].mois;
   }
   return 0;
 }
@@ -137,7 +152,12 @@ int NormaliseDate(char* date) {
   while (longueur < kLongueurMaxDate && date[longueur] != '\0') ++longueur;
 
   int code = kQualiteExacte;
+  // Most dates have no qualifier: a first character that starts none of the prefixes (ASCII
+  // letters without regard to case) skips the table.
+  const unsigned char premier = Majuscule(static_cast<unsigned char>(date[0]));
+  const bool qualifiable = premier == 'A' || premier == 'B' || premier == 'E';
   for (const Qualificatif& q : TableQualificatifs) {
+    if (!qualifiable) break;
     if (longueur >= 4 && PrefixeSansCasse(date, q.prefixe)) {
       code = q.valeur;
       longueur -= 4;

@@ -1,6 +1,8 @@
 // The buffered table-file writer.
 #include "export/table_file.h"
 
+#include <algorithm>
+
 #include <cstring>
 
 namespace brimsel {
@@ -41,38 +43,40 @@ void TableFile::Texte(std::string_view texte) {
 }
 
 void TableFile::Cellule(const char* texte) {
-  if (texte == nullptr) return;
-  for (; *texte != '\0'; ++texte) {
-    switch (*texte) {
-      case '\t':
-        Octet(' ');
-        break;
-      case '\n':
-        FinLigne();
-        break;
-      default:
-        Octet(*texte);
-    }
-  }
+  if (texte != nullptr) Cellule(std::string_view(texte));
 }
 
 void TableFile::Cellule(std::string_view texte) {
-  for (char c : texte) {
-    switch (c) {
-      case '\t':
-        Octet(' ');
-        break;
-      case '\n':
+  if (texte.find('\n') != std::string_view::npos) {
+    // A line end inside a value: written as CR LF like every other.
+    for (char c : texte) {
+      if (c == '\n') {
         FinLigne();
-        break;
-      default:
-        Octet(c);
+      } else {
+        Octet(c == '\t' ? ' ' : c);
+      }
     }
+    return;
+  }
+  // Straight into the buffer, a tab becoming a space.
+  while (!texte.empty()) {
+    if (utilise_ == kTailleTampon) Vide();
+    std::size_t n = std::min(texte.size(), kTailleTampon - utilise_);
+    char* dest = tampon_.get() + utilise_;
+    for (std::size_t i = 0; i < n; ++i) {
+      char c = texte[i];
+      dest[i] = c == '\t' ? ' ' : c;
+    }
+    utilise_ += n;
+    octets_ += static_cast<std::int64_t>(n);
+    texte.remove_prefix(n);
   }
 }
 
 void TableFile::Nombre(std::int64_t n) {
-  char chiffres[20];
+  constexpr std::size_t kMaxChiffres = 20;  // sign and 19 digits
+  if (kTailleTampon - utilise_ < kMaxChiffres) Vide();
+  char chiffres[kMaxChiffres];
   int k = 0;
   // The magnitude as unsigned, so that the most negative value has one too.
   std::uint64_t u =
@@ -81,8 +85,12 @@ void TableFile::Nombre(std::int64_t n) {
     chiffres[k++] = static_cast<char>('0' + u % 10);
     u /= 10;
   } while (u != 0);
-  if (n < 0) Octet('-');
-  while (k > 0) Octet(chiffres[--k]);
+  char* dest = tampon_.get() + utilise_;
+  char* p = dest;
+  if (n < 0) *p++ = '-';
+  while (k > 0) *p++ = chiffres[--k];
+  utilise_ += static_cast<std::size_t>(p - dest);
+  octets_ += p - dest;
 }
 
 void TableFile::FinLigne() {

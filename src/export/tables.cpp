@@ -114,7 +114,7 @@ void EcritUnion(TableFile& f, GedcomUnion& u, std::int64_t numero, int indiPlus)
   f.FinLigne();
 }
 
-bool EcritNotes(TableFile& f, const std::vector<GedcomNote>& notes, int nombre, int plus) {
+bool EcritNotes(TableFile& f, const Tableau<GedcomNote>& notes, int nombre, int plus) {
   const std::size_t n = std::min(notes.size(), static_cast<std::size_t>(std::max(nombre, 0)));
   for (std::size_t i = 0; i < n; ++i) {
     if (f.Echec()) return false;

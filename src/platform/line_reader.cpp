@@ -3,42 +3,11 @@
 
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace brimsel {
 namespace {
 
 constexpr char kCtrlZ = 26;
-
-inline bool IsSpecial(char c) {
-  return static_cast<unsigned char>(c) <= 26 &&
-         (c == '\n' || c == '\r' || c == '\0' || c == kCtrlZ);
-}
-
-// Position of the first byte that ends or cuts a line's text, or `end`. Sixteen bytes at a time
-// where SSE2 is available: this scan is the one loop that sees every byte of the file.
-inline const char* FindSpecial(const char* p, const char* end) {
-#if defined(__SSE2__)
-  const __m128i lf = _mm_set1_epi8('\n');
-  const __m128i cr = _mm_set1_epi8('\r');
-  const __m128i nul = _mm_setzero_si128();
-  const __m128i sub = _mm_set1_epi8(kCtrlZ);
-  while (end - p >= 16) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr)),
-                               _mm_or_si128(_mm_cmpeq_epi8(v, nul), _mm_cmpeq_epi8(v, sub)));
-    int mask = _mm_movemask_epi8(hit);
-    if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
-    p += 16;
-  }
-#endif
-  for (; p < end; ++p) {
-    if (IsSpecial(*p)) return p;
-  }
-  return end;
-}
 
 }  // namespace
 
@@ -108,7 +77,7 @@ void LineReader::SkipRestOfLine() {
   }
 }
 
-bool LineReader::Next(Line& line) {
+bool LineReader::NextSlow(Line& line) {
   carry_.clear();
   if (skipping_) {
     skipping_ = false;
@@ -127,7 +96,7 @@ bool LineReader::Next(Line& line) {
     char* base = block_.data();
     char* start = base + pos_;
     char* e = base + end_;
-    const char* p = FindSpecial(start, e);
+    const char* p = FindLineBreak(start, e);
     if (p == e) {
       carry_.insert(carry_.end(), start, e);
       pos_ = end_;
