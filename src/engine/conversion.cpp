@@ -41,8 +41,13 @@ bool PasseIncomplete(Lecture& l, ResultatConversion& r) {
   } else {
     return false;
   }
-  l.dialogue.ShowMessageBox(l.dialogue.CurrentFileName(), "Erreur lecture", MessageIcon::kError);
+  l.dialogue.ShowMessageBox(l.chemin, "Erreur lecture", MessageIcon::kError);
   return true;
+}
+
+ResultatConversion EchecLecture(Lecture& l, const char* detail) {
+  l.dialogue.ShowMessageBox(l.chemin, "Erreur lecture", MessageIcon::kError);
+  return Echec(l, FinConversion::kErreurLecture, detail);
 }
 
 void AfficheTotal(DialogServices& d, int id, int valeur) {
@@ -57,6 +62,7 @@ ResultatConversion ConvertitSource(GedcomFichier& m, DialogServices& d, ByteSour
                                    const char* chemin) {
   LineReader lecteur(source);
   Lecture l{m, d, lecteur, {}};
+  l.chemin = chemin;
   ResultatConversion r;
   try {
     m.vider();
@@ -70,23 +76,30 @@ ResultatConversion ConvertitSource(GedcomFichier& m, DialogServices& d, ByteSour
 
     Passe1(l);
     if (PasseIncomplete(l, r)) return r;
+    // Every pass must read the same file: as many lines, the same size.
+    const int lignesFichier = l.lignes;
+    auto Inchange = [&] {
+      if (l.lignes != lignesFichier || source.Size() != taille) l.modifie = true;
+    };
     if (m.nbIndividus == 0) {
       d.AddMessage("Aucun individu trouv\xE9!");
       return Echec(l, FinConversion::kAucunIndividu, "Aucun individu trouv\xE9!");
     }
     AlloueTableaux(m);
 
-    if (!Rembobine(l)) return Echec(l, FinConversion::kErreurLecture, "cannot rewind");
+    if (!Rembobine(l)) return EchecLecture(l, "cannot rewind");
     d.SetFieldText(ctl::kLineCounter, "");
     d.SetStatus(true, "Passe 2");
     Passe2(l);
+    Inchange();
     if (PasseIncomplete(l, r)) return r;
     AfficheTotal(d, ctl::kIndiTotal, m.nbIndividus);
     AfficheTotal(d, ctl::kFamTotal, m.nbUnions);
 
     ResoutCodes(l);
-    if (!Rembobine(l)) return Echec(l, FinConversion::kErreurLecture, "cannot rewind");
+    if (!Rembobine(l)) return EchecLecture(l, "cannot rewind");
     Passe3(l);
+    Inchange();
     if (PasseIncomplete(l, r)) return r;
     AjouteConjoints(l);
 

@@ -14,6 +14,7 @@ struct Lecture {
   DialogServices& dialogue;
   LineReader& lecteur;
   OptionsConversion options;
+  const char* chemin = "";  // the file's full name, for the error box
   int lignes = 0;          // line counter of the current pass
   int avantAffichage = 100;  // lines left before the counter is shown again
   bool modifie = false;    // the file no longer matches what pass 1 counted

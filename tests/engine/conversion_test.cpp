@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -424,6 +429,54 @@ TEST(Conversion, FileThatChangesBetweenPassesIsNotReportedAsConverted) {
     EXPECT_FALSE(m.nomSource.has_value());
     ASSERT_EQ(d.boxes.size(), 1u);
     EXPECT_EQ(d.boxes[0].caption, "Erreur lecture");
+  }
+}
+
+// A real file, truncated or deleted by another program once the first pass has read it.
+class TamperedFile : public ByteSource {
+ public:
+  TamperedFile(std::string path, bool remove) : path_(std::move(path)), remove_(remove) {
+    file_ = FileSource::Open(path_.c_str());
+  }
+  std::ptrdiff_t Read(char* b, std::size_t n) override { return file_->Read(b, n); }
+  bool Rewind() override {
+    if (rewinds_++ == 0) {
+      if (remove_) {
+        std::remove(path_.c_str());
+      } else {
+        EXPECT_EQ(::truncate(path_.c_str(), 20), 0);
+      }
+    }
+    return file_->Rewind();
+  }
+  std::int64_t Size() override { return file_->Size(); }
+
+ private:
+  std::string path_;
+  bool remove_;
+  std::unique_ptr<FileSource> file_;
+  int rewinds_ = 0;
+};
+
+TEST(Conversion, FileTruncatedOrDeletedBetweenPasses) {
+  for (bool remove : {false, true}) {
+    std::string path = "/tmp/brimsel-tampered-" + std::to_string(::getpid()) + ".ged";
+    {
+      std::ofstream out(path, std::ios::binary);
+      out << kFamily;
+    }
+    GedcomFichier m;
+    FakeDialog d;
+    TamperedFile source(path, remove);
+    ResultatConversion r = ConvertitSource(m, d, source, path.c_str());
+    if (remove) {
+      // The open file is still whole: its data was read three times, the conversion stands.
+      EXPECT_TRUE(r.Terminee());
+    } else {
+      EXPECT_EQ(r.fin, FinConversion::kFichierModifie);
+      EXPECT_FALSE(m.nomSource.has_value());
+    }
+    std::remove(path.c_str());
   }
 }
 

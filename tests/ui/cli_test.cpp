@@ -1,5 +1,6 @@
 // Runs brimsel-cli itself in a fresh folder: usage, exit statuses, report format.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -137,6 +138,60 @@ TEST_F(Cli, ExampleOfTheReadme) {
   ASSERT_EQ(r.status, 0) << Context() << r.err;
   EXPECT_NE(r.out.find("nom inconnus 8\n"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("550\tNote INDI\t4\n"), std::string::npos) << r.out;
+}
+
+}  // namespace
+
+// Faults around the files: the program must fail cleanly, never hang, never report success.
+namespace {
+
+TEST_F(Cli, InputThatIsAFifoOrUnreadable) {
+  ASSERT_EQ(::mkfifo((dir_ / "pipe.ged").c_str(), 0600), 0);
+  Result r = Run("convert --check pipe.ged");  // must not wait for a writer
+  EXPECT_EQ(r.status, 1) << Context();
+  EXPECT_NE(r.err.find("not a regular file"), std::string::npos) << r.err;
+  // A regular file whose reading fails midway.
+  r = Run("convert --check /proc/self/mem");
+  EXPECT_EQ(r.status, 1) << Context();
+  EXPECT_NE(r.err.find("read error"), std::string::npos) << r.err;
+}
+
+TEST_F(Cli, OutputDirectoryWhereNothingCanBeCreated) {
+  fs::copy_file(fs::path(BRIMSEL_SOURCE_DIR) / "examples" / "famille.ged", dir_ / "famille.ged");
+  // Files cannot be created in /proc, not even by root.
+  Result r = Run("convert -o /proc famille.ged");
+  EXPECT_EQ(r.status, 1) << Context();
+  EXPECT_NE(r.err.find("Erreur ouverture: /proc/famille_NAME.txt"), std::string::npos) << r.err;
+  EXPECT_EQ(r.out.find("Kb =>"), std::string::npos) << "no size report after a failure";
+}
+
+TEST_F(Cli, PathsWithSpacesAndAccents) {
+  fs::path sub = dir_ / "dossier g\xC3\xA9n\xC3\xA9" "alogie";
+  fs::create_directories(sub);
+  fs::copy_file(fs::path(BRIMSEL_SOURCE_DIR) / "examples" / "famille.ged", sub / "ma famille.ged");
+  Result r = Run("convert --notes 'dossier g\xC3\xA9n\xC3\xA9" "alogie/ma famille.ged'");
+  ASSERT_EQ(r.status, 0) << Context() << r.err;
+  for (const char* suffix : {"_NAME", "_SURNAME", "_PLAC", "_INDI", "_FAM", "_INDInote", "_FAMnote"}) {
+    EXPECT_TRUE(fs::exists(sub / (std::string("ma famille") + suffix + ".txt"))) << suffix;
+  }
+}
+
+TEST_F(Cli, InputPathAtTheLimit) {
+  // 511 bytes is the longest path the shared buffer holds; directories keep each name short.
+  std::string rel;
+  while (dir_.string().size() + 1 + rel.size() + 100 < 511) rel += std::string(90, 'd') + "/";
+  std::size_t room = 511 - dir_.string().size() - 1 - rel.size();
+  std::string name = std::string(room - 4, 'f') + ".ged";
+  fs::create_directories(dir_ / rel);
+  std::string full = (dir_ / rel / name).string();
+  ASSERT_EQ(full.size(), 511u);
+  std::ofstream(full, std::ios::binary) << "0 @I1@ INDI\n1 SEX M\n0 TRLR\n";
+  Result r = Run("convert --check '" + full + "'");
+  EXPECT_EQ(r.status, 0) << Context() << r.err;
+  std::string longer = full.substr(0, full.size() - 4) + "x.ged";
+  std::ofstream(longer, std::ios::binary) << "0 @I1@ INDI\n0 TRLR\n";
+  r = Run("convert --check '" + longer + "'");
+  EXPECT_EQ(r.status, 1) << Context();
 }
 
 }  // namespace

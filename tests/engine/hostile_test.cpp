@@ -1,0 +1,140 @@
+// Hostile content: huge lines and notes, long sorted runs of names, numbers at the 32-bit
+// limits, repeated numbers, dates and words at their size limits. Nothing may crash, hang or
+// break the model's invariants.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "engine/conversion.h"
+#include "engine/invariants.h"
+#include "export/tables.h"
+#include "platform/byte_source.h"
+#include "support/fake_dialog.h"
+
+namespace brimsel {
+namespace {
+
+struct Converted {
+  GedcomFichier m;
+  test::FakeDialog d;
+  ResultatConversion r;
+};
+
+void Convert(Converted& c, std::string text, bool notes = true) {
+  c.d.Check(ctl::kNoteInclure, notes);
+  StringSource source(std::move(text));
+  c.r = ConvertitSource(c.m, c.d, source, "/tmp/hostile.ged");
+  if (c.r.Terminee()) {
+    EXPECT_EQ(VerifieModele(c.m), "");
+  }
+}
+
+TEST(Hostile, HundredMegabyteLines) {
+  std::string big(100u << 20, 'x');
+  Converted c;
+  Convert(c, "0 @I1@ INDI\n1 NOTE " + big + "\n1 NAME " + big + " /Nom/\n0 " + big + " INDI\n" +
+                 "2 DATE " + big + "\n0 TRLR\n");
+  ASSERT_TRUE(c.r.Terminee());
+  EXPECT_EQ(c.m.nbIndividus, 2);  // the 100 MB header ending in INDI is an individual
+  EXPECT_EQ(std::string(c.m.notesIndi[0].texte).size(), 8191u);
+  EXPECT_EQ(c.m.dictPrenoms->Entree(c.m.individus[0].prenom).longueur, static_cast<int>(big.size()));
+}
+
+TEST(Hostile, MillionContinuationLines) {
+  std::string text = "0 @I1@ INDI\n1 NOTE start\n";
+  text.reserve(12u << 20);
+  for (int i = 0; i < 1000000; ++i) text += (i % 2) ? "2 CONT abc\n" : "2 CONC def\n";
+  text += "0 TRLR\n";
+  Converted c;
+  Convert(c, text);
+  ASSERT_TRUE(c.r.Terminee());
+  std::string note = c.m.notesIndi[0].texte;
+  EXPECT_EQ(note.size(), 8191u);
+  EXPECT_EQ(note.substr(0, 15), "startdef abcdef");
+}
+
+TEST(Hostile, MillionDistinctNamesInSortedOrder) {
+  std::string text;
+  text.reserve(40u << 20);
+  char line[64];
+  for (int i = 0; i < 1000000; ++i) {
+    int n = std::snprintf(line, sizeof line, "0 @I%d@ INDI\n1 NAME /N%07d/\n", i + 1, i);
+    text.append(line, static_cast<std::size_t>(n));
+  }
+  Converted c;
+  Convert(c, text, false);
+  ASSERT_TRUE(c.r.Terminee());
+  EXPECT_EQ(c.m.dictPrenoms->nombre, 1000000);
+  EXPECT_EQ(c.d.messages.back(), "1000000 pr\xE9noms, 0 noms, 0 places.");
+}
+
+TEST(Hostile, NumbersAtAndBeyondThe32BitLimits) {
+  Converted c;
+  Convert(c,
+          "0 @I2147483647@ INDI\n1 SEX M\n1 FAMS @F2147483647@\n1 FAMC @F4294967296@\n"
+          "0 @I2147483648@ INDI\n1 SEX F\n1 FAMS @F99999999999999999999@\n"
+          "0 @I0@ INDI\n0 @F2147483647@ FAM\n1 HUSB @I2147483647@\n1 WIFE @I0@\n"
+          "1 CHIL @I-1@\n0 TRLR\n");
+  ASSERT_TRUE(c.r.Terminee());
+  EXPECT_EQ(c.m.individus[1].code, -1);
+  EXPECT_EQ(c.m.individus[0].famc, -1);  // no number: not even looked up
+  EXPECT_EQ(c.m.unions[0].epoux, 0);
+  EXPECT_EQ(c.m.unions[0].epouse, 2);
+  EXPECT_NE(std::find(c.d.messages.begin(), c.d.messages.end(),
+                      "erreur FAMS inexistant(@F99999999999999999999@) 1"),
+            c.d.messages.end());
+}
+
+TEST(Hostile, ManyRecordsWithTheSameNumber) {
+  std::string text;
+  for (int i = 0; i < 50000; ++i) text += "0 @I7@ INDI\n1 SEX M\n1 FAMS @F7@\n";
+  for (int i = 0; i < 50000; ++i) text += "0 @F7@ FAM\n1 HUSB @I7@\n1 WIFE @I7@\n1 CHIL @I7@\n";
+  Converted c;
+  Convert(c, text, false);
+  ASSERT_TRUE(c.r.Terminee());
+  int husband = c.m.unions[0].epoux;
+  for (const GedcomUnion& u : c.m.unions) {
+    EXPECT_EQ(u.epoux, husband);
+    EXPECT_EQ(u.epouse, husband);
+  }
+}
+
+TEST(Hostile, DatesAndDateWordsAtTheirLimits) {
+  const std::string d31 = "1 JAN 1850 " + std::string(20, 'x');  // 31 bytes
+  const std::string d32 = d31 + "y";
+  const std::string w15 = "12 " + std::string(15, '9') + " 1850";
+  Converted c;
+  Convert(c, "0 @I1@ INDI\n1 BIRT\n2 DATE " + d31 + "\n1 DEAT\n2 DATE " + d32 +
+                 "\n1 BAPM\n2 DATE " + w15 + "\n0 TRLR\n");
+  ASSERT_TRUE(c.r.Terminee());
+  EXPECT_EQ(std::string(c.m.individus[0].dateNaissance), d31);
+  EXPECT_EQ(std::string(c.m.individus[0].dateDeces), d31);
+  char dir[] = "/tmp/brimsel-hostile-XXXXXX";
+  ASSERT_NE(::mkdtemp(dir), nullptr);
+  OptionsExport where;
+  where.dossierSortie = dir;
+  EXPECT_EQ(ExportTables(c.m, c.d, where), 1);
+  EXPECT_STREQ(c.m.individus[0].dateNaissance, "1 jan 1850");
+  EXPECT_STREQ(c.m.individus[0].dateBapteme, "12 juin 1850");
+  std::filesystem::remove_all(dir);
+}
+
+TEST(Hostile, BinaryGarbageNeverCrashes) {
+  std::string text;
+  unsigned x = 12345;
+  for (int i = 0; i < 200000; ++i) {
+    x = x * 1103515245u + 12345u;
+    char c = static_cast<char>(x >> 16);
+    text += (i % 97 == 0) ? '\n' : c;
+    if (i % 1000 == 0) text += "\n0 @I1@ INDI\n1 NOTE x\n2 CONT y\n0 @F1@ FAM\n1 HUSB @I9@\n";
+  }
+  Converted c;
+  Convert(c, text);
+  EXPECT_TRUE(c.r.Terminee());
+}
+
+}  // namespace
+}  // namespace brimsel
