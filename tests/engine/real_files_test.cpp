@@ -1,6 +1,9 @@
 // Conversions of real GEDCOM files written by other programs: reports, counts and invariants.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -8,6 +11,7 @@
 
 #include "engine/conversion.h"
 #include "engine/invariants.h"
+#include "export/tables.h"
 #include "platform/byte_source.h"
 #include "platform/code_page.h"
 #include "support/fake_dialog.h"
@@ -89,6 +93,47 @@ TEST_P(RealFiles, EveryLineEndGivesTheSameModel) {
     if (reference.empty()) reference = report;
     EXPECT_EQ(report, reference) << "line end " << static_cast<int>(end[0]);
   }
+}
+
+// Size and 64-bit FNV-1a hash of a file's bytes, as tests/data/real/tables.txt lists them.
+std::string Fingerprint(const std::string& bytes) {
+  std::uint64_t h = 0xcbf29ce484222325ull;
+  for (char c : bytes) {
+    h ^= static_cast<unsigned char>(c);
+    h *= 0x100000001b3ull;
+  }
+  char text[40];
+  std::snprintf(text, sizeof text, "%zu %016llx", bytes.size(), static_cast<unsigned long long>(h));
+  return text;
+}
+
+// The tables of each real file, byte for byte as they were checked (by their fingerprints, so
+// that the repository holds no copy of other people's data): any change to the reader or the
+// writer that alters one output byte shows here.
+TEST_P(RealFiles, TablesMatchTheCheckedTables) {
+  const std::string name = GetParam();
+  fs::path gedcom = fs::path(BRIMSEL_SHARED_GEDCOM) / (name + ".ged");
+  if (!fs::exists(gedcom)) GTEST_SKIP() << gedcom << " is absent";
+  fs::path out = fs::temp_directory_path() / ("brimsel-real-" + name + "-" + std::to_string(::getpid()));
+  fs::create_directories(out);
+  GedcomFichier m;
+  test::FakeDialog d;
+  d.Check(ctl::kNoteInclure);
+  d.WillChoose(gedcom.string());
+  ASSERT_EQ(LireGedcom(m, d), 1);
+  OptionsExport where;
+  where.dossierSortie = out.string();
+  ASSERT_EQ(ExportTables(m, d, where), 1);
+  std::istringstream manifest(ReadFile(fs::path(BRIMSEL_TEST_DATA) / "real" / "tables.txt"));
+  std::string file, size, hash;
+  int checked = 0;
+  while (manifest >> file >> size >> hash) {
+    if (file.rfind(name + "_", 0) != 0) continue;
+    EXPECT_EQ(Fingerprint(ReadFile(out / file)), size + " " + hash) << (out / file);
+    ++checked;
+  }
+  EXPECT_EQ(checked, 7);
+  if (!HasFailure()) fs::remove_all(out);
 }
 
 INSTANTIATE_TEST_SUITE_P(Shared, RealFiles,

@@ -1,8 +1,6 @@
 // brimsel-cli capital: rewrites the NAME lines of a GEDCOM file as proper names.
 #include "tools/proper_name.h"
-#include "tools/tool_args.h"
 #include "ui/console/commands.h"
-#include "ui/console/console_services.h"
 
 namespace brimsel::cli {
 
@@ -24,18 +22,7 @@ const char kCapitalUsage[] =
     "                                    \"1 NAME Jean-Pierre /Dupont/\" in famille.ged.txt\n";
 
 Outcome RunCapital(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
-  ToolArgs a;
-  std::string wrong = ParseToolArgs(args, a);
-  if (!wrong.empty()) return {kExitUsage, "capital: " + wrong, true};
-  if (a.help) {
-    std::fputs(kCapitalUsage, out);
-    return {};
-  }
-  ConsoleServices services(a.file, out, err);
-  ToolResult result = ProperNameCopy(a.file.c_str(), a.output.c_str());
-  if (result.Done()) return {};
-  ReportOutputFailure(result, services);
-  return {kExitFailed, "capital: " + ToolFailureText(result, a.file, services.LastError())};
+  return RunTextTool("capital", kCapitalUsage, ProperNameCopy, args, out, err);
 }
 
 }  // namespace brimsel::cli

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/tool_files.h"
+
 namespace brimsel::cli {
 
 inline constexpr int kExitOk = 0;
@@ -24,6 +26,12 @@ extern const char kStripUsage[];
 extern const char kCapitalUsage[];
 
 Outcome RunConvert(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
+// A text utility: transforms the file `input` into `output` (input + ".txt" when empty).
+using TextTool = ToolResult (*)(const char* input, const char* output);
+// Runs a text utility from its arguments "[-o PATH] FILE" or "--help".
+Outcome RunTextTool(const char* name, const char* usage, TextTool run,
+                    const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
+
 Outcome RunStrip(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
 Outcome RunCapital(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
 

@@ -1,8 +1,6 @@
 // brimsel-cli strip: a quoted comma-separated file to tab-separated text.
 #include "tools/strip.h"
-#include "tools/tool_args.h"
 #include "ui/console/commands.h"
-#include "ui/console/console_services.h"
 
 namespace brimsel::cli {
 
@@ -22,18 +20,7 @@ const char kStripUsage[] =
     "  brimsel-cli strip export.csv      writes export.csv.txt\n";
 
 Outcome RunStrip(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
-  ToolArgs a;
-  std::string wrong = ParseToolArgs(args, a);
-  if (!wrong.empty()) return {kExitUsage, "strip: " + wrong, true};
-  if (a.help) {
-    std::fputs(kStripUsage, out);
-    return {};
-  }
-  ConsoleServices services(a.file, out, err);
-  ToolResult result = StripFile(a.file.c_str(), a.output.c_str());
-  if (result.Done()) return {};
-  ReportOutputFailure(result, services);
-  return {kExitFailed, "strip: " + ToolFailureText(result, a.file, services.LastError())};
+  return RunTextTool("strip", kStripUsage, StripFile, args, out, err);
 }
 
 }  // namespace brimsel::cli
