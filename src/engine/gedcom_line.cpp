@@ -38,7 +38,21 @@ void DecoupeMots(const char* text, std::size_t size, MotsLigne& out) {
   out.items = 0;
   out.tag = {};
   out.debutValeur = out.finLigne = end;
-  const char* p = SauteBlancs(text, end);
+  const char* p = text;
+  // The usual shape, one digit and one blank before the tag, skips the general number reading.
+  if (size >= 3 && text[0] >= '0' && text[0] <= '9' && Blanc(text[1])) {
+    p = SauteBlancs(text + 2, end);
+    out.items = 1;
+    if (p == end) return;
+    p = LitMot(p, end, out.tag);
+    out.items = 2;
+    p = SauteBlancs(p, end);
+    if (p == end) return;
+    out.debutValeur = p;
+    out.items = 3;
+    return;
+  }
+  p = SauteBlancs(text, end);
   bool negative = false;
   if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
   const char* digits = p;

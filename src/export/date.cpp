@@ -48,8 +48,10 @@ inline unsigned char Majuscule(unsigned char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
 }
 
+// White space as the C library's isspace sees it in the classic locale: bytes 9 to 13 and 32.
 inline bool EstBlanc(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+  unsigned char u = static_cast<unsigned char>(c);
+  return u == ' ' || (u >= '\t' && u <= '\r');
 }
 
 bool PrefixeSansCasse(const char* texte, const char* prefixe) {
@@ -149,7 +151,11 @@ char* EcritPositif(char* p, int n) {
 int NormaliseDate(char* date) {
   if (date == nullptr) return kQualiteAucune;
   std::size_t longueur = 0;
-  while (longueur < kLongueurMaxDate && date[longueur] != '\0') ++longueur;
+  if (const void* nul = std::memchr(date, '\0', kLongueurMaxDate)) {
+    longueur = static_cast<std::size_t>(static_cast<const char*>(nul) - date);
+  } else {
+    longueur = kLongueurMaxDate;
+  }
 
   int code = kQualiteExacte;
   // Most dates have no qualifier: a first character that starts none of the prefixes (ASCII
@@ -224,7 +230,9 @@ int NormaliseDate(char* date) {
   char sortie[kLongueurMaxDate + 1];
   char* p = EcritPositif(sortie, jour);
   *p++ = ' ';
-  for (const char* n = NomsMois[mois]; *n != '\0'; ++n) *p++ = *n;
+  const std::size_t nom = std::strlen(NomsMois[mois]);
+  std::memcpy(p, NomsMois[mois], nom);
+  p += nom;
   *p++ = ' ';
   p = EcritPositif(p, annee);
   *p++ = '\0';

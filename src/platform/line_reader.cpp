@@ -18,11 +18,14 @@ LineReader::LineReader(ByteSource& source, std::size_t blockSize) : source_(sour
   if (size >= 0 && static_cast<std::uint64_t>(size) < blockSize) {
     blockSize = static_cast<std::size_t>(size) + 1;
   }
-  block_.resize(blockSize < 16 ? 16 : blockSize);
+  capacity_ = blockSize < 16 ? 16 : blockSize;
+  block_.resize(capacity_ + kChunk);  // the bit masks read up to 64 bytes past the data
 }
 
 bool LineReader::Rewind() {
   pos_ = end_ = 0;
+  mask_ = 0;
+  chunk_ = std::size_t{0} - kChunk;
   carry_.clear();
   pendingPartner_ = 0;
   skipping_ = false;
@@ -33,7 +36,7 @@ bool LineReader::Rewind() {
 
 bool LineReader::Refill() {
   if (atEnd_) return false;
-  std::ptrdiff_t n = source_.Read(block_.data(), block_.size());
+  std::ptrdiff_t n = source_.Read(block_.data(), capacity_);
   if (n <= 0) {
     if (n < 0) failed_ = true;
     atEnd_ = true;
