@@ -14,11 +14,15 @@
 
 namespace {
 
-// One temporary folder for the whole run; each input's tables overwrite the last ones.
+// One temporary folder for the whole run; each input's tables overwrite the last ones. libFuzzer
+// ends without running exit handlers, so scripts/fuzz removes the folder afterwards.
 const std::string& Folder() {
   static const std::string folder = [] {
-    char tmpl[] = "/tmp/brimsel-fuzz-XXXXXX";
-    const char* made = ::mkdtemp(tmpl);
+    // A memory file system where there is one: the tables are written on every input.
+    char shm[] = "/dev/shm/brimsel-fuzz-XXXXXX";
+    char tmp[] = "/tmp/brimsel-fuzz-XXXXXX";
+    const char* made = ::mkdtemp(shm);
+    if (made == nullptr) made = ::mkdtemp(tmp);
     if (made == nullptr) std::abort();
     return std::string(made);
   }();

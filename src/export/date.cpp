@@ -98,7 +98,7 @@ constexpr std::uint32_t Empreinte(const char* mot) {
 
 struct EmpreintesMois {
   std::uint32_t empreinte[24];
-  constexpr EmpreintesMois() : empreinte() {
+  EmpreintesMois() : empreinte() {
     for (int i = 0; i < 24; ++i) empreinte[i] = Empreinte(TableMois[i].mot);
   }
 };

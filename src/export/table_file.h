@@ -17,7 +17,7 @@ namespace brimsel {
 // buffered bytes dropped: that is how an abandoned export leaves it.
 class TableFile {
  public:
-  static constexpr std::size_t kTailleTampon = std::size_t{1} << 18;
+  static constexpr std::size_t kTailleTampon = std::size_t{1} << 16;
 
   TableFile() = default;
   ~TableFile();
