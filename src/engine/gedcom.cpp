@@ -79,18 +79,37 @@ void GedcomFichier::vider() {
 template <class Record>
 void GedcomFichier::Indexe(const Tableau<Record>& records, int count, Index& index) {
   index.count = count;
-  index.ascending = true;
   index.sorted.clear();
+  index.direct.clear();
+  index.ascending = true;
   for (int i = 1; i < count && index.ascending; ++i) {
     index.ascending = records[static_cast<std::size_t>(i - 1)].code <
                       records[static_cast<std::size_t>(i)].code;
   }
+  index.unique = index.ascending;
   if (index.ascending) return;
   index.sorted.reserve(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i) {
-    index.sorted.emplace_back(records[static_cast<std::size_t>(i)].code, i);
+    int code = records[static_cast<std::size_t>(i)].code;
+    if (code != -1) index.sorted.emplace_back(code, i);  // -1 is never looked up
   }
   std::sort(index.sorted.begin(), index.sorted.end());
+  index.unique = std::adjacent_find(index.sorted.begin(), index.sorted.end(),
+                                    [](const auto& a, const auto& b) {
+                                      return a.first == b.first;
+                                    }) == index.sorted.end();
+  if (!index.unique || index.sorted.empty()) return;
+  const std::int64_t premier = index.sorted.front().first;
+  const std::int64_t etendue = index.sorted.back().first - premier + 1;
+  if (etendue <= 4 * static_cast<std::int64_t>(index.sorted.size()) + 1024) {
+    index.premier = static_cast<int>(premier);
+    index.direct.assign(static_cast<std::size_t>(etendue), -1);
+    for (const auto& [code, i] : index.sorted) {
+      index.direct[static_cast<std::size_t>(code - premier)] = i;
+    }
+    index.sorted.clear();
+    index.sorted.shrink_to_fit();
+  }
 }
 
 template <class Record>
@@ -98,14 +117,25 @@ int GedcomFichier::Cherche(const Tableau<Record>& records, int count, int code, 
   // -1 is the number of a missing or unreadable cross-reference: it names nobody.
   if (code == -1 || count <= 0) return -1;
   count = std::min<int>(count, static_cast<int>(records.size()));
-  auto has = [&](int i) { return records[static_cast<std::size_t>(i)].code == code; };
   if (index.count != count) Indexe(records, count, index);
+  auto first = [&]() {
+    auto it = std::lower_bound(index.sorted.begin(), index.sorted.end(), std::make_pair(code, -1));
+    return (it != index.sorted.end() && it->first == code) ? it->second : -1;
+  };
+  auto has = [&](int i) { return records[static_cast<std::size_t>(i)].code == code; };
   if (index.ascending) {
-    // Strictly ascending numbers: the search below finds a number exactly where it stands, so
-    // numbering without gaps lets it be read off directly.
+    // Numbering without gaps puts a number exactly where it is guessed.
     std::int64_t guess = static_cast<std::int64_t>(code) - records[0].code;
     if (guess >= 0 && guess < count && has(static_cast<int>(guess))) return static_cast<int>(guess);
+  } else if (index.unique) {
+    if (index.direct.empty()) return first();
+    std::int64_t k = static_cast<std::int64_t>(code) - index.premier;
+    return (k >= 0 && k < static_cast<std::int64_t>(index.direct.size()))
+               ? index.direct[static_cast<std::size_t>(k)]
+               : -1;
   }
+  // The search exactly as it goes, which returns the first record holding the number that it
+  // probes (in ascending order, the only one).
   int found = -1;
   if (count == 1) {
     found = has(0) ? 0 : -1;
@@ -133,10 +163,8 @@ int GedcomFichier::Cherche(const Tableau<Record>& records, int count, int code, 
       }
     }
   }
-  if (found >= 0 || index.ascending) return found;
-  // Records out of ascending order: the first record in file order with that number.
-  auto it = std::lower_bound(index.sorted.begin(), index.sorted.end(), std::make_pair(code, -1));
-  return (it != index.sorted.end() && it->first == code) ? it->second : -1;
+  // When it misses (records out of ascending order), the first record in file order.
+  return (found >= 0 || index.ascending) ? found : first();
 }
 
 int GedcomFichier::indiceIndividu(int code) const {

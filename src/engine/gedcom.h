@@ -137,12 +137,16 @@ class GedcomFichier {
   StockTextes textes;  // owns every profession, date and note text of the records
 
  private:
-  // What a lookup learns once about the records of one kind: whether their numbers strictly
-  // ascend (then a number is found where it must stand), and the (code, index) pairs sorted by
-  // code then index for records out of order.
+  // What a lookup learns once about the records of one kind. When no two records share a number,
+  // the search below can only find the one record that has it, so a number is read off a table
+  // (dense numbers) or found in the sorted pairs; otherwise the search runs as it is, and the
+  // sorted (code, index) pairs give the first record in file order when it misses.
   struct Index {
     int count = -1;  // number of records this was built for; -1 not built
-    bool ascending = false;
+    bool ascending = false;  // strictly ascending numbers: unique, and sorted as they stand
+    bool unique = false;
+    int premier = 0;               // smallest number, for `direct`
+    std::vector<int> direct;       // index by number - premier, -1 where none (dense numbers)
     std::vector<std::pair<int, int>> sorted;
   };
   template <class Record>

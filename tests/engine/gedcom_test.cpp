@@ -45,6 +45,25 @@ TEST(GedcomFichier, DuplicateNumbersGiveTheFirstInFileOrderWhenTheSearchMisses) 
   EXPECT_EQ(m.indiceIndividu(3), 1);
 }
 
+TEST(GedcomFichier, SparseNumbersInAnyOrder) {
+  GedcomFichier m;
+  SetCodes(m, {2000000000, 7, 1999999999, 3});
+  EXPECT_EQ(m.indiceIndividu(7), 1);
+  EXPECT_EQ(m.indiceIndividu(2000000000), 0);
+  EXPECT_EQ(m.indiceIndividu(1999999999), 2);
+  EXPECT_EQ(m.indiceIndividu(3), 3);
+  EXPECT_EQ(m.indiceIndividu(4), -1);
+  EXPECT_EQ(m.indiceIndividu(2147483647), -1);
+}
+
+TEST(GedcomFichier, UnreadableNumbersDoNotCountAsShared) {
+  GedcomFichier m;
+  SetCodes(m, {-1, 4, -1, 2});
+  EXPECT_EQ(m.indiceIndividu(2), 3);
+  EXPECT_EQ(m.indiceIndividu(4), 1);
+  EXPECT_EQ(m.indiceIndividu(-1), -1);
+}
+
 TEST(GedcomFichier, MinusOneNamesNobody) {
   GedcomFichier m;
   SetCodes(m, {-1, 2, 3});
