@@ -95,7 +95,7 @@ void NomPropre(char* text, std::size_t length) {
   }
 }
 
-ArbreSSZ::ArbreSSZ() : table_(64, 0) {}
+ArbreSSZ::ArbreSSZ() : table_(64) {}
 ArbreSSZ::~ArbreSSZ() = default;
 
 int ArbreSSZ::Ajoute(char* texte, int longueur, int options) {
@@ -122,11 +122,10 @@ int ArbreSSZ::Insere(const char* cle, std::size_t longueur) {
   std::size_t masque = table_.size() - 1;
   std::size_t i = h & masque;
   for (;; i = (i + 1) & masque) {
-    std::uint64_t slot = table_[i];
-    if (slot == 0) break;
-    if (static_cast<std::uint32_t>(slot >> 32) != h) continue;
-    Noeud& nd = noeuds_[static_cast<std::size_t>(slot & 0xFFFFFFFFu) - 1];
-    if (static_cast<std::size_t>(nd.longueur) == longueur && EgauxSansCasse(nd.texte, cle, longueur)) {
+    const Case& c = table_[i];
+    if (c.idPlusUn == 0) break;
+    if (c.hachage == h && c.longueur == longueur && EgauxSansCasse(c.texte, cle, longueur)) {
+      Noeud& nd = noeuds_[static_cast<std::size_t>(c.idPlusUn - 1)];
       ++nd.nbRef;
       return nd.id;
     }
@@ -136,7 +135,7 @@ int ArbreSSZ::Insere(const char* cle, std::size_t longueur) {
   if ((static_cast<std::size_t>(nombre) + 1) * 4 > table_.size() * 3) {
     Agrandit();
     masque = table_.size() - 1;
-    for (i = h & masque; table_[i] != 0; i = (i + 1) & masque) {
+    for (i = h & masque; table_[i].idPlusUn != 0; i = (i + 1) & masque) {
     }
   }
   if (noeuds_.size() == noeuds_.capacity()) noeuds_.reserve(noeuds_.size() * 2 + 16);
@@ -146,20 +145,20 @@ int ArbreSSZ::Insere(const char* cle, std::size_t longueur) {
   nd.longueur = static_cast<int>(longueur);
   nd.nbRef = 1;
   noeuds_.push_back(nd);
-  table_[i] = (static_cast<std::uint64_t>(h) << 32) | static_cast<std::uint32_t>(nd.id + 1);
+  table_[i] = {h, nd.id + 1, static_cast<std::uint32_t>(longueur), nd.texte};
   ++nombre;
   ordreAJour_ = false;
   return nd.id;
 }
 
 void ArbreSSZ::Agrandit() {
-  std::vector<std::uint64_t> table(table_.size() * 2, 0);
+  std::vector<Case> table(table_.size() * 2);
   std::size_t masque = table.size() - 1;
-  for (std::uint64_t slot : table_) {
-    if (slot == 0) continue;
-    std::size_t i = static_cast<std::uint32_t>(slot >> 32) & masque;
-    while (table[i] != 0) i = (i + 1) & masque;
-    table[i] = slot;
+  for (const Case& c : table_) {
+    if (c.idPlusUn == 0) continue;
+    std::size_t i = c.hachage & masque;
+    while (table[i].idPlusUn != 0) i = (i + 1) & masque;
+    table[i] = c;
   }
   table_.swap(table);
 }

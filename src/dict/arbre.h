@@ -62,9 +62,16 @@ class ArbreSSZ {
   void Agrandit();
 
   std::vector<Noeud> noeuds_;
-  // Open addressing; a slot holds the entry's folded hash in its high half and its identifier
-  // plus one in its low half, 0 for a free slot, so that most probes touch no entry.
-  std::vector<std::uint64_t> table_;
+  // Open addressing. A slot holds what a probe compares: the entry's folded hash, its identifier
+  // plus one (0 for a free slot), its length and its text, so that a hit touches the slot and
+  // the text only.
+  struct Case {
+    std::uint32_t hachage = 0;
+    std::int32_t idPlusUn = 0;
+    std::uint32_t longueur = 0;
+    const char* texte = nullptr;
+  };
+  std::vector<Case> table_;
   std::vector<std::unique_ptr<char[]>> blocs_;  // text storage
   std::size_t resteBloc_ = 0;
   char* libreBloc_ = nullptr;
