@@ -6,14 +6,14 @@
 
 namespace brimsel {
 namespace {
-constexpr std::size_t kBlocMax = std::size_t{8} << 20;
+constexpr std::size_t kBlocMax = std::size_t{32} << 20;
 }
 
 char* StockTextes::Place(std::size_t size) {
   if (size > reste_) {
-    // Blocks double from 4 KiB up to 8 MiB: small files stay small, large ones pay one
-    // allocation per few megabytes, in huge pages.
-    std::size_t taille = std::min(kBlocMax, std::size_t{4096} << std::min<std::size_t>(blocs_.size(), 11));
+    // Blocks double from 4 KiB up to 32 MiB: small files stay small, large ones pay one
+    // allocation per many megabytes, in huge pages.
+    std::size_t taille = std::min(kBlocMax, std::size_t{4096} << std::min<std::size_t>(blocs_.size(), 13));
     taille = std::max(taille, size);
     if (blocs_.size() == blocs_.capacity()) blocs_.reserve(blocs_.size() * 2 + 8);
     char* debut = static_cast<char*>(AlloueGrand(taille));

@@ -8,7 +8,7 @@
 namespace brimsel {
 namespace {
 
-constexpr std::size_t kSeuil = std::size_t{4} << 20;     // below: the ordinary heap
+constexpr std::size_t kSeuil = std::size_t{16} << 20;  // below: the ordinary heap, 4 KiB pages
 constexpr std::size_t kPageEnorme = std::size_t{2} << 20;
 
 std::size_t Arrondi(std::size_t bytes) { return (bytes + kPageEnorme - 1) & ~(kPageEnorme - 1); }

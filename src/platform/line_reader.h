@@ -30,7 +30,7 @@ struct Line {
 // without an allocation per line.
 class LineReader {
  public:
-  static constexpr std::size_t kDefaultBlock = std::size_t{1} << 20;
+  static constexpr std::size_t kDefaultBlock = std::size_t{256} << 10;
 
   explicit LineReader(ByteSource& source, std::size_t blockSize = kDefaultBlock);
 
