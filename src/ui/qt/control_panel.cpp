@@ -45,9 +45,9 @@ QLineEdit* MakeField(QWidget* parent, const QString& text, Qt::Alignment alignme
   return field;
 }
 
-QWidget* MakeControl(const ControlSpec& spec, QWidget* parent, int tabStopPixels) {
-  const QString text = DecodeCp1252(spec.text);
-  switch (spec.kind) {
+QWidget* MakeControl(const ControlSpec& row, QWidget* parent, int tabStopPixels) {
+  const QString text = DecodeCp1252(row.text);
+  switch (row.kind) {
     case ControlKind::kPush:
     case ControlKind::kPushCentred: {
       auto* button = new QPushButton(text, parent);
@@ -126,25 +126,25 @@ ControlPanel::~ControlPanel() {
 void ControlPanel::BuildControls() {
   const int tabStop = MulDivRounded(kTabStopDu, base_.x, 4);
   controls_.reserve(kDlgTarvel.size());
-  for (const ControlSpec& spec : kDlgTarvel) {
-    QWidget* control = MakeControl(spec, this, tabStop);
-    control->setGeometry(DialogRectToPixels(QRect(spec.x, spec.y, spec.w, spec.h), base_));
+  for (const ControlSpec& row : kDlgTarvel) {
+    QWidget* control = MakeControl(row, this, tabStop);
+    control->setGeometry(DialogRectToPixels(QRect(row.x, row.y, row.w, row.h), base_));
     // Each new control goes under the ones before it: the first in the template is on top,
     // so a group box never hides the fields drawn inside its frame.
     control->lower();
     // Group boxes, labels and rules let clicks through to what lies under them, as the
     // transparent hit-testing of Win32 static controls and group boxes does.
-    if (spec.kind == ControlKind::kGroup || spec.kind == ControlKind::kLabel ||
-        spec.kind == ControlKind::kRule) {
+    if (row.kind == ControlKind::kGroup || row.kind == ControlKind::kLabel ||
+        row.kind == ControlKind::kRule) {
       control->setAttribute(Qt::WA_TransparentForMouseEvents);
     }
     controls_.push_back(control);
     if (auto* button = qobject_cast<QAbstractButton*>(control)) {
-      const int id = spec.id;
+      const int id = row.id;
       connect(button, &QAbstractButton::clicked, this, [this, id] { HandleCommand(id); });
     }
-    if (spec.kind == ControlKind::kOwnerDrawn) swatch_ = static_cast<ProgressSwatch*>(control);
-    if (spec.kind == ControlKind::kList) messages_ = static_cast<MessageList*>(control);
+    if (row.kind == ControlKind::kOwnerDrawn) swatch_ = static_cast<ProgressSwatch*>(control);
+    if (row.kind == ControlKind::kList) messages_ = static_cast<MessageList*>(control);
   }
 }
 

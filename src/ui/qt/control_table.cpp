@@ -96,16 +96,16 @@ const std::array<ControlSpec, kControlCount> kDlgTarvel = {{
 
 const ControlSpec* FindControl(int id) {
   if (id == -1) return nullptr;
-  for (const ControlSpec& spec : kDlgTarvel) {
-    if (spec.id == id) return &spec;
+  for (const ControlSpec& row : kDlgTarvel) {
+    if (row.id == id) return &row;
   }
   return nullptr;
 }
 
 bool ControlTableIsConsistent() {
   std::set<int> seen;
-  for (const ControlSpec& spec : kDlgTarvel) {
-    if (spec.id != -1 && !seen.insert(spec.id).second) return false;
+  for (const ControlSpec& row : kDlgTarvel) {
+    if (row.id != -1 && !seen.insert(row.id).second) return false;
   }
   return true;
 }

@@ -155,12 +155,12 @@ void ControlTableTest::control() {
   QFETCH(ControlKind, kind);
   QFETCH(QString, text);
   QFETCH(QRect, rect);
-  const ControlSpec& spec = kDlgTarvel.at(static_cast<std::size_t>(index));
-  QCOMPARE(spec.id, id);
-  QCOMPARE(spec.kind, kind);
-  QCOMPARE(DecodeCp1252(spec.text), text);
-  QCOMPARE(QRect(spec.x, spec.y, spec.w, spec.h), rect);
-  if (id != -1) QCOMPARE(FindControl(id), &spec);
+  const ControlSpec& row = kDlgTarvel.at(static_cast<std::size_t>(index));
+  QCOMPARE(row.id, id);
+  QCOMPARE(row.kind, kind);
+  QCOMPARE(DecodeCp1252(row.text), text);
+  QCOMPARE(QRect(row.x, row.y, row.w, row.h), rect);
+  if (id != -1) QCOMPARE(FindControl(id), &row);
 }
 
 // Each edge is mapped on its own with MulDiv rounding, as MapDialogRect does.
@@ -190,14 +190,14 @@ void ControlTableTest::widgetsFollowTheTemplate() {
   QVERIFY(panel);
   const DialogBaseUnits base = panel->BaseUnits();
   for (std::size_t i = 0; i < kDlgTarvel.size(); ++i) {
-    const ControlSpec& spec = kDlgTarvel[i];
+    const ControlSpec& row = kDlgTarvel[i];
     QWidget* widget = panel->ControlAt(i);
     const QByteArray where = QByteArray("control #") + QByteArray::number(int(i) + 1);
     QVERIFY2(widget->parentWidget() == panel.get(), where);
-    QCOMPARE(widget->geometry(), DialogRectToPixels(QRect(spec.x, spec.y, spec.w, spec.h), base));
-    if (spec.id != -1) QCOMPARE(panel->Control(spec.id), widget);
+    QCOMPARE(widget->geometry(), DialogRectToPixels(QRect(row.x, row.y, row.w, row.h), base));
+    if (row.id != -1) QCOMPARE(panel->Control(row.id), widget);
     auto* field = qobject_cast<QLineEdit*>(widget);
-    switch (spec.kind) {
+    switch (row.kind) {
       case ControlKind::kPush:
       case ControlKind::kPushCentred:
         QVERIFY2(qobject_cast<QPushButton*>(widget), where);
@@ -216,9 +216,9 @@ void ControlTableTest::widgetsFollowTheTemplate() {
       case ControlKind::kInput:
       case ControlKind::kLine:
         QVERIFY2(field, where);
-        QCOMPARE(field->isReadOnly(), spec.kind == ControlKind::kCount);
+        QCOMPARE(field->isReadOnly(), row.kind == ControlKind::kCount);
         QCOMPARE(field->alignment() & Qt::AlignHorizontal_Mask,
-                 spec.kind == ControlKind::kLine ? Qt::AlignLeft : Qt::AlignRight);
+                 row.kind == ControlKind::kLine ? Qt::AlignLeft : Qt::AlignRight);
         break;
       case ControlKind::kLabel:
         QVERIFY2(qobject_cast<QLabel*>(widget), where);
@@ -238,8 +238,8 @@ void ControlTableTest::widgetsFollowTheTemplate() {
         break;
       }
     }
-    if (spec.kind != ControlKind::kRule && spec.kind != ControlKind::kInput) {
-      QCOMPARE(ShownText(widget), DecodeCp1252(spec.text));
+    if (row.kind != ControlKind::kRule && row.kind != ControlKind::kInput) {
+      QCOMPARE(ShownText(widget), DecodeCp1252(row.text));
     }
   }
 }
