@@ -31,6 +31,19 @@ inline const char* SauteBlancs(const char* p, const char* end) {
   return p;
 }
 
+// After the number: the tag and the start of the value, when there are.
+void LitMots(const char* p, const char* end, MotsLigne& out) {
+  out.items = 1;
+  p = SauteBlancs(p, end);
+  if (p == end) return;
+  p = LitMot(p, end, out.tag);
+  out.items = 2;
+  p = SauteBlancs(p, end);
+  if (p == end) return;
+  out.debutValeur = p;
+  out.items = 3;
+}
+
 }  // namespace
 
 void DecoupeMots(const char* text, std::size_t size, MotsLigne& out) {
@@ -38,21 +51,12 @@ void DecoupeMots(const char* text, std::size_t size, MotsLigne& out) {
   out.items = 0;
   out.tag = {};
   out.debutValeur = out.finLigne = end;
-  const char* p = text;
   // The usual shape, one digit and one blank before the tag, skips the general number reading.
   if (size >= 3 && text[0] >= '0' && text[0] <= '9' && Blanc(text[1])) {
-    p = SauteBlancs(text + 2, end);
-    out.items = 1;
-    if (p == end) return;
-    p = LitMot(p, end, out.tag);
-    out.items = 2;
-    p = SauteBlancs(p, end);
-    if (p == end) return;
-    out.debutValeur = p;
-    out.items = 3;
+    LitMots(text + 2, end, out);
     return;
   }
-  p = SauteBlancs(text, end);
+  const char* p = SauteBlancs(text, end);
   bool negative = false;
   if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
   const char* digits = p;
@@ -63,15 +67,7 @@ void DecoupeMots(const char* text, std::size_t size, MotsLigne& out) {
   }
   std::int64_t limit = static_cast<std::int64_t>(INT32_MAX) + (negative ? 1 : 0);
   if (p == digits || value > limit) return;
-  out.items = 1;
-  p = SauteBlancs(p, end);
-  if (p == end) return;
-  p = LitMot(p, end, out.tag);
-  out.items = 2;
-  p = SauteBlancs(p, end);
-  if (p == end) return;
-  out.debutValeur = p;
-  out.items = 3;
+  LitMots(p, end, out);
 }
 
 std::string_view MotsLigne::Valeur() const {

@@ -78,6 +78,14 @@ class Remplissage {
   void ValeurUnion(const MotsLigne& mots);
   void Nom(Line& line);
   void AjouteNote(std::string_view texte);
+  // The counters and fields that a DATE or PLAC line fills in the current event context.
+  struct Cibles {
+    int* nbDates = nullptr;
+    int* nbLieux = nullptr;
+    char** date = nullptr;
+    int* lieu = nullptr;
+  };
+  Cibles CiblesCourantes();
   void Date(std::string_view texte);
   void Lieu(const Line& line);
 
@@ -295,68 +303,51 @@ void Remplissage::Niveau2(const Line& line) {
   }
 }
 
-void Remplissage::Date(std::string_view texte) {
-  char** cible = nullptr;
+Remplissage::Cibles Remplissage::CiblesCourantes() {
   switch (contexte_) {
-    case Contexte::kNaissance:
-      ++m_.nbDateNaissance;
-      cible = &Individu().dateNaissance;
-      break;
-    case Contexte::kBapteme:
-      ++m_.nbDateBapteme;
-      cible = &Individu().dateBapteme;
-      break;
-    case Contexte::kDeces:
-      ++m_.nbDateDeces;
-      cible = &Individu().dateDeces;
-      break;
-    case Contexte::kSepulture:
-      ++m_.nbDateSepulture;
-      cible = &Individu().dateSepulture;
-      break;
-    case Contexte::kMariage:
-      ++m_.nbDateMariage;
-      cible = &Union().dateMariage;
-      break;
+    case Contexte::kNaissance: {
+      GedcomIndividu& i = Individu();
+      return {&m_.nbDateNaissance, &m_.nbLieuNaissance, &i.dateNaissance, &i.lieuNaissance};
+    }
+    case Contexte::kBapteme: {
+      GedcomIndividu& i = Individu();
+      return {&m_.nbDateBapteme, &m_.nbLieuBapteme, &i.dateBapteme, &i.lieuBapteme};
+    }
+    case Contexte::kDeces: {
+      GedcomIndividu& i = Individu();
+      return {&m_.nbDateDeces, &m_.nbLieuDeces, &i.dateDeces, &i.lieuDeces};
+    }
+    case Contexte::kSepulture: {
+      GedcomIndividu& i = Individu();
+      return {&m_.nbDateSepulture, &m_.nbLieuSepulture, &i.dateSepulture, &i.lieuSepulture};
+    }
+    case Contexte::kMariage: {
+      GedcomUnion& u = Union();
+      return {&m_.nbDateMariage, &m_.nbLieuMariage, &u.dateMariage, &u.lieuMariage};
+    }
     default:
-      return;
+      return {};
   }
+}
+
+void Remplissage::Date(std::string_view texte) {
+  Cibles e = CiblesCourantes();
+  if (e.date == nullptr) return;
+  ++*e.nbDates;
   // A later date of the same event replaces the earlier one in its buffer.
-  if (*cible == nullptr) *cible = m_.textes.NouvelleDate();
+  if (*e.date == nullptr) *e.date = m_.textes.NouvelleDate();
   std::size_t n = std::min(texte.size(), kTailleDate - 1);
-  if (n != 0) std::memcpy(*cible, texte.data(), n);
-  (*cible)[n] = '\0';
+  if (n != 0) std::memcpy(*e.date, texte.data(), n);
+  (*e.date)[n] = '\0';
 }
 
 void Remplissage::Lieu(const Line& line) {
-  int* cible = nullptr;
-  switch (contexte_) {
-    case Contexte::kNaissance:
-      ++m_.nbLieuNaissance;
-      cible = &Individu().lieuNaissance;
-      break;
-    case Contexte::kBapteme:
-      ++m_.nbLieuBapteme;
-      cible = &Individu().lieuBapteme;
-      break;
-    case Contexte::kDeces:
-      ++m_.nbLieuDeces;
-      cible = &Individu().lieuDeces;
-      break;
-    case Contexte::kSepulture:
-      ++m_.nbLieuSepulture;
-      cible = &Individu().lieuSepulture;
-      break;
-    case Contexte::kMariage:
-      ++m_.nbLieuMariage;
-      cible = &Union().lieuMariage;
-      break;
-    default:
-      return;
-  }
+  Cibles e = CiblesCourantes();
+  if (e.lieu == nullptr) return;
+  ++*e.nbLieux;
   char* debut = DebutValeur(line);
-  *cible = m_.dictLieux->Ajoute(debut, static_cast<int>(line.text + line.size - debut),
-                                l_.options.optionsLieux);
+  *e.lieu = m_.dictLieux->Ajoute(debut, static_cast<int>(line.text + line.size - debut),
+                                 l_.options.optionsLieux);
 }
 
 }  // namespace
