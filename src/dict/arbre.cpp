@@ -10,8 +10,6 @@
 namespace brimsel {
 namespace {
 
-constexpr std::size_t kBlocTexte = 64 * 1024;
-
 // Upper case of the classic locale: only a-z change.
 struct TableMajuscules {
   unsigned char up[256];
@@ -140,7 +138,7 @@ int ArbreSSZ::Insere(const char* cle, std::size_t longueur) {
   }
   if (noeuds_.size() == noeuds_.capacity()) noeuds_.reserve(noeuds_.size() * 2 + 16);
   Noeud nd;
-  nd.texte = CopieTexte(cle, longueur);
+  nd.texte = textes_.Copie(std::string_view(cle, longueur));
   nd.id = nombre;
   nd.longueur = static_cast<int>(longueur);
   nd.nbRef = 1;
@@ -161,27 +159,6 @@ void ArbreSSZ::Agrandit() {
     table[i] = c;
   }
   table_.swap(table);
-}
-
-const char* ArbreSSZ::CopieTexte(const char* cle, std::size_t longueur) {
-  std::size_t besoin = longueur + 1;
-  char* dest;
-  if (besoin > kBlocTexte / 4) {
-    blocs_.push_back(std::make_unique_for_overwrite<char[]>(besoin));
-    dest = blocs_.back().get();
-  } else {
-    if (besoin > resteBloc_) {
-      blocs_.push_back(std::make_unique_for_overwrite<char[]>(kBlocTexte));
-      libreBloc_ = blocs_.back().get();
-      resteBloc_ = kBlocTexte;
-    }
-    dest = libreBloc_;
-    libreBloc_ += besoin;
-    resteBloc_ -= besoin;
-  }
-  std::memcpy(dest, cle, longueur);
-  dest[longueur] = '\0';
-  return dest;
 }
 
 const std::vector<int>& ArbreSSZ::OrdreAlphabetique() const {

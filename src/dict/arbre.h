@@ -4,8 +4,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <vector>
+
+#include "platform/text_blocks.h"
 
 namespace brimsel {
 
@@ -58,7 +59,6 @@ class ArbreSSZ {
 
  private:
   int Insere(const char* cle, std::size_t longueur);
-  const char* CopieTexte(const char* cle, std::size_t longueur);
   void Agrandit();
 
   std::vector<Noeud> noeuds_;
@@ -72,9 +72,7 @@ class ArbreSSZ {
     const char* texte = nullptr;
   };
   std::vector<Case> table_;
-  std::vector<std::unique_ptr<char[]>> blocs_;  // text storage
-  std::size_t resteBloc_ = 0;
-  char* libreBloc_ = nullptr;
+  BlocsTextes textes_;  // the entries' texts
   mutable std::vector<int> ordre_;
   mutable bool ordreAJour_ = true;
 };

@@ -5,51 +5,6 @@
 #include <cstring>
 
 namespace brimsel {
-namespace {
-constexpr std::size_t kBlocMax = std::size_t{32} << 20;
-}
-
-char* StockTextes::Place(std::size_t size) {
-  if (size > reste_) {
-    // Blocks double from 4 KiB up to 32 MiB: small files stay small, large ones pay one
-    // allocation per many megabytes, in huge pages.
-    std::size_t taille = std::min(kBlocMax, std::size_t{4096} << std::min<std::size_t>(blocs_.size(), 13));
-    taille = std::max(taille, size);
-    if (blocs_.size() == blocs_.capacity()) blocs_.reserve(blocs_.size() * 2 + 8);
-    char* debut = static_cast<char*>(AlloueGrand(taille));
-    blocs_.push_back({debut, taille});
-    reserve_ += taille;
-    libre_ = debut;
-    reste_ = taille;
-  }
-  char* p = libre_;
-  libre_ += size;
-  reste_ -= size;
-  return p;
-}
-
-char* StockTextes::Copie(std::string_view text) {
-  char* p = Place(text.size() + 1);
-  if (!text.empty()) std::memcpy(p, text.data(), text.size());
-  p[text.size()] = '\0';
-  return p;
-}
-
-char* StockTextes::NouvelleDate() {
-  char* p = Place(kTailleDate);
-  std::memset(p, 0, kTailleDate);
-  return p;
-}
-
-void StockTextes::Vide() {
-  for (const Bloc& b : blocs_) LibereGrand(b.debut, b.taille);
-  blocs_.clear();
-  blocs_.shrink_to_fit();
-  libre_ = nullptr;
-  reste_ = 0;
-  reserve_ = 0;
-}
-
 GedcomFichier::GedcomFichier() = default;
 GedcomFichier::~GedcomFichier() = default;
 

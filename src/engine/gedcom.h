@@ -14,6 +14,7 @@
 
 #include "dict/arbre.h"
 #include "platform/big_memory.h"
+#include "platform/text_blocks.h"
 
 namespace brimsel {
 
@@ -56,33 +57,11 @@ struct GedcomNote {
   char* texte = nullptr;
 };
 
-// Owns the texts and date buffers of the records. They live in large blocks, so that a file of
-// millions of records costs no allocation per value; everything is released by Vide().
-class StockTextes {
+// Owns the texts and date buffers of the records, released together by vider().
+class StockTextes : public BlocsTextes {
  public:
-  StockTextes() = default;
-  ~StockTextes() { Vide(); }
-  StockTextes(const StockTextes&) = delete;
-  StockTextes& operator=(const StockTextes&) = delete;
-
-  // A NUL-terminated copy of `text`.
-  char* Copie(std::string_view text);
   // A new date buffer of kTailleDate bytes, all zero.
-  char* NouvelleDate();
-  void Vide();
-  // Bytes held in blocks, for the memory budget.
-  std::size_t Reserve() const { return reserve_; }
-
- private:
-  char* Place(std::size_t size);
-  struct Bloc {
-    char* debut;
-    std::size_t taille;
-  };
-  std::vector<Bloc> blocs_;
-  char* libre_ = nullptr;
-  std::size_t reste_ = 0;
-  std::size_t reserve_ = 0;
+  char* NouvelleDate() { return Zeros(kTailleDate); }
 };
 
 class GedcomFichier {
