@@ -50,6 +50,25 @@ void BM_LineScan(benchmark::State& state, const char* eol) {
 BENCHMARK_CAPTURE(BM_LineScan, crlf, "\r\n");
 BENCHMARK_CAPTURE(BM_LineScan, lf, "\n");
 
+// The same lines through the loop the conversion passes use.
+void BM_LineScanForEach(benchmark::State& state, const char* eol) {
+  std::string data = SampleGedcom(200000, eol);
+  StringSource source(data);
+  LineReader reader(source);
+  for (auto _ : state) {
+    reader.Rewind();
+    std::size_t n = 0;
+    reader.ForEach([&](Line& line) {
+      n += line.size;
+      return true;
+    });
+    benchmark::DoNotOptimize(n);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * data.size()));
+}
+BENCHMARK_CAPTURE(BM_LineScanForEach, crlf, "\r\n");
+BENCHMARK_CAPTURE(BM_LineScanForEach, lf, "\n");
+
 void BM_WordSplit(benchmark::State& state) {
   const std::string line = "2 PLAC Quimper, Finist\xE8re";
   MotsLigne mots;

@@ -19,15 +19,22 @@ struct Lecture {
   int avantAffichage = 100;  // lines left before the counter is shown again
   bool modifie = false;    // the file no longer matches what pass 1 counted
 
-  // Reads the next line and counts it; the counter shows every 100 lines.
-  bool LigneSuivante(Line& line) {
-    if (!lecteur.Next(line)) return false;
-    ++lignes;
-    if (--avantAffichage == 0) {
-      avantAffichage = 100;
-      AfficheCompteur(lignes);
-    }
-    return true;
+  // Calls f(line) for each line of the pass and counts the lines; the counter shows every 100.
+  template <class F>
+  void PourChaqueLigne(F&& f) {
+    int n = lignes;
+    int avant = avantAffichage;
+    lecteur.ForEach([&](Line& line) {
+      ++n;
+      if (--avant == 0) {
+        avant = 100;
+        AfficheCompteur(n);
+      }
+      f(line);
+      return true;
+    });
+    lignes = n;
+    avantAffichage = avant;
   }
   void AfficheCompteur(int valeur);
   void Message(const char* format, ...) __attribute__((format(printf, 2, 3)));

@@ -25,19 +25,19 @@ void Lecture::Message(const char* format, ...) {
 void Passe1(Lecture& l) {
   GedcomFichier& m = l.modele;
   EnTete genre = EnTete::kAutre;
-  Line line;
-  while (l.LigneSuivante(line)) {
-    if (line.Length() < 6) continue;
+  const bool notes = l.options.notes;
+  l.PourChaqueLigne([&](const Line& line) {
+    if (line.Length() < 6) return;
     char niveau = line.text[0];
     if (niveau == '0') {
       genre = GenreEnTete(line);
       if (genre == EnTete::kIndividu) ++m.nbIndividus;
       if (genre == EnTete::kUnion) ++m.nbUnions;
-    } else if (niveau == '1' && l.options.notes && TagPositionnel(line, "NOTE")) {
+    } else if (niveau == '1' && notes && TagPositionnel(line, "NOTE")) {
       if (genre == EnTete::kIndividu) ++m.nbNotesIndi;
       if (genre == EnTete::kUnion) ++m.nbNotesFam;
     }
-  }
+  });
 }
 
 void AlloueTableaux(GedcomFichier& m) {
@@ -354,8 +354,7 @@ void Remplissage::Lieu(const Line& line) {
 
 void Passe2(Lecture& l) {
   Remplissage remplissage(l);
-  Line line;
-  while (l.LigneSuivante(line)) remplissage.Ligne(line);
+  l.PourChaqueLigne([&](Line& line) { remplissage.Ligne(line); });
   remplissage.Fin();
   if (!remplissage.Complet()) l.modifie = true;
 }

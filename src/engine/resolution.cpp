@@ -97,10 +97,9 @@ void Passe3(Lecture& l) {
   int indi = -1;
   int fam = -1;
   MotsLigne mots;
-  Line line;
-  while (l.LigneSuivante(line)) {
+  l.PourChaqueLigne([&](const Line& line) {
     std::size_t longueur = line.Length();
-    if (longueur < 6) continue;
+    if (longueur < 6) return;
     char niveau = line.text[0];
     if (niveau == '0') {
       genre = GenreEnTete(line);
@@ -122,14 +121,14 @@ void Passe3(Lecture& l) {
           commence = true;
         }
       }
-      continue;
+      return;
     }
-    if (!commence || niveau != '1' || longueur < 8) continue;
+    if (!commence || niveau != '1' || longueur < 8) return;
     DecoupeMots(line.text, line.size, mots);
-    if (mots.items != 3) continue;
+    if (mots.items != 3) return;
     if (genre == EnTete::kIndividu && mots.TagEst("FAMS")) VerifieFams(l, indi, mots.Valeur());
     if (genre == EnTete::kUnion && mots.TagEst("CHIL")) VerifieChil(l, fam, mots.Valeur());
-  }
+  });
   if (indi + 1 != m.nbIndividus || fam + 1 != m.nbUnions) l.modifie = true;
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,18 @@ std::vector<ReadLine> ReadAll(const std::string& data, std::size_t block = 1 << 
     EXPECT_EQ(line.text[line.size], '\0');
     out.push_back({std::string(line.text, line.size), line.hasEnd});
   }
+  return out;
+}
+
+std::vector<ReadLine> ReadAllForEach(const std::string& data, std::size_t block) {
+  StringSource source(data);
+  LineReader reader(source, block);
+  std::vector<ReadLine> out;
+  reader.ForEach([&](Line& line) {
+    EXPECT_EQ(line.text[line.size], '\0');
+    out.push_back({std::string(line.text, line.size), line.hasEnd});
+    return true;
+  });
   return out;
 }
 
@@ -92,6 +105,38 @@ TEST(LineReader, LengthCountsTheLineEndAsOne) {
   EXPECT_EQ(line.Length(), 4u);
   ASSERT_TRUE(reader.Next(line));
   EXPECT_EQ(line.Length(), 2u);
+}
+
+// The passes read through ForEach, the tools through Next: both must see the same lines in
+// text full of line ends of every kind, NUL bytes and byte 26, whatever the block size, and a
+// ForEach stopped early must leave Next at the following line.
+TEST(LineReader, ForEachSeesTheLinesThatNextSees) {
+  std::mt19937 rng(11);
+  const char alphabet[] = {'\n', '\r', 'a', 'b', ' ', '\n', '\r', '0', '\0', 26};
+  for (int round = 0; round < 200; ++round) {
+    std::string data;
+    std::size_t length = rng() % 400;
+    for (std::size_t i = 0; i < length; ++i) {
+      std::size_t pick = rng() % 40;
+      // Byte 26 and NUL rarely, so that most texts run past their first block.
+      data += pick < 10 ? alphabet[pick % 8] : pick == 39 ? alphabet[8 + rng() % 2] : 'x';
+    }
+    for (std::size_t block : {16, 17, 64, 100, 1 << 20}) {
+      EXPECT_EQ(ReadAllForEach(data, block), ReadAll(data, block)) << round << " " << block;
+    }
+    std::vector<ReadLine> all = ReadAll(data, 32);
+    StringSource source(data);
+    LineReader reader(source, 32);
+    std::size_t half = all.size() / 2;
+    std::vector<ReadLine> seen;
+    reader.ForEach([&](Line& line) {
+      seen.push_back({std::string(line.text, line.size), line.hasEnd});
+      return seen.size() < half;
+    });
+    Line line;
+    while (reader.Next(line)) seen.push_back({std::string(line.text, line.size), line.hasEnd});
+    EXPECT_EQ(seen, all) << round;
+  }
 }
 
 }  // namespace
