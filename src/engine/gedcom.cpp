@@ -31,6 +31,17 @@ void GedcomFichier::vider() {
   dictLieux = std::make_unique<ArbreSSZ>();
 }
 
+char* StockTextes::EcritDate(char* date, std::string_view texte) {
+  const std::size_t n = std::min(texte.size(), kTailleDate - 1);
+  // A buffer holds at least kPlaceDateMin bytes and at least the text it holds.
+  if (date == nullptr || n + 1 > std::max(std::strlen(date) + 1, kPlaceDateMin)) {
+    date = Place(std::max(n + 1, kPlaceDateMin));
+  }
+  if (n != 0) std::memcpy(date, texte.data(), n);
+  date[n] = '\0';
+  return date;
+}
+
 template <class Record>
 void GedcomFichier::Indexe(const Tableau<Record>& records, int count, Index& index) {
   index.count = count;

@@ -57,11 +57,20 @@ struct GedcomNote {
   char* texte = nullptr;
 };
 
+// Room a stored date always has, whatever its length: the export writes the normalised form
+// over it, at most "31 juin 2147483647" and its terminator.
+inline constexpr std::size_t kPlaceDateMin = 20;
+
 // Owns the texts and date buffers of the records, released together by vider().
 class StockTextes : public BlocsTextes {
  public:
   // A new date buffer of kTailleDate bytes, all zero.
   char* NouvelleDate() { return Zeros(kTailleDate); }
+  // Stores `texte`, cut to kTailleDate - 1 bytes, as the value of a date: over `date` when it
+  // holds a date with room for it, else in a new buffer of the text's length (at least
+  // kPlaceDateMin bytes). Returns the buffer. Most dates are much shorter than kTailleDate, and
+  // a file holds millions of them.
+  char* EcritDate(char* date, std::string_view texte);
 };
 
 class GedcomFichier {

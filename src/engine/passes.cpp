@@ -334,11 +334,8 @@ void Remplissage::Date(std::string_view texte) {
   Cibles e = CiblesCourantes();
   if (e.date == nullptr) return;
   ++*e.nbDates;
-  // A later date of the same event replaces the earlier one in its buffer.
-  if (*e.date == nullptr) *e.date = m_.textes.NouvelleDate();
-  std::size_t n = std::min(texte.size(), kTailleDate - 1);
-  if (n != 0) std::memcpy(*e.date, texte.data(), n);
-  (*e.date)[n] = '\0';
+  // A later date of the same event replaces the earlier one.
+  *e.date = m_.textes.EcritDate(*e.date, texte);
 }
 
 void Remplissage::Lieu(const Line& line) {

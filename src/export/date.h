@@ -27,13 +27,13 @@ extern const char* const NomsMois[13];
 inline constexpr int kQualiteAucune = 0;       // no date
 inline constexpr int kQualiteIllisible = 127;  // unreadable date
 
-// Rewrites `date` (a NUL-terminated text in a 32-byte buffer) as "day month year" and returns
+// Rewrites `date` (a NUL-terminated text of at most 31 bytes) as "day month year" and returns
 // the quality code: 0 for a null date, 127 for an unreadable one (the text then only loses a
 // recognised qualifier prefix), otherwise an odd code from 145 to 255 built as
 // 145 + qualifier + 2 (day given) + 4 (month given) + 8 (year given).
 // Missing or impossible parts default to day 13, month 6 (juin) and year 1900; a year of 1 to 99
-// gets 1900 added. Words longer than 15 bytes keep their first 15. Never writes more than the
-// 32-byte buffer.
+// gets 1900 added. Words longer than 15 bytes keep their first 15. Writes at most the text's
+// length and its terminator, or 19 bytes (the longest result, "31 juin 2147483647").
 int NormaliseDate(char* date);
 
 }  // namespace brimsel

@@ -24,8 +24,11 @@ class BlocsTextes {
   // Bytes held in blocks, for the memory budget.
   std::size_t Reserve() const { return reserve_; }
 
- private:
+ protected:
+  // `size` bytes, uninitialised.
   char* Place(std::size_t size);
+
+ private:
   struct Bloc {
     char* debut;
     std::size_t taille;

@@ -1,5 +1,6 @@
 // Tests of the model: reset and record lookups.
 #include "engine/gedcom.h"
+#include "export/date.h"
 
 #include <gtest/gtest.h>
 
@@ -118,6 +119,30 @@ TEST(StockTextes, DatesHoldThirtyOneCharacters) {
   EXPECT_STREQ(t, "abc");
   std::string big(1 << 20, 'x');
   EXPECT_EQ(std::string(s.Copie(big)), big);
+}
+
+// Dates are stored at about their own length; a later date of the same event replaces the
+// earlier one, and every buffer keeps room for the longest normalised date the export writes
+// over it.
+TEST(StockTextes, DatesKeepTheirTextAndRoomForTheNormalisedForm) {
+  StockTextes s;
+  char* d = s.EcritDate(nullptr, "1850");
+  EXPECT_STREQ(d, "1850");
+  char* same = s.EcritDate(d, "12 MAR 1850");  // fits the minimum room: written in place
+  EXPECT_EQ(same, d);
+  EXPECT_STREQ(d, "12 MAR 1850");
+  char* longer = s.EcritDate(d, "ABT 12 SEPTEMBER 1850 IN THE MORNING");
+  EXPECT_STREQ(longer, "ABT 12 SEPTEMBER 1850 IN THE MO");  // cut at 31 characters
+  EXPECT_EQ(s.EcritDate(longer, "1"), longer);
+  EXPECT_STREQ(longer, "1");
+  EXPECT_STREQ(s.EcritDate(nullptr, ""), "");
+
+  // Two dates stored one after the other: normalising the first must leave the second whole.
+  char* year = s.EcritDate(nullptr, "2147483647");
+  char* next = s.EcritDate(nullptr, "ABT 1900");
+  EXPECT_EQ(NormaliseDate(year), 249);  // an exact date with its year only
+  EXPECT_STREQ(year, "13 juin 2147483647");
+  EXPECT_STREQ(next, "ABT 1900");
 }
 
 }  // namespace
