@@ -56,9 +56,18 @@ std::uint32_t HachageReplie(const char* s, std::size_t n) {
   return static_cast<std::uint32_t>(h >> 32);
 }
 
+// Eight bytes at a time: most repeats keep their spelling, and the folded words decide the
+// others.
 bool EgauxSansCasse(const char* a, const char* b, std::size_t n) {
-  if (std::memcmp(a, b, n) == 0) return true;  // most repeats keep their spelling
-  for (std::size_t i = 0; i < n; ++i) {
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    std::uint64_t x;
+    std::uint64_t y;
+    std::memcpy(&x, a + i, 8);
+    std::memcpy(&y, b + i, 8);
+    if (x != y && ReplieMot(x) != ReplieMot(y)) return false;
+  }
+  for (; i < n; ++i) {
     if (a[i] != b[i] && Majuscule(a[i]) != Majuscule(b[i])) return false;
   }
   return true;
@@ -122,8 +131,9 @@ int ArbreSSZ::Insere(const char* cle, std::size_t longueur) {
   for (;; i = (i + 1) & masque) {
     const Case& c = table_[i];
     if (c.idPlusUn == 0) break;
-    if (c.hachage == h && c.longueur == longueur && EgauxSansCasse(c.texte, cle, longueur)) {
-      Noeud& nd = noeuds_[static_cast<std::size_t>(c.idPlusUn - 1)];
+    if (c.hachage != h) continue;
+    Noeud& nd = noeuds_[static_cast<std::size_t>(c.idPlusUn - 1)];
+    if (static_cast<std::size_t>(nd.longueur) == longueur && EgauxSansCasse(nd.texte, cle, longueur)) {
       ++nd.nbRef;
       return nd.id;
     }
@@ -143,7 +153,7 @@ int ArbreSSZ::Insere(const char* cle, std::size_t longueur) {
   nd.longueur = static_cast<int>(longueur);
   nd.nbRef = 1;
   noeuds_.push_back(nd);
-  table_[i] = {h, nd.id + 1, static_cast<std::uint32_t>(longueur), nd.texte};
+  table_[i] = {h, nd.id + 1};
   ++nombre;
   ordreAJour_ = false;
   return nd.id;
