@@ -1,10 +1,12 @@
-// Fuzzes the date normaliser: any text in a 32-byte buffer, nothing written outside it, and
-// only the codes 0, 127 or an odd code from 145 to 255.
+// Fuzzes the date normaliser: any text in a 32-byte buffer or in one of its own length, nothing
+// written outside it, and only the codes 0, 127 or an odd code from 145 to 255.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 
+#include "engine/gedcom.h"
 #include "export/date.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -13,7 +15,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::size_t n = size < 32 ? size : 32;
   std::memcpy(buffer.get(), data, n);
   buffer[31] = '\0';
+  const std::size_t longueur = std::strlen(buffer.get());
+  // The model stores a date in a buffer of its own length (and at least kPlaceDateMin bytes):
+  // the normalised form must fit there too, and come out the same.
+  auto juste = std::make_unique<char[]>(std::max(longueur + 1, brimsel::kPlaceDateMin));
+  std::memcpy(juste.get(), buffer.get(), longueur + 1);
   int code = brimsel::NormaliseDate(buffer.get());
+  if (brimsel::NormaliseDate(juste.get()) != code || std::strcmp(juste.get(), buffer.get()) != 0) {
+    std::abort();
+  }
   bool valid = code == 127 || (code >= 145 && code <= 255 && code % 2 == 1);
   if (!valid) std::abort();
   if (std::memchr(buffer.get(), '\0', 32) == nullptr) std::abort();

@@ -1,6 +1,7 @@
 // Date normalisation: qualifier prefix, up to three words, day / month / year with defaults.
 #include "export/date.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -64,19 +65,28 @@ bool PrefixeSansCasse(const char* texte, const char* prefixe) {
   return true;
 }
 
+// A word of the date: a view of its first kLongueurMot bytes at most, as a fixed word buffer
+// would keep it. An absent word is empty.
+struct Mot {
+  const char* debut = "";
+  std::size_t longueur = 0;
+};
+
 // Reads a word as "%d" would: optional sign, at least one digit, anything after the digits
 // ignored. A value that does not fit 32 bits does not read as a number.
-bool LitEntier(const char* mot, int* valeur) {
+bool LitEntier(Mot mot, int* valeur) {
+  const char* p = mot.debut;
+  const char* fin = p + mot.longueur;
   bool negatif = false;
-  if (*mot == '+' || *mot == '-') {
-    negatif = *mot == '-';
-    ++mot;
+  if (p < fin && (*p == '+' || *p == '-')) {
+    negatif = *p == '-';
+    ++p;
   }
-  if (*mot < '0' || *mot > '9') return false;
+  if (p == fin || *p < '0' || *p > '9') return false;
   const std::int64_t limite = negatif ? 2147483648LL : 2147483647LL;
   std::int64_t n = 0;
-  for (; *mot >= '0' && *mot <= '9'; ++mot) {
-    n = n * 10 + (*mot - '0');
+  for (; p < fin && *p >= '0' && *p <= '9'; ++p) {
+    n = n * 10 + (*p - '0');
     if (n > limite) return false;
   }
   *valeur = static_cast<int>(negatif ? -n : n);
@@ -84,38 +94,34 @@ bool LitEntier(const char* mot, int* valeur) {
 }
 
 // A word of at most four bytes, its ASCII letters folded to capitals, packed in one integer
-// (0 for a longer word): the month words compare as integers.
-constexpr std::uint32_t Empreinte(const char* mot) {
+// (0 for a longer or an empty word): the month words compare as integers.
+constexpr std::uint32_t Empreinte(const char* mot, std::size_t longueur) {
+  if (longueur > 4) return 0;
   std::uint32_t e = 0;
-  for (int i = 0; i < 5; ++i) {
-    unsigned char c = static_cast<unsigned char>(mot[i]);
-    if (c == 0) return e;
-    if (i == 4) return 0;
-    e = (e << 8) | Majuscule(c);
-  }
-  return 0;
+  for (std::size_t i = 0; i < longueur; ++i) e = (e << 8) | Majuscule(static_cast<unsigned char>(mot[i]));
+  return e;
 }
 
 struct EmpreintesMois {
   std::uint32_t empreinte[24];
   EmpreintesMois() : empreinte() {
-    for (int i = 0; i < 24; ++i) empreinte[i] = Empreinte(TableMois[i].mot);
+    for (int i = 0; i < 24; ++i) {
+      empreinte[i] = Empreinte(TableMois[i].mot, std::strlen(TableMois[i].mot));
+    }
   }
 };
 
 // Month number of a word of TableMois, or 0. Every word of the table is three or four bytes and
 // no two are equal without regard to case, so the first equal entry is the only one.
-int MoisDuMot(const char* mot) {
+int MoisDuMot(Mot mot) {
   static const EmpreintesMois kEmpreintes;
-  std::uint32_t e = Empreinte(mot);
+  std::uint32_t e = Empreinte(mot.debut, mot.longueur);
   if (e == 0) return 0;
   for (int i = 0; i < 24; ++i) {
     if (kEmpreintes.empreinte[i] == e) return TableMois[i].mois;
   }
   return 0;
 }
-
-using Mot = char[kLongueurMot + 1];
 
 // Splits the first `longueur` bytes of `texte` into at most three words. Returns their count.
 int Decoupe(const char* texte, std::size_t longueur, Mot mots[3]) {
@@ -124,11 +130,10 @@ int Decoupe(const char* texte, std::size_t longueur, Mot mots[3]) {
   while (nombre < 3) {
     while (i < longueur && EstBlanc(texte[i])) ++i;
     if (i == longueur) break;
-    std::size_t n = 0;
-    for (; i < longueur && !EstBlanc(texte[i]); ++i) {
-      if (n < kLongueurMot) mots[nombre][n++] = texte[i];
-    }
-    mots[nombre][n] = '\0';
+    const std::size_t debut = i;
+    while (i < longueur && !EstBlanc(texte[i])) ++i;
+    mots[nombre].debut = texte + debut;
+    mots[nombre].longueur = std::min(i - debut, kLongueurMot);
     ++nombre;
   }
   return nombre;
@@ -173,12 +178,12 @@ int NormaliseDate(char* date) {
     }
   }
 
-  Mot mots[3] = {};
+  // The words are views into the date: every number is read before the result is written.
+  Mot mots[3];
   const int nombre = Decoupe(date, longueur, mots);
-  Mot vide = {};
-  const char* jourMot = vide;
-  const char* moisMot = vide;
-  const char* anneeMot = vide;
+  Mot jourMot;
+  Mot moisMot;
+  Mot anneeMot;
   int valeur = 0;
   switch (nombre) {
     case 0:
@@ -226,17 +231,15 @@ int NormaliseDate(char* date) {
   }
   code += kQualiteBase;
 
-  // At most 2 + 1 + 4 + 1 + 10 bytes and the terminator: well inside the 32-byte buffer.
-  char sortie[kLongueurMaxDate + 1];
-  char* p = EcritPositif(sortie, jour);
+  // At most 2 + 1 + 4 + 1 + 10 bytes and the terminator.
+  static constexpr unsigned char kLongueursMois[13] = {0, 3, 3, 3, 3, 3, 4, 4, 3, 3, 3, 3, 3};
+  char* p = EcritPositif(date, jour);
   *p++ = ' ';
-  const std::size_t nom = std::strlen(NomsMois[mois]);
-  std::memcpy(p, NomsMois[mois], nom);
-  p += nom;
+  std::memcpy(p, NomsMois[mois], kLongueursMois[mois]);
+  p += kLongueursMois[mois];
   *p++ = ' ';
   p = EcritPositif(p, annee);
-  *p++ = '\0';
-  std::memcpy(date, sortie, static_cast<std::size_t>(p - sortie));
+  *p = '\0';
   return code;
 }
 
