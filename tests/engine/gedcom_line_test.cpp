@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <random>
 #include <string>
 
 namespace brimsel {
@@ -31,6 +32,28 @@ TEST(DecoupeMots, CountsItemsLikeANumberAndTwoWords) {
   EXPECT_EQ(Split("1").items, 1);
   EXPECT_EQ(Split("").items, 0);
   EXPECT_EQ(Split("1NAME x").items, 3);  // the number stops at the first non-digit
+}
+
+// A blank before the number changes nothing, and takes the line off the quick path of the usual
+// shape: both readings must split every line alike.
+TEST(DecoupeMots, UsualShapeSplitsAsTheGeneralReading) {
+  std::mt19937 rng(3);
+  const char alphabet[] = "0123 \t\v@ABNx/";
+  for (int round = 0; round < 20000; ++round) {
+    std::string line(1, static_cast<char>('0' + rng() % 10));
+    line += rng() % 4 ? ' ' : '\t';
+    std::size_t length = rng() % 12;
+    for (std::size_t i = 0; i < length; ++i) line += alphabet[rng() % (sizeof alphabet - 1)];
+    MotsLigne vite = Split(line);
+    MotsLigne general = Split(" " + line);
+    ASSERT_EQ(vite.items, general.items) << "'" << line << "'";
+    EXPECT_EQ(vite.tag, general.tag) << "'" << line << "'";
+    EXPECT_EQ(vite.Valeur(), general.Valeur()) << "'" << line << "'";
+    if (vite.items == 3) {
+      EXPECT_EQ(std::string_view(vite.debutValeur, vite.finLigne),
+                std::string_view(general.debutValeur, general.finLigne)) << "'" << line << "'";
+    }
+  }
 }
 
 TEST(DecoupeMots, NumbersBeyond32BitsAreNotNumbers) {
