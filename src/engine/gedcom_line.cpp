@@ -53,18 +53,23 @@ void DecoupeMots(const char* text, std::size_t size, MotsLigne& out) {
   out.debutValeur = out.finLigne = end;
   // The usual shape, one digit and one blank before the tag, skips the general number reading.
   if (size >= 3 && text[0] >= '0' && text[0] <= '9' && Blanc(text[1])) {
-    // Most lines go further: a tag of three or four characters, one space, a value. Seen at
-    // once, they are split as the word reading below would split them.
-    if (size >= 8) {
-      const char* t = text + 2;
-      if (!Blanc(t[0]) && !Blanc(t[1]) && !Blanc(t[2])) {
-        const std::size_t lt = Blanc(t[3]) ? 3 : Blanc(t[4]) ? 4 : 0;
-        if (lt != 0 && t[lt] == ' ' && !Blanc(t[lt + 1])) {  // t[lt + 1] is inside the line
-          out.tag = std::string_view(t, lt);
-          out.debutValeur = t + lt + 1;
-          out.items = 3;
-          return;
-        }
+    // Most lines go further: a tag of four characters alone, or a tag of three or four
+    // characters, one space and a value. Seen at once, they are split as the word reading
+    // below would split them.
+    const char* t = text + 2;
+    if (size >= 6 && !Blanc(t[0]) && !Blanc(t[1]) && !Blanc(t[2])) {
+      if (size == 6 && !Blanc(t[3])) {
+        out.tag = std::string_view(t, 4);
+        out.items = 2;
+        return;
+      }
+      // t[4] is inside a line of 7 bytes, t[5] inside one of 8.
+      const std::size_t lt = size < 7 ? 0 : Blanc(t[3]) ? 3 : (size >= 8 && Blanc(t[4])) ? 4 : 0;
+      if (lt != 0 && t[lt] == ' ' && !Blanc(t[lt + 1])) {
+        out.tag = std::string_view(t, lt);
+        out.debutValeur = t + lt + 1;
+        out.items = 3;
+        return;
       }
     }
     LitMots(text + 2, end, out);
