@@ -2,6 +2,7 @@
 #include "engine/gedcom.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace brimsel {
@@ -54,6 +55,37 @@ void GedcomFichier::Indexe(const Tableau<Record>& records, int count, Index& ind
   }
   index.unique = index.ascending;
   if (index.ascending) return;
+  // Distinct numbers without large gaps, in another order: the usual case of a file whose
+  // records are not in number order. The table by number is filled in one pass, and a number
+  // met twice sends the index to the sorted pairs below.
+  std::int64_t plusPetit = INT32_MAX;
+  std::int64_t plusGrand = INT32_MIN;
+  std::int64_t presents = 0;
+  for (int i = 0; i < count; ++i) {
+    int code = records[static_cast<std::size_t>(i)].code;
+    if (code == -1) continue;  // -1 is never looked up
+    plusPetit = std::min<std::int64_t>(plusPetit, code);
+    plusGrand = std::max<std::int64_t>(plusGrand, code);
+    ++presents;
+  }
+  if (presents > 0 && plusGrand - plusPetit + 1 <= 4 * presents + 1024) {
+    index.direct.assign(static_cast<std::size_t>(plusGrand - plusPetit + 1), -1);
+    bool unique = true;
+    for (int i = 0; i < count && unique; ++i) {
+      int code = records[static_cast<std::size_t>(i)].code;
+      if (code == -1) continue;
+      int& place = index.direct[static_cast<std::size_t>(code - plusPetit)];
+      unique = place == -1;
+      place = i;
+    }
+    if (unique) {
+      index.unique = true;
+      index.premier = static_cast<int>(plusPetit);
+      return;
+    }
+    index.direct.clear();
+    index.direct.shrink_to_fit();
+  }
   index.sorted.reserve(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i) {
     int code = records[static_cast<std::size_t>(i)].code;
@@ -64,18 +96,6 @@ void GedcomFichier::Indexe(const Tableau<Record>& records, int count, Index& ind
                                     [](const auto& a, const auto& b) {
                                       return a.first == b.first;
                                     }) == index.sorted.end();
-  if (!index.unique || index.sorted.empty()) return;
-  const std::int64_t premier = index.sorted.front().first;
-  const std::int64_t etendue = index.sorted.back().first - premier + 1;
-  if (etendue <= 4 * static_cast<std::int64_t>(index.sorted.size()) + 1024) {
-    index.premier = static_cast<int>(premier);
-    index.direct.assign(static_cast<std::size_t>(etendue), -1);
-    for (const auto& [code, i] : index.sorted) {
-      index.direct[static_cast<std::size_t>(code - premier)] = i;
-    }
-    index.sorted.clear();
-    index.sorted.shrink_to_fit();
-  }
 }
 
 template <class Record>

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <vector>
 
 namespace brimsel {
@@ -81,6 +83,58 @@ TEST(GedcomFichier, SmallTables) {
   SetCodes(m, {4, 6});
   EXPECT_EQ(m.indiceIndividu(6), 1);
   EXPECT_EQ(m.indiceIndividu(4), 0);
+}
+
+// The plain lookup: the binary search over the records in file order (which looks at the upper
+// end alone once the range is two records), then, when it misses, the first record in file
+// order with the number.
+int Reference(const std::vector<int>& codes, int code) {
+  if (code == -1 || codes.empty()) return -1;
+  auto at = [&](int i) { return codes[static_cast<std::size_t>(i)]; };
+  int lo = 0;
+  int hi = static_cast<int>(codes.size()) - 1;
+  while (lo < hi) {
+    int mid = lo + (hi - lo) / 2;
+    if (at(mid) == code) return mid;
+    if (mid == lo) {
+      lo = hi;
+      break;
+    }
+    if (code > at(mid)) {
+      lo = mid + 1;
+    } else {
+      hi = mid - 1;
+    }
+  }
+  if (lo == hi && at(lo) == code) return lo;
+  for (std::size_t i = 0; i < codes.size(); ++i) {
+    if (codes[i] == code) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+// Whatever index the lookup builds (dense or sparse numbers, in order or not, shared or not),
+// it answers as the plain lookup does.
+TEST(GedcomFichier, LookupsAnswerAsThePlainSearch) {
+  std::mt19937 rng(17);
+  for (int round = 0; round < 3000; ++round) {
+    std::vector<int> codes(1 + rng() % 40);
+    const int shape = round % 4;
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+      int n = static_cast<int>(i) + 1;
+      if (shape == 1) n = static_cast<int>(rng() % (2 * codes.size()));  // shared numbers
+      if (shape == 2) n = static_cast<int>(rng() % 100000);             // sparse numbers
+      if (rng() % 10 == 0) n = -1;
+      codes[i] = n;
+    }
+    if (shape != 3) std::shuffle(codes.begin(), codes.end(), rng);
+    GedcomFichier m;
+    SetCodes(m, codes);
+    for (int code = -1; code <= static_cast<int>(2 * codes.size()) + 1; ++code) {
+      ASSERT_EQ(m.indiceIndividu(code), Reference(codes, code)) << round << " " << code;
+    }
+    for (int code : codes) ASSERT_EQ(m.indiceUnion(code), Reference(codes, code)) << round;
+  }
 }
 
 TEST(GedcomFichier, ViderEmptiesAllButTheBasesAndMakesNewDictionaries) {
