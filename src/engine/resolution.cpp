@@ -1,5 +1,7 @@
 // Code resolution, pass 3 checks, added spouses, counts and summary.
 #include <algorithm>
+#include <array>
+#include <cstring>
 
 #include "engine/lecture.h"
 
@@ -56,9 +58,9 @@ namespace {
 
 int Taille(std::string_view mot) { return static_cast<int>(mot.size()); }
 
-void VerifieFams(Lecture& l, int indi, std::string_view mot) {
+// FAMS of individual `indi`, naming union `u` (its index, or -1 when none has the number).
+void VerifieFams(Lecture& l, int indi, int u, std::string_view mot) {
   GedcomFichier& m = l.modele;
-  int u = m.indiceUnion(NumeroReference(mot));
   if (u < 0) {
     l.Message("erreur FAMS inexistant(%.*s) %d", Taille(mot), mot.data(), indi);
     ++m.nbErreurs;
@@ -72,9 +74,9 @@ void VerifieFams(Lecture& l, int indi, std::string_view mot) {
   }
 }
 
-void VerifieChil(Lecture& l, int fam, std::string_view mot) {
+// CHIL of union `fam`, naming individual `enfant` (its index, or -1).
+void VerifieChil(Lecture& l, int fam, int enfant, std::string_view mot) {
   GedcomFichier& m = l.modele;
-  int enfant = m.indiceIndividu(NumeroReference(mot));
   if (enfant < 0) {
     l.Message("erreur CHIL(%.*s) %d", Taille(mot), mot.data(), fam);
     ++m.nbErreurs;
@@ -87,6 +89,68 @@ void VerifieChil(Lecture& l, int fam, std::string_view mot) {
   }
 }
 
+// The checks of pass 3 wait a few lines in a queue: the record a check reads is asked for when
+// its line is read, and has reached the cache when the check is made. In a file whose records
+// come in no particular order, each of these reads would otherwise wait for main memory. The
+// checks are made in the order of their lines, so the messages come out as they would at once;
+// the model does not change during the pass, so the lookups give the same records.
+class Verifications {
+ public:
+  explicit Verifications(Lecture& l) : l_(l), m_(l.modele) {}
+
+  void Fams(int indi, std::string_view mot) {
+    Attente& a = Place(false, indi, m_.indiceUnion(NumeroReference(mot)), mot);
+    if (a.cible >= 0) __builtin_prefetch(&m_.unions[static_cast<std::size_t>(a.cible)]);
+  }
+  void Chil(int fam, std::string_view mot) {
+    Attente& a = Place(true, fam, m_.indiceIndividu(NumeroReference(mot)), mot);
+    if (a.cible >= 0) __builtin_prefetch(&m_.individus[static_cast<std::size_t>(a.cible)].famc);
+  }
+  // Makes every check still waiting.
+  void Termine() {
+    while (nombre_ != 0) Premiere();
+  }
+
+ private:
+  static constexpr std::size_t kAttente = 16;
+  struct Attente {
+    bool chil = false;
+    int proprietaire = -1;  // the individual (FAMS) or union (CHIL) whose line it is
+    int cible = -1;         // the record the line names, or -1
+    std::size_t longueur = 0;
+    char mot[kMotMax] = {};  // the line's value word, for the messages
+  };
+
+  Attente& Place(bool chil, int proprietaire, int cible, std::string_view mot) {
+    if (nombre_ == kAttente) Premiere();
+    Attente& a = file_[(debut_ + nombre_) % kAttente];
+    ++nombre_;
+    a.chil = chil;
+    a.proprietaire = proprietaire;
+    a.cible = cible;
+    a.longueur = std::min(mot.size(), sizeof a.mot);
+    std::memcpy(a.mot, mot.data(), a.longueur);
+    return a;
+  }
+  void Premiere() {
+    const Attente& a = file_[debut_];
+    debut_ = (debut_ + 1) % kAttente;
+    --nombre_;
+    const std::string_view mot(a.mot, a.longueur);
+    if (a.chil) {
+      VerifieChil(l_, a.proprietaire, a.cible, mot);
+    } else {
+      VerifieFams(l_, a.proprietaire, a.cible, mot);
+    }
+  }
+
+  Lecture& l_;
+  GedcomFichier& m_;
+  std::array<Attente, kAttente> file_;
+  std::size_t debut_ = 0;
+  std::size_t nombre_ = 0;
+};
+
 }  // namespace
 
 void Passe3(Lecture& l) {
@@ -97,6 +161,7 @@ void Passe3(Lecture& l) {
   int indi = -1;
   int fam = -1;
   MotsLigne mots;
+  Verifications verifications(l);
   l.PourChaqueLigne([&](const Line& line) {
     std::size_t longueur = line.Length();
     if (longueur < 6) return;
@@ -126,9 +191,10 @@ void Passe3(Lecture& l) {
     if (!commence || niveau != '1' || longueur < 8) return;
     DecoupeMots(line.text, line.size, mots);
     if (mots.items != 3) return;
-    if (genre == EnTete::kIndividu && mots.TagEst("FAMS")) VerifieFams(l, indi, mots.Valeur());
-    if (genre == EnTete::kUnion && mots.TagEst("CHIL")) VerifieChil(l, fam, mots.Valeur());
+    if (genre == EnTete::kIndividu && mots.TagEst("FAMS")) verifications.Fams(indi, mots.Valeur());
+    if (genre == EnTete::kUnion && mots.TagEst("CHIL")) verifications.Chil(fam, mots.Valeur());
   });
+  verifications.Termine();
   if (indi + 1 != m.nbIndividus || fam + 1 != m.nbUnions) l.modifie = true;
 }
 

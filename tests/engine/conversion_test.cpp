@@ -310,6 +310,40 @@ TEST(Conversion, CodeResolutionReports) {
   EXPECT_EQ(run.d.Field(ctl::kParent), "2");
 }
 
+// Many failed checks of pass 3, of both kinds and interleaved, report in the order of their
+// lines, each with its own value word (cut at 63 bytes).
+TEST(Conversion, PassThreeReportsInLineOrder) {
+  std::string gedcom;
+  Lines attendus = {"maxunion 2, maxenfant 3"};
+  const std::string longMot = "@F" + std::string(70, '7') + "@";
+  for (int k = 0; k < 30; ++k) {
+    std::string fams = k == 11 ? longMot : "@F9" + std::to_string(k) + "@";
+    gedcom += "0 @I" + std::to_string(k + 1) + "@ INDI\n1 SEX M\n1 FAMS " + fams + "\n1 FAMS @F8" +
+              std::to_string(k) + "@\n";
+    gedcom += "0 @F" + std::to_string(k + 1) + "@ FAM\n1 HUSB @I" + std::to_string(k + 1) + "@\n";
+    for (int c = 0; c < 3; ++c) gedcom += "1 CHIL @I5" + std::to_string(k) + std::to_string(c) + "@\n";
+  }
+  for (int k = 0; k < 30; ++k) {
+    attendus.push_back("ajout \xC9POUSE(-1) " + std::to_string(k));
+  }
+  for (int k = 0; k < 30; ++k) {
+    std::string fams = k == 11 ? longMot.substr(0, 63) : "@F9" + std::to_string(k) + "@";
+    attendus.push_back("erreur FAMS inexistant(" + fams + ") " + std::to_string(k));
+    attendus.push_back("erreur FAMS inexistant(@F8" + std::to_string(k) + "@) " + std::to_string(k));
+    for (int c = 0; c < 3; ++c) {
+      attendus.push_back("erreur CHIL(@I5" + std::to_string(k) + std::to_string(c) + "@) " +
+                         std::to_string(k));
+    }
+  }
+  attendus.push_back("30 INDI ajout\xE9s");
+  attendus.push_back("0 pr\xE9noms, 0 noms, 0 places.");
+  Converted run;
+  Convert(run, gedcom + "0 TRLR\n");
+  ASSERT_TRUE(run.r.Terminee());
+  EXPECT_EQ(run.d.messages, attendus);
+  EXPECT_EQ(run.m.nbErreurs, 150);
+}
+
 TEST(Conversion, MissingHusbandIsAddedEvenWhenAHeaderNumberIsUnreadable) {
   // The individual without a number must not be taken for the husband of a union without HUSB.
   Converted run;
