@@ -98,27 +98,43 @@ bool LitEntier(Mot mot, int* valeur) {
 constexpr std::uint32_t Empreinte(const char* mot, std::size_t longueur) {
   if (longueur > 4) return 0;
   std::uint32_t e = 0;
-  for (std::size_t i = 0; i < longueur; ++i) e = (e << 8) | Majuscule(static_cast<unsigned char>(mot[i]));
+  for (std::size_t i = 0; i < longueur; ++i) {
+    e = (e << 8) | Majuscule(static_cast<unsigned char>(mot[i]));
+  }
   return e;
 }
 
-struct EmpreintesMois {
-  std::uint32_t empreinte[24];
-  EmpreintesMois() : empreinte() {
-    for (int i = 0; i < 24; ++i) {
-      empreinte[i] = Empreinte(TableMois[i].mot, std::strlen(TableMois[i].mot));
-    }
-  }
-};
-
 // Month number of a word of TableMois, or 0. Every word of the table is three or four bytes and
-// no two are equal without regard to case, so the first equal entry is the only one.
+// no two are equal without regard to case, so the first equal entry is the only one. A word is
+// looked up at one place of a table, found from a mix of its packed bits; the words of the
+// month table all have places of their own, which building the table checks (else every entry
+// is compared, as a plain search would).
 int MoisDuMot(Mot mot) {
-  static const EmpreintesMois kEmpreintes;
-  std::uint32_t e = Empreinte(mot.debut, mot.longueur);
+  constexpr std::size_t kCases = 256;
+  struct Index {
+    std::uint32_t empreinte[kCases] = {};
+    unsigned char mois[kCases] = {};
+    bool sur = true;  // no two words share a place; otherwise the lookup walks the table
+    Index() {
+      for (const MotMois& m : TableMois) {
+        const std::uint32_t e = Empreinte(m.mot, std::strlen(m.mot));
+        const std::size_t i = Place(e);
+        if (empreinte[i] != 0) sur = false;
+        empreinte[i] = e;
+        mois[i] = static_cast<unsigned char>(m.mois);
+      }
+    }
+    static std::size_t Place(std::uint32_t e) { return (e ^ (e >> 3) ^ (e >> 9)) % kCases; }
+  };
+  static const Index kIndex;
+  const std::uint32_t e = Empreinte(mot.debut, mot.longueur);
   if (e == 0) return 0;
-  for (int i = 0; i < 24; ++i) {
-    if (kEmpreintes.empreinte[i] == e) return TableMois[i].mois;
+  if (kIndex.sur) {
+    const std::size_t i = Index::Place(e);
+    return kIndex.empreinte[i] == e ? kIndex.mois[i] : 0;
+  }
+  for (const MotMois& m : TableMois) {
+    if (Empreinte(m.mot, std::strlen(m.mot)) == e) return m.mois;
   }
   return 0;
 }
@@ -141,6 +157,20 @@ int Decoupe(const char* texte, std::size_t longueur, Mot mots[3]) {
 
 // Appends the decimal digits of a positive `n` at `p`; returns the end.
 char* EcritPositif(char* p, int n) {
+  if (n < 100) {  // every day
+    if (n >= 10) *p++ = static_cast<char>('0' + n / 10);
+    *p++ = static_cast<char>('0' + n % 10);
+    return p;
+  }
+  if (n < 10000 && n >= 1000) {  // almost every year
+    const int haut = n / 100;
+    const int bas = n % 100;
+    p[0] = static_cast<char>('0' + haut / 10);
+    p[1] = static_cast<char>('0' + haut % 10);
+    p[2] = static_cast<char>('0' + bas / 10);
+    p[3] = static_cast<char>('0' + bas % 10);
+    return p + 4;
+  }
   char chiffres[10];
   int k = 0;
   do {
@@ -156,11 +186,7 @@ char* EcritPositif(char* p, int n) {
 int NormaliseDate(char* date) {
   if (date == nullptr) return kQualiteAucune;
   std::size_t longueur = 0;
-  if (const void* nul = std::memchr(date, '\0', kLongueurMaxDate)) {
-    longueur = static_cast<std::size_t>(static_cast<const char*>(nul) - date);
-  } else {
-    longueur = kLongueurMaxDate;
-  }
+  while (longueur < kLongueurMaxDate && date[longueur] != '\0') ++longueur;
 
   int code = kQualiteExacte;
   // Most dates have no qualifier: a first character that starts none of the prefixes (ASCII
@@ -231,12 +257,23 @@ int NormaliseDate(char* date) {
   }
   code += kQualiteBase;
 
-  // At most 2 + 1 + 4 + 1 + 10 bytes and the terminator.
-  static constexpr unsigned char kLongueursMois[13] = {0, 3, 3, 3, 3, 3, 4, 4, 3, 3, 3, 3, 3};
+  // At most 2 + 1 + 4 + 1 + 10 bytes and the terminator. The month name is copied as four
+  // bytes; after a name of three, the blank that follows takes the fourth.
+  struct NomsCompletes {
+    char nom[13][4] = {};
+    unsigned char longueur[13] = {};
+    NomsCompletes() {
+      for (int i = 1; i < 13; ++i) {
+        longueur[i] = static_cast<unsigned char>(std::strlen(NomsMois[i]));
+        std::memcpy(nom[i], NomsMois[i], longueur[i]);
+      }
+    }
+  };
+  static const NomsCompletes kNoms;
   char* p = EcritPositif(date, jour);
   *p++ = ' ';
-  std::memcpy(p, NomsMois[mois], kLongueursMois[mois]);
-  p += kLongueursMois[mois];
+  std::memcpy(p, kNoms.nom[mois], 4);
+  p += kNoms.longueur[mois];
   *p++ = ' ';
   p = EcritPositif(p, annee);
   *p = '\0';
