@@ -134,8 +134,8 @@ class GedcomFichier {
     bool ascending = false;  // strictly ascending numbers: unique, and sorted as they stand
     bool unique = false;
     int premier = 0;               // smallest number, for `direct`
-    std::vector<int> direct;       // index by number - premier, -1 where none (dense numbers)
-    std::vector<std::pair<int, int>> sorted;
+    Tableau<int> direct;           // index by number - premier, -1 where none (dense numbers)
+    Tableau<std::pair<int, int>> sorted;
   };
   template <class Record>
   static int Cherche(const Tableau<Record>& records, int count, int code, Index& index);
