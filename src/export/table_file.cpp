@@ -73,44 +73,55 @@ void TableFile::Cellule(std::string_view texte) {
   }
 }
 
-void TableFile::Nombre(std::int64_t n) {
+void TableFile::Nombre(std::int64_t n) { Prend(EcritNombre(Place(20), n)); }
+
+char* TableFile::EcritNombre(char* p, std::int64_t n) {
   constexpr std::size_t kMaxChiffres = 20;  // sign and 19 digits
-  if (kTailleTampon - utilise_ < kMaxChiffres) Vide();
-  char* dest = tampon_.get() + utilise_;
-  char* p = dest;
   if (n < 0) *p++ = '-';
   // The magnitude as unsigned, so that the most negative value has one too.
   std::uint64_t u =
       n < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(n) : static_cast<std::uint64_t>(n);
   if (u < 10) {
     *p++ = static_cast<char>('0' + u);  // the most frequent case: codes, sexes, zeros
-  } else {
-    // Two digits per division, from the right, into a scratch area, then copied in order.
-    static constexpr char kPaires[] =
-        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-        "8081828384858687888990919293949596979899";
-    char chiffres[kMaxChiffres];
-    char* fin = chiffres + kMaxChiffres;
-    char* q = fin;
-    while (u >= 100) {
-      std::size_t i = static_cast<std::size_t>(u % 100) * 2;
-      u /= 100;
-      *--q = kPaires[i + 1];
-      *--q = kPaires[i];
-    }
-    if (u >= 10) {
-      std::size_t i = static_cast<std::size_t>(u) * 2;
-      *--q = kPaires[i + 1];
-      *--q = kPaires[i];
-    } else {
-      *--q = static_cast<char>('0' + u);
-    }
-    std::memcpy(p, q, static_cast<std::size_t>(fin - q));
-    p += fin - q;
+    return p;
   }
-  utilise_ += static_cast<std::size_t>(p - dest);
-  octets_ += p - dest;
+  // Two digits per division, from the right, into a scratch area, then copied in order.
+  static constexpr char kPaires[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  char chiffres[kMaxChiffres];
+  char* fin = chiffres + kMaxChiffres;
+  char* q = fin;
+  while (u >= 100) {
+    std::size_t i = static_cast<std::size_t>(u % 100) * 2;
+    u /= 100;
+    *--q = kPaires[i + 1];
+    *--q = kPaires[i];
+  }
+  if (u >= 10) {
+    std::size_t i = static_cast<std::size_t>(u) * 2;
+    *--q = kPaires[i + 1];
+    *--q = kPaires[i];
+  } else {
+    *--q = static_cast<char>('0' + u);
+  }
+  std::memcpy(p, q, static_cast<std::size_t>(fin - q));
+  return p + (fin - q);
+}
+
+char* TableFile::EcritCelluleCourte(char* p, const char* texte, std::size_t max) {
+  if (texte == nullptr) return p;
+  for (std::size_t i = 0; i < max && texte[i] != '\0'; ++i) {
+    const char c = texte[i];
+    if (c == '\n') {
+      *p++ = '\r';
+      *p++ = '\n';
+    } else {
+      *p++ = c == '\t' ? ' ' : c;
+    }
+  }
+  return p;
 }
 
 void TableFile::FinLigne() {

@@ -38,6 +38,24 @@ class TableFile {
   void Tab() { Octet('\t'); }
   void FinLigne();
 
+  // Room for `n` bytes (at most kTailleTampon) written straight into the buffer, for a row
+  // writer that would otherwise check the room before every cell: returns where to write, and
+  // Prend(fin) then takes the bytes written up to `fin`.
+  char* Place(std::size_t n) {
+    if (kTailleTampon - utilise_ < n) Vide();
+    return tampon_.get() + utilise_;
+  }
+  void Prend(const char* fin) {
+    const std::size_t n = static_cast<std::size_t>(fin - (tampon_.get() + utilise_));
+    utilise_ += n;
+    octets_ += static_cast<std::int64_t>(n);
+  }
+  // What Nombre writes, at `p`: at most 20 bytes. Returns the end.
+  static char* EcritNombre(char* p, std::int64_t n);
+  // What Cellule writes for a text of at most `max` bytes before its terminator, at `p`: at most
+  // 2 * max bytes (a '\n' becomes CR LF). Returns the end.
+  static char* EcritCelluleCourte(char* p, const char* texte, std::size_t max);
+
   // Bytes written so far, each line end counting as two.
   std::int64_t Octets() const { return octets_; }
   // True once a write has failed.

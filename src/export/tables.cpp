@@ -62,30 +62,34 @@ Evenement Choisit(char* datePrincipale, int lieuPrincipal, char* dateSubstitut, 
   return {datePrincipale, qP, lieuPrincipal != -1 ? lieuPrincipal : lieuSubstitut};
 }
 
-void EcritEvenement(TableFile& f, const Evenement& e) {
-  f.Cellule(e.date);
-  f.Tab();
-  f.Nombre(e.qualite);
-  f.Tab();
-  f.Nombre(std::int64_t{e.lieu} + 1);
-  f.Tab();
+// A date cell, its code and its place, each followed by a tab, at `q`.
+char* EcritEvenement(char* q, const Evenement& e) {
+  q = TableFile::EcritCelluleCourte(q, e.date, kTailleDate - 1);
+  *q++ = '\t';
+  q = TableFile::EcritNombre(q, e.qualite);
+  *q++ = '\t';
+  q = TableFile::EcritNombre(q, std::int64_t{e.lieu} + 1);
+  *q++ = '\t';
+  return q;
 }
+
+// Everything of a row of the individual table up to the occupation has a bounded length: five
+// numbers and two events, each cell with its tab.
+constexpr std::size_t kDebutIndividuMax = 5 * 21 + 2 * (2 * (kTailleDate - 1) + 1 + 2 * 21);
 
 void EcritIndividu(TableFile& f, GedcomIndividu& p, std::int64_t numero, int famPlus) {
   const Evenement debut = Choisit(p.dateNaissance, p.lieuNaissance, p.dateBapteme, p.lieuBapteme);
   const Evenement fin = Choisit(p.dateDeces, p.lieuDeces, p.dateSepulture, p.lieuSepulture);
-  f.Nombre(numero);
-  f.Tab();
-  f.Nombre(p.famc == -1 ? 0 : std::int64_t{p.famc} + famPlus);
-  f.Tab();
-  f.Nombre(p.sexe);
-  f.Tab();
-  f.Nombre(std::int64_t{p.prenom} + 1);
-  f.Tab();
-  f.Nombre(std::int64_t{p.nom} + 1);
-  f.Tab();
-  EcritEvenement(f, debut);
-  EcritEvenement(f, fin);
+  // The bounded part goes straight into the writer's buffer, checked for room once.
+  char* q = f.Place(kDebutIndividuMax);
+  for (std::int64_t n : {numero, p.famc == -1 ? 0 : std::int64_t{p.famc} + famPlus,
+                         std::int64_t{p.sexe}, std::int64_t{p.prenom} + 1, std::int64_t{p.nom} + 1}) {
+    q = TableFile::EcritNombre(q, n);
+    *q++ = '\t';
+  }
+  q = EcritEvenement(q, debut);
+  q = EcritEvenement(q, fin);
+  f.Prend(q);
   f.Cellule(p.profession);
   f.FinLigne();
 }

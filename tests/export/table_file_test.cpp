@@ -80,6 +80,38 @@ TEST(TableFile, ContentLargerThanTheBufferArrivesWhole) {
   EXPECT_TRUE(ReadBytes(dir / "t.txt") == attendu);
 }
 
+// Rows written straight into the buffer (Place, then Prend) give the bytes and the count that
+// the cell writers give, also where a row meets the buffer's edge.
+TEST(TableFile, RowsWrittenInPlaceMatchTheCellWriters) {
+  TempDir dir;
+  TableFile direct;
+  TableFile cellules;
+  ASSERT_TRUE(direct.Ouvre((dir / "a.txt").c_str()));
+  ASSERT_TRUE(cellules.Ouvre((dir / "b.txt").c_str()));
+  const char* const textes[] = {"12 mar 1850", "a\tb", "x\ny", "", "0123456789012345678901234567890"};
+  for (int i = 0; i < 20000; ++i) {
+    const char* texte = textes[i % 5];
+    const std::int64_t n = (i % 7 == 0 ? -1 : 1) * std::int64_t{i} * 7919;
+    char* q = direct.Place(64 + 20);
+    q = TableFile::EcritNombre(q, n);
+    *q++ = '\t';
+    q = TableFile::EcritCelluleCourte(q, texte, 31);
+    direct.Prend(q);
+    direct.FinLigne();
+    cellules.Nombre(n);
+    cellules.Tab();
+    cellules.Cellule(texte);
+    cellules.FinLigne();
+  }
+  EXPECT_EQ(direct.Octets(), cellules.Octets());
+  ASSERT_TRUE(direct.Ferme());
+  ASSERT_TRUE(cellules.Ferme());
+  EXPECT_TRUE(ReadBytes(dir / "a.txt") == ReadBytes(dir / "b.txt"));
+  // A short cell stops at its bound as a date buffer would.
+  char tampon[8];
+  EXPECT_EQ(std::string(tampon, TableFile::EcritCelluleCourte(tampon, "abcdef", 3)), "abc");
+}
+
 TEST(TableFile, ReopeningTruncatesAndRestartsTheCount) {
   TempDir dir;
   test::WriteBytes(dir / "t.txt", "old content that is longer");
