@@ -34,40 +34,31 @@ std::string SampleGedcom(std::size_t lines, const char* eol) {
   return s;
 }
 
-void BM_LineScan(benchmark::State& state, const char* eol) {
-  std::string data = SampleGedcom(200000, eol);
-  StringSource source(data);
-  LineReader reader(source);
-  for (auto _ : state) {
-    reader.Rewind();
-    Line line;
-    std::size_t n = 0;
-    while (reader.Next(line)) n += line.size;
-    benchmark::DoNotOptimize(n);
-  }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * data.size()));
-}
-BENCHMARK_CAPTURE(BM_LineScan, crlf, "\r\n");
-BENCHMARK_CAPTURE(BM_LineScan, lf, "\n");
-
-// The same lines through the loop the conversion passes use.
-void BM_LineScanForEach(benchmark::State& state, const char* eol) {
+// Line scanning through Next (the text utilities) or through ForEach (the conversion passes).
+void BM_LineScan(benchmark::State& state, const char* eol, bool forEach) {
   std::string data = SampleGedcom(200000, eol);
   StringSource source(data);
   LineReader reader(source);
   for (auto _ : state) {
     reader.Rewind();
     std::size_t n = 0;
-    reader.ForEach([&](Line& line) {
-      n += line.size;
-      return true;
-    });
+    if (forEach) {
+      reader.ForEach([&](Line& line) {
+        n += line.size;
+        return true;
+      });
+    } else {
+      Line line;
+      while (reader.Next(line)) n += line.size;
+    }
     benchmark::DoNotOptimize(n);
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * data.size()));
 }
-BENCHMARK_CAPTURE(BM_LineScanForEach, crlf, "\r\n");
-BENCHMARK_CAPTURE(BM_LineScanForEach, lf, "\n");
+BENCHMARK_CAPTURE(BM_LineScan, crlf, "\r\n", false);
+BENCHMARK_CAPTURE(BM_LineScan, lf, "\n", false);
+BENCHMARK_CAPTURE(BM_LineScan, crlf_foreach, "\r\n", true);
+BENCHMARK_CAPTURE(BM_LineScan, lf_foreach, "\n", true);
 
 void BM_WordSplit(benchmark::State& state) {
   const std::string line = "2 PLAC Quimper, Finist\xE8re";
