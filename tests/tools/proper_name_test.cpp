@@ -175,15 +175,7 @@ TEST(ProperNameFileTest, CommandAsksWithItsTitleAndReportsOutputFailures) {
   ProperNameFile(dialog);
   dialog.WillChoose(dir / "c.ged");
   ProperNameFile(dialog);
-  ASSERT_EQ(dialog.boxes.size(), 2u);
-  EXPECT_EQ(dialog.boxes[0].text, dir / "b.ged.txt");
-  EXPECT_EQ(dialog.boxes[0].caption, "Erreur ouverture");
-  EXPECT_EQ(dialog.boxes[0].icon, MessageIcon::kError);
-  EXPECT_EQ(dialog.boxes[1].text, dir / "c.ged.txt");
-  EXPECT_EQ(dialog.boxes[1].caption,
-            "Erreur \xE9"
-            "criture");
-  EXPECT_EQ(dialog.boxes[1].icon, MessageIcon::kError);
+  test::ExpectOpenThenWriteErrorBoxes(dialog, dir / "b.ged.txt", dir / "c.ged.txt");
 }
 
 }  // namespace

@@ -1,13 +1,18 @@
-// Test helpers of the text utilities: a fresh folder per test and whole-file reads and writes.
+// Test helpers of the text utilities: a fresh folder per test, whole-file reads and writes, and
+// the error boxes of a failed output.
 #pragma once
 
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+
+#include "support/fake_dialog.h"
 
 namespace brimsel::test {
 
@@ -44,6 +49,21 @@ inline std::string ReadFile(const std::string& path) {
 inline bool Exists(const std::string& path) {
   std::error_code ignored;
   return std::filesystem::exists(std::filesystem::symlink_status(path, ignored));
+}
+
+// The two boxes of a tool run twice: the first output could not be opened, the second could not
+// be written.
+inline void ExpectOpenThenWriteErrorBoxes(const FakeDialog& dialog, const std::string& first,
+                                          const std::string& second) {
+  ASSERT_EQ(dialog.boxes.size(), 2u);
+  EXPECT_EQ(dialog.boxes[0].text, first);
+  EXPECT_EQ(dialog.boxes[0].caption, "Erreur ouverture");
+  EXPECT_EQ(dialog.boxes[0].icon, MessageIcon::kError);
+  EXPECT_EQ(dialog.boxes[1].text, second);
+  EXPECT_EQ(dialog.boxes[1].caption,
+            "Erreur \xE9"
+            "criture");
+  EXPECT_EQ(dialog.boxes[1].icon, MessageIcon::kError);
 }
 
 }  // namespace brimsel::test

@@ -178,15 +178,7 @@ TEST(StripQuotesTest, OutputFailuresShowTheirMessageBox) {
   EXPECT_EQ(StripQuotes(dialog), -1);
   dialog.WillChoose(dir / "b.csv");
   EXPECT_EQ(StripQuotes(dialog), -1);
-  ASSERT_EQ(dialog.boxes.size(), 2u);
-  EXPECT_EQ(dialog.boxes[0].text, dir / "a.csv.txt");
-  EXPECT_EQ(dialog.boxes[0].caption, "Erreur ouverture");
-  EXPECT_EQ(dialog.boxes[0].icon, MessageIcon::kError);
-  EXPECT_EQ(dialog.boxes[1].text, dir / "b.csv.txt");
-  EXPECT_EQ(dialog.boxes[1].caption,
-            "Erreur \xE9"
-            "criture");
-  EXPECT_EQ(dialog.boxes[1].icon, MessageIcon::kError);
+  test::ExpectOpenThenWriteErrorBoxes(dialog, dir / "a.csv.txt", dir / "b.csv.txt");
 }
 
 }  // namespace
