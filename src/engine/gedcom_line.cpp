@@ -6,17 +6,6 @@
 namespace brimsel {
 namespace {
 
-// White space as the C library's isspace sees it in the classic locale.
-struct TableBlancs {
-  bool blanc[256];
-  constexpr TableBlancs() : blanc() {
-    for (char c : {' ', '\t', '\n', '\v', '\f', '\r'}) blanc[static_cast<unsigned char>(c)] = true;
-  }
-};
-constexpr TableBlancs kBlancs;
-
-inline bool Blanc(char c) { return kBlancs.blanc[static_cast<unsigned char>(c)]; }
-
 // The word at `p`: returns its end; `word` views its first kMotMax - 1 bytes.
 inline const char* LitMot(const char* p, const char* end, std::string_view& word) {
   const char* start = p;

@@ -55,6 +55,20 @@ inline std::string_view TexteValeur(const Line& line) {
 }
 inline char* DebutValeur(const Line& line) { return line.text + (line.size > 7 ? 7 : line.size); }
 
+// True when `c` is white space as the C library's isspace sees it in the classic locale.
+inline bool Blanc(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// For a line whose first two characters are a digit and a blank, and whose third is not a
+// blank, the word split reads the tag from the third character on. True when that tag is
+// certainly neither `a` nor `b` (four letters each), so that a pass looking only for those two
+// tags can pass the line by without splitting it. False for every other shape of line.
+inline bool AutreTagQue(const char* text, std::size_t size, const char* a, const char* b) {
+  return size >= 6 && Blanc(text[1]) && !Blanc(text[2]) && std::memcmp(text + 2, a, 4) != 0 &&
+         std::memcmp(text + 2, b, 4) != 0;
+}
+
 // True when characters 3 to 6 of the line are `tag` (four letters).
 inline bool TagPositionnel(const Line& line, const char* tag) {
   return line.size >= 6 && std::memcmp(line.text + 2, tag, 4) == 0;

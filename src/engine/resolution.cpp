@@ -189,6 +189,8 @@ void Passe3(Lecture& l) {
       return;
     }
     if (!commence || niveau != '1' || longueur < 8) return;
+    // Most level-1 lines name another tag in the usual place: no split needed.
+    if (AutreTagQue(line.text, line.size, "FAMS", "CHIL")) return;
     DecoupeMots(line.text, line.size, mots);
     if (mots.items != 3) return;
     if (genre == EnTete::kIndividu && mots.TagEst("FAMS")) verifications.Fams(indi, mots.Valeur());
