@@ -56,6 +56,28 @@ TEST(DecoupeMots, UsualShapeSplitsAsTheGeneralReading) {
   }
 }
 
+// Pass 3 passes by the lines that AutreTagQue rules out: not one of them may split into the
+// tag it looks for.
+TEST(AutreTagQue, RulesOutOnlyLinesOfAnotherTag) {
+  std::mt19937 rng(5);
+  const char alphabet[] = "1 \t\vFAMSCHILx@";
+  int ecartees = 0;
+  for (int round = 0; round < 20000; ++round) {
+    std::string line;
+    std::size_t length = rng() % 12;
+    for (std::size_t i = 0; i < length; ++i) line += alphabet[rng() % (sizeof alphabet - 1)];
+    // Half of them in the usual shape, most of those with a tag near the ones looked for.
+    const char* const tags[] = {"FAMS", "CHIL", "FAMC", "CHILD", "NAME", "FAM", ""};
+    const char* const debuts[] = {"1 ", "1  ", "1\t", "1 \t"};
+    if (round % 2 == 0) line = std::string(debuts[rng() % 4]) + tags[rng() % 7] + line;
+    if (!AutreTagQue(line.data(), line.size(), "FAMS", "CHIL")) continue;
+    ++ecartees;
+    MotsLigne mots = Split(line);
+    EXPECT_FALSE(mots.TagEst("FAMS") || mots.TagEst("CHIL")) << "'" << line << "'";
+  }
+  EXPECT_GT(ecartees, 1000);
+}
+
 TEST(DecoupeMots, NumbersBeyond32BitsAreNotNumbers) {
   EXPECT_EQ(Split("2147483647 NAME x").items, 3);
   EXPECT_EQ(Split("2147483648 NAME x").items, 0);
