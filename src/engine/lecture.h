@@ -36,6 +36,35 @@ struct Lecture {
     lignes = n;
     avantAffichage = avant;
   }
+  // The same for a pass that looks only at the lines `choix` selects (and may be handed
+  // others): the lines passed over are counted, and the counter shows at the same lines.
+  template <class F>
+  void PourChaqueLigneChoisie(const LineReader::Selection& choix, F&& f) {
+    int n = lignes;
+    int avant = avantAffichage;
+    lecteur.ForEachSelected(
+        choix,
+        [&](Line& line) {
+          ++n;
+          if (--avant == 0) {
+            avant = 100;
+            AfficheCompteur(n);
+          }
+          f(line);
+        },
+        [&](std::size_t passees) {
+          while (passees >= static_cast<std::size_t>(avant)) {
+            passees -= static_cast<std::size_t>(avant);
+            n += avant;
+            avant = 100;
+            AfficheCompteur(n);
+          }
+          n += static_cast<int>(passees);
+          avant -= static_cast<int>(passees);
+        });
+    lignes = n;
+    avantAffichage = avant;
+  }
   void AfficheCompteur(int valeur);
   void Message(const char* format, ...) __attribute__((format(printf, 2, 3)));
   void Statut(const char* texte) { dialogue.SetStatus(true, texte); }

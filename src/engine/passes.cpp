@@ -27,7 +27,8 @@ void Passe1(Lecture& l) {
   GedcomFichier& m = l.modele;
   EnTete genre = EnTete::kAutre;
   const bool notes = l.options.notes;
-  l.PourChaqueLigne([&](const Line& line) {
+  // Only level-0 lines and "1 NOTE" lines count here.
+  l.PourChaqueLigneChoisie({'0', '1', {'N', 'N'}}, [&](const Line& line) {
     if (line.Length() < 6) return;
     if (line.text[0] == '0') {
       genre = GenreEnTete(line);

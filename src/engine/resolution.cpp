@@ -162,7 +162,8 @@ void Passe3(Lecture& l) {
   int fam = -1;
   MotsLigne mots;
   Verifications verifications(l);
-  l.PourChaqueLigne([&](const Line& line) {
+  // Only level-0 lines and level-1 FAMS and CHIL lines matter here.
+  l.PourChaqueLigneChoisie({'0', '1', {'F', 'C'}}, [&](const Line& line) {
     std::size_t longueur = line.Length();
     if (longueur < 6) return;
     char niveau = line.text[0];

@@ -3,11 +3,13 @@
 #pragma once
 
 #include <cstddef>
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 #include <vector>
 
 #include "platform/byte_source.h"
+#include "platform/chunk_masks.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -107,6 +109,78 @@ class LineReader {
       if (!NextAfterBreak(line) || !f(line)) return;
     }
   }
+  using Selection = SelectionLignes;
+  // Reads the remaining lines as ForEach does, but hands f only the selected lines (and some
+  // others: the caller still checks each line), and tells skip(k) of every k lines passed over,
+  // in line order, before the next line handed out. The common 64 bytes, where every line ends
+  // with LF, CR, CR LF or LF CR and no NUL or byte 26 occurs, are counted with bit masks
+  // without visiting their lines one by one; every other case goes through ForEach's steps.
+  template <class F, class S>
+  void ForEachSelected(const Selection& sel, F&& f, S&& skip) {
+    Line line;
+    std::size_t passees = 0;
+    // The masks of up to kLot chunks are computed at once, one call for a kilobyte.
+    MasquesBloc lot[kLot];
+    const auto hand = [&](Line& l) {
+      if (passees != 0) skip(passees);
+      passees = 0;
+      f(l);
+    };
+    for (;;) {
+      if (!skipping_) {
+        char* const base = block_.data();
+        const std::size_t end = end_;
+        std::size_t pos = pos_;
+        std::size_t chunk = chunk_;
+        std::uint64_t mask = mask_;
+        // Offsets of the chunks the lot covers, in this block: [lotDebut, lotFin).
+        std::size_t lotDebut = 0;
+        std::size_t lotFin = 0;
+        for (;;) {
+          while (mask == 0) {
+            chunk += kChunk;
+            if (chunk >= end) break;
+            // A chunk followed by at least one byte of data: the partner of a line end in its
+            // last byte can be seen.
+            if (chunk + kChunk < end) {
+              if (chunk < lotDebut || chunk >= lotFin || (chunk - lotDebut) % kChunk != 0) {
+                const std::size_t n = std::min<std::size_t>(kLot, (end - chunk - 1) / kChunk);
+                kCalculMasques(base + chunk, static_cast<int>(n), sel, lot);
+                lotDebut = chunk;
+                lotFin = chunk + n * kChunk;
+              }
+            }
+            if (chunk + kChunk < end &&
+                Recense(lot[(chunk - lotDebut) / kChunk], base, chunk, pos, passees, sel, hand)) {
+              if (passees >= 100) {
+                skip(passees);
+                passees = 0;
+              }
+              continue;
+            }
+            mask = ChunkMask(base + chunk, end - chunk);
+          }
+          if (mask == 0) break;
+          std::size_t at = chunk + static_cast<std::size_t>(__builtin_ctzll(mask));
+          mask &= mask - 1;
+          if (at < pos) continue;
+          char* p = base + at;
+          if ((*p != '\n' && *p != '\r') || at + 1 >= end) break;
+          char partner = *p == '\n' ? '\r' : '\n';
+          line.text = base + pos;
+          line.size = at - pos;
+          line.hasEnd = true;
+          pos = at + 1 + (p[1] == partner ? 1 : 0);
+          *p = '\0';
+          hand(line);
+        }
+        pos_ = pos;
+      }
+      if (!NextAfterBreak(line)) break;
+      hand(line);
+    }
+    if (passees != 0) skip(passees);
+  }
   // Goes back to the first line; false when the source cannot rewind.
   bool Rewind();
   // True when the source reported a read error; the input then ended early.
@@ -114,6 +188,7 @@ class LineReader {
 
  private:
   static constexpr std::size_t kChunk = 64;
+  static constexpr std::size_t kLot = 16;
 
   // Bit i set when p[i] ends or cuts a line's text (LF, CR, NUL, byte 26), for the first
   // `avail` bytes of the 64 at `p` (the block has room for 64 bytes past its end).
@@ -138,6 +213,81 @@ class LineReader {
 #endif
     if (avail < kChunk) mask &= (std::uint64_t{1} << avail) - 1;
     return mask;
+  }
+  // Bits set in x. Written out: without a popcnt instruction in the target, the builtin calls
+  // a library function.
+  static int Compte(std::uint64_t x) {
+#if defined(__POPCNT__)
+    return __builtin_popcountll(x);
+#else
+    x -= (x >> 1) & 0x5555555555555555ull;
+    x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return static_cast<int>((x * 0x0101010101010101ull) >> 56);
+#endif
+  }
+  // Counts and hands out the lines that end in the 64 bytes at `chunk` (byte chunk + 64 is
+  // data), the line starting at `pos` first; moves `pos` to the start of the line that goes on
+  // past them. False, with nothing done, when the chunk holds a NUL, a byte 26 or a run of
+  // three or more line-end bytes after `pos`: those go through the usual steps.
+  template <class H>
+  static bool Recense(const MasquesBloc& m, char* base, std::size_t chunk, std::size_t& pos,
+                      std::size_t& passees, const Selection& sel, H& hand) {
+    if (pos >= chunk + kChunk) return false;
+    const char* p = base + chunk;
+    const std::uint64_t garde = pos > chunk ? ~std::uint64_t{0} << (pos - chunk) : ~std::uint64_t{0};
+    const std::uint64_t lf = m.lf & garde;
+    const std::uint64_t cr = m.cr & garde;
+    const std::uint64_t fins = lf | cr;
+    if ((m.rares & garde) != 0 || (fins & (fins << 1) & (fins << 2)) != 0) return false;
+    // Without longer runs, a CR LF or LF CR pair is two line-end bytes side by side that
+    // differ; its second byte ends no line.
+    const std::uint64_t seconds = (cr & (lf << 1)) | (lf & (cr << 1));
+    const std::uint64_t lignes = fins & ~seconds;  // the byte that ends each line
+    if (lignes == 0) return true;                  // the line at pos goes on
+    const int derniere = 63 - __builtin_clzll(lignes);
+    std::size_t suite;  // where the line after the last one ending here starts
+    if (derniere == 63) {
+      const char partner = p[63] == '\n' ? '\r' : '\n';
+      suite = chunk + 64 + (p[64] == partner ? 1 : 0);
+    } else {
+      suite = chunk + static_cast<std::size_t>(derniere) + 1 + ((seconds >> (derniere + 1)) & 1);
+    }
+    // The lines that start after a line end of this chunk and end in it too.
+    const std::uint64_t paires = lignes & (seconds >> 1);
+    std::uint64_t debuts = ((lignes & ~paires) << 1) | (paires << 2);
+    debuts &= derniere == 63 ? ~std::uint64_t{0} : (std::uint64_t{2} << derniere) - 1;
+    // (A line that starts in the last two bytes and ends here has no third byte.)
+    debuts &= m.premier | (m.niveau & (m.troisieme >> 2));
+
+    Line line;
+    line.hasEnd = true;
+    const auto donne = [&](std::size_t debut, std::size_t fin) {
+      line.text = base + debut;
+      line.size = fin - debut;
+      base[fin] = '\0';
+      hand(line);
+    };
+    const char c = base[pos];
+    const std::size_t finPremiere = chunk + static_cast<std::size_t>(__builtin_ctzll(lignes));
+    if (c == sel.premier || (c == sel.niveau && (base[pos + 2] == sel.troisieme[0] || base[pos + 2] == sel.troisieme[1]))) {
+      donne(pos, finPremiere);
+    } else {
+      ++passees;
+    }
+    int comptees = 1;  // lines of this chunk counted so far
+    while (debuts != 0) {
+      const int d = __builtin_ctzll(debuts);
+      debuts &= debuts - 1;
+      const int avant = Compte(lignes & ((std::uint64_t{1} << d) - 1));
+      passees += static_cast<std::size_t>(avant - comptees);
+      const int f = __builtin_ctzll(lignes & (~std::uint64_t{0} << d));
+      donne(chunk + static_cast<std::size_t>(d), chunk + static_cast<std::size_t>(f));
+      comptees = avant + 1;
+    }
+    passees += static_cast<std::size_t>(Compte(lignes) - comptees);
+    pos = suite;
+    return true;
   }
   // Position of the first byte that ends or cuts a line's text, or `end`.
   static char* FindLineBreak(char* p, char* end) {

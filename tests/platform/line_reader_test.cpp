@@ -139,5 +139,86 @@ TEST(LineReader, ForEachSeesTheLinesThatNextSees) {
   }
 }
 
+// Every version of the chunk masks this processor runs gives the masks of the plain one.
+TEST(ChunkMasks, EveryVersionEqualsTheByteByByteOne) {
+  int versions = 0;
+  const CalculMasques* liste = VersionsMasques(&versions);
+  ASSERT_GE(versions, 1);
+  std::mt19937 rng(29);
+  const char alphabet[] = {'\n', '\r', '\0', 26, '0', '1', 'F', 'C', 'N', ' ', '\x80', '\xE9', '\xFF'};
+  const SelectionLignes selections[] = {{'0', '1', {'F', 'C'}}, {'0', '1', {'N', 'N'}}, {'\xE9', '\xFF', {'\x80', '\0'}}};
+  for (int round = 0; round < 500; ++round) {
+    char chunks[64 * 4];
+    for (char& c : chunks) c = rng() % 3 ? alphabet[rng() % sizeof alphabet] : static_cast<char>(rng());
+    for (const SelectionLignes& sel : selections) {
+      MasquesBloc attendus[4];
+      MasquesOctetParOctet(chunks, 4, sel, attendus);
+      for (int v = 1; v < versions; ++v) {
+        MasquesBloc m[4];
+        liste[v](chunks, 4, sel, m);
+        for (int k = 0; k < 4; ++k) {
+          EXPECT_EQ(m[k].lf, attendus[k].lf) << v;
+          EXPECT_EQ(m[k].cr, attendus[k].cr) << v;
+          EXPECT_EQ(m[k].rares, attendus[k].rares) << v;
+          EXPECT_EQ(m[k].premier, attendus[k].premier) << v;
+          EXPECT_EQ(m[k].niveau, attendus[k].niveau) << v;
+          EXPECT_EQ(m[k].troisieme, attendus[k].troisieme) << v;
+        }
+      }
+    }
+  }
+}
+
+// Passes 1 and 3 of a conversion look only at some lines through ForEachSelected: it must
+// count every line ForEach sees, hand out each selected one as ForEach does, at its place, and
+// hand out nothing ForEach would not. The texts are GEDCOM-like lines with every kind of line
+// end, runs of line ends, and now and then a NUL or a byte 26, read in blocks of many sizes.
+TEST(LineReader, ForEachSelectedCountsEveryLineAndHandsOutTheSelectedOnes) {
+  std::mt19937 rng(23);
+  const char* const fins[] = {"\r\n", "\n", "\r", "\n\r", "\n\n", "\r\n\r", "\n\r\n\r", ""};
+  const char debuts[] = {'0', '1', '2', 'x', ' '};
+  const char troisiemes[] = {'N', 'F', 'C', 'A', ' '};
+  const LineReader::Selection sel = {'0', '1', {'F', 'C'}};
+  for (int round = 0; round < 300; ++round) {
+    std::string data;
+    const int lignes = static_cast<int>(rng() % 120);
+    const bool rares = round % 3 == 0;  // NUL and byte 26 in a third of the texts
+    for (int i = 0; i < lignes; ++i) {
+      std::string ligne(rng() % 30, 'a');
+      if (!ligne.empty()) ligne[0] = debuts[rng() % 5];
+      if (ligne.size() > 2) ligne[2] = troisiemes[rng() % 5];
+      if (rares && rng() % 40 == 0 && !ligne.empty()) ligne[rng() % ligne.size()] = rng() % 2 ? '\0' : 26;
+      data += ligne;
+      data += fins[rng() % 10 < 6 ? rng() % 2 : rng() % 8];
+    }
+    for (std::size_t block : {16, 17, 64, 100, 200, 1 << 20}) {
+      const std::vector<ReadLine> all = ReadAllForEach(data, block);
+      StringSource source(data);
+      LineReader reader(source, block);
+      std::size_t compte = 0;
+      std::vector<bool> donnee(all.size() + 1, false);
+      reader.ForEachSelected(
+          sel,
+          [&](Line& line) {
+            ASSERT_LT(compte, all.size());
+            EXPECT_EQ(line.text[line.size], '\0');
+            EXPECT_EQ((ReadLine{std::string(line.text, line.size), line.hasEnd}), all[compte])
+                << round << " " << block << " line " << compte;
+            donnee[compte++] = true;
+          },
+          [&](std::size_t passees) {
+            EXPECT_GT(passees, 0u);
+            compte += passees;
+          });
+      EXPECT_EQ(compte, all.size()) << round << " " << block;
+      for (std::size_t i = 0; i < all.size() && !HasFailure(); ++i) {
+        const std::string& t = all[i].text;
+        const bool choisie = !t.empty() && (t[0] == '0' || (t[0] == '1' && t.size() > 2 && (t[2] == 'F' || t[2] == 'C')));
+        EXPECT_TRUE(!choisie || donnee[i]) << round << " " << block << " line " << i << " " << t;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace brimsel

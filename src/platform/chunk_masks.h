@@ -1,0 +1,38 @@
+// Bit masks of 64 bytes of text, for counting lines without visiting them one by one. Computed
+// with the widest vector instructions the processor has, chosen once at start-up.
+#pragma once
+
+#include <cstdint>
+
+namespace brimsel {
+
+// The lines a pass looks at: those whose first byte is `premier`, and those whose first byte
+// is `niveau` and third byte `troisieme[0]` or `troisieme[1]`.
+struct SelectionLignes {
+  char premier;
+  char niveau;
+  char troisieme[2];
+};
+
+// Bit i of each mask stands for byte i of the 64.
+struct MasquesBloc {
+  std::uint64_t lf = 0;         // LF
+  std::uint64_t cr = 0;         // CR
+  std::uint64_t rares = 0;      // NUL or byte 26
+  std::uint64_t premier = 0;    // the selection's `premier`
+  std::uint64_t niveau = 0;     // the selection's `niveau`
+  std::uint64_t troisieme = 0;  // either of the selection's `troisieme`
+};
+
+// Fills out[0..n) with the masks of the n chunks of 64 bytes from p on.
+using CalculMasques = void (*)(const char* p, int n, const SelectionLignes& sel, MasquesBloc* out);
+
+// One byte at a time: the reference the others must equal.
+void MasquesOctetParOctet(const char* p, int n, const SelectionLignes& sel, MasquesBloc* out);
+// The vector versions this build and this processor can run, the reference first, the one to
+// use last; `count` receives their number.
+const CalculMasques* VersionsMasques(int* count);
+// The fastest version this processor runs.
+extern const CalculMasques kCalculMasques;
+
+}  // namespace brimsel
