@@ -34,14 +34,15 @@ inline std::uint64_t ReplieMot(std::uint64_t x) {
   return x ^ (minuscules >> 2);
 }
 
-// The last 1 to 7 bytes of a text as one little-endian word, read without a byte loop (a word
-// assembled in memory byte by byte would stall the load that reads it back).
-inline std::uint64_t Reste(const char* s, std::size_t n, std::size_t total) {
+inline std::uint64_t Lit8(const char* s) {
   std::uint64_t w;
-  if (total >= 8) {  // the eight bytes that end the text, shifted down to its last n
-    std::memcpy(&w, s + n - 8, 8);
-    return w >> (8 * (8 - n));
-  }
+  std::memcpy(&w, s, 8);
+  return w;
+}
+
+// A text of fewer than eight bytes as one little-endian word, read without a byte loop (a word
+// assembled in memory byte by byte would stall the load that reads it back).
+inline std::uint64_t Court(const char* s, std::size_t n) {
   if (n >= 4) {  // two four-byte reads that overlap: the shared bytes are equal
     std::uint32_t a;
     std::uint32_t b;
@@ -49,44 +50,42 @@ inline std::uint64_t Reste(const char* s, std::size_t n, std::size_t total) {
     std::memcpy(&b, s + n - 4, 4);
     return a | (std::uint64_t{b} << (8 * (n - 4)));
   }
+  if (n == 0) return 0;
   const auto octet = [](char c) { return std::uint64_t{static_cast<unsigned char>(c)}; };
   return octet(s[0]) | octet(s[n / 2]) << (8 * (n / 2)) | octet(s[n - 1]) << (8 * (n - 1));
 }
 
+// The hash and the comparison read a text of eight bytes or more as its whole words but the
+// last, then the eight bytes that end it (which may overlap the word before): no loop over
+// single bytes, and for the usual names and places of up to sixteen bytes, no loop at all.
+
 // A hash of the text with ASCII letters folded, so that texts differing only in their case
 // meet in the same slot.
 std::uint32_t HachageReplie(const char* s, std::size_t n) {
-  const std::size_t total = n;
   std::uint64_t h = 0x9E3779B97F4A7C15ull ^ n;
-  while (n >= 8) {
-    std::uint64_t w;
-    std::memcpy(&w, s, 8);
-    h = (h ^ ReplieMot(w)) * 0xFF51AFD7ED558CCDull;
-    h ^= h >> 29;
-    s += 8;
-    n -= 8;
+  if (n < 8) {
+    h = (h ^ ReplieMot(Court(s, n))) * 0xFF51AFD7ED558CCDull;
+  } else {
+    for (std::size_t i = 0; i + 8 < n; i += 8) {
+      h = (h ^ ReplieMot(Lit8(s + i))) * 0xFF51AFD7ED558CCDull;
+      h ^= h >> 29;
+    }
+    h = (h ^ ReplieMot(Lit8(s + n - 8))) * 0xFF51AFD7ED558CCDull;
   }
-  if (n != 0) h = (h ^ ReplieMot(Reste(s, n, total))) * 0xFF51AFD7ED558CCDull;
   h ^= h >> 32;
   h *= 0xC4CEB9FE1A85EC53ull;
   return static_cast<std::uint32_t>(h >> 32);
 }
 
-// Eight bytes at a time: most repeats keep their spelling, and the folded words decide the
-// others.
+// Most repeats keep their spelling, and the folded words decide the others.
+inline bool MotsEgaux(std::uint64_t x, std::uint64_t y) { return x == y || ReplieMot(x) == ReplieMot(y); }
+
 bool EgauxSansCasse(const char* a, const char* b, std::size_t n) {
-  std::size_t i = 0;
-  for (; i + 8 <= n; i += 8) {
-    std::uint64_t x;
-    std::uint64_t y;
-    std::memcpy(&x, a + i, 8);
-    std::memcpy(&y, b + i, 8);
-    if (x != y && ReplieMot(x) != ReplieMot(y)) return false;
+  if (n < 8) return MotsEgaux(Court(a, n), Court(b, n));
+  for (std::size_t i = 0; i + 8 < n; i += 8) {
+    if (!MotsEgaux(Lit8(a + i), Lit8(b + i))) return false;
   }
-  for (; i < n; ++i) {
-    if (a[i] != b[i] && Majuscule(a[i]) != Majuscule(b[i])) return false;
-  }
-  return true;
+  return MotsEgaux(Lit8(a + n - 8), Lit8(b + n - 8));
 }
 
 }  // namespace
