@@ -26,11 +26,18 @@ MasquesBloc Octets(const char* p, const SelectionLignes& sel) {
   return m;
 }
 
-}  // namespace
-
 void MasquesOctetParOctet(const char* p, int n, const SelectionLignes& sel, MasquesBloc* out) {
   for (int i = 0; i < n; ++i) out[i] = Octets(p + 64 * i, sel);
 }
+
+void CoupuresOctetParOctet(const char* p, int n, std::uint64_t* out) {
+  for (int i = 0; i < n; ++i) {
+    const MasquesBloc m = Octets(p + 64 * i, {'\n', '\n', {'\n', '\n'}});
+    out[i] = m.lf | m.cr | m.rares;
+  }
+}
+
+}  // namespace
 
 #if BRIMSEL_X86
 namespace {
@@ -103,6 +110,50 @@ __attribute__((target("avx512f,avx512bw"))) MasquesBloc Avx512(const char* p,
   return m;
 }
 
+void CoupuresSse2(const char* p, int n, std::uint64_t* out) {
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i nul = _mm_setzero_si128();
+  const __m128i sub = _mm_set1_epi8(26);
+  for (int i = 0; i < n; ++i) {
+    std::uint64_t m = 0;
+    for (int k = 0; k < 4; ++k) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 64 * i + 16 * k));
+      const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr)),
+                                       _mm_or_si128(_mm_cmpeq_epi8(v, nul), _mm_cmpeq_epi8(v, sub)));
+      m |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(hit))) << (16 * k);
+    }
+    out[i] = m;
+  }
+}
+__attribute__((target("avx2"))) void CoupuresAvx2(const char* p, int n, std::uint64_t* out) {
+  const __m256i lf = _mm256_set1_epi8('\n');
+  const __m256i cr = _mm256_set1_epi8('\r');
+  const __m256i nul = _mm256_setzero_si256();
+  const __m256i sub = _mm256_set1_epi8(26);
+  for (int i = 0; i < n; ++i) {
+    std::uint64_t m = 0;
+    for (int k = 0; k < 2; ++k) {
+      const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 64 * i + 32 * k));
+      const __m256i hit =
+          _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi8(v, lf), _mm256_cmpeq_epi8(v, cr)),
+                          _mm256_or_si256(_mm256_cmpeq_epi8(v, nul), _mm256_cmpeq_epi8(v, sub)));
+      m |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(hit))) << (32 * k);
+    }
+    out[i] = m;
+  }
+}
+__attribute__((target("avx512f,avx512bw"))) void CoupuresAvx512(const char* p, int n,
+                                                               std::uint64_t* out) {
+  for (int i = 0; i < n; ++i) {
+    const __m512i v = _mm512_loadu_si512(p + 64 * i);
+    out[i] = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\n')) |
+             _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\r')) |
+             _mm512_cmpeq_epi8_mask(v, _mm512_setzero_si512()) |
+             _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(26));
+  }
+}
+
 void MasquesSse2(const char* p, int n, const SelectionLignes& sel, MasquesBloc* out) {
   for (int i = 0; i < n; ++i) out[i] = Sse2(p + 64 * i, sel);
 }
@@ -119,17 +170,17 @@ __attribute__((target("avx512f,avx512bw"))) void MasquesAvx512(const char* p, in
 }  // namespace
 #endif
 
-const CalculMasques* VersionsMasques(int* count) {
+const VersionMasques* VersionsMasques(int* count) {
   static const struct Versions {
-    CalculMasques liste[4] = {};
+    VersionMasques liste[4] = {};
     int nombre = 0;
     Versions() {
-      liste[nombre++] = MasquesOctetParOctet;
+      liste[nombre++] = {MasquesOctetParOctet, CoupuresOctetParOctet};
 #if BRIMSEL_X86
-      liste[nombre++] = MasquesSse2;
+      liste[nombre++] = {MasquesSse2, CoupuresSse2};
       __builtin_cpu_init();
-      if (__builtin_cpu_supports("avx2")) liste[nombre++] = MasquesAvx2;
-      if (__builtin_cpu_supports("avx512bw")) liste[nombre++] = MasquesAvx512;
+      if (__builtin_cpu_supports("avx2")) liste[nombre++] = {MasquesAvx2, CoupuresAvx2};
+      if (__builtin_cpu_supports("avx512bw")) liste[nombre++] = {MasquesAvx512, CoupuresAvx512};
 #endif
     }
   } kVersions;
@@ -138,13 +189,13 @@ const CalculMasques* VersionsMasques(int* count) {
 }
 
 namespace {
-CalculMasques Meilleure() {
+VersionMasques Meilleure() {
   int n = 0;
-  const CalculMasques* liste = VersionsMasques(&n);
+  const VersionMasques* liste = VersionsMasques(&n);
   return liste[n - 1];
 }
 }  // namespace
 
-const CalculMasques kCalculMasques = Meilleure();
+const VersionMasques kMasques = Meilleure();
 
 }  // namespace brimsel

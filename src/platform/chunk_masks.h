@@ -1,5 +1,6 @@
-// Bit masks of 64 bytes of text, for counting lines without visiting them one by one. Computed
-// with the widest vector instructions the processor has, chosen once at start-up.
+// Bit masks of 64 bytes of text, for finding line ends and counting lines without visiting them
+// one by one. Computed with the widest vector instructions the processor has, chosen once at
+// start-up.
 #pragma once
 
 #include <cstdint>
@@ -26,13 +27,19 @@ struct MasquesBloc {
 
 // Fills out[0..n) with the masks of the n chunks of 64 bytes from p on.
 using CalculMasques = void (*)(const char* p, int n, const SelectionLignes& sel, MasquesBloc* out);
+// Fills out[0..n) with, for each of the n chunks of 64 bytes from p on, the bits of the bytes
+// that end or cut a line's text: LF, CR, NUL and byte 26.
+using CalculCoupures = void (*)(const char* p, int n, std::uint64_t* out);
 
-// One byte at a time: the reference the others must equal.
-void MasquesOctetParOctet(const char* p, int n, const SelectionLignes& sel, MasquesBloc* out);
-// The vector versions this build and this processor can run, the reference first, the one to
-// use last; `count` receives their number.
-const CalculMasques* VersionsMasques(int* count);
+struct VersionMasques {
+  CalculMasques masques;
+  CalculCoupures coupures;
+};
+
+// The versions this build and this processor can run: the plain one, one byte at a time,
+// first (the reference the others must equal), the fastest last. `count` receives their number.
+const VersionMasques* VersionsMasques(int* count);
 // The fastest version this processor runs.
-extern const CalculMasques kCalculMasques;
+extern const VersionMasques kMasques;
 
 }  // namespace brimsel

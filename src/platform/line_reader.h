@@ -72,6 +72,7 @@ class LineReader {
   template <class F>
   void ForEach(F&& f) {
     Line line;
+    std::uint64_t coupures[kLot];
     for (;;) {
       if (!skipping_) {
         char* const base = block_.data();
@@ -79,11 +80,25 @@ class LineReader {
         std::size_t pos = pos_;
         std::size_t chunk = chunk_;
         std::uint64_t mask = mask_;
+        // The masks of whole chunks are computed kLot at a time; lotDebut is the offset of the
+        // first, lotFin the end of the last.
+        std::size_t lotDebut = 0;
+        std::size_t lotFin = 0;
         for (;;) {
           while (mask == 0) {
             chunk += kChunk;
             if (chunk >= end) break;
-            mask = ChunkMask(base + chunk, end - chunk);
+            if (end - chunk < kChunk) {
+              mask = ChunkMask(base + chunk, end - chunk);
+              continue;
+            }
+            if (chunk < lotDebut || chunk >= lotFin || (chunk - lotDebut) % kChunk != 0) {
+              const std::size_t n = std::min<std::size_t>(kLot, (end - chunk) / kChunk);
+              kMasques.coupures(base + chunk, static_cast<int>(n), coupures);
+              lotDebut = chunk;
+              lotFin = chunk + n * kChunk;
+            }
+            mask = coupures[(chunk - lotDebut) / kChunk];
           }
           if (mask == 0) break;
           std::size_t at = chunk + static_cast<std::size_t>(__builtin_ctzll(mask));
@@ -145,7 +160,7 @@ class LineReader {
             if (chunk + kChunk < end) {
               if (chunk < lotDebut || chunk >= lotFin || (chunk - lotDebut) % kChunk != 0) {
                 const std::size_t n = std::min<std::size_t>(kLot, (end - chunk - 1) / kChunk);
-                kCalculMasques(base + chunk, static_cast<int>(n), sel, lot);
+                kMasques.masques(base + chunk, static_cast<int>(n), sel, lot);
                 lotDebut = chunk;
                 lotFin = chunk + n * kChunk;
               }

@@ -142,7 +142,7 @@ TEST(LineReader, ForEachSeesTheLinesThatNextSees) {
 // Every version of the chunk masks this processor runs gives the masks of the plain one.
 TEST(ChunkMasks, EveryVersionEqualsTheByteByByteOne) {
   int versions = 0;
-  const CalculMasques* liste = VersionsMasques(&versions);
+  const VersionMasques* liste = VersionsMasques(&versions);
   ASSERT_GE(versions, 1);
   std::mt19937 rng(29);
   const char alphabet[] = {'\n', '\r', '\0', 26, '0', '1', 'F', 'C', 'N', ' ', '\x80', '\xE9', '\xFF'};
@@ -150,12 +150,19 @@ TEST(ChunkMasks, EveryVersionEqualsTheByteByByteOne) {
   for (int round = 0; round < 500; ++round) {
     char chunks[64 * 4];
     for (char& c : chunks) c = rng() % 3 ? alphabet[rng() % sizeof alphabet] : static_cast<char>(rng());
+    std::uint64_t coupures[4];
+    liste[0].coupures(chunks, 4, coupures);
     for (const SelectionLignes& sel : selections) {
       MasquesBloc attendus[4];
-      MasquesOctetParOctet(chunks, 4, sel, attendus);
+      liste[0].masques(chunks, 4, sel, attendus);
+      for (int k = 0; k < 4; ++k) {
+        ASSERT_EQ(coupures[k], attendus[k].lf | attendus[k].cr | attendus[k].rares);
+      }
       for (int v = 1; v < versions; ++v) {
         MasquesBloc m[4];
-        liste[v](chunks, 4, sel, m);
+        liste[v].masques(chunks, 4, sel, m);
+        std::uint64_t c[4];
+        liste[v].coupures(chunks, 4, c);
         for (int k = 0; k < 4; ++k) {
           EXPECT_EQ(m[k].lf, attendus[k].lf) << v;
           EXPECT_EQ(m[k].cr, attendus[k].cr) << v;
@@ -163,6 +170,7 @@ TEST(ChunkMasks, EveryVersionEqualsTheByteByByteOne) {
           EXPECT_EQ(m[k].premier, attendus[k].premier) << v;
           EXPECT_EQ(m[k].niveau, attendus[k].niveau) << v;
           EXPECT_EQ(m[k].troisieme, attendus[k].troisieme) << v;
+          EXPECT_EQ(c[k], coupures[k]) << v;
         }
       }
     }
