@@ -34,31 +34,44 @@ std::string SampleGedcom(std::size_t lines, const char* eol) {
   return s;
 }
 
-// Line scanning through Next (the text utilities) or through ForEach (the conversion passes).
-void BM_LineScan(benchmark::State& state, const char* eol, bool forEach) {
+// Line scanning through Next (the text utilities), through ForEach (pass 2 of a conversion),
+// or through ForEachSelected with the selection of pass 3 (the lines passed over are counted).
+enum class Parcours { kNext, kForEach, kSelected };
+
+void BM_LineScan(benchmark::State& state, const char* eol, Parcours parcours) {
   std::string data = SampleGedcom(200000, eol);
   StringSource source(data);
   LineReader reader(source);
   for (auto _ : state) {
     reader.Rewind();
     std::size_t n = 0;
-    if (forEach) {
-      reader.ForEach([&](Line& line) {
-        n += line.size;
-        return true;
-      });
-    } else {
-      Line line;
-      while (reader.Next(line)) n += line.size;
+    switch (parcours) {
+      case Parcours::kNext: {
+        Line line;
+        while (reader.Next(line)) n += line.size;
+        break;
+      }
+      case Parcours::kForEach:
+        reader.ForEach([&](Line& line) {
+          n += line.size;
+          return true;
+        });
+        break;
+      case Parcours::kSelected:
+        reader.ForEachSelected({'0', '1', {'F', 'C'}}, [&](Line& line) { n += line.size; },
+                               [&](std::size_t passees) { n += passees; });
+        break;
     }
     benchmark::DoNotOptimize(n);
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * data.size()));
 }
-BENCHMARK_CAPTURE(BM_LineScan, crlf, "\r\n", false);
-BENCHMARK_CAPTURE(BM_LineScan, lf, "\n", false);
-BENCHMARK_CAPTURE(BM_LineScan, crlf_foreach, "\r\n", true);
-BENCHMARK_CAPTURE(BM_LineScan, lf_foreach, "\n", true);
+BENCHMARK_CAPTURE(BM_LineScan, crlf, "\r\n", Parcours::kNext);
+BENCHMARK_CAPTURE(BM_LineScan, lf, "\n", Parcours::kNext);
+BENCHMARK_CAPTURE(BM_LineScan, crlf_foreach, "\r\n", Parcours::kForEach);
+BENCHMARK_CAPTURE(BM_LineScan, lf_foreach, "\n", Parcours::kForEach);
+BENCHMARK_CAPTURE(BM_LineScan, crlf_selected, "\r\n", Parcours::kSelected);
+BENCHMARK_CAPTURE(BM_LineScan, lf_selected, "\n", Parcours::kSelected);
 
 void BM_WordSplit(benchmark::State& state) {
   const std::string line = "2 PLAC Quimper, Finist\xE8re";
