@@ -181,12 +181,63 @@ char* EcritPositif(char* p, int n) {
   return p;
 }
 
+inline bool Chiffre(char c) { return c >= '0' && c <= '9'; }
+
+// Writes the normalised date: day, blank, month name, blank, year. At most 2 + 1 + 4 + 1 + 10
+// bytes and the terminator. The month name is copied as four bytes; after a name of three, the
+// blank that follows takes the fourth.
+void EcritDateNormale(char* date, int jour, int mois, int annee) {
+  struct NomsCompletes {
+    char nom[13][4] = {};
+    unsigned char longueur[13] = {};
+    NomsCompletes() {
+      for (int i = 1; i < 13; ++i) {
+        longueur[i] = static_cast<unsigned char>(std::strlen(NomsMois[i]));
+        std::memcpy(nom[i], NomsMois[i], longueur[i]);
+      }
+    }
+  };
+  static const NomsCompletes kNoms;
+  char* p = EcritPositif(date, jour);
+  *p++ = ' ';
+  std::memcpy(p, kNoms.nom[mois], 4);
+  p += kNoms.longueur[mois];
+  *p++ = ' ';
+  p = EcritPositif(p, annee);
+  *p = '\0';
+}
+
+// The most frequent shape, "D MON YYYY" or "DD MON YYYY" (a day of 1 to 31, a month word of the
+// table, a year of four digits not starting with 0, single blanks), read at a few fixed places.
+// Returns its code after writing the normalised date, or 0 for any other text, which the general
+// reading takes; for this shape both give the same bytes and code.
+int DateUsuelle(char* date, std::size_t longueur) {
+  if (longueur < 9 || longueur > 12 || !Chiffre(date[0])) return 0;
+  const std::size_t j = date[1] == ' ' ? 1 : 2;  // digits of the day
+  if (j == 2 && (!Chiffre(date[1]) || date[2] != ' ')) return 0;
+  const std::size_t lm = longueur - j - 6;  // letters of the month word; more than 4 match none
+  const std::size_t an = longueur - 4;
+  if (lm < 3 || date[an - 1] != ' ' || !Chiffre(date[an]) || date[an] == '0' ||
+      !Chiffre(date[an + 1]) || !Chiffre(date[an + 2]) || !Chiffre(date[an + 3])) {
+    return 0;
+  }
+  const int jour = j == 1 ? date[0] - '0' : (date[0] - '0') * 10 + (date[1] - '0');
+  // A month word holding a blank is in no table entry, so it is refused here.
+  const int mois = jour >= 1 && jour <= 31 ? MoisDuMot({date + j + 1, lm}) : 0;
+  if (mois == 0) return 0;
+  const int annee =
+      (date[an] - '0') * 1000 + (date[an + 1] - '0') * 100 + (date[an + 2] - '0') * 10 + (date[an + 3] - '0');
+  EcritDateNormale(date, jour, mois, annee);
+  return kQualiteExacte + kJourDonne + kMoisDonne + kAnneeDonnee + kQualiteBase;
+}
+
 }  // namespace
 
 int NormaliseDate(char* date) {
   if (date == nullptr) return kQualiteAucune;
   std::size_t longueur = 0;
   while (longueur < kLongueurMaxDate && date[longueur] != '\0') ++longueur;
+  if (const int code = DateUsuelle(date, longueur); code != 0) return code;
 
   int code = kQualiteExacte;
   // Most dates have no qualifier: a first character that starts none of the prefixes (ASCII
@@ -257,26 +308,7 @@ int NormaliseDate(char* date) {
   }
   code += kQualiteBase;
 
-  // At most 2 + 1 + 4 + 1 + 10 bytes and the terminator. The month name is copied as four
-  // bytes; after a name of three, the blank that follows takes the fourth.
-  struct NomsCompletes {
-    char nom[13][4] = {};
-    unsigned char longueur[13] = {};
-    NomsCompletes() {
-      for (int i = 1; i < 13; ++i) {
-        longueur[i] = static_cast<unsigned char>(std::strlen(NomsMois[i]));
-        std::memcpy(nom[i], NomsMois[i], longueur[i]);
-      }
-    }
-  };
-  static const NomsCompletes kNoms;
-  char* p = EcritPositif(date, jour);
-  *p++ = ' ';
-  std::memcpy(p, kNoms.nom[mois], 4);
-  p += kNoms.longueur[mois];
-  *p++ = ' ';
-  p = EcritPositif(p, annee);
-  *p = '\0';
+  EcritDateNormale(date, jour, mois, annee);
   return code;
 }
 

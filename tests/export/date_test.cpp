@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
+#include <random>
 #include <string>
 
 namespace brimsel {
@@ -152,6 +154,28 @@ TEST(NormaliseDate, ThirtyOneByteDatesStayInTheirBuffer) {
 TEST(NormaliseDate, LongestOutputFits) {
   Attend("AFT 28 SEPT 2147483647", 223, "28 sep 2147483647");
   Attend("28 juin 2147483647", 255, "28 juin 2147483647");
+}
+
+// "12 MAR 1841" and its kin are read at fixed places; a blank in front takes a date off that
+// path, and changes nothing else. Both readings must agree on dates of that shape and on near
+// misses: other lengths, digits, blanks, months and years.
+TEST(NormaliseDate, UsualShapeReadsAsTheGeneralReading) {
+  std::mt19937 rng(17);
+  const char* const jours[] = {"1", "9", "12", "31", "32", "0", "07", "1X", "X", ""};
+  const char* const mois[] = {"MAR", "mar", "JUIN", "Sept", "f\xE9v", "AO\xDB", "XYZ", "MA", "M\tR", "12", ""};
+  const char* const annees[] = {"1841", "0841", "0099", "0000", "999", "2024", "12000", "184X", "9999", ""};
+  const char* const blancs[] = {" ", " ", " ", "  ", "\t", "", "/"};
+  for (int round = 0; round < 20000; ++round) {
+    std::string date = std::string(jours[rng() % std::size(jours)]) + blancs[rng() % std::size(blancs)] +
+                       mois[rng() % std::size(mois)] + blancs[rng() % std::size(blancs)] +
+                       annees[rng() % std::size(annees)];
+    const Resultat vite = Normalise(date);
+    const Resultat general = Normalise(" " + date);
+    EXPECT_EQ(vite.code, general.code) << "'" << date << "'";
+    // An unreadable date keeps its text, blank included.
+    EXPECT_EQ(vite.code == kQualiteIllisible ? " " + vite.texte : vite.texte, general.texte)
+        << "'" << date << "'";
+  }
 }
 
 }  // namespace
