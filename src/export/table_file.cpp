@@ -76,7 +76,6 @@ void TableFile::Cellule(std::string_view texte) {
 void TableFile::Nombre(std::int64_t n) { Prend(EcritNombre(Place(20), n)); }
 
 char* TableFile::EcritNombre(char* p, std::int64_t n) {
-  constexpr std::size_t kMaxChiffres = 20;  // sign and 19 digits
   if (n < 0) *p++ = '-';
   // The magnitude as unsigned, so that the most negative value has one too.
   std::uint64_t u =
@@ -85,31 +84,40 @@ char* TableFile::EcritNombre(char* p, std::int64_t n) {
     *p++ = static_cast<char>('0' + u);  // the most frequent case: codes, sexes, zeros
     return p;
   }
-  // Two digits per division, from the right, into a scratch area, then copied in order.
+  // Two digits per division, from the right.
   static constexpr char kPaires[] =
       "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
       "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
       "8081828384858687888990919293949596979899";
-  char chiffres[kMaxChiffres];
-  char* fin = chiffres + kMaxChiffres;
+  // Powers of ten; the digit count comes from the bit length (1233 / 4096 is just above
+  // log10(2)) and one comparison, and the digits are written from the right in their place.
+  static constexpr std::uint64_t kPuissances[20] = {
+      1ull,           10ull,           100ull,           1000ull,           10000ull,
+      100000ull,      1000000ull,      10000000ull,      100000000ull,      1000000000ull,
+      10000000000ull, 100000000000ull, 1000000000000ull, 10000000000000ull, 100000000000000ull,
+      1000000000000000ull,  10000000000000000ull,  100000000000000000ull,
+      1000000000000000000ull, 10000000000000000000ull,
+  };
+  const int t = ((64 - __builtin_clzll(u)) * 1233) >> 12;
+  const int chiffres = t + 1 - (u < kPuissances[t] ? 1 : 0);
+  char* const fin = p + chiffres;
   char* q = fin;
   while (u >= 100) {
     std::size_t i = static_cast<std::size_t>(u % 100) * 2;
     u /= 100;
-    *--q = kPaires[i + 1];
-    *--q = kPaires[i];
+    q -= 2;
+    q[0] = kPaires[i];
+    q[1] = kPaires[i + 1];
   }
   if (u >= 10) {
     std::size_t i = static_cast<std::size_t>(u) * 2;
-    *--q = kPaires[i + 1];
-    *--q = kPaires[i];
+    q[-2] = kPaires[i];
+    q[-1] = kPaires[i + 1];
   } else {
-    *--q = static_cast<char>('0' + u);
+    q[-1] = static_cast<char>('0' + u);
   }
-  std::memcpy(p, q, static_cast<std::size_t>(fin - q));
-  return p + (fin - q);
+  return fin;
 }
-
 char* TableFile::EcritCelluleCourte(char* p, const char* texte, std::size_t max) {
   if (texte == nullptr) return p;
   for (std::size_t i = 0; i < max && texte[i] != '\0'; ++i) {

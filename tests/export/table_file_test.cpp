@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "export/export_test_support.h"
 
@@ -61,6 +63,27 @@ TEST(TableFile, NumbersInDecimalWithSign) {
   EXPECT_EQ(ReadBytes(dir / "t.txt"),
             "0\t-1\t7\t10\t2147483647\t-2147483648\t4294967296\t-9223372036854775808\t"
             "9223372036854775807\t");
+}
+
+// The writer counts the digits before writing them: each side of every power of ten.
+TEST(TableFile, NumbersOfEveryLengthAsToStringWritesThem) {
+  std::vector<std::int64_t> nombres;
+  std::int64_t puissance = 1;
+  for (int k = 0; k < 19; ++k, puissance *= 10) {
+    for (std::int64_t n : {puissance - 1, puissance, puissance + 1}) {
+      nombres.push_back(n);
+      nombres.push_back(-n);
+    }
+  }
+  nombres.push_back(INT64_MAX);
+  nombres.push_back(INT64_MIN);
+  for (std::int64_t n : nombres) {
+    char tampon[24];
+    std::memset(tampon, '#', sizeof tampon);
+    char* fin = TableFile::EcritNombre(tampon, n);
+    EXPECT_EQ(std::string(tampon, fin), std::to_string(n));
+    EXPECT_EQ(fin[0], '#') << n;
+  }
 }
 
 TEST(TableFile, ContentLargerThanTheBufferArrivesWhole) {
