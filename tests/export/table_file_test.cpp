@@ -68,12 +68,13 @@ TEST(TableFile, NumbersInDecimalWithSign) {
 // The writer counts the digits before writing them: each side of every power of ten.
 TEST(TableFile, NumbersOfEveryLengthAsToStringWritesThem) {
   std::vector<std::int64_t> nombres;
-  std::int64_t puissance = 1;
-  for (int k = 0; k < 19; ++k, puissance *= 10) {
+  std::int64_t puissance = 1;  // 10^0 to 10^18, the largest that fits
+  for (int k = 0; k <= 18; ++k) {
     for (std::int64_t n : {puissance - 1, puissance, puissance + 1}) {
       nombres.push_back(n);
       nombres.push_back(-n);
     }
+    if (k < 18) puissance *= 10;
   }
   nombres.push_back(INT64_MAX);
   nombres.push_back(INT64_MIN);
