@@ -52,14 +52,7 @@ class LineReader {
         std::size_t at = chunk_ + static_cast<std::size_t>(__builtin_ctzll(mask_));
         mask_ &= mask_ - 1;
         if (at < pos_) continue;  // the second byte of a pair already consumed
-        char* p = base + at;
-        if ((*p != '\n' && *p != '\r') || at + 1 >= end_) break;
-        char partner = *p == '\n' ? '\r' : '\n';
-        line.text = base + pos_;
-        line.size = at - pos_;
-        line.hasEnd = true;
-        pos_ = at + 1 + (p[1] == partner ? 1 : 0);
-        *p = '\0';
+        if (!FinDeLigne(base, end_, at, pos_, line)) break;
         return true;
       }
     }
@@ -92,7 +85,7 @@ class LineReader {
               mask = ChunkMask(base + chunk, end - chunk);
               continue;
             }
-            if (chunk < lotDebut || chunk >= lotFin || (chunk - lotDebut) % kChunk != 0) {
+            if (!DansLot(chunk, lotDebut, lotFin)) {
               const std::size_t n = std::min<std::size_t>(kLot, (end - chunk) / kChunk);
               kMasques.coupures(base + chunk, static_cast<int>(n), coupures);
               lotDebut = chunk;
@@ -104,14 +97,7 @@ class LineReader {
           std::size_t at = chunk + static_cast<std::size_t>(__builtin_ctzll(mask));
           mask &= mask - 1;
           if (at < pos) continue;
-          char* p = base + at;
-          if ((*p != '\n' && *p != '\r') || at + 1 >= end) break;
-          char partner = *p == '\n' ? '\r' : '\n';
-          line.text = base + pos;
-          line.size = at - pos;
-          line.hasEnd = true;
-          pos = at + 1 + (p[1] == partner ? 1 : 0);
-          *p = '\0';
+          if (!FinDeLigne(base, end, at, pos, line)) break;
           if (!f(line)) {
             pos_ = pos;
             chunk_ = chunk;
@@ -158,7 +144,7 @@ class LineReader {
             // A chunk followed by at least one byte of data: the partner of a line end in its
             // last byte can be seen.
             if (chunk + kChunk < end) {
-              if (chunk < lotDebut || chunk >= lotFin || (chunk - lotDebut) % kChunk != 0) {
+              if (!DansLot(chunk, lotDebut, lotFin)) {
                 const std::size_t n = std::min<std::size_t>(kLot, (end - chunk - 1) / kChunk);
                 kMasques.masques(base + chunk, static_cast<int>(n), sel, lot);
                 lotDebut = chunk;
@@ -179,14 +165,7 @@ class LineReader {
           std::size_t at = chunk + static_cast<std::size_t>(__builtin_ctzll(mask));
           mask &= mask - 1;
           if (at < pos) continue;
-          char* p = base + at;
-          if ((*p != '\n' && *p != '\r') || at + 1 >= end) break;
-          char partner = *p == '\n' ? '\r' : '\n';
-          line.text = base + pos;
-          line.size = at - pos;
-          line.hasEnd = true;
-          pos = at + 1 + (p[1] == partner ? 1 : 0);
-          *p = '\0';
+          if (!FinDeLigne(base, end, at, pos, line)) break;
           hand(line);
         }
         pos_ = pos;
@@ -205,6 +184,26 @@ class LineReader {
   static constexpr std::size_t kChunk = 64;
   static constexpr std::size_t kLot = 16;
 
+  // The line from `pos` to the LF or CR at `at`, when the byte after it (a partner or not) is in
+  // the block: fills `line`, writes the terminator over the line end and moves `pos` past it
+  // and its partner. False for a NUL or byte 26 at `at`, or a line end in the block's last
+  // byte: those take the slow path.
+  static bool FinDeLigne(char* base, std::size_t end, std::size_t at, std::size_t& pos, Line& line) {
+    char* p = base + at;
+    if ((*p != '\n' && *p != '\r') || at + 1 >= end) return false;
+    const char partner = *p == '\n' ? '\r' : '\n';
+    line.text = base + pos;
+    line.size = at - pos;
+    line.hasEnd = true;
+    pos = at + 1 + (p[1] == partner ? 1 : 0);
+    *p = '\0';
+    return true;
+  }
+  // True when the masks of the chunk at `chunk` are in the lot computed for the chunks from
+  // `debut` up to `fin`.
+  static bool DansLot(std::size_t chunk, std::size_t debut, std::size_t fin) {
+    return chunk >= debut && chunk < fin && (chunk - debut) % kChunk == 0;
+  }
   // Bit i set when p[i] ends or cuts a line's text (LF, CR, NUL, byte 26), for the first
   // `avail` bytes of the 64 at `p` (the block has room for 64 bytes past its end).
   static std::uint64_t ChunkMask(const char* p, std::size_t avail) {
