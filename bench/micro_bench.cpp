@@ -58,8 +58,9 @@ void BM_LineScan(benchmark::State& state, const char* eol, Parcours parcours) {
         });
         break;
       case Parcours::kSelected:
-        reader.ForEachSelected({'0', '1', {'F', 'C'}}, [&](Line& line) { n += line.size; },
-                               [&](std::size_t passees) { n += passees; });
+        reader.ForEachSelected(
+            {'0', '1', {'F', 'C'}}, [&](Line& line) { n += line.size; },
+            [&](std::size_t passees) { n += passees; });
         break;
     }
     benchmark::DoNotOptimize(n);

@@ -78,7 +78,9 @@ std::uint32_t HachageReplie(const char* s, std::size_t n) {
 }
 
 // Most repeats keep their spelling, and the folded words decide the others.
-inline bool MotsEgaux(std::uint64_t x, std::uint64_t y) { return x == y || ReplieMot(x) == ReplieMot(y); }
+inline bool MotsEgaux(std::uint64_t x, std::uint64_t y) {
+  return x == y || ReplieMot(x) == ReplieMot(y);
+}
 
 bool EgauxSansCasse(const char* a, const char* b, std::size_t n) {
   if (n < 8) return MotsEgaux(Court(a, n), Court(b, n));

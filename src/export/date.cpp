@@ -181,7 +181,9 @@ char* EcritPositif(char* p, int n) {
   return p;
 }
 
-inline bool Chiffre(char c) { return c >= '0' && c <= '9'; }
+inline bool Chiffre(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // Writes the normalised date: day, blank, month name, blank, year. At most 2 + 1 + 4 + 1 + 10
 // bytes and the terminator. The month name is copied as four bytes; after a name of three, the
@@ -225,8 +227,8 @@ int DateUsuelle(char* date, std::size_t longueur) {
   // A month word holding a blank is in no table entry, so it is refused here.
   const int mois = jour >= 1 && jour <= 31 ? MoisDuMot({date + j + 1, lm}) : 0;
   if (mois == 0) return 0;
-  const int annee =
-      (date[an] - '0') * 1000 + (date[an + 1] - '0') * 100 + (date[an + 2] - '0') * 10 + (date[an + 3] - '0');
+  const int annee = (date[an] - '0') * 1000 + (date[an + 1] - '0') * 100 +
+                    (date[an + 2] - '0') * 10 + (date[an + 3] - '0');
   EcritDateNormale(date, jour, mois, annee);
   return kQualiteExacte + kJourDonne + kMoisDonne + kAnneeDonnee + kQualiteBase;
 }

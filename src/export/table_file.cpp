@@ -91,13 +91,15 @@ char* TableFile::EcritNombre(char* p, std::int64_t n) {
       "8081828384858687888990919293949596979899";
   // Powers of ten; the digit count comes from the bit length (1233 / 4096 is just above
   // log10(2)) and one comparison, and the digits are written from the right in their place.
+  // clang-format off
   static constexpr std::uint64_t kPuissances[20] = {
       1ull,           10ull,           100ull,           1000ull,           10000ull,
       100000ull,      1000000ull,      10000000ull,      100000000ull,      1000000000ull,
       10000000000ull, 100000000000ull, 1000000000000ull, 10000000000000ull, 100000000000000ull,
-      1000000000000000ull,  10000000000000000ull,  100000000000000000ull,
+      1000000000000000ull,    10000000000000000ull,    100000000000000000ull,
       1000000000000000000ull, 10000000000000000000ull,
   };
+  // clang-format on
   const int t = ((64 - __builtin_clzll(u)) * 1233) >> 12;
   const int chiffres = t + 1 - (u < kPuissances[t] ? 1 : 0);
   char* const fin = p + chiffres;

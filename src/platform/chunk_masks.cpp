@@ -87,10 +87,12 @@ __attribute__((target("avx2"))) MasquesBloc Avx2(const char* p, const SelectionL
     const int decalage = 32 * k;
     m.lf |= bits(_mm256_cmpeq_epi8(v, lf)) << decalage;
     m.cr |= bits(_mm256_cmpeq_epi8(v, cr)) << decalage;
-    m.rares |= bits(_mm256_or_si256(_mm256_cmpeq_epi8(v, nul), _mm256_cmpeq_epi8(v, sub))) << decalage;
+    m.rares |= bits(_mm256_or_si256(_mm256_cmpeq_epi8(v, nul), _mm256_cmpeq_epi8(v, sub)))
+               << decalage;
     m.premier |= bits(_mm256_cmpeq_epi8(v, premier)) << decalage;
     m.niveau |= bits(_mm256_cmpeq_epi8(v, niveau)) << decalage;
-    m.troisieme |= bits(_mm256_or_si256(_mm256_cmpeq_epi8(v, t0), _mm256_cmpeq_epi8(v, t1))) << decalage;
+    m.troisieme |= bits(_mm256_or_si256(_mm256_cmpeq_epi8(v, t0), _mm256_cmpeq_epi8(v, t1)))
+                   << decalage;
   }
   return m;
 }
@@ -119,8 +121,9 @@ void CoupuresSse2(const char* p, int n, std::uint64_t* out) {
     std::uint64_t m = 0;
     for (int k = 0; k < 4; ++k) {
       const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 64 * i + 16 * k));
-      const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr)),
-                                       _mm_or_si128(_mm_cmpeq_epi8(v, nul), _mm_cmpeq_epi8(v, sub)));
+      const __m128i hit =
+          _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr)),
+                       _mm_or_si128(_mm_cmpeq_epi8(v, nul), _mm_cmpeq_epi8(v, sub)));
       m |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(hit))) << (16 * k);
     }
     out[i] = m;
@@ -138,13 +141,14 @@ __attribute__((target("avx2"))) void CoupuresAvx2(const char* p, int n, std::uin
       const __m256i hit =
           _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi8(v, lf), _mm256_cmpeq_epi8(v, cr)),
                           _mm256_or_si256(_mm256_cmpeq_epi8(v, nul), _mm256_cmpeq_epi8(v, sub)));
-      m |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(hit))) << (32 * k);
+      m |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(hit)))
+           << (32 * k);
     }
     out[i] = m;
   }
 }
 __attribute__((target("avx512f,avx512bw"))) void CoupuresAvx512(const char* p, int n,
-                                                               std::uint64_t* out) {
+                                                                std::uint64_t* out) {
   for (int i = 0; i < n; ++i) {
     const __m512i v = _mm512_loadu_si512(p + 64 * i);
     out[i] = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\n')) |
@@ -162,8 +166,8 @@ __attribute__((target("avx2"))) void MasquesAvx2(const char* p, int n, const Sel
   for (int i = 0; i < n; ++i) out[i] = Avx2(p + 64 * i, sel);
 }
 __attribute__((target("avx512f,avx512bw"))) void MasquesAvx512(const char* p, int n,
-                                                              const SelectionLignes& sel,
-                                                              MasquesBloc* out) {
+                                                               const SelectionLignes& sel,
+                                                               MasquesBloc* out) {
   for (int i = 0; i < n; ++i) out[i] = Avx512(p + 64 * i, sel);
 }
 

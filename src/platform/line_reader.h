@@ -2,8 +2,8 @@
 // a byte 26 ends the input, and a NUL byte ends the text of its line.
 #pragma once
 
-#include <cstddef>
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -188,7 +188,8 @@ class LineReader {
   // the block: fills `line`, writes the terminator over the line end and moves `pos` past it
   // and its partner. False for a NUL or byte 26 at `at`, or a line end in the block's last
   // byte: those take the slow path.
-  static bool FinDeLigne(char* base, std::size_t end, std::size_t at, std::size_t& pos, Line& line) {
+  static bool FinDeLigne(char* base, std::size_t end, std::size_t at, std::size_t& pos,
+                         Line& line) {
     char* p = base + at;
     if ((*p != '\n' && *p != '\r') || at + 1 >= end) return false;
     const char partner = *p == '\n' ? '\r' : '\n';
@@ -249,7 +250,8 @@ class LineReader {
                       std::size_t& passees, const Selection& sel, H& hand) {
     if (pos >= chunk + kChunk) return false;
     const char* p = base + chunk;
-    const std::uint64_t garde = pos > chunk ? ~std::uint64_t{0} << (pos - chunk) : ~std::uint64_t{0};
+    const std::uint64_t garde =
+        pos > chunk ? ~std::uint64_t{0} << (pos - chunk) : ~std::uint64_t{0};
     const std::uint64_t lf = m.lf & garde;
     const std::uint64_t cr = m.cr & garde;
     const std::uint64_t fins = lf | cr;
@@ -284,7 +286,8 @@ class LineReader {
     };
     const char c = base[pos];
     const std::size_t finPremiere = chunk + static_cast<std::size_t>(__builtin_ctzll(lignes));
-    if (c == sel.premier || (c == sel.niveau && (base[pos + 2] == sel.troisieme[0] || base[pos + 2] == sel.troisieme[1]))) {
+    if (c == sel.premier || (c == sel.niveau && (base[pos + 2] == sel.troisieme[0] ||
+                                                 base[pos + 2] == sel.troisieme[1]))) {
       donne(pos, finPremiere);
     } else {
       ++passees;

@@ -162,13 +162,15 @@ TEST(NormaliseDate, LongestOutputFits) {
 TEST(NormaliseDate, UsualShapeReadsAsTheGeneralReading) {
   std::mt19937 rng(17);
   const char* const jours[] = {"1", "9", "12", "31", "32", "0", "07", "1X", "X", ""};
-  const char* const mois[] = {"MAR", "mar", "JUIN", "Sept", "f\xE9v", "AO\xDB", "XYZ", "MA", "M\tR", "12", ""};
-  const char* const annees[] = {"1841", "0841", "0099", "0000", "999", "2024", "12000", "184X", "9999", ""};
+  const char* const mois[] = {"MAR", "mar", "JUIN", "Sept", "f\xE9v", "AO\xDB",
+                              "XYZ", "MA",  "M\tR", "12",   ""};
+  const char* const annees[] = {"1841", "0841",  "0099", "0000", "999",
+                                "2024", "12000", "184X", "9999", ""};
   const char* const blancs[] = {" ", " ", " ", "  ", "\t", "", "/"};
   for (int round = 0; round < 20000; ++round) {
-    std::string date = std::string(jours[rng() % std::size(jours)]) + blancs[rng() % std::size(blancs)] +
-                       mois[rng() % std::size(mois)] + blancs[rng() % std::size(blancs)] +
-                       annees[rng() % std::size(annees)];
+    std::string date = std::string(jours[rng() % std::size(jours)]) +
+                       blancs[rng() % std::size(blancs)] + mois[rng() % std::size(mois)] +
+                       blancs[rng() % std::size(blancs)] + annees[rng() % std::size(annees)];
     const Resultat vite = Normalise(date);
     const Resultat general = Normalise(" " + date);
     EXPECT_EQ(vite.code, general.code) << "'" << date << "'";

@@ -145,11 +145,14 @@ TEST(ChunkMasks, EveryVersionEqualsTheByteByByteOne) {
   const VersionMasques* liste = VersionsMasques(&versions);
   ASSERT_GE(versions, 1);
   std::mt19937 rng(29);
-  const char alphabet[] = {'\n', '\r', '\0', 26, '0', '1', 'F', 'C', 'N', ' ', '\x80', '\xE9', '\xFF'};
-  const SelectionLignes selections[] = {{'0', '1', {'F', 'C'}}, {'0', '1', {'N', 'N'}}, {'\xE9', '\xFF', {'\x80', '\0'}}};
+  const char alphabet[] = {'\n', '\r', '\0', 26,     '0',    '1',   'F',
+                           'C',  'N',  ' ',  '\x80', '\xE9', '\xFF'};
+  const SelectionLignes selections[] = {
+      {'0', '1', {'F', 'C'}}, {'0', '1', {'N', 'N'}}, {'\xE9', '\xFF', {'\x80', '\0'}}};
   for (int round = 0; round < 500; ++round) {
     char chunks[64 * 4];
-    for (char& c : chunks) c = rng() % 3 ? alphabet[rng() % sizeof alphabet] : static_cast<char>(rng());
+    for (char& c : chunks)
+      c = rng() % 3 ? alphabet[rng() % sizeof alphabet] : static_cast<char>(rng());
     std::uint64_t coupures[4];
     liste[0].coupures(chunks, 4, coupures);
     for (const SelectionLignes& sel : selections) {
@@ -195,7 +198,8 @@ TEST(LineReader, ForEachSelectedCountsEveryLineAndHandsOutTheSelectedOnes) {
       std::string ligne(rng() % 30, 'a');
       if (!ligne.empty()) ligne[0] = debuts[rng() % 5];
       if (ligne.size() > 2) ligne[2] = troisiemes[rng() % 5];
-      if (rares && rng() % 40 == 0 && !ligne.empty()) ligne[rng() % ligne.size()] = rng() % 2 ? '\0' : 26;
+      if (rares && rng() % 40 == 0 && !ligne.empty())
+        ligne[rng() % ligne.size()] = rng() % 2 ? '\0' : 26;
       data += ligne;
       data += fins[rng() % 10 < 6 ? rng() % 2 : rng() % 8];
     }
@@ -221,7 +225,9 @@ TEST(LineReader, ForEachSelectedCountsEveryLineAndHandsOutTheSelectedOnes) {
       EXPECT_EQ(compte, all.size()) << round << " " << block;
       for (std::size_t i = 0; i < all.size() && !HasFailure(); ++i) {
         const std::string& t = all[i].text;
-        const bool choisie = !t.empty() && (t[0] == '0' || (t[0] == '1' && t.size() > 2 && (t[2] == 'F' || t[2] == 'C')));
+        const bool choisie =
+            !t.empty() &&
+            (t[0] == '0' || (t[0] == '1' && t.size() > 2 && (t[2] == 'F' || t[2] == 'C')));
         EXPECT_TRUE(!choisie || donnee[i]) << round << " " << block << " line " << i << " " << t;
       }
     }
