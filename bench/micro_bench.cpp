@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "dict/arbre.h"
+#include "dict/dictionary.h"
 #include "engine/gedcom_line.h"
-#include "engine/gedcom.h"
+#include "engine/model.h"
 #include "export/date.h"
 #include "export/table_file.h"
 #include "export/tables.h"
@@ -76,9 +76,9 @@ BENCHMARK_CAPTURE(BM_LineScan, lf_selected, "\n", Parcours::kSelected);
 
 void BM_WordSplit(benchmark::State& state) {
   const std::string line = "2 PLAC Quimper, Finist\xE8re";
-  MotsLigne mots;
+  LineWords mots;
   for (auto _ : state) {
-    DecoupeMots(line.data(), line.size(), mots);
+    SplitWords(line.data(), line.size(), mots);
     benchmark::DoNotOptimize(mots.items);
   }
 }
@@ -103,10 +103,10 @@ void BM_Ajoute(benchmark::State& state, bool sorted) {
   std::vector<std::string> texts = Names(static_cast<std::size_t>(state.range(0)), 200000, sorted);
   std::vector<char> buf(64);
   for (auto _ : state) {
-    ArbreSSZ d;
+    Dictionary d;
     for (const std::string& t : texts) {
       std::memcpy(buf.data(), t.c_str(), t.size() + 1);
-      benchmark::DoNotOptimize(d.Ajoute(buf.data(), static_cast<int>(t.size()), NOM_PROPRE));
+      benchmark::DoNotOptimize(d.Insert(buf.data(), static_cast<int>(t.size()), kProperName));
     }
   }
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * texts.size()));
@@ -131,34 +131,34 @@ BENCHMARK(BM_NormaliseDate);
 // each, written to /dev/null. The dates are normalised again on every iteration, as a second
 // export does.
 void BM_IndividualRows(benchmark::State& state) {
-  GedcomFichier m;
-  m.vider();
+  GedcomModel m;
+  m.Clear();
   const int n = 100000;
-  m.individus.resize(n);
-  m.nbIndividus = n;
+  m.individuals.resize(n);
+  m.counts.individuals = n;
   for (int i = 0; i < n; ++i) {
-    GedcomIndividu& ind = m.individus[static_cast<std::size_t>(i)];
+    Individual& ind = m.individuals[static_cast<std::size_t>(i)];
     ind.prenom = i % 300;
     ind.nom = i % 5000;
-    ind.sexe = i % 2;
+    ind.sex = i % 2;
     ind.famc = i / 3;
-    ind.lieuNaissance = i % 4000;
-    ind.lieuDeces = i % 3000;
-    for (char** d : {&ind.dateNaissance, &ind.dateBapteme, &ind.dateDeces, &ind.dateSepulture}) {
-      *d = m.textes.NouvelleDate();
+    ind.birthPlace = i % 4000;
+    ind.deathPlace = i % 3000;
+    for (char** d : {&ind.birthDate, &ind.baptismDate, &ind.deathDate, &ind.burialDate}) {
+      *d = m.texts.NewDate();
       std::strcpy(*d, i % 5 ? "12 MAR 1841" : "ABT 1850");
     }
-    ind.profession = m.textes.Copie("Meunier");
+    ind.occupation = m.texts.Copy("Meunier");
   }
   test::FakeDialog dialog;
   for (auto _ : state) {
-    TableFile indi, fam, notesIndi, notesFam;
-    indi.Ouvre("/dev/null");
-    fam.Ouvre("/dev/null");
-    notesIndi.Ouvre("/dev/null");
-    notesFam.Ouvre("/dev/null");
-    benchmark::DoNotOptimize(WriteTableRows(m, dialog, indi, fam, notesIndi, notesFam));
-    state.counters["bytes"] = static_cast<double>(indi.Octets());
+    TableFile indi, fam, individualNotes, unionNotes;
+    indi.Open("/dev/null");
+    fam.Open("/dev/null");
+    individualNotes.Open("/dev/null");
+    unionNotes.Open("/dev/null");
+    benchmark::DoNotOptimize(WriteTableRows(m, dialog, indi, fam, individualNotes, unionNotes));
+    state.counters["bytes"] = static_cast<double>(indi.BytesWritten());
   }
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * n);
 }

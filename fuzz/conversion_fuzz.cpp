@@ -35,24 +35,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == 0) return 0;
   const std::uint8_t options = data[0];
   brimsel::test::FakeDialog dialog;
-  dialog.Check(brimsel::ctl::kNoteInclure, options & 1);
-  dialog.Check(brimsel::ctl::kOemAnsi, options & 2);
-  dialog.Check(brimsel::ctl::kNomPropre, options & 4);
-  dialog.Check(brimsel::ctl::kNbRef, options & 8);
-  dialog.fields[brimsel::ctl::kIndiPlus] = (options & 16) ? "1000" : "1";
-  dialog.fields[brimsel::ctl::kFamPlus] = (options & 32) ? "x" : "0";
+  dialog.Check(brimsel::ctl::kIncludeNotes, options & 1);
+  dialog.Check(brimsel::ctl::kOem, options & 2);
+  dialog.Check(brimsel::ctl::kProperNames, options & 4);
+  dialog.Check(brimsel::ctl::kRefCounts, options & 8);
+  dialog.fields[brimsel::ctl::kIndiBase] = (options & 16) ? "1000" : "1";
+  dialog.fields[brimsel::ctl::kFamBase] = (options & 32) ? "x" : "0";
 
-  brimsel::GedcomFichier model;
+  brimsel::GedcomModel model;
   brimsel::StringSource source(std::string(reinterpret_cast<const char*>(data + 1), size - 1));
   std::string path = Folder() + "/fuzz.ged";
-  brimsel::ResultatConversion result = brimsel::ConvertitSource(model, dialog, source, path.c_str());
-  if (!result.Terminee()) {
-    if (model.nomSource.has_value()) std::abort();
+  brimsel::ConversionResult result = brimsel::ConvertSource(model, dialog, source, path.c_str());
+  if (!result.Completed()) {
+    if (model.sourcePath.has_value()) std::abort();
     return 0;
   }
-  if (!brimsel::VerifieModele(model).empty()) std::abort();
-  brimsel::OptionsExport where;
-  where.dossierSortie = Folder();
+  if (!brimsel::CheckModel(model).empty()) std::abort();
+  brimsel::ExportOptions where;
+  where.outputDir = Folder();
   if (brimsel::ExportTables(model, dialog, where) != 1) std::abort();
   if (options & 64) {
     // A second export of the same conversion sees the dates the first one normalised.

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <memory>
 
-#include "engine/gedcom.h"
+#include "engine/model.h"
 #include "export/date.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

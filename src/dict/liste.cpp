@@ -1,22 +1,22 @@
 // The listing of a dictionary: the body of a code list, in alphabetical order.
-#include "dict/arbre.h"
+#include "dict/dictionary.h"
 #include "export/table_file.h"
 
 namespace brimsel {
 
-int ArbreSSZ::Liste(TableFile& fichier, int options) const {
-  const bool avecNbRef = (options & AVEC_NBREF) != 0;
+int Dictionary::Liste(TableFile& fichier, int options) const {
+  const bool avecNbRef = (options & kWithRefCounts) != 0;
   // The sorted order is a flat array: the walk needs no recursion, whatever the entries.
-  for (int id : OrdreAlphabetique()) {
-    const Noeud& n = Entree(id);
-    fichier.Nombre(n.id + 1);
+  for (int id : AlphabeticalOrder()) {
+    const DictionaryEntry& n = Entry(id);
+    fichier.Number(n.id + 1);
     fichier.Tab();
     if (avecNbRef) {
-      fichier.Nombre(n.nbRef);
+      fichier.Number(n.nbRef);
       fichier.Tab();
     }
-    fichier.Cellule(std::string_view(n.texte, static_cast<std::size_t>(n.longueur)));
-    fichier.FinLigne();
+    fichier.Cell(std::string_view(n.texte, static_cast<std::size_t>(n.longueur)));
+    fichier.EndRow();
   }
   return 0;
 }

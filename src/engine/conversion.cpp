@@ -3,29 +3,29 @@
 
 #include <new>
 
-#include "engine/lecture.h"
+#include "engine/reading_state.h"
 #include "platform/byte_source.h"
 
 namespace brimsel {
 namespace {
 
-OptionsConversion LitOptions(DialogServices& d) {
-  OptionsConversion o;
-  if (d.IsChecked(ctl::kNomPropre)) o.optionsNoms |= NOM_PROPRE;
-  if (d.IsChecked(ctl::kOemAnsi)) {
-    o.optionsNoms |= OEM_ANSI;
-    o.optionsLieux |= OEM_ANSI;
+ConversionOptions LitOptions(DialogServices& d) {
+  ConversionOptions o;
+  if (d.IsChecked(ctl::kProperNames)) o.optionsNoms |= kProperName;
+  if (d.IsChecked(ctl::kOem)) {
+    o.optionsNoms |= kFromOem;
+    o.optionsLieux |= kFromOem;
   }
   return o;
 }
 
-ResultatConversion Echec(Lecture& l, FinConversion fin, std::string detail = {}) {
+ConversionResult Failed(ReadingState& l, ConversionOutcome fin, std::string detail = {}) {
   l.dialogue.SetStatus(false, nullptr);
   return {fin, std::move(detail)};
 }
 
 // Starts a pass: back to the first line, counter at 0.
-bool Rembobine(Lecture& l) {
+bool Rembobine(ReadingState& l) {
   l.lignes = 0;
   l.avantAffichage = 100;
   return l.lecteur.Rewind();
@@ -33,11 +33,11 @@ bool Rembobine(Lecture& l) {
 
 // A pass that ended on a read error, or a file that changed under the reader, ends the
 // conversion: nothing is reported as converted that was not read.
-bool PasseIncomplete(Lecture& l, ResultatConversion& r) {
+bool PasseIncomplete(ReadingState& l, ConversionResult& r) {
   if (l.lecteur.failed()) {
-    r = Echec(l, FinConversion::kErreurLecture, "read error");
+    r = Failed(l, ConversionOutcome::kReadError, "read error");
   } else if (l.modifie) {
-    r = Echec(l, FinConversion::kFichierModifie, "the file changed while it was read");
+    r = Failed(l, ConversionOutcome::kFileChanged, "the file changed while it was read");
   } else {
     return false;
   }
@@ -45,9 +45,9 @@ bool PasseIncomplete(Lecture& l, ResultatConversion& r) {
   return true;
 }
 
-ResultatConversion EchecLecture(Lecture& l, const char* detail) {
+ConversionResult EchecLecture(ReadingState& l, const char* detail) {
   l.dialogue.ShowMessageBox(l.chemin, "Erreur lecture", MessageIcon::kError);
-  return Echec(l, FinConversion::kErreurLecture, detail);
+  return Failed(l, ConversionOutcome::kReadError, detail);
 }
 
 void AfficheTotal(DialogServices& d, int id, int valeur) {
@@ -58,76 +58,76 @@ void AfficheTotal(DialogServices& d, int id, int valeur) {
 
 }  // namespace
 
-ResultatConversion ConvertitSource(GedcomFichier& m, DialogServices& d, ByteSource& source,
+ConversionResult ConvertSource(GedcomModel& m, DialogServices& d, ByteSource& source,
                                    const char* chemin) {
   LineReader lecteur(source);
-  Lecture l{m, d, lecteur, {}};
+  ReadingState l{m, d, lecteur, {}};
   l.chemin = chemin;
-  ResultatConversion r;
+  ConversionResult r;
   try {
-    m.vider();
+    m.Clear();
     d.ResetDisplay();
     l.options = LitOptions(d);
     std::int64_t taille = source.Size();
-    m.tailleSource = taille < 0 ? 0 : taille;
+    m.sourceSize = taille < 0 ? 0 : taille;
     d.SetStatus(true, "Passe 1");
     d.SetFieldText(ctl::kLineCounter, "");
-    l.options.notes = d.IsChecked(ctl::kNoteInclure);
+    l.options.notes = d.IsChecked(ctl::kIncludeNotes);
 
-    Passe1(l);
+    CountRecords(l);
     if (PasseIncomplete(l, r)) return r;
     // Every pass must read the same file: as many lines, the same size.
     const int lignesFichier = l.lignes;
     auto Inchange = [&] {
       if (l.lignes != lignesFichier || source.Size() != taille) l.modifie = true;
     };
-    if (m.nbIndividus == 0) {
+    if (m.counts.individuals == 0) {
       d.AddMessage("Aucun individu trouv\xE9!");
-      return Echec(l, FinConversion::kAucunIndividu, "Aucun individu trouv\xE9!");
+      return Failed(l, ConversionOutcome::kNoIndividual, "Aucun individu trouv\xE9!");
     }
-    AlloueTableaux(m);
+    AllocateRecords(m);
 
     if (!Rembobine(l)) return EchecLecture(l, "cannot rewind");
     d.SetFieldText(ctl::kLineCounter, "");
     d.SetStatus(true, "Passe 2");
-    Passe2(l);
+    FillRecords(l);
     Inchange();
     if (PasseIncomplete(l, r)) return r;
-    AfficheTotal(d, ctl::kIndiTotal, m.nbIndividus);
-    AfficheTotal(d, ctl::kFamTotal, m.nbUnions);
+    AfficheTotal(d, ctl::kIndiTotal, m.counts.individuals);
+    AfficheTotal(d, ctl::kFamTotal, m.counts.unions);
 
-    ResoutCodes(l);
+    ResolveCodes(l);
     if (!Rembobine(l)) return EchecLecture(l, "cannot rewind");
-    Passe3(l);
+    CheckLinks(l);
     Inchange();
     if (PasseIncomplete(l, r)) return r;
-    AjouteConjoints(l);
+    AddMissingSpouses(l);
 
-    l.AfficheCompteur(l.lignes);
+    l.ShowLineCount(l.lignes);
     d.SetStatus(false, nullptr);
     d.SetFieldText(ctl::kFileLabel, chemin);
-    m.nomSource = chemin;
-    AfficheComptes(l);
-    l.Message("%d pr\xE9noms, %d noms, %d places.", m.dictPrenoms->nombre, m.dictNoms->nombre,
-              m.dictLieux->nombre);
-    return {FinConversion::kTerminee, {}};
+    m.sourcePath = chemin;
+    ShowCounts(l);
+    l.Message("%d pr\xE9noms, %d noms, %d places.", m.givenNames->count, m.surnames->count,
+              m.places->count);
+    return {ConversionOutcome::kCompleted, {}};
   } catch (const std::bad_alloc&) {
-    m.nomSource.reset();
-    return Echec(l, FinConversion::kMemoire, "out of memory");
+    m.sourcePath.reset();
+    return Failed(l, ConversionOutcome::kOutOfMemory, "out of memory");
   }
 }
 
-ResultatConversion ConvertitFichier(GedcomFichier& m, DialogServices& d) {
+ConversionResult ConvertFile(GedcomModel& m, DialogServices& d) {
   std::string chemin = d.CurrentFileName();
   std::string raison;
   auto source = FileSource::Open(chemin.c_str(), &raison);
-  if (!source) return {FinConversion::kIllisible, raison};
-  return ConvertitSource(m, d, *source, chemin.c_str());
+  if (!source) return {ConversionOutcome::kUnreadable, raison};
+  return ConvertSource(m, d, *source, chemin.c_str());
 }
 
-int LireGedcom(GedcomFichier& m, DialogServices& d) {
+int ReadGedcomCommand(GedcomModel& m, DialogServices& d) {
   if (!d.ChooseOpenFile("FIchier source")) return 0;
-  return ConvertitFichier(m, d).Terminee() ? 1 : 0;
+  return ConvertFile(m, d).Completed() ? 1 : 0;
 }
 
 }  // namespace brimsel

@@ -6,22 +6,22 @@
 namespace brimsel {
 namespace {
 
-// The word at `p`: returns its end; `word` views its first kMotMax - 1 bytes.
+// The word at `p`: returns its end; `word` views its first kWordCapacity - 1 bytes.
 inline const char* LitMot(const char* p, const char* end, std::string_view& word) {
   const char* start = p;
-  while (p < end && !Blanc(*p)) ++p;
+  while (p < end && !IsBlank(*p)) ++p;
   std::size_t n = static_cast<std::size_t>(p - start);
-  word = std::string_view(start, n < kMotMax - 1 ? n : kMotMax - 1);
+  word = std::string_view(start, n < kWordCapacity - 1 ? n : kWordCapacity - 1);
   return p;
 }
 
 inline const char* SauteBlancs(const char* p, const char* end) {
-  while (p < end && Blanc(*p)) ++p;
+  while (p < end && IsBlank(*p)) ++p;
   return p;
 }
 
 // After the number: the tag and the start of the value, when there are.
-void LitMots(const char* p, const char* end, MotsLigne& out) {
+void LitMots(const char* p, const char* end, LineWords& out) {
   out.items = 1;
   p = SauteBlancs(p, end);
   if (p == end) return;
@@ -29,34 +29,34 @@ void LitMots(const char* p, const char* end, MotsLigne& out) {
   out.items = 2;
   p = SauteBlancs(p, end);
   if (p == end) return;
-  out.debutValeur = p;
+  out.valueStart = p;
   out.items = 3;
 }
 
 }  // namespace
 
-void DecoupeMots(const char* text, std::size_t size, MotsLigne& out) {
+void SplitWords(const char* text, std::size_t size, LineWords& out) {
   const char* end = text + size;
   out.items = 0;
   out.tag = {};
-  out.debutValeur = out.finLigne = end;
+  out.valueStart = out.lineEnd = end;
   // The usual shape, one digit and one blank before the tag, skips the general number reading.
-  if (size >= 3 && text[0] >= '0' && text[0] <= '9' && Blanc(text[1])) {
+  if (size >= 3 && text[0] >= '0' && text[0] <= '9' && IsBlank(text[1])) {
     // Most lines go further: a tag of four characters alone, or a tag of three or four
     // characters, one space and a value. Seen at once, they are split as the word reading
     // below would split them.
     const char* t = text + 2;
-    if (size >= 6 && !Blanc(t[0]) && !Blanc(t[1]) && !Blanc(t[2])) {
-      if (size == 6 && !Blanc(t[3])) {
+    if (size >= 6 && !IsBlank(t[0]) && !IsBlank(t[1]) && !IsBlank(t[2])) {
+      if (size == 6 && !IsBlank(t[3])) {
         out.tag = std::string_view(t, 4);
         out.items = 2;
         return;
       }
       // t[4] is inside a line of 7 bytes, t[5] inside one of 8.
-      const std::size_t lt = size < 7 ? 0 : Blanc(t[3]) ? 3 : (size >= 8 && Blanc(t[4])) ? 4 : 0;
-      if (lt != 0 && t[lt] == ' ' && !Blanc(t[lt + 1])) {
+      const std::size_t lt = size < 7 ? 0 : IsBlank(t[3]) ? 3 : (size >= 8 && IsBlank(t[4])) ? 4 : 0;
+      if (lt != 0 && t[lt] == ' ' && !IsBlank(t[lt + 1])) {
         out.tag = std::string_view(t, lt);
-        out.debutValeur = t + lt + 1;
+        out.valueStart = t + lt + 1;
         out.items = 3;
         return;
       }
@@ -78,13 +78,13 @@ void DecoupeMots(const char* text, std::size_t size, MotsLigne& out) {
   LitMots(p, end, out);
 }
 
-std::string_view MotsLigne::Valeur() const {
+std::string_view LineWords::Value() const {
   std::string_view word;
-  if (items == 3) LitMot(debutValeur, finLigne, word);
+  if (items == 3) LitMot(valueStart, lineEnd, word);
   return word;
 }
 
-int NumeroReference(std::string_view word) {
+int ReferenceNumber(std::string_view word) {
   std::size_t i = 0;
   while (i < word.size() && !(word[i] >= '0' && word[i] <= '9')) ++i;
   if (i == word.size()) return -1;
@@ -96,16 +96,16 @@ int NumeroReference(std::string_view word) {
   return static_cast<int>(value);
 }
 
-int NumeroEnTete(std::string_view text) {
+int HeaderNumber(std::string_view text) {
   const char* p = text.data();
   const char* end = p + text.size();
   p = SauteBlancs(p, end);
-  while (p < end && !Blanc(*p)) ++p;  // the level
+  while (p < end && !IsBlank(*p)) ++p;  // the level
   p = SauteBlancs(p, end);
   if (p == end || *p != '@') return -1;
   const char* start = p;
-  while (p < end && !Blanc(*p)) ++p;
-  return NumeroReference(std::string_view(start, static_cast<std::size_t>(p - start)));
+  while (p < end && !IsBlank(*p)) ++p;
+  return ReferenceNumber(std::string_view(start, static_cast<std::size_t>(p - start)));
 }
 
 }  // namespace brimsel

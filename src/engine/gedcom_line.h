@@ -9,54 +9,54 @@
 
 namespace brimsel {
 
-// Room of the tag and value-word buffers; a longer word keeps its first kMotMax - 1 bytes.
-inline constexpr std::size_t kMotMax = 64;
+// Room of the tag and value-word buffers; a longer word keeps its first kWordCapacity - 1 bytes.
+inline constexpr std::size_t kWordCapacity = 64;
 
 // The split of a line as a number followed by up to two words. The words are views into the
-// line, each cut to its first kMotMax - 1 bytes as a fixed word buffer would hold it; the value
+// line, each cut to its first kWordCapacity - 1 bytes as a fixed word buffer would hold it; the value
 // word is only measured when asked for.
-struct MotsLigne {
+struct LineWords {
   int items = 0;  // 0 no number, 1 the number only, 2 number and tag, 3 with a value word
   std::string_view tag;
-  bool TagEst(std::string_view t) const { return tag == t; }
-  // The first word of the value (items == 3), at most kMotMax - 1 bytes.
-  std::string_view Valeur() const;
+  bool TagIs(std::string_view t) const { return tag == t; }
+  // The first word of the value (items == 3), at most kWordCapacity - 1 bytes.
+  std::string_view Value() const;
 
-  const char* debutValeur = nullptr;
-  const char* finLigne = nullptr;
+  const char* valueStart = nullptr;
+  const char* lineEnd = nullptr;
 };
 
 // Splits `text` as a decimal number (the level) followed by two words separated by white space.
 // A number that does not fit in 32 bits is not a number.
-void DecoupeMots(const char* text, std::size_t size, MotsLigne& out);
+void SplitWords(const char* text, std::size_t size, LineWords& out);
 
 // The number of a cross-reference: the first run of decimal digits in `word`, or -1 when the word
 // has no digit or the number does not fit in a signed 32-bit integer.
-int NumeroReference(std::string_view word);
+int ReferenceNumber(std::string_view word);
 
 // The number of a level-0 header line: that of its second word when that word begins with '@'.
-int NumeroEnTete(std::string_view text);
+int HeaderNumber(std::string_view text);
 
-enum class EnTete { kAutre, kIndividu, kUnion };
+enum class RecordKind { kOther, kIndividual, kUnion };
 
 // Kind of record a level-0 line opens: "INDI" just before the line end, else "FAM".
-inline EnTete GenreEnTete(const Line& line) {
+inline RecordKind KindOfRecord(const Line& line) {
   // Positions count the line end as one character, present or not, as the length does.
   std::size_t n = line.Length();
   const char* t = line.text;
-  if (n >= 5 && std::memcmp(t + n - 5, "INDI", 4) == 0) return EnTete::kIndividu;
-  if (n >= 4 && std::memcmp(t + n - 4, "FAM", 3) == 0) return EnTete::kUnion;
-  return EnTete::kAutre;
+  if (n >= 5 && std::memcmp(t + n - 5, "INDI", 4) == 0) return RecordKind::kIndividual;
+  if (n >= 4 && std::memcmp(t + n - 4, "FAM", 3) == 0) return RecordKind::kUnion;
+  return RecordKind::kOther;
 }
 
 // The value text: from the 8th character to the end of the line, empty when the line is shorter.
-inline std::string_view TexteValeur(const Line& line) {
+inline std::string_view ValueText(const Line& line) {
   return line.size > 7 ? std::string_view(line.text + 7, line.size - 7) : std::string_view();
 }
-inline char* DebutValeur(const Line& line) { return line.text + (line.size > 7 ? 7 : line.size); }
+inline char* ValueStart(const Line& line) { return line.text + (line.size > 7 ? 7 : line.size); }
 
 // True when `c` is white space as the C library's isspace sees it in the classic locale.
-inline bool Blanc(char c) {
+inline bool IsBlank(char c) {
   return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
@@ -64,13 +64,13 @@ inline bool Blanc(char c) {
 // blank, the word split reads the tag from the third character on. True when that tag is
 // certainly neither `a` nor `b` (four letters each), so that a pass looking only for those two
 // tags can pass the line by without splitting it. False for every other shape of line.
-inline bool AutreTagQue(const char* text, std::size_t size, const char* a, const char* b) {
-  return size >= 6 && Blanc(text[1]) && !Blanc(text[2]) && std::memcmp(text + 2, a, 4) != 0 &&
+inline bool IsNeitherTag(const char* text, std::size_t size, const char* a, const char* b) {
+  return size >= 6 && IsBlank(text[1]) && !IsBlank(text[2]) && std::memcmp(text + 2, a, 4) != 0 &&
          std::memcmp(text + 2, b, 4) != 0;
 }
 
 // True when characters 3 to 6 of the line are `tag` (four letters).
-inline bool TagPositionnel(const Line& line, const char* tag) {
+inline bool HasTagAtUsualPlace(const Line& line, const char* tag) {
   return line.size >= 6 && std::memcmp(line.text + 2, tag, 4) == 0;
 }
 

@@ -4,58 +4,58 @@
 namespace brimsel {
 namespace {
 
-bool InDict(int id, const std::unique_ptr<ArbreSSZ>& d) {
-  return id == -1 || (d && id >= 0 && id < d->nombre);
+bool InDict(int id, const std::unique_ptr<Dictionary>& d) {
+  return id == -1 || (d && id >= 0 && id < d->count);
 }
 
 std::string At(const char* what, std::size_t i) { return std::string(what) + " " + std::to_string(i); }
 
 }  // namespace
 
-std::string VerifieModele(const GedcomFichier& m) {
-  if (!m.dictPrenoms || !m.dictNoms || !m.dictLieux) return "missing dictionary";
-  if (m.individus.size() != static_cast<std::size_t>(m.nbIndividus)) return "nbIndividus";
-  if (m.unions.size() != static_cast<std::size_t>(m.nbUnions)) return "nbUnions";
-  if (m.notesIndi.size() != static_cast<std::size_t>(m.nbNotesIndi)) return "nbNotesIndi";
-  if (m.notesFam.size() != static_cast<std::size_t>(m.nbNotesFam)) return "nbNotesFam";
-  if (m.sexeAjoutes.size() != static_cast<std::size_t>(m.nbAjoutes)) return "nbAjoutes";
-  for (std::size_t i = 0; i < m.individus.size(); ++i) {
-    const GedcomIndividu& ind = m.individus[i];
-    if (ind.famc < -1 || ind.famc >= m.nbUnions) return At("famc of individual", i);
-    if (!InDict(ind.nom, m.dictNoms) || !InDict(ind.prenom, m.dictPrenoms)) {
+std::string CheckModel(const GedcomModel& m) {
+  if (!m.givenNames || !m.surnames || !m.places) return "missing dictionary";
+  if (m.individuals.size() != static_cast<std::size_t>(m.counts.individuals)) return "counts.individuals";
+  if (m.unions.size() != static_cast<std::size_t>(m.counts.unions)) return "counts.unions";
+  if (m.individualNotes.size() != static_cast<std::size_t>(m.counts.individualNotes)) return "counts.individualNotes";
+  if (m.unionNotes.size() != static_cast<std::size_t>(m.counts.unionNotes)) return "counts.unionNotes";
+  if (m.addedSexes.size() != static_cast<std::size_t>(m.counts.added)) return "counts.added";
+  for (std::size_t i = 0; i < m.individuals.size(); ++i) {
+    const Individual& ind = m.individuals[i];
+    if (ind.famc < -1 || ind.famc >= m.counts.unions) return At("famc of individual", i);
+    if (!InDict(ind.nom, m.surnames) || !InDict(ind.prenom, m.givenNames)) {
       return At("name of individual", i);
     }
-    for (int lieu : {ind.lieuNaissance, ind.lieuBapteme, ind.lieuDeces, ind.lieuSepulture}) {
-      if (!InDict(lieu, m.dictLieux)) return At("place of individual", i);
+    for (int lieu : {ind.birthPlace, ind.baptismPlace, ind.deathPlace, ind.burialPlace}) {
+      if (!InDict(lieu, m.places)) return At("place of individual", i);
     }
-    if (ind.sexe < -1 || ind.sexe > 1) return At("sex of individual", i);
-    for (const char* date : {ind.dateNaissance, ind.dateBapteme, ind.dateDeces, ind.dateSepulture}) {
-      if (date && std::char_traits<char>::length(date) >= kTailleDate) return At("date of", i);
+    if (ind.sex < -1 || ind.sex > 1) return At("sex of individual", i);
+    for (const char* date : {ind.birthDate, ind.baptismDate, ind.deathDate, ind.burialDate}) {
+      if (date && std::char_traits<char>::length(date) >= kDateBufferSize) return At("date of", i);
     }
   }
-  int total = m.nbIndividus + m.nbAjoutes;
-  std::vector<int> ajoutVu(static_cast<std::size_t>(m.nbAjoutes), 0);
+  int total = m.counts.individuals + m.counts.added;
+  std::vector<int> ajoutVu(static_cast<std::size_t>(m.counts.added), 0);
   for (std::size_t i = 0; i < m.unions.size(); ++i) {
-    const GedcomUnion& u = m.unions[i];
-    for (int conjoint : {u.epoux, u.epouse}) {
+    const Union& u = m.unions[i];
+    for (int conjoint : {u.husband, u.wife}) {
       if (conjoint < 0 || conjoint >= total) return At("spouse of union", i);
-      if (conjoint >= m.nbIndividus) {
-        int a = conjoint - m.nbIndividus;
+      if (conjoint >= m.counts.individuals) {
+        int a = conjoint - m.counts.individuals;
         if (ajoutVu[static_cast<std::size_t>(a)]++) return At("added individual shared, union", i);
-        int expected = conjoint == u.epoux ? 1 : 0;
-        if (m.sexeAjoutes[static_cast<std::size_t>(a)] != expected) return At("added sex, union", i);
+        int expected = conjoint == u.husband ? 1 : 0;
+        if (m.addedSexes[static_cast<std::size_t>(a)] != expected) return At("added sex, union", i);
       }
     }
-    if (!InDict(u.lieuMariage, m.dictLieux)) return At("place of union", i);
+    if (!InDict(u.marriagePlace, m.places)) return At("place of union", i);
   }
   for (std::size_t a = 0; a < ajoutVu.size(); ++a) {
     if (!ajoutVu[a]) return At("added individual without union", a);
   }
-  for (const GedcomNote& n : m.notesIndi) {
-    if (n.proprietaire < -1 || n.proprietaire >= m.nbIndividus) return "note owner";
+  for (const Note& n : m.individualNotes) {
+    if (n.owner < -1 || n.owner >= m.counts.individuals) return "note owner";
   }
-  for (const GedcomNote& n : m.notesFam) {
-    if (n.proprietaire < -1 || n.proprietaire >= m.nbUnions) return "union note owner";
+  for (const Note& n : m.unionNotes) {
+    if (n.owner < -1 || n.owner >= m.counts.unions) return "union note owner";
   }
   return {};
 }

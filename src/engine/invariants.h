@@ -3,13 +3,13 @@
 
 #include <string>
 
-#include "engine/gedcom.h"
+#include "engine/model.h"
 
 namespace brimsel {
 
 // Returns an empty string when the model of a completed conversion is consistent: every link an
 // index in range or -1, every dictionary identifier in range, the added individuals matching
-// sexeAjoutes, the counts matching the arrays. Otherwise the first inconsistency found.
-std::string VerifieModele(const GedcomFichier& m);
+// addedSexes, the counts matching the arrays. Otherwise the first inconsistency found.
+std::string CheckModel(const GedcomModel& m);
 
 }  // namespace brimsel

@@ -3,53 +3,53 @@
 #include <array>
 #include <cstring>
 
-#include "engine/lecture.h"
+#include "engine/reading_state.h"
 
 namespace brimsel {
 
-void ResoutCodes(Lecture& l) {
-  GedcomFichier& m = l.modele;
+void ResolveCodes(ReadingState& l) {
+  GedcomModel& m = l.modele;
   int maxUnion = 0;
   int maxEnfant = 0;
-  for (const GedcomIndividu& ind : m.individus) maxUnion = std::max(maxUnion, ind.nbFams);
-  for (const GedcomUnion& u : m.unions) maxEnfant = std::max(maxEnfant, u.nbEnfants);
+  for (const Individual& ind : m.individuals) maxUnion = std::max(maxUnion, ind.famsCount);
+  for (const Union& u : m.unions) maxEnfant = std::max(maxEnfant, u.childCount);
   l.Message("maxunion %d, maxenfant %d", maxUnion, maxEnfant);
 
   l.Statut("Codes INDI");
-  for (int k = 0; k < m.nbIndividus; ++k) {
-    if (k % 100 == 0) l.AfficheCompteur(k);
-    GedcomIndividu& ind = m.individus[static_cast<std::size_t>(k)];
+  for (int k = 0; k < m.counts.individuals; ++k) {
+    if (k % 100 == 0) l.ShowLineCount(k);
+    Individual& ind = m.individuals[static_cast<std::size_t>(k)];
     if (ind.famc < 0) continue;
-    int indice = m.indiceUnion(ind.famc);
+    int indice = m.UnionIndex(ind.famc);
     if (indice < 0) {
       l.Message("erreur code parent @F%d@ %d @I%d@", ind.famc, k, ind.code);
-      ++m.nbErreurs;
+      ++m.counts.errors;
     }
     ind.famc = indice;
-    ++m.nbParents;
+    ++m.counts.parents;
   }
 
   l.Statut("Codes FAM");
-  for (int k = 0; k < m.nbUnions; ++k) {
-    if (k % 100 == 0) l.AfficheCompteur(k);
-    GedcomUnion& u = m.unions[static_cast<std::size_t>(k)];
-    int numero = u.epoux;
-    u.epoux = m.indiceIndividu(numero);
-    if (u.epoux < 0) {
+  for (int k = 0; k < m.counts.unions; ++k) {
+    if (k % 100 == 0) l.ShowLineCount(k);
+    Union& u = m.unions[static_cast<std::size_t>(k)];
+    int numero = u.husband;
+    u.husband = m.IndividualIndex(numero);
+    if (u.husband < 0) {
       l.Message("ajout \xC9POUX(%d) %d", numero, k);
-      ++m.nbAjoutes;
-    } else if (int sexe = m.individus[static_cast<std::size_t>(u.epoux)].sexe; sexe != 1) {
-      l.Message("erreur sexe \xC9POUX(%d) %d", u.epoux, sexe);
-      ++m.nbErreurs;
+      ++m.counts.added;
+    } else if (int sexe = m.individuals[static_cast<std::size_t>(u.husband)].sex; sexe != 1) {
+      l.Message("erreur sexe \xC9POUX(%d) %d", u.husband, sexe);
+      ++m.counts.errors;
     }
-    numero = u.epouse;
-    u.epouse = m.indiceIndividu(numero);
-    if (u.epouse < 0) {
+    numero = u.wife;
+    u.wife = m.IndividualIndex(numero);
+    if (u.wife < 0) {
       l.Message("ajout \xC9POUSE(%d) %d", numero, k);
-      ++m.nbAjoutes;
-    } else if (int sexe = m.individus[static_cast<std::size_t>(u.epouse)].sexe; sexe != 0) {
-      l.Message("erreur sexe \xC9POUSE(%d) %d", u.epouse, sexe);
-      ++m.nbErreurs;
+      ++m.counts.added;
+    } else if (int sexe = m.individuals[static_cast<std::size_t>(u.wife)].sex; sexe != 0) {
+      l.Message("erreur sexe \xC9POUSE(%d) %d", u.wife, sexe);
+      ++m.counts.errors;
     }
   }
 }
@@ -59,33 +59,33 @@ namespace {
 int Taille(std::string_view mot) { return static_cast<int>(mot.size()); }
 
 // FAMS of individual `indi`, naming union `u` (its index, or -1 when none has the number).
-void VerifieFams(Lecture& l, int indi, int u, std::string_view mot) {
-  GedcomFichier& m = l.modele;
+void VerifieFams(ReadingState& l, int indi, int u, std::string_view mot) {
+  GedcomModel& m = l.modele;
   if (u < 0) {
     l.Message("erreur FAMS inexistant(%.*s) %d", Taille(mot), mot.data(), indi);
-    ++m.nbErreurs;
+    ++m.counts.errors;
     return;
   }
-  const GedcomUnion& un = m.unions[static_cast<std::size_t>(u)];
-  int conjoint = m.individus[static_cast<std::size_t>(indi)].sexe == 1 ? un.epoux : un.epouse;
+  const Union& un = m.unions[static_cast<std::size_t>(u)];
+  int conjoint = m.individuals[static_cast<std::size_t>(indi)].sex == 1 ? un.husband : un.wife;
   if (conjoint != indi) {
     l.Message("erreur FAMS retro %.*s (%d) %d", Taille(mot), mot.data(), indi, conjoint);
-    ++m.nbErreurs;
+    ++m.counts.errors;
   }
 }
 
 // CHIL of union `fam`, naming individual `enfant` (its index, or -1).
-void VerifieChil(Lecture& l, int fam, int enfant, std::string_view mot) {
-  GedcomFichier& m = l.modele;
+void VerifieChil(ReadingState& l, int fam, int enfant, std::string_view mot) {
+  GedcomModel& m = l.modele;
   if (enfant < 0) {
     l.Message("erreur CHIL(%.*s) %d", Taille(mot), mot.data(), fam);
-    ++m.nbErreurs;
+    ++m.counts.errors;
     return;
   }
-  int famc = m.individus[static_cast<std::size_t>(enfant)].famc;
+  int famc = m.individuals[static_cast<std::size_t>(enfant)].famc;
   if (famc != fam) {
     l.Message("erreur CHIL %.*s (%d) %d", Taille(mot), mot.data(), fam, famc);
-    ++m.nbErreurs;
+    ++m.counts.errors;
   }
 }
 
@@ -94,17 +94,17 @@ void VerifieChil(Lecture& l, int fam, int enfant, std::string_view mot) {
 // come in no particular order, each of these reads would otherwise wait for main memory. The
 // checks are made in the order of their lines, so the messages come out as they would at once;
 // the model does not change during the pass, so the lookups give the same records.
-class Verifications {
+class LinkChecks {
  public:
-  explicit Verifications(Lecture& l) : l_(l), m_(l.modele) {}
+  explicit LinkChecks(ReadingState& l) : l_(l), m_(l.modele) {}
 
   void Fams(int indi, std::string_view mot) {
-    Attente& a = Place(false, indi, m_.indiceUnion(NumeroReference(mot)), mot);
+    Attente& a = Place(false, indi, m_.UnionIndex(ReferenceNumber(mot)), mot);
     if (a.cible >= 0) __builtin_prefetch(&m_.unions[static_cast<std::size_t>(a.cible)]);
   }
   void Chil(int fam, std::string_view mot) {
-    Attente& a = Place(true, fam, m_.indiceIndividu(NumeroReference(mot)), mot);
-    if (a.cible >= 0) __builtin_prefetch(&m_.individus[static_cast<std::size_t>(a.cible)].famc);
+    Attente& a = Place(true, fam, m_.IndividualIndex(ReferenceNumber(mot)), mot);
+    if (a.cible >= 0) __builtin_prefetch(&m_.individuals[static_cast<std::size_t>(a.cible)].famc);
   }
   // Makes every check still waiting.
   void Termine() {
@@ -115,18 +115,18 @@ class Verifications {
   static constexpr std::size_t kAttente = 16;
   struct Attente {
     bool chil = false;
-    int proprietaire = -1;  // the individual (FAMS) or union (CHIL) whose line it is
+    int owner = -1;  // the individual (FAMS) or union (CHIL) whose line it is
     int cible = -1;         // the record the line names, or -1
     std::size_t longueur = 0;
-    char mot[kMotMax] = {};  // the line's value word, for the messages
+    char mot[kWordCapacity] = {};  // the line's value word, for the messages
   };
 
-  Attente& Place(bool chil, int proprietaire, int cible, std::string_view mot) {
+  Attente& Place(bool chil, int owner, int cible, std::string_view mot) {
     if (nombre_ == kAttente) Premiere();
     Attente& a = file_[(debut_ + nombre_) % kAttente];
     ++nombre_;
     a.chil = chil;
-    a.proprietaire = proprietaire;
+    a.owner = owner;
     a.cible = cible;
     a.longueur = std::min(mot.size(), sizeof a.mot);
     std::memcpy(a.mot, mot.data(), a.longueur);
@@ -138,14 +138,14 @@ class Verifications {
     --nombre_;
     const std::string_view mot(a.mot, a.longueur);
     if (a.chil) {
-      VerifieChil(l_, a.proprietaire, a.cible, mot);
+      VerifieChil(l_, a.owner, a.cible, mot);
     } else {
-      VerifieFams(l_, a.proprietaire, a.cible, mot);
+      VerifieFams(l_, a.owner, a.cible, mot);
     }
   }
 
-  Lecture& l_;
-  GedcomFichier& m_;
+  ReadingState& l_;
+  GedcomModel& m_;
   std::array<Attente, kAttente> file_;
   std::size_t debut_ = 0;
   std::size_t nombre_ = 0;
@@ -153,35 +153,35 @@ class Verifications {
 
 }  // namespace
 
-void Passe3(Lecture& l) {
-  GedcomFichier& m = l.modele;
+void CheckLinks(ReadingState& l) {
+  GedcomModel& m = l.modele;
   l.Statut("Passe 3");
-  EnTete genre = EnTete::kAutre;
+  RecordKind genre = RecordKind::kOther;
   bool commence = false;
   int indi = -1;
   int fam = -1;
-  MotsLigne mots;
-  Verifications verifications(l);
+  LineWords mots;
+  LinkChecks verifications(l);
   // Only level-0 lines and level-1 FAMS and CHIL lines matter here.
-  l.PourChaqueLigneChoisie({'0', '1', {'F', 'C'}}, [&](const Line& line) {
+  l.ForEachSelectedLine({'0', '1', {'F', 'C'}}, [&](const Line& line) {
     std::size_t longueur = line.Length();
     if (longueur < 6) return;
     char niveau = line.text[0];
     if (niveau == '0') {
-      genre = GenreEnTete(line);
+      genre = KindOfRecord(line);
       // Record numbering follows pass 2; headers beyond its counts belong to a changed file.
-      if (genre == EnTete::kIndividu) {
-        if (indi + 1 >= m.nbIndividus) {
+      if (genre == RecordKind::kIndividual) {
+        if (indi + 1 >= m.counts.individuals) {
           l.modifie = true;
-          genre = EnTete::kAutre;
+          genre = RecordKind::kOther;
         } else {
           ++indi;
           commence = true;
         }
-      } else if (genre == EnTete::kUnion) {
-        if (fam + 1 >= m.nbUnions) {
+      } else if (genre == RecordKind::kUnion) {
+        if (fam + 1 >= m.counts.unions) {
           l.modifie = true;
-          genre = EnTete::kAutre;
+          genre = RecordKind::kOther;
         } else {
           ++fam;
           commence = true;
@@ -191,46 +191,46 @@ void Passe3(Lecture& l) {
     }
     if (!commence || niveau != '1' || longueur < 8) return;
     // Most level-1 lines name another tag in the usual place: no split needed.
-    if (AutreTagQue(line.text, line.size, "FAMS", "CHIL")) return;
-    DecoupeMots(line.text, line.size, mots);
+    if (IsNeitherTag(line.text, line.size, "FAMS", "CHIL")) return;
+    SplitWords(line.text, line.size, mots);
     if (mots.items != 3) return;
-    if (genre == EnTete::kIndividu && mots.TagEst("FAMS")) verifications.Fams(indi, mots.Valeur());
-    if (genre == EnTete::kUnion && mots.TagEst("CHIL")) verifications.Chil(fam, mots.Valeur());
+    if (genre == RecordKind::kIndividual && mots.TagIs("FAMS")) verifications.Fams(indi, mots.Value());
+    if (genre == RecordKind::kUnion && mots.TagIs("CHIL")) verifications.Chil(fam, mots.Value());
   });
   verifications.Termine();
-  if (indi + 1 != m.nbIndividus || fam + 1 != m.nbUnions) l.modifie = true;
+  if (indi + 1 != m.counts.individuals || fam + 1 != m.counts.unions) l.modifie = true;
 }
 
-void AjouteConjoints(Lecture& l) {
-  GedcomFichier& m = l.modele;
-  if (m.nbAjoutes <= 0) return;
-  m.sexeAjoutes.assign(static_cast<std::size_t>(m.nbAjoutes), 0);
+void AddMissingSpouses(ReadingState& l) {
+  GedcomModel& m = l.modele;
+  if (m.counts.added <= 0) return;
+  m.addedSexes.assign(static_cast<std::size_t>(m.counts.added), 0);
   int a = 0;
-  for (GedcomUnion& u : m.unions) {
-    if (u.epoux < 0 && a < m.nbAjoutes) {
-      u.epoux = m.nbIndividus + a;
-      m.sexeAjoutes[static_cast<std::size_t>(a++)] = 1;
+  for (Union& u : m.unions) {
+    if (u.husband < 0 && a < m.counts.added) {
+      u.husband = m.counts.individuals + a;
+      m.addedSexes[static_cast<std::size_t>(a++)] = 1;
     }
-    if (u.epouse < 0 && a < m.nbAjoutes) {
-      u.epouse = m.nbIndividus + a;
-      m.sexeAjoutes[static_cast<std::size_t>(a++)] = 0;
+    if (u.wife < 0 && a < m.counts.added) {
+      u.wife = m.counts.individuals + a;
+      m.addedSexes[static_cast<std::size_t>(a++)] = 0;
     }
   }
-  l.Message("%d INDI ajout\xE9s", m.nbAjoutes);
+  l.Message("%d INDI ajout\xE9s", m.counts.added);
 }
 
-void AfficheComptes(Lecture& l) {
-  const GedcomFichier& m = l.modele;
+void ShowCounts(ReadingState& l) {
+  const GedcomModel& m = l.modele;
   const std::pair<int, int> comptes[] = {
-      {ctl::kNaissanceDate, m.nbDateNaissance}, {ctl::kNaissanceLieu, m.nbLieuNaissance},
-      {ctl::kDecesDate, m.nbDateDeces},         {ctl::kDecesLieu, m.nbLieuDeces},
-      {ctl::kBaptemeDate, m.nbDateBapteme},     {ctl::kBaptemeLieu, m.nbLieuBapteme},
-      {ctl::kSepultureDate, m.nbDateSepulture}, {ctl::kSepultureLieu, m.nbLieuSepulture},
-      {ctl::kDebutDate, m.nbDateMariage},       {ctl::kDebutLieu, m.nbLieuMariage},
-      {ctl::kFinDate, 0},                       {ctl::kFinLieu, 0},
-      {ctl::kErreurs, m.nbErreurs},             {ctl::kParent, m.nbParents},
-      {ctl::kNoteFam, m.nbNotesFam},            {ctl::kNoteIndi, m.nbNotesIndi},
-      {ctl::kQuay, m.nbQuay},                   {ctl::kSour, m.nbSour},
+      {ctl::kBirthDate, m.counts.birthDates}, {ctl::kBirthPlace, m.counts.birthPlaces},
+      {ctl::kDeathDate, m.counts.deathDates},         {ctl::kDeathPlace, m.counts.deathPlaces},
+      {ctl::kBaptismDate, m.counts.baptismDates},     {ctl::kBaptismPlace, m.counts.baptismPlaces},
+      {ctl::kBurialDate, m.counts.burialDates}, {ctl::kBurialPlace, m.counts.burialPlaces},
+      {ctl::kUnionStartDate, m.counts.marriageDates},       {ctl::kUnionStartPlace, m.counts.marriagePlaces},
+      {ctl::kUnionEndDate, 0},                       {ctl::kUnionEndPlace, 0},
+      {ctl::kErrors, m.counts.errors},             {ctl::kParent, m.counts.parents},
+      {ctl::kNoteFam, m.counts.unionNotes},            {ctl::kNoteIndi, m.counts.individualNotes},
+      {ctl::kQuay, m.counts.quay},                   {ctl::kSour, m.counts.sources},
   };
   char texte[16];
   for (const auto& [id, valeur] : comptes) {

@@ -8,74 +8,74 @@
 namespace brimsel {
 
 TableFile::~TableFile() {
-  if (fichier_ != nullptr) std::fclose(fichier_);
+  if (file_ != nullptr) std::fclose(file_);
 }
 
-bool TableFile::Ouvre(const char* chemin) {
-  if (fichier_ != nullptr) Ferme();
-  utilise_ = 0;
-  octets_ = 0;
-  echec_ = false;
+bool TableFile::Open(const char* chemin) {
+  if (file_ != nullptr) Close();
+  used_ = 0;
+  bytes_ = 0;
+  failed_ = false;
   // Binary mode: the line ends are translated here, the same on every platform.
-  fichier_ = std::fopen(chemin, "wb");
-  if (fichier_ == nullptr) return false;
+  file_ = std::fopen(chemin, "wb");
+  if (file_ == nullptr) return false;
   // The stream's own buffer would only delay errors; ours is large enough.
-  std::setvbuf(fichier_, nullptr, _IONBF, 0);
-  if (!tampon_) tampon_ = std::make_unique_for_overwrite<char[]>(kTailleTampon);
+  std::setvbuf(file_, nullptr, _IONBF, 0);
+  if (!buffer_) buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
   return true;
 }
 
-void TableFile::Vide() {
-  if (utilise_ != 0 && !echec_ && fichier_ != nullptr) {
-    if (std::fwrite(tampon_.get(), 1, utilise_, fichier_) != utilise_) echec_ = true;
+void TableFile::Flush() {
+  if (used_ != 0 && !failed_ && file_ != nullptr) {
+    if (std::fwrite(buffer_.get(), 1, used_, file_) != used_) failed_ = true;
   }
-  utilise_ = 0;
+  used_ = 0;
 }
 
-void TableFile::Texte(std::string_view texte) {
+void TableFile::Raw(std::string_view texte) {
   for (char c : texte) {
     if (c == '\n') {
-      FinLigne();
+      EndRow();
     } else {
-      Octet(c);
+      PutByte(c);
     }
   }
 }
 
-void TableFile::Cellule(const char* texte) {
-  if (texte != nullptr) Cellule(std::string_view(texte));
+void TableFile::Cell(const char* texte) {
+  if (texte != nullptr) Cell(std::string_view(texte));
 }
 
-void TableFile::Cellule(std::string_view texte) {
+void TableFile::Cell(std::string_view texte) {
   if (texte.find('\n') != std::string_view::npos) {
     // A line end inside a value: written as CR LF like every other.
     for (char c : texte) {
       if (c == '\n') {
-        FinLigne();
+        EndRow();
       } else {
-        Octet(c == '\t' ? ' ' : c);
+        PutByte(c == '\t' ? ' ' : c);
       }
     }
     return;
   }
   // Straight into the buffer, a tab becoming a space.
   while (!texte.empty()) {
-    if (utilise_ == kTailleTampon) Vide();
-    std::size_t n = std::min(texte.size(), kTailleTampon - utilise_);
-    char* dest = tampon_.get() + utilise_;
+    if (used_ == kBufferSize) Flush();
+    std::size_t n = std::min(texte.size(), kBufferSize - used_);
+    char* dest = buffer_.get() + used_;
     for (std::size_t i = 0; i < n; ++i) {
       char c = texte[i];
       dest[i] = c == '\t' ? ' ' : c;
     }
-    utilise_ += n;
-    octets_ += static_cast<std::int64_t>(n);
+    used_ += n;
+    bytes_ += static_cast<std::int64_t>(n);
     texte.remove_prefix(n);
   }
 }
 
-void TableFile::Nombre(std::int64_t n) { Prend(EcritNombre(Place(20), n)); }
+void TableFile::Number(std::int64_t n) { Take(WriteNumber(Place(20), n)); }
 
-char* TableFile::EcritNombre(char* p, std::int64_t n) {
+char* TableFile::WriteNumber(char* p, std::int64_t n) {
   if (n < 0) *p++ = '-';
   // The magnitude as unsigned, so that the most negative value has one too.
   std::uint64_t u =
@@ -120,7 +120,7 @@ char* TableFile::EcritNombre(char* p, std::int64_t n) {
   }
   return fin;
 }
-char* TableFile::EcritCelluleCourte(char* p, const char* texte, std::size_t max) {
+char* TableFile::WriteShortCell(char* p, const char* texte, std::size_t max) {
   if (texte == nullptr) return p;
   for (std::size_t i = 0; i < max && texte[i] != '\0'; ++i) {
     const char c = texte[i];
@@ -134,18 +134,18 @@ char* TableFile::EcritCelluleCourte(char* p, const char* texte, std::size_t max)
   return p;
 }
 
-void TableFile::FinLigne() {
-  Octet('\r');
-  Octet('\n');
+void TableFile::EndRow() {
+  PutByte('\r');
+  PutByte('\n');
 }
 
-bool TableFile::Ferme() {
-  if (fichier_ == nullptr) return false;
-  Vide();
-  if (std::fflush(fichier_) != 0) echec_ = true;
-  if (std::fclose(fichier_) != 0) echec_ = true;
-  fichier_ = nullptr;
-  return !echec_;
+bool TableFile::Close() {
+  if (file_ == nullptr) return false;
+  Flush();
+  if (std::fflush(file_) != 0) failed_ = true;
+  if (std::fclose(file_) != 0) failed_ = true;
+  file_ = nullptr;
+  return !failed_;
 }
 
 }  // namespace brimsel

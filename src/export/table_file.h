@@ -12,12 +12,12 @@ namespace brimsel {
 
 // Writes one table. Every "\n" goes out as the two bytes CR LF; cell texts have each tab
 // written as one space so that a value never splits its cell. Writes go through one buffer of
-// kTailleTampon bytes; the first failing write or close makes the file failed for good, and
-// later writes are dropped. A file destroyed before Ferme() is closed as it stands, its
+// kBufferSize bytes; the first failing write or close makes the file failed for good, and
+// later writes are dropped. A file destroyed before Close() is closed as it stands, its
 // buffered bytes dropped: that is how an abandoned export leaves it.
 class TableFile {
  public:
-  static constexpr std::size_t kTailleTampon = std::size_t{1} << 16;
+  static constexpr std::size_t kBufferSize = std::size_t{1} << 16;
 
   TableFile() = default;
   ~TableFile();
@@ -25,58 +25,58 @@ class TableFile {
   TableFile& operator=(const TableFile&) = delete;
 
   // Creates or truncates `chemin`. False when it cannot be opened.
-  bool Ouvre(const char* chemin);
-  bool Ouvert() const { return fichier_ != nullptr; }
+  bool Open(const char* chemin);
+  bool IsOpen() const { return file_ != nullptr; }
 
   // Raw text such as a header line; '\n' becomes CR LF, tabs stay.
-  void Texte(std::string_view texte);
+  void Raw(std::string_view texte);
   // The text of one cell: tabs become spaces, '\n' becomes CR LF. A null text writes nothing.
-  void Cellule(const char* texte);
-  void Cellule(std::string_view texte);
+  void Cell(const char* texte);
+  void Cell(std::string_view texte);
   // A number in decimal, with a minus sign when negative.
-  void Nombre(std::int64_t n);
-  void Tab() { Octet('\t'); }
-  void FinLigne();
+  void Number(std::int64_t n);
+  void Tab() { PutByte('\t'); }
+  void EndRow();
 
-  // Room for `n` bytes (at most kTailleTampon) written straight into the buffer, for a row
+  // Room for `n` bytes (at most kBufferSize) written straight into the buffer, for a row
   // writer that would otherwise check the room before every cell: returns where to write, and
-  // Prend(fin) then takes the bytes written up to `fin`.
+  // Take(fin) then takes the bytes written up to `fin`.
   char* Place(std::size_t n) {
-    if (kTailleTampon - utilise_ < n) Vide();
-    return tampon_.get() + utilise_;
+    if (kBufferSize - used_ < n) Flush();
+    return buffer_.get() + used_;
   }
-  void Prend(const char* fin) {
-    const std::size_t n = static_cast<std::size_t>(fin - (tampon_.get() + utilise_));
-    utilise_ += n;
-    octets_ += static_cast<std::int64_t>(n);
+  void Take(const char* fin) {
+    const std::size_t n = static_cast<std::size_t>(fin - (buffer_.get() + used_));
+    used_ += n;
+    bytes_ += static_cast<std::int64_t>(n);
   }
-  // What Nombre writes, at `p`: at most 20 bytes. Returns the end.
-  static char* EcritNombre(char* p, std::int64_t n);
-  // What Cellule writes for a text of at most `max` bytes before its terminator, at `p`: at most
+  // What Number writes, at `p`: at most 20 bytes. Returns the end.
+  static char* WriteNumber(char* p, std::int64_t n);
+  // What Cell writes for a text of at most `max` bytes before its terminator, at `p`: at most
   // 2 * max bytes (a '\n' becomes CR LF). Returns the end.
-  static char* EcritCelluleCourte(char* p, const char* texte, std::size_t max);
+  static char* WriteShortCell(char* p, const char* texte, std::size_t max);
 
   // Bytes written so far, each line end counting as two.
-  std::int64_t Octets() const { return octets_; }
+  std::int64_t BytesWritten() const { return bytes_; }
   // True once a write has failed.
-  bool Echec() const { return echec_; }
+  bool Failed() const { return failed_; }
   // Writes what is left in the buffer and closes the file. False when the file was not open,
   // or when any write or the close failed.
-  bool Ferme();
+  bool Close();
 
  private:
-  void Octet(char c) {
-    if (utilise_ == kTailleTampon) Vide();
-    tampon_[utilise_++] = c;
-    ++octets_;
+  void PutByte(char c) {
+    if (used_ == kBufferSize) Flush();
+    buffer_[used_++] = c;
+    ++bytes_;
   }
-  void Vide();
+  void Flush();
 
-  std::FILE* fichier_ = nullptr;
-  std::unique_ptr<char[]> tampon_;
-  std::size_t utilise_ = 0;
-  std::int64_t octets_ = 0;
-  bool echec_ = false;
+  std::FILE* file_ = nullptr;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t used_ = 0;
+  std::int64_t bytes_ = 0;
+  bool failed_ = false;
 };
 
 }  // namespace brimsel

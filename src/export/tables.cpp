@@ -11,7 +11,7 @@
 
 namespace brimsel {
 
-const char* const kSuffixesTables[kNombreTables] = {
+const char* const kTableSuffixes[kTableCount] = {
     "_NAME.txt", "_SURNAME.txt",  "_PLAC.txt",    "_INDI.txt",
     "_FAM.txt",  "_INDInote.txt", "_FAMnote.txt",
 };
@@ -35,7 +35,7 @@ constexpr const char kCaptionEcriture[] = "Erreur \xE9\x63riture";
 
 std::size_t LongueurSuffixeMax() {
   std::size_t n = 0;
-  for (const char* s : kSuffixesTables) n = std::max(n, std::strlen(s));
+  for (const char* s : kTableSuffixes) n = std::max(n, std::strlen(s));
   return n;
 }
 
@@ -64,70 +64,70 @@ Evenement Choisit(char* datePrincipale, int lieuPrincipal, char* dateSubstitut, 
 
 // A date cell, its code and its place, each followed by a tab, at `q`.
 char* EcritEvenement(char* q, const Evenement& e) {
-  q = TableFile::EcritCelluleCourte(q, e.date, kTailleDate - 1);
+  q = TableFile::WriteShortCell(q, e.date, kDateBufferSize - 1);
   *q++ = '\t';
-  q = TableFile::EcritNombre(q, e.qualite);
+  q = TableFile::WriteNumber(q, e.qualite);
   *q++ = '\t';
-  q = TableFile::EcritNombre(q, std::int64_t{e.lieu} + 1);
+  q = TableFile::WriteNumber(q, std::int64_t{e.lieu} + 1);
   *q++ = '\t';
   return q;
 }
 
 // Everything of a row of the individual table up to the occupation has a bounded length: five
 // numbers and two events, each cell with its tab.
-constexpr std::size_t kDebutIndividuMax = 5 * 21 + 2 * (2 * (kTailleDate - 1) + 1 + 2 * 21);
+constexpr std::size_t kDebutIndividuMax = 5 * 21 + 2 * (2 * (kDateBufferSize - 1) + 1 + 2 * 21);
 
-void EcritIndividu(TableFile& f, GedcomIndividu& p, std::int64_t numero, int famPlus) {
-  const Evenement debut = Choisit(p.dateNaissance, p.lieuNaissance, p.dateBapteme, p.lieuBapteme);
-  const Evenement fin = Choisit(p.dateDeces, p.lieuDeces, p.dateSepulture, p.lieuSepulture);
+void EcritIndividu(TableFile& f, Individual& p, std::int64_t numero, int famBase) {
+  const Evenement debut = Choisit(p.birthDate, p.birthPlace, p.baptismDate, p.baptismPlace);
+  const Evenement fin = Choisit(p.deathDate, p.deathPlace, p.burialDate, p.burialPlace);
   // The bounded part goes straight into the writer's buffer, checked for room once.
   char* q = f.Place(kDebutIndividuMax);
-  for (std::int64_t n : {numero, p.famc == -1 ? 0 : std::int64_t{p.famc} + famPlus,
-                         std::int64_t{p.sexe}, std::int64_t{p.prenom} + 1, std::int64_t{p.nom} + 1}) {
-    q = TableFile::EcritNombre(q, n);
+  for (std::int64_t n : {numero, p.famc == -1 ? 0 : std::int64_t{p.famc} + famBase,
+                         std::int64_t{p.sex}, std::int64_t{p.prenom} + 1, std::int64_t{p.nom} + 1}) {
+    q = TableFile::WriteNumber(q, n);
     *q++ = '\t';
   }
   q = EcritEvenement(q, debut);
   q = EcritEvenement(q, fin);
-  f.Prend(q);
-  f.Cellule(p.profession);
-  f.FinLigne();
+  f.Take(q);
+  f.Cell(p.occupation);
+  f.EndRow();
 }
 
 // An added spouse has no names, dates or places: PRE and CNOM are 0 (none).
 void EcritAjoute(TableFile& f, std::int64_t numero, int sexe) {
-  f.Nombre(numero);
-  f.Texte("\t0\t");
-  f.Nombre(sexe);
-  f.Texte("\t0\t0\t\t0\t0\t\t0\t0\t\n");
+  f.Number(numero);
+  f.Raw("\t0\t");
+  f.Number(sexe);
+  f.Raw("\t0\t0\t\t0\t0\t\t0\t0\t\n");
 }
 
-void EcritUnion(TableFile& f, GedcomUnion& u, std::int64_t numero, int indiPlus) {
-  const int qualite = NormaliseDate(u.dateMariage);
-  f.Nombre(numero);
+void EcritUnion(TableFile& f, Union& u, std::int64_t numero, int indiBase) {
+  const int qualite = NormaliseDate(u.marriageDate);
+  f.Number(numero);
   f.Tab();
-  f.Nombre(std::int64_t{u.epoux} + indiPlus);
+  f.Number(std::int64_t{u.husband} + indiBase);
   f.Tab();
-  f.Nombre(std::int64_t{u.epouse} + indiPlus);
+  f.Number(std::int64_t{u.wife} + indiBase);
   f.Tab();
-  f.Cellule(u.dateMariage);
+  f.Cell(u.marriageDate);
   f.Tab();
-  f.Nombre(qualite);
+  f.Number(qualite);
   f.Tab();
-  f.Nombre(std::int64_t{u.lieuMariage} + 1);
-  f.FinLigne();
+  f.Number(std::int64_t{u.marriagePlace} + 1);
+  f.EndRow();
 }
 
-bool EcritNotes(TableFile& f, const Tableau<GedcomNote>& notes, int nombre, int plus) {
+bool EcritNotes(TableFile& f, const HugeArray<Note>& notes, int nombre, int plus) {
   const std::size_t n = std::min(notes.size(), static_cast<std::size_t>(std::max(nombre, 0)));
   for (std::size_t i = 0; i < n; ++i) {
-    if (f.Echec()) return false;
-    f.Nombre(std::int64_t{notes[i].proprietaire} + plus);
+    if (f.Failed()) return false;
+    f.Number(std::int64_t{notes[i].owner} + plus);
     f.Tab();
-    f.Cellule(notes[i].texte);
-    f.FinLigne();
+    f.Cell(notes[i].texte);
+    f.EndRow();
   }
-  return !f.Echec();
+  return !f.Failed();
 }
 
 void LitBase(DialogServices& d, int id, int& base) {
@@ -146,14 +146,14 @@ int EchecEcriture(DialogServices& d, const std::string& nom) {
   return 0;
 }
 
-const ArbreSSZ* DictionnaireDe(const GedcomFichier& m, int liste) {
+const Dictionary* DictionnaireDe(const GedcomModel& m, int liste) {
   switch (liste) {
     case 0:
-      return m.dictNoms.get();
+      return m.surnames.get();
     case 1:
-      return m.dictPrenoms.get();
+      return m.givenNames.get();
     default:
-      return m.dictLieux.get();
+      return m.places.get();
   }
 }
 
@@ -170,7 +170,7 @@ void AjouteRapport(DialogServices& d, std::int64_t source, std::int64_t ecrit) {
 
 }  // namespace
 
-std::optional<std::string> BaseDesTables(std::string_view source, std::string_view dossier) {
+std::optional<std::string> TableBaseName(std::string_view source, std::string_view dossier) {
   if (source.empty()) return std::nullopt;
   std::size_t debutNom = 0;
   for (std::size_t i = 0; i < source.size(); ++i) {
@@ -192,83 +192,83 @@ std::optional<std::string> BaseDesTables(std::string_view source, std::string_vi
   return base;
 }
 
-bool WriteTableRows(GedcomFichier& m, DialogServices& d, TableFile& indi, TableFile& fam,
-                    TableFile& notesIndi, TableFile& notesFam) {
-  LitBase(d, ctl::kIndiPlus, m.indiPlus);
-  LitBase(d, ctl::kFamPlus, m.famPlus);
+bool WriteTableRows(GedcomModel& m, DialogServices& d, TableFile& indi, TableFile& fam,
+                    TableFile& individualNotes, TableFile& unionNotes) {
+  LitBase(d, ctl::kIndiBase, m.indiBase);
+  LitBase(d, ctl::kFamBase, m.famBase);
 
-  const std::size_t nbIndividus =
-      std::min(m.individus.size(), static_cast<std::size_t>(std::max(m.nbIndividus, 0)));
-  for (std::size_t i = 0; i < nbIndividus; ++i) {
-    if (indi.Echec()) return false;
-    EcritIndividu(indi, m.individus[i], static_cast<std::int64_t>(i) + m.indiPlus, m.famPlus);
+  const std::size_t individualCount =
+      std::min(m.individuals.size(), static_cast<std::size_t>(std::max(m.counts.individuals, 0)));
+  for (std::size_t i = 0; i < individualCount; ++i) {
+    if (indi.Failed()) return false;
+    EcritIndividu(indi, m.individuals[i], static_cast<std::int64_t>(i) + m.indiBase, m.famBase);
   }
-  const std::size_t nbAjoutes =
-      std::min(m.sexeAjoutes.size(), static_cast<std::size_t>(std::max(m.nbAjoutes, 0)));
-  for (std::size_t k = 0; k < nbAjoutes; ++k) {
-    if (indi.Echec()) return false;
-    EcritAjoute(indi, static_cast<std::int64_t>(nbIndividus + k) + m.indiPlus, m.sexeAjoutes[k]);
+  const std::size_t addedCount =
+      std::min(m.addedSexes.size(), static_cast<std::size_t>(std::max(m.counts.added, 0)));
+  for (std::size_t k = 0; k < addedCount; ++k) {
+    if (indi.Failed()) return false;
+    EcritAjoute(indi, static_cast<std::int64_t>(individualCount + k) + m.indiBase, m.addedSexes[k]);
   }
-  if (indi.Echec()) return false;
+  if (indi.Failed()) return false;
 
-  const std::size_t nbUnions =
-      std::min(m.unions.size(), static_cast<std::size_t>(std::max(m.nbUnions, 0)));
-  for (std::size_t i = 0; i < nbUnions; ++i) {
-    if (fam.Echec()) return false;
-    EcritUnion(fam, m.unions[i], static_cast<std::int64_t>(i) + m.famPlus, m.indiPlus);
+  const std::size_t unionCount =
+      std::min(m.unions.size(), static_cast<std::size_t>(std::max(m.counts.unions, 0)));
+  for (std::size_t i = 0; i < unionCount; ++i) {
+    if (fam.Failed()) return false;
+    EcritUnion(fam, m.unions[i], static_cast<std::int64_t>(i) + m.famBase, m.indiBase);
   }
-  if (fam.Echec()) return false;
+  if (fam.Failed()) return false;
 
-  return EcritNotes(notesIndi, m.notesIndi, m.nbNotesIndi, m.indiPlus) &&
-         EcritNotes(notesFam, m.notesFam, m.nbNotesFam, m.famPlus);
+  return EcritNotes(individualNotes, m.individualNotes, m.counts.individualNotes, m.indiBase) &&
+         EcritNotes(unionNotes, m.unionNotes, m.counts.unionNotes, m.famBase);
 }
 
-int ExportTables(GedcomFichier& m, DialogServices& d) {
+int ExportTables(GedcomModel& m, DialogServices& d) {
   return ExportTables(m, d, {});
 }
 
-int ExportTables(GedcomFichier& m, DialogServices& d, const OptionsExport& options) {
-  const bool avecNbRef = d.IsChecked(ctl::kNbRef);
-  const std::optional<std::string> base = BaseDesTables(
-      m.nomSource ? std::string_view(*m.nomSource) : std::string_view(), options.dossierSortie);
+int ExportTables(GedcomModel& m, DialogServices& d, const ExportOptions& options) {
+  const bool avecNbRef = d.IsChecked(ctl::kRefCounts);
+  const std::optional<std::string> base = TableBaseName(
+      m.sourcePath ? std::string_view(*m.sourcePath) : std::string_view(), options.outputDir);
   if (!base) {
     d.ShowMessageBox("fichierNom", kCaptionOuverture, MessageIcon::kError);
     return 0;
   }
-  std::array<std::string, kNombreTables> noms;
-  for (int t = 0; t < kNombreTables; ++t) noms[t] = *base + kSuffixesTables[t];
-  m.totalEcrit = 0;
+  std::array<std::string, kTableCount> noms;
+  for (int t = 0; t < kTableCount; ++t) noms[t] = *base + kTableSuffixes[t];
+  m.bytesWritten = 0;
 
   // Each code list is complete and closed before the next one is opened.
   for (int t = 0; t < 3; ++t) {
     TableFile f;
-    if (!f.Ouvre(noms[t].c_str())) return EchecOuverture(d, noms[t]);
-    f.Texte(kEntetesListes[t][avecNbRef ? 1 : 0]);
-    if (const ArbreSSZ* dict = DictionnaireDe(m, t)) dict->Liste(f, avecNbRef ? AVEC_NBREF : 0);
-    m.totalEcrit += f.Octets();
-    if (!f.Ferme()) return EchecEcriture(d, noms[t]);
+    if (!f.Open(noms[t].c_str())) return EchecOuverture(d, noms[t]);
+    f.Raw(kEntetesListes[t][avecNbRef ? 1 : 0]);
+    if (const Dictionary* dict = DictionnaireDe(m, t)) dict->Liste(f, avecNbRef ? kWithRefCounts : 0);
+    m.bytesWritten += f.BytesWritten();
+    if (!f.Close()) return EchecEcriture(d, noms[t]);
   }
 
   // The four row tables are open together; when one cannot be opened, those opened before it
   // are closed empty.
   std::array<TableFile, 4> lignes;
   for (int k = 0; k < 4; ++k) {
-    if (!lignes[k].Ouvre(noms[3 + k].c_str())) return EchecOuverture(d, noms[3 + k]);
+    if (!lignes[k].Open(noms[3 + k].c_str())) return EchecOuverture(d, noms[3 + k]);
   }
   d.SetStatus(true, "Conversion en cours!");
-  for (int k = 0; k < 4; ++k) lignes[k].Texte(kEntetesLignes[k]);
+  for (int k = 0; k < 4; ++k) lignes[k].Raw(kEntetesLignes[k]);
   WriteTableRows(m, d, lignes[0], lignes[1], lignes[2], lignes[3]);
   d.SetStatus(false, "");
   // Every file is closed, so that those that did not fail are complete; the first failure in
   // table order is the one reported.
   int enEchec = -1;
   for (int k = 0; k < 4; ++k) {
-    m.totalEcrit += lignes[k].Octets();
-    if (!lignes[k].Ferme() && enEchec < 0) enEchec = 3 + k;
+    m.bytesWritten += lignes[k].BytesWritten();
+    if (!lignes[k].Close() && enEchec < 0) enEchec = 3 + k;
   }
   if (enEchec >= 0) return EchecEcriture(d, noms[enEchec]);
 
-  AjouteRapport(d, m.tailleSource, m.totalEcrit);
+  AjouteRapport(d, m.sourceSize, m.bytesWritten);
   return 1;
 }
 

@@ -16,7 +16,7 @@ std::size_t Arrondi(std::size_t bytes) { return (bytes + kPageEnorme - 1) & ~(kP
 
 }  // namespace
 
-void* AlloueGrand(std::size_t bytes) {
+void* AllocateHuge(std::size_t bytes) {
   if (bytes < kSeuil) {
     void* p = std::malloc(bytes == 0 ? 1 : bytes);
     if (p == nullptr) throw std::bad_alloc();
@@ -43,7 +43,7 @@ void* AlloueGrand(std::size_t bytes) {
   return p;
 }
 
-void LibereGrand(void* p, std::size_t bytes) noexcept {
+void FreeHuge(void* p, std::size_t bytes) noexcept {
   if (p == nullptr) return;
   if (bytes < kSeuil) {
     std::free(p);

@@ -9,23 +9,23 @@ namespace brimsel {
 
 // Allocates `bytes`; large requests come from their own mapping, advised to use huge pages.
 // Throws std::bad_alloc when memory runs out.
-void* AlloueGrand(std::size_t bytes);
-void LibereGrand(void* p, std::size_t bytes) noexcept;
+void* AllocateHuge(std::size_t bytes);
+void FreeHuge(void* p, std::size_t bytes) noexcept;
 
-// A standard allocator over AlloueGrand, for std::vector.
+// A standard allocator over AllocateHuge, for std::vector.
 template <class T>
-struct AllocateurGrand {
+struct HugePageAllocator {
   using value_type = T;
-  AllocateurGrand() noexcept = default;
+  HugePageAllocator() noexcept = default;
   template <class U>
-  AllocateurGrand(const AllocateurGrand<U>&) noexcept {}
+  HugePageAllocator(const HugePageAllocator<U>&) noexcept {}
   T* allocate(std::size_t n) {
     if (n > static_cast<std::size_t>(-1) / sizeof(T)) throw std::bad_alloc();
-    return static_cast<T*>(AlloueGrand(n * sizeof(T)));
+    return static_cast<T*>(AllocateHuge(n * sizeof(T)));
   }
-  void deallocate(T* p, std::size_t n) noexcept { LibereGrand(p, n * sizeof(T)); }
+  void deallocate(T* p, std::size_t n) noexcept { FreeHuge(p, n * sizeof(T)); }
   template <class U>
-  bool operator==(const AllocateurGrand<U>&) const noexcept {
+  bool operator==(const HugePageAllocator<U>&) const noexcept {
     return true;
   }
 };

@@ -11,8 +11,8 @@ namespace brimsel {
 
 namespace {
 
-MasquesBloc Octets(const char* p, const SelectionLignes& sel) {
-  MasquesBloc m;
+ChunkMasks BytesWritten(const char* p, const LineSelection& sel) {
+  ChunkMasks m;
   for (int i = 0; i < 64; ++i) {
     const std::uint64_t bit = std::uint64_t{1} << i;
     const char c = p[i];
@@ -26,13 +26,13 @@ MasquesBloc Octets(const char* p, const SelectionLignes& sel) {
   return m;
 }
 
-void MasquesOctetParOctet(const char* p, int n, const SelectionLignes& sel, MasquesBloc* out) {
-  for (int i = 0; i < n; ++i) out[i] = Octets(p + 64 * i, sel);
+void MasquesOctetParOctet(const char* p, int n, const LineSelection& sel, ChunkMasks* out) {
+  for (int i = 0; i < n; ++i) out[i] = BytesWritten(p + 64 * i, sel);
 }
 
 void CoupuresOctetParOctet(const char* p, int n, std::uint64_t* out) {
   for (int i = 0; i < n; ++i) {
-    const MasquesBloc m = Octets(p + 64 * i, {'\n', '\n', {'\n', '\n'}});
+    const ChunkMasks m = BytesWritten(p + 64 * i, {'\n', '\n', {'\n', '\n'}});
     out[i] = m.lf | m.cr | m.rares;
   }
 }
@@ -42,7 +42,7 @@ void CoupuresOctetParOctet(const char* p, int n, std::uint64_t* out) {
 #if BRIMSEL_X86
 namespace {
 
-MasquesBloc Sse2(const char* p, const SelectionLignes& sel) {
+ChunkMasks Sse2(const char* p, const LineSelection& sel) {
   const __m128i lf = _mm_set1_epi8('\n');
   const __m128i cr = _mm_set1_epi8('\r');
   const __m128i nul = _mm_setzero_si128();
@@ -54,7 +54,7 @@ MasquesBloc Sse2(const char* p, const SelectionLignes& sel) {
   const auto bits = [](__m128i v) {
     return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(v)));
   };
-  MasquesBloc m;
+  ChunkMasks m;
   for (int k = 0; k < 4; ++k) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
     const int decalage = 16 * k;
@@ -69,7 +69,7 @@ MasquesBloc Sse2(const char* p, const SelectionLignes& sel) {
   return m;
 }
 
-__attribute__((target("avx2"))) MasquesBloc Avx2(const char* p, const SelectionLignes& sel) {
+__attribute__((target("avx2"))) ChunkMasks Avx2(const char* p, const LineSelection& sel) {
   const __m256i lf = _mm256_set1_epi8('\n');
   const __m256i cr = _mm256_set1_epi8('\r');
   const __m256i nul = _mm256_setzero_si256();
@@ -81,7 +81,7 @@ __attribute__((target("avx2"))) MasquesBloc Avx2(const char* p, const SelectionL
   const auto bits = [](__m256i v) __attribute__((target("avx2"))) {
     return static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(v)));
   };
-  MasquesBloc m;
+  ChunkMasks m;
   for (int k = 0; k < 2; ++k) {
     const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * k));
     const int decalage = 32 * k;
@@ -97,10 +97,10 @@ __attribute__((target("avx2"))) MasquesBloc Avx2(const char* p, const SelectionL
   return m;
 }
 
-__attribute__((target("avx512f,avx512bw"))) MasquesBloc Avx512(const char* p,
-                                                               const SelectionLignes& sel) {
+__attribute__((target("avx512f,avx512bw"))) ChunkMasks Avx512(const char* p,
+                                                               const LineSelection& sel) {
   const __m512i v = _mm512_loadu_si512(p);
-  MasquesBloc m;
+  ChunkMasks m;
   m.lf = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\n'));
   m.cr = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\r'));
   m.rares = _mm512_cmpeq_epi8_mask(v, _mm512_setzero_si512()) |
@@ -158,25 +158,25 @@ __attribute__((target("avx512f,avx512bw"))) void CoupuresAvx512(const char* p, i
   }
 }
 
-void MasquesSse2(const char* p, int n, const SelectionLignes& sel, MasquesBloc* out) {
+void MasquesSse2(const char* p, int n, const LineSelection& sel, ChunkMasks* out) {
   for (int i = 0; i < n; ++i) out[i] = Sse2(p + 64 * i, sel);
 }
-__attribute__((target("avx2"))) void MasquesAvx2(const char* p, int n, const SelectionLignes& sel,
-                                                 MasquesBloc* out) {
+__attribute__((target("avx2"))) void MasquesAvx2(const char* p, int n, const LineSelection& sel,
+                                                 ChunkMasks* out) {
   for (int i = 0; i < n; ++i) out[i] = Avx2(p + 64 * i, sel);
 }
 __attribute__((target("avx512f,avx512bw"))) void MasquesAvx512(const char* p, int n,
-                                                               const SelectionLignes& sel,
-                                                               MasquesBloc* out) {
+                                                               const LineSelection& sel,
+                                                               ChunkMasks* out) {
   for (int i = 0; i < n; ++i) out[i] = Avx512(p + 64 * i, sel);
 }
 
 }  // namespace
 #endif
 
-const VersionMasques* VersionsMasques(int* count) {
+const MaskKernels* AvailableMaskKernels(int* count) {
   static const struct Versions {
-    VersionMasques liste[4] = {};
+    MaskKernels liste[4] = {};
     int nombre = 0;
     Versions() {
       liste[nombre++] = {MasquesOctetParOctet, CoupuresOctetParOctet};
@@ -193,13 +193,13 @@ const VersionMasques* VersionsMasques(int* count) {
 }
 
 namespace {
-VersionMasques Meilleure() {
+MaskKernels Meilleure() {
   int n = 0;
-  const VersionMasques* liste = VersionsMasques(&n);
+  const MaskKernels* liste = AvailableMaskKernels(&n);
   return liste[n - 1];
 }
 }  // namespace
 
-const VersionMasques kMasques = Meilleure();
+const MaskKernels kMaskKernels = Meilleure();
 
 }  // namespace brimsel

@@ -9,14 +9,14 @@ namespace brimsel {
 
 // The lines a pass looks at: those whose first byte is `premier`, and those whose first byte
 // is `niveau` and third byte `troisieme[0]` or `troisieme[1]`.
-struct SelectionLignes {
+struct LineSelection {
   char premier;
   char niveau;
   char troisieme[2];
 };
 
 // Bit i of each mask stands for byte i of the 64.
-struct MasquesBloc {
+struct ChunkMasks {
   std::uint64_t lf = 0;         // LF
   std::uint64_t cr = 0;         // CR
   std::uint64_t rares = 0;      // NUL or byte 26
@@ -26,20 +26,20 @@ struct MasquesBloc {
 };
 
 // Fills out[0..n) with the masks of the n chunks of 64 bytes from p on.
-using CalculMasques = void (*)(const char* p, int n, const SelectionLignes& sel, MasquesBloc* out);
+using ComputeMasksFn = void (*)(const char* p, int n, const LineSelection& sel, ChunkMasks* out);
 // Fills out[0..n) with, for each of the n chunks of 64 bytes from p on, the bits of the bytes
 // that end or cut a line's text: LF, CR, NUL and byte 26.
-using CalculCoupures = void (*)(const char* p, int n, std::uint64_t* out);
+using ComputeBreaksFn = void (*)(const char* p, int n, std::uint64_t* out);
 
-struct VersionMasques {
-  CalculMasques masques;
-  CalculCoupures coupures;
+struct MaskKernels {
+  ComputeMasksFn masques;
+  ComputeBreaksFn coupures;
 };
 
 // The versions this build and this processor can run: the plain one, one byte at a time,
 // first (the reference the others must equal), the fastest last. `count` receives their number.
-const VersionMasques* VersionsMasques(int* count);
+const MaskKernels* AvailableMaskKernels(int* count);
 // The fastest version this processor runs.
-extern const VersionMasques kMasques;
+extern const MaskKernels kMaskKernels;
 
 }  // namespace brimsel

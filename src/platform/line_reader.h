@@ -52,7 +52,7 @@ class LineReader {
         std::size_t at = chunk_ + static_cast<std::size_t>(__builtin_ctzll(mask_));
         mask_ &= mask_ - 1;
         if (at < pos_) continue;  // the second byte of a pair already consumed
-        if (!FinDeLigne(base, end_, at, pos_, line)) break;
+        if (!EndLineAt(base, end_, at, pos_, line)) break;
         return true;
       }
     }
@@ -87,7 +87,7 @@ class LineReader {
             }
             if (!DansLot(chunk, lotDebut, lotFin)) {
               const std::size_t n = std::min<std::size_t>(kLot, (end - chunk) / kChunk);
-              kMasques.coupures(base + chunk, static_cast<int>(n), coupures);
+              kMaskKernels.coupures(base + chunk, static_cast<int>(n), coupures);
               lotDebut = chunk;
               lotFin = chunk + n * kChunk;
             }
@@ -97,7 +97,7 @@ class LineReader {
           std::size_t at = chunk + static_cast<std::size_t>(__builtin_ctzll(mask));
           mask &= mask - 1;
           if (at < pos) continue;
-          if (!FinDeLigne(base, end, at, pos, line)) break;
+          if (!EndLineAt(base, end, at, pos, line)) break;
           if (!f(line)) {
             pos_ = pos;
             chunk_ = chunk;
@@ -110,7 +110,7 @@ class LineReader {
       if (!NextAfterBreak(line) || !f(line)) return;
     }
   }
-  using Selection = SelectionLignes;
+  using Selection = LineSelection;
   // Reads the remaining lines as ForEach does, but hands f only the selected lines (and some
   // others: the caller still checks each line), and tells skip(k) of every k lines passed over,
   // in line order, before the next line handed out. The common 64 bytes, where every line ends
@@ -121,7 +121,7 @@ class LineReader {
     Line line;
     std::size_t passees = 0;
     // The masks of up to kLot chunks are computed at once, one call for a kilobyte.
-    MasquesBloc lot[kLot];
+    ChunkMasks lot[kLot];
     const auto hand = [&](Line& l) {
       if (passees != 0) skip(passees);
       passees = 0;
@@ -146,7 +146,7 @@ class LineReader {
             if (chunk + kChunk < end) {
               if (!DansLot(chunk, lotDebut, lotFin)) {
                 const std::size_t n = std::min<std::size_t>(kLot, (end - chunk - 1) / kChunk);
-                kMasques.masques(base + chunk, static_cast<int>(n), sel, lot);
+                kMaskKernels.masques(base + chunk, static_cast<int>(n), sel, lot);
                 lotDebut = chunk;
                 lotFin = chunk + n * kChunk;
               }
@@ -165,7 +165,7 @@ class LineReader {
           std::size_t at = chunk + static_cast<std::size_t>(__builtin_ctzll(mask));
           mask &= mask - 1;
           if (at < pos) continue;
-          if (!FinDeLigne(base, end, at, pos, line)) break;
+          if (!EndLineAt(base, end, at, pos, line)) break;
           hand(line);
         }
         pos_ = pos;
@@ -188,7 +188,7 @@ class LineReader {
   // the block: fills `line`, writes the terminator over the line end and moves `pos` past it
   // and its partner. False for a NUL or byte 26 at `at`, or a line end in the block's last
   // byte: those take the slow path.
-  static bool FinDeLigne(char* base, std::size_t end, std::size_t at, std::size_t& pos,
+  static bool EndLineAt(char* base, std::size_t end, std::size_t at, std::size_t& pos,
                          Line& line) {
     char* p = base + at;
     if ((*p != '\n' && *p != '\r') || at + 1 >= end) return false;
@@ -246,7 +246,7 @@ class LineReader {
   // past them. False, with nothing done, when the chunk holds a NUL, a byte 26 or a run of
   // three or more line-end bytes after `pos`: those go through the usual steps.
   template <class H>
-  static bool Recense(const MasquesBloc& m, char* base, std::size_t chunk, std::size_t& pos,
+  static bool Recense(const ChunkMasks& m, char* base, std::size_t chunk, std::size_t& pos,
                       std::size_t& passees, const Selection& sel, H& hand) {
     if (pos >= chunk + kChunk) return false;
     const char* p = base + chunk;

@@ -8,35 +8,35 @@
 
 namespace brimsel {
 
-class BlocsTextes {
+class TextBlocks {
  public:
-  BlocsTextes() = default;
-  ~BlocsTextes() { Vide(); }
-  BlocsTextes(const BlocsTextes&) = delete;
-  BlocsTextes& operator=(const BlocsTextes&) = delete;
+  TextBlocks() = default;
+  ~TextBlocks() { Release(); }
+  TextBlocks(const TextBlocks&) = delete;
+  TextBlocks& operator=(const TextBlocks&) = delete;
 
   // A NUL-terminated copy of `text`. Throws std::bad_alloc when memory runs out.
-  char* Copie(std::string_view text);
+  char* Copy(std::string_view text);
   // `size` bytes, all zero.
   char* Zeros(std::size_t size);
   // Releases every block.
-  void Vide();
+  void Release();
   // Bytes held in blocks, for the memory budget.
-  std::size_t Reserve() const { return reserve_; }
+  std::size_t ReservedBytes() const { return reserved_; }
 
  protected:
   // `size` bytes, uninitialised.
   char* Place(std::size_t size);
 
  private:
-  struct Bloc {
+  struct Block {
     char* debut;
     std::size_t taille;
   };
-  std::vector<Bloc> blocs_;
-  char* libre_ = nullptr;
-  std::size_t reste_ = 0;
-  std::size_t reserve_ = 0;
+  std::vector<Block> blocks_;
+  char* free_ = nullptr;
+  std::size_t left_ = 0;
+  std::size_t reserved_ = 0;
 };
 
 }  // namespace brimsel

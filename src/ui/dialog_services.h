@@ -7,38 +7,38 @@ namespace brimsel {
 
 // Identifiers of the control panel's items that the operations address.
 namespace ctl {
-inline constexpr int kIndiPlus = 400;     // number field "INDI+"
-inline constexpr int kFamPlus = 401;      // number field "FAM +"
+inline constexpr int kIndiBase = 400;     // number field "INDI+"
+inline constexpr int kFamBase = 401;      // number field "FAM +"
 inline constexpr int kIndiField = 402;    // number field "Indi", read by nobody
 inline constexpr int kCapital = 405;      // button "Capital..."
 inline constexpr int kStrip = 406;        // button "Strip"
-inline constexpr int kFichier = 501;      // button "Fichier..."
-inline constexpr int kConvertir = 503;    // button "Convertir..."
-inline constexpr int kBaptemeDate = 508;
-inline constexpr int kBaptemeLieu = 509;
+inline constexpr int kChooseFile = 501;      // button "Fichier..."
+inline constexpr int kConvert = 503;    // button "Convertir..."
+inline constexpr int kBaptismDate = 508;
+inline constexpr int kBaptismPlace = 509;
 inline constexpr int kIndiTotal = 510;
-inline constexpr int kNaissanceDate = 511;
-inline constexpr int kNaissanceLieu = 512;
+inline constexpr int kBirthDate = 511;
+inline constexpr int kBirthPlace = 512;
 inline constexpr int kParent = 513;
-inline constexpr int kDecesDate = 515;
-inline constexpr int kDecesLieu = 516;
+inline constexpr int kDeathDate = 515;
+inline constexpr int kDeathPlace = 516;
 inline constexpr int kLineCounter = 517;  // label: lines read so far
-inline constexpr int kSepultureLieu = 518;
-inline constexpr int kSepultureDate = 519;
+inline constexpr int kBurialPlace = 518;
+inline constexpr int kBurialDate = 519;
 inline constexpr int kFamTotal = 520;
-inline constexpr int kDebutDate = 521;
-inline constexpr int kDebutLieu = 522;
-inline constexpr int kFinDate = 523;
-inline constexpr int kFinLieu = 524;
-inline constexpr int kErreurs = 537;
+inline constexpr int kUnionStartDate = 521;
+inline constexpr int kUnionStartPlace = 522;
+inline constexpr int kUnionEndDate = 523;
+inline constexpr int kUnionEndPlace = 524;
+inline constexpr int kErrors = 537;
 inline constexpr int kQuay = 540;
 inline constexpr int kSour = 543;
 inline constexpr int kNoteIndi = 550;
-inline constexpr int kNoteInclure = 551;  // check box "inclure"
+inline constexpr int kIncludeNotes = 551;  // check box "inclure"
 inline constexpr int kNoteFam = 552;
-inline constexpr int kNbRef = 554;        // check box "nb ref"
-inline constexpr int kOemAnsi = 555;      // check box "OEM => ANSI"
-inline constexpr int kNomPropre = 556;    // check box "Nom Propre"
+inline constexpr int kRefCounts = 554;        // check box "nb ref"
+inline constexpr int kOem = 555;      // check box "OEM => ANSI"
+inline constexpr int kProperNames = 556;    // check box "Nom Propre"
 inline constexpr int kStatusLine = 560;
 inline constexpr int kMessageList = 561;
 inline constexpr int kNotice = 563;       // button "?"

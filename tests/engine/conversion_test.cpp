@@ -21,22 +21,22 @@ using test::FakeDialog;
 using Lines = std::vector<std::string>;
 
 struct Converted {
-  GedcomFichier m;
+  GedcomModel m;
   FakeDialog d;
-  ResultatConversion r;
+  ConversionResult r;
 };
 
 // Converts `gedcom` (LF line ends unless it brings its own) with the given check boxes.
 void Convert(Converted& run, const std::string& gedcom, bool notes = false, bool properNames = true,
              bool oem = false) {
-  run.d.Check(ctl::kNoteInclure, notes);
-  run.d.Check(ctl::kNomPropre, properNames);
-  run.d.Check(ctl::kOemAnsi, oem);
+  run.d.Check(ctl::kIncludeNotes, notes);
+  run.d.Check(ctl::kProperNames, properNames);
+  run.d.Check(ctl::kOem, oem);
   StringSource source(gedcom);
-  run.r = ConvertitSource(run.m, run.d, source, "/tmp/test.ged");
+  run.r = ConvertSource(run.m, run.d, source, "/tmp/test.ged");
 }
 
-std::string Dict(const ArbreSSZ& d, int id) { return id < 0 ? "<none>" : d.Entree(id).texte; }
+std::string Dict(const Dictionary& d, int id) { return id < 0 ? "<none>" : d.Entry(id).texte; }
 
 const char kFamily[] =
     "0 HEAD\n1 SOUR X\n"
@@ -50,30 +50,30 @@ const char kFamily[] =
 TEST(Conversion, ConsistentFamilyReportsOnlyTheSummary) {
   Converted run;
   Convert(run, kFamily);
-  ASSERT_TRUE(run.r.Terminee());
+  ASSERT_TRUE(run.r.Completed());
   EXPECT_EQ(run.d.messages,
             (Lines{"maxunion 1, maxenfant 1", "3 pr\xE9noms, 2 noms, 1 places."}));
-  const GedcomFichier& m = run.m;
-  EXPECT_EQ(m.nbIndividus, 3);
-  EXPECT_EQ(m.nbUnions, 1);
-  EXPECT_EQ(m.individus[2].famc, 0);
-  EXPECT_EQ(m.unions[0].epoux, 0);
-  EXPECT_EQ(m.unions[0].epouse, 1);
-  EXPECT_STREQ(m.individus[0].dateNaissance, "1 JAN 1900");
-  EXPECT_EQ(Dict(*m.dictLieux, m.unions[0].lieuMariage), "Paris");
-  EXPECT_EQ(m.nbLieuNaissance, 1);
-  EXPECT_EQ(m.nbLieuMariage, 1);
-  EXPECT_EQ(m.nbParents, 1);
-  EXPECT_EQ(m.nomSource, "/tmp/test.ged");
+  const GedcomModel& m = run.m;
+  EXPECT_EQ(m.counts.individuals, 3);
+  EXPECT_EQ(m.counts.unions, 1);
+  EXPECT_EQ(m.individuals[2].famc, 0);
+  EXPECT_EQ(m.unions[0].husband, 0);
+  EXPECT_EQ(m.unions[0].wife, 1);
+  EXPECT_STREQ(m.individuals[0].birthDate, "1 JAN 1900");
+  EXPECT_EQ(Dict(*m.places, m.unions[0].marriagePlace), "Paris");
+  EXPECT_EQ(m.counts.birthPlaces, 1);
+  EXPECT_EQ(m.counts.marriagePlaces, 1);
+  EXPECT_EQ(m.counts.parents, 1);
+  EXPECT_EQ(m.sourcePath, "/tmp/test.ged");
   EXPECT_EQ(run.d.Field(ctl::kFileLabel), "/tmp/test.ged");
   EXPECT_EQ(run.d.Field(ctl::kIndiTotal), "3");
   EXPECT_EQ(run.d.Field(ctl::kFamTotal), "1");
-  EXPECT_EQ(run.d.Field(ctl::kNaissanceDate), "1");
-  EXPECT_EQ(run.d.Field(ctl::kFinDate), "0");
-  EXPECT_EQ(run.d.Field(ctl::kFinLieu), "0");
-  EXPECT_EQ(run.d.Field(ctl::kErreurs), "0");
+  EXPECT_EQ(run.d.Field(ctl::kBirthDate), "1");
+  EXPECT_EQ(run.d.Field(ctl::kUnionEndDate), "0");
+  EXPECT_EQ(run.d.Field(ctl::kUnionEndPlace), "0");
+  EXPECT_EQ(run.d.Field(ctl::kErrors), "0");
   EXPECT_EQ(run.d.Field(ctl::kLineCounter), "25");  // lines of pass 3
-  EXPECT_EQ(m.tailleSource, static_cast<std::int64_t>(sizeof kFamily - 1));
+  EXPECT_EQ(m.sourceSize, static_cast<std::int64_t>(sizeof kFamily - 1));
 }
 
 TEST(Conversion, StatusPhasesInOrder) {
@@ -113,9 +113,9 @@ TEST(Conversion, LineCounterShowsEveryHundredLines) {
 TEST(Conversion, NoIndividual) {
   Converted run;
   Convert(run, "0 HEAD\n0 @F1@ FAM\n1 HUSB @I1@\n0 TRLR\n");
-  EXPECT_EQ(run.r.fin, FinConversion::kAucunIndividu);
+  EXPECT_EQ(run.r.fin, ConversionOutcome::kNoIndividual);
   EXPECT_EQ(run.d.messages, (Lines{"Aucun individu trouv\xE9!"}));
-  EXPECT_FALSE(run.m.nomSource.has_value());
+  EXPECT_FALSE(run.m.sourcePath.has_value());
   ASSERT_FALSE(run.d.statuses.empty());
   EXPECT_FALSE(run.d.statuses.back().busy);
 }
@@ -123,9 +123,9 @@ TEST(Conversion, NoIndividual) {
 TEST(Conversion, EventLinesWithAValueAreNotEvents) {
   Converted run;
   Convert(run, "0 @I1@ INDI\n1 BIRT Y\n2 DATE 1850\n2 PLAC Lyon\n0 TRLR\n");
-  EXPECT_EQ(run.m.individus[0].dateNaissance, nullptr);
-  EXPECT_EQ(run.m.individus[0].lieuNaissance, -1);
-  EXPECT_EQ(run.m.nbDateNaissance, 0);
+  EXPECT_EQ(run.m.individuals[0].birthDate, nullptr);
+  EXPECT_EQ(run.m.individuals[0].birthPlace, -1);
+  EXPECT_EQ(run.m.counts.birthDates, 0);
 }
 
 TEST(Conversion, NamePieces) {
@@ -137,23 +137,23 @@ TEST(Conversion, NamePieces) {
           "0 @I4@ INDI\n1 NAME  /  /\n"
           "0 @I5@ INDI\n1 NAME jean pierre /DUPONT/\n"
           "0 TRLR\n");
-  const GedcomFichier& m = run.m;
-  EXPECT_EQ(Dict(*m.dictPrenoms, m.individus[0].prenom), "Jean");
-  EXPECT_EQ(Dict(*m.dictNoms, m.individus[0].nom), "Dupont");
-  EXPECT_EQ(Dict(*m.dictPrenoms, m.individus[1].prenom), "Durand");
-  EXPECT_EQ(m.individus[1].nom, -1);
-  EXPECT_EQ(Dict(*m.dictPrenoms, m.individus[4].prenom), "Jean-Pierre");
-  EXPECT_EQ(m.individus[4].nom, m.individus[0].nom);
+  const GedcomModel& m = run.m;
+  EXPECT_EQ(Dict(*m.givenNames, m.individuals[0].prenom), "Jean");
+  EXPECT_EQ(Dict(*m.surnames, m.individuals[0].nom), "Dupont");
+  EXPECT_EQ(Dict(*m.givenNames, m.individuals[1].prenom), "Durand");
+  EXPECT_EQ(m.individuals[1].nom, -1);
+  EXPECT_EQ(Dict(*m.givenNames, m.individuals[4].prenom), "Jean-Pierre");
+  EXPECT_EQ(m.individuals[4].nom, m.individuals[0].nom);
   EXPECT_EQ(run.d.messages[0], "nom inconnus 2");
   EXPECT_EQ(run.d.messages[1], "nom inconnus 3");
-  EXPECT_EQ(m.dictNoms->Entree(0).nbRef, 2);
+  EXPECT_EQ(m.surnames->Entry(0).nbRef, 2);
 }
 
 TEST(Conversion, ProperNamesOffKeepsTheSpelling) {
   Converted run;
   Convert(run, "0 @I1@ INDI\n1 NAME jean pierre /DUPONT/\n0 TRLR\n", false, false);
-  EXPECT_EQ(Dict(*run.m.dictPrenoms, run.m.individus[0].prenom), "jean pierre");
-  EXPECT_EQ(Dict(*run.m.dictNoms, run.m.individus[0].nom), "DUPONT");
+  EXPECT_EQ(Dict(*run.m.givenNames, run.m.individuals[0].prenom), "jean pierre");
+  EXPECT_EQ(Dict(*run.m.surnames, run.m.individuals[0].nom), "DUPONT");
 }
 
 TEST(Conversion, OemAppliesToNamesAndPlacesOnly) {
@@ -162,18 +162,18 @@ TEST(Conversion, OemAppliesToNamesAndPlacesOnly) {
           "0 @I1@ INDI\n1 NAME \x90lise /B\x82rard/\n1 OCCU M\x82" "decin\n"
           "1 BIRT\n2 DATE 3 F\x90V 1850\n2 PLAC \x90vreux\n0 TRLR\n",
           false, false, true);
-  const GedcomFichier& m = run.m;
-  EXPECT_EQ(Dict(*m.dictPrenoms, m.individus[0].prenom), "\xC9lise");
-  EXPECT_EQ(Dict(*m.dictNoms, m.individus[0].nom), "B\xE9rard");
-  EXPECT_EQ(Dict(*m.dictLieux, m.individus[0].lieuNaissance), "\xC9vreux");
-  EXPECT_STREQ(m.individus[0].profession, "M\x82" "decin");
-  EXPECT_STREQ(m.individus[0].dateNaissance, "3 F\x90V 1850");
+  const GedcomModel& m = run.m;
+  EXPECT_EQ(Dict(*m.givenNames, m.individuals[0].prenom), "\xC9lise");
+  EXPECT_EQ(Dict(*m.surnames, m.individuals[0].nom), "B\xE9rard");
+  EXPECT_EQ(Dict(*m.places, m.individuals[0].birthPlace), "\xC9vreux");
+  EXPECT_STREQ(m.individuals[0].occupation, "M\x82" "decin");
+  EXPECT_STREQ(m.individuals[0].birthDate, "3 F\x90V 1850");
 }
 
 TEST(Conversion, PlacesAreNeverCapitalised) {
   Converted run;
   Convert(run, "0 @I1@ INDI\n1 BIRT\n2 PLAC saint-malo, ille et vilaine\n0 TRLR\n");
-  EXPECT_EQ(Dict(*run.m.dictLieux, 0), "saint-malo, ille et vilaine");
+  EXPECT_EQ(Dict(*run.m.places, 0), "saint-malo, ille et vilaine");
 }
 
 TEST(Conversion, SexCodesAndCrossReferenceNumbers) {
@@ -181,12 +181,12 @@ TEST(Conversion, SexCodesAndCrossReferenceNumbers) {
   Convert(run,
           "0 @I1@ INDI\n1 SEX M\n1 FAMC @P7@\n0 @I2@ INDI\n1 SEX Male\n0 @I3@ INDI\n1 SEX F\n"
           "0 @I4@ INDI\n1 SEX U\n0 @I5@ INDI\n0  @I12@ INDI\n0 @3I@ INDI\n0 TRLR\n");
-  const auto& ind = run.m.individus;
-  EXPECT_EQ(ind[0].sexe, 1);
-  EXPECT_EQ(ind[1].sexe, 1);
-  EXPECT_EQ(ind[2].sexe, 0);
-  EXPECT_EQ(ind[3].sexe, 0);
-  EXPECT_EQ(ind[4].sexe, -1);
+  const auto& ind = run.m.individuals;
+  EXPECT_EQ(ind[0].sex, 1);
+  EXPECT_EQ(ind[1].sex, 1);
+  EXPECT_EQ(ind[2].sex, 0);
+  EXPECT_EQ(ind[3].sex, 0);
+  EXPECT_EQ(ind[4].sex, -1);
   EXPECT_EQ(ind[5].code, 12);
   EXPECT_EQ(ind[6].code, 3);
   EXPECT_EQ(run.d.messages[1], "erreur code parent @F7@ 0 @I1@");
@@ -197,13 +197,13 @@ TEST(Conversion, LaterValuesReplaceEarlierOnesAndCountersCountLines) {
   Convert(run,
           "0 @I1@ INDI\n1 OCCU Tailleur\n1 OCCU Meunier\n1 BIRT\n2 DATE 1850\n2 DATE 1851\n"
           "2 PLAC Lyon\n0 @I2@ INDI\n1 BIRT\n2 PLAC Lyon\n0 TRLR\n");
-  const GedcomFichier& m = run.m;
-  EXPECT_STREQ(m.individus[0].profession, "Meunier");
-  EXPECT_STREQ(m.individus[0].dateNaissance, "1851");
-  EXPECT_EQ(m.nbDateNaissance, 2);
-  EXPECT_EQ(m.nbLieuNaissance, 2);
-  EXPECT_EQ(m.dictLieux->nombre, 1);
-  EXPECT_EQ(m.dictLieux->Entree(0).nbRef, 2);
+  const GedcomModel& m = run.m;
+  EXPECT_STREQ(m.individuals[0].occupation, "Meunier");
+  EXPECT_STREQ(m.individuals[0].birthDate, "1851");
+  EXPECT_EQ(m.counts.birthDates, 2);
+  EXPECT_EQ(m.counts.birthPlaces, 2);
+  EXPECT_EQ(m.places->count, 1);
+  EXPECT_EQ(m.places->Entry(0).nbRef, 2);
 }
 
 TEST(Conversion, Notes) {
@@ -214,17 +214,17 @@ TEST(Conversion, Notes) {
           "0 @F1@ FAM\n1 NOTE family\n0 @R1@ REPO\n1 NOTE dropped\n2 CONT too\n"
           "0 @I2@ INDI\n1 NOTE last\n2 CONT words",
           true);
-  const GedcomFichier& m = run.m;
-  ASSERT_EQ(m.nbNotesIndi, 3);
-  ASSERT_EQ(m.nbNotesFam, 1);
-  EXPECT_STREQ(m.notesIndi[0].texte, "first second third ");
-  EXPECT_EQ(m.notesIndi[0].proprietaire, 0);
-  EXPECT_STREQ(m.notesIndi[1].texte, "glued onto");
-  EXPECT_STREQ(m.notesFam[0].texte, "family");
-  EXPECT_EQ(m.notesFam[0].proprietaire, 0);
+  const GedcomModel& m = run.m;
+  ASSERT_EQ(m.counts.individualNotes, 3);
+  ASSERT_EQ(m.counts.unionNotes, 1);
+  EXPECT_STREQ(m.individualNotes[0].texte, "first second third ");
+  EXPECT_EQ(m.individualNotes[0].owner, 0);
+  EXPECT_STREQ(m.individualNotes[1].texte, "glued onto");
+  EXPECT_STREQ(m.unionNotes[0].texte, "family");
+  EXPECT_EQ(m.unionNotes[0].owner, 0);
   // The last note of a file without a final level-0 line is kept.
-  EXPECT_STREQ(m.notesIndi[2].texte, "last words");
-  EXPECT_EQ(m.notesIndi[2].proprietaire, 1);
+  EXPECT_STREQ(m.individualNotes[2].texte, "last words");
+  EXPECT_EQ(m.individualNotes[2].owner, 1);
   EXPECT_EQ(run.d.Field(ctl::kNoteIndi), "3");
   EXPECT_EQ(run.d.Field(ctl::kNoteFam), "1");
 }
@@ -232,8 +232,8 @@ TEST(Conversion, Notes) {
 TEST(Conversion, NotesNotWanted) {
   Converted run;
   Convert(run, "0 @I1@ INDI\n1 NOTE first\n2 CONT second\n0 TRLR\n", false);
-  EXPECT_EQ(run.m.nbNotesIndi, 0);
-  EXPECT_TRUE(run.m.notesIndi.empty());
+  EXPECT_EQ(run.m.counts.individualNotes, 0);
+  EXPECT_TRUE(run.m.individualNotes.empty());
 }
 
 TEST(Conversion, LinesBeforeTheFirstRecordAndInOtherRecords) {
@@ -247,18 +247,18 @@ TEST(Conversion, LinesBeforeTheFirstRecordAndInOtherRecords) {
           "0 @R1@ REPO\n1 NAME Archives /Nationales/\n1 SEX F\n2 SOUR x\n2 QUAY 1\n"
           "0 TRLR\n",
           true);
-  const GedcomFichier& m = run.m;
-  ASSERT_TRUE(run.r.Terminee());
+  const GedcomModel& m = run.m;
+  ASSERT_TRUE(run.r.Completed());
   EXPECT_EQ(run.d.messages, (Lines{"maxunion 1, maxenfant 1", "1 pr\xE9noms, 1 noms, 0 places."}));
-  EXPECT_EQ(m.unions[0].epoux, 0);
-  EXPECT_EQ(m.unions[0].epouse, 1);
-  EXPECT_STREQ(m.unions[0].dateMariage, "1900");
-  EXPECT_EQ(m.nbDateMariage, 1);
-  EXPECT_STREQ(m.notesFam[0].texte, "union");
-  EXPECT_EQ(Dict(*m.dictNoms, m.individus[0].nom), "Dupont");
-  EXPECT_EQ(m.individus[2].sexe, -1);
-  EXPECT_EQ(m.nbQuay, 1);
-  EXPECT_EQ(m.nbSour, 1);
+  EXPECT_EQ(m.unions[0].husband, 0);
+  EXPECT_EQ(m.unions[0].wife, 1);
+  EXPECT_STREQ(m.unions[0].marriageDate, "1900");
+  EXPECT_EQ(m.counts.marriageDates, 1);
+  EXPECT_STREQ(m.unionNotes[0].texte, "union");
+  EXPECT_EQ(Dict(*m.surnames, m.individuals[0].nom), "Dupont");
+  EXPECT_EQ(m.individuals[2].sex, -1);
+  EXPECT_EQ(m.counts.quay, 1);
+  EXPECT_EQ(m.counts.sources, 1);
 }
 
 TEST(Conversion, CodeResolutionReports) {
@@ -275,7 +275,7 @@ TEST(Conversion, CodeResolutionReports) {
           "0 @F3@ FAM\n"
           "0 @F5@ FAM\n1 HUSB @I3@\n1 WIFE @I1@\n"
           "0 TRLR\n");
-  ASSERT_TRUE(run.r.Terminee());
+  ASSERT_TRUE(run.r.Completed());
   EXPECT_EQ(run.d.messages, (Lines{
                                 "maxunion 1, maxenfant 2",
                                 "erreur code parent @F9@ 4 @I5@",
@@ -293,20 +293,20 @@ TEST(Conversion, CodeResolutionReports) {
                                 "4 INDI ajout\xE9s",
                                 "0 pr\xE9noms, 0 noms, 0 places.",
                             }));
-  const GedcomFichier& m = run.m;
-  EXPECT_EQ(m.nbErreurs, 8);
-  EXPECT_EQ(m.nbParents, 2);
-  EXPECT_EQ(m.individus[4].famc, -1);
-  EXPECT_EQ(m.individus[5].famc, 3);
-  EXPECT_EQ(m.nbAjoutes, 4);
-  EXPECT_EQ(m.sexeAjoutes, (std::vector<int>{1, 0, 1, 0}));
-  EXPECT_EQ(m.unions[1].epoux, 6);
-  EXPECT_EQ(m.unions[1].epouse, 7);
-  EXPECT_EQ(m.unions[2].epoux, 8);
-  EXPECT_EQ(m.unions[2].epouse, 9);
-  EXPECT_EQ(m.unions[3].epoux, 2);
-  EXPECT_EQ(m.unions[3].epouse, 0);
-  EXPECT_EQ(run.d.Field(ctl::kErreurs), "8");
+  const GedcomModel& m = run.m;
+  EXPECT_EQ(m.counts.errors, 8);
+  EXPECT_EQ(m.counts.parents, 2);
+  EXPECT_EQ(m.individuals[4].famc, -1);
+  EXPECT_EQ(m.individuals[5].famc, 3);
+  EXPECT_EQ(m.counts.added, 4);
+  EXPECT_EQ(m.addedSexes, (std::vector<int>{1, 0, 1, 0}));
+  EXPECT_EQ(m.unions[1].husband, 6);
+  EXPECT_EQ(m.unions[1].wife, 7);
+  EXPECT_EQ(m.unions[2].husband, 8);
+  EXPECT_EQ(m.unions[2].wife, 9);
+  EXPECT_EQ(m.unions[3].husband, 2);
+  EXPECT_EQ(m.unions[3].wife, 0);
+  EXPECT_EQ(run.d.Field(ctl::kErrors), "8");
   EXPECT_EQ(run.d.Field(ctl::kParent), "2");
 }
 
@@ -339,18 +339,18 @@ TEST(Conversion, PassThreeReportsInLineOrder) {
   attendus.push_back("0 pr\xE9noms, 0 noms, 0 places.");
   Converted run;
   Convert(run, gedcom + "0 TRLR\n");
-  ASSERT_TRUE(run.r.Terminee());
+  ASSERT_TRUE(run.r.Completed());
   EXPECT_EQ(run.d.messages, attendus);
-  EXPECT_EQ(run.m.nbErreurs, 150);
+  EXPECT_EQ(run.m.counts.errors, 150);
 }
 
 TEST(Conversion, MissingHusbandIsAddedEvenWhenAHeaderNumberIsUnreadable) {
   // The individual without a number must not be taken for the husband of a union without HUSB.
   Converted run;
   Convert(run, "0 INDI\n1 SEX M\n0 @I2@ INDI\n1 SEX F\n0 @F1@ FAM\n1 WIFE @I2@\n0 TRLR\n");
-  EXPECT_EQ(run.m.individus[0].code, -1);
-  EXPECT_EQ(run.m.unions[0].epoux, 2);
-  EXPECT_EQ(run.m.sexeAjoutes, (std::vector<int>{1}));
+  EXPECT_EQ(run.m.individuals[0].code, -1);
+  EXPECT_EQ(run.m.unions[0].husband, 2);
+  EXPECT_EQ(run.m.addedSexes, (std::vector<int>{1}));
   EXPECT_EQ(run.d.messages[1], "ajout \xC9POUX(-1) 0");
 }
 
@@ -360,10 +360,10 @@ TEST(Conversion, RecordsOutOfOrderAreResolved) {
           "0 @I5@ INDI\n1 SEX M\n1 FAMS @F2@\n0 @I1@ INDI\n1 SEX F\n1 FAMS @F2@\n"
           "0 @I3@ INDI\n1 FAMC @F2@\n0 @F9@ FAM\n0 @F2@ FAM\n1 HUSB @I5@\n1 WIFE @I1@\n"
           "1 CHIL @I3@\n0 @F1@ FAM\n0 TRLR\n");
-  EXPECT_EQ(run.m.unions[1].epoux, 0);
-  EXPECT_EQ(run.m.unions[1].epouse, 1);
-  EXPECT_EQ(run.m.individus[2].famc, 1);
-  EXPECT_EQ(run.m.nbErreurs, 0);
+  EXPECT_EQ(run.m.unions[1].husband, 0);
+  EXPECT_EQ(run.m.unions[1].wife, 1);
+  EXPECT_EQ(run.m.individuals[2].famc, 1);
+  EXPECT_EQ(run.m.counts.errors, 0);
 }
 
 TEST(Conversion, CrOnlyAndMixedLineEnds) {
@@ -381,18 +381,18 @@ TEST(Conversion, CrOnlyAndMixedLineEnds) {
     Convert(a, lf);
     Convert(b, g);
     EXPECT_EQ(a.d.messages, b.d.messages) << "line end " << int(end[0]);
-    EXPECT_EQ(b.m.nbIndividus, 3);
-    EXPECT_STREQ(b.m.individus[0].dateNaissance, "1 JAN 1900");
+    EXPECT_EQ(b.m.counts.individuals, 3);
+    EXPECT_STREQ(b.m.individuals[0].birthDate, "1 JAN 1900");
   }
 }
 
 TEST(Conversion, NulAndCtrlZ) {
   Converted run;
   Convert(run, std::string("0 @I1@ INDI\n1 NAME Jean\0/Dupont/\n1 SEX M\n\x1A" "0 @I2@ INDI\n", 43));
-  EXPECT_EQ(run.m.nbIndividus, 1);
-  EXPECT_EQ(Dict(*run.m.dictPrenoms, run.m.individus[0].prenom), "Jean");
-  EXPECT_EQ(run.m.individus[0].nom, -1);
-  EXPECT_EQ(run.m.individus[0].sexe, 1);
+  EXPECT_EQ(run.m.counts.individuals, 1);
+  EXPECT_EQ(Dict(*run.m.givenNames, run.m.individuals[0].prenom), "Jean");
+  EXPECT_EQ(run.m.individuals[0].nom, -1);
+  EXPECT_EQ(run.m.individuals[0].sex, 1);
 }
 
 TEST(Conversion, LongValuesAreCut) {
@@ -405,10 +405,10 @@ TEST(Conversion, LongValuesAreCut) {
           "0 @I1@ INDI\n1 BIRT\n2 DATE " + date + "\n1 NOTE " + note + "\n2 CONT more\n1 OCCU " +
               occu + "\n1 FAMC " + word + "\n0 @F12@ FAM\n0 TRLR\n",
           true);
-  const GedcomIndividu& ind = run.m.individus[0];
-  EXPECT_EQ(std::string(ind.dateNaissance), date.substr(0, 31));
-  EXPECT_EQ(std::string(run.m.notesIndi[0].texte), note.substr(0, 8191));
-  EXPECT_EQ(std::string(ind.profession), occu);
+  const Individual& ind = run.m.individuals[0];
+  EXPECT_EQ(std::string(ind.birthDate), date.substr(0, 31));
+  EXPECT_EQ(std::string(run.m.individualNotes[0].texte), note.substr(0, 8191));
+  EXPECT_EQ(std::string(ind.occupation), occu);
   // The word keeps its first 63 bytes: "@F" and 61 zeros, no digit other than 0.
   EXPECT_EQ(ind.famc, -1);
   EXPECT_EQ(run.d.messages[1], "erreur code parent @F0@ 0 @I1@");
@@ -419,10 +419,10 @@ TEST(Conversion, NumbersBeyond32BitsAreUnknown) {
   Convert(run,
           "0 @I2147483647@ INDI\n1 SEX M\n0 @I2147483648@ INDI\n"
           "0 @F1@ FAM\n1 HUSB @I2147483647@\n1 WIFE @I2147483648@\n0 TRLR\n");
-  EXPECT_EQ(run.m.individus[0].code, 2147483647);
-  EXPECT_EQ(run.m.individus[1].code, -1);
-  EXPECT_EQ(run.m.unions[0].epoux, 0);
-  EXPECT_EQ(run.m.unions[0].epouse, 2);
+  EXPECT_EQ(run.m.individuals[0].code, 2147483647);
+  EXPECT_EQ(run.m.individuals[1].code, -1);
+  EXPECT_EQ(run.m.unions[0].husband, 0);
+  EXPECT_EQ(run.m.unions[0].wife, 2);
 }
 
 TEST(Conversion, ShortHeadersKeepPassThreeInStep) {
@@ -455,12 +455,12 @@ class ChangingSource : public ByteSource {
 
 TEST(Conversion, FileThatChangesBetweenPassesIsNotReportedAsConverted) {
   for (const char* later : {"0 @I1@ INDI\n", "0 @I1@ INDI\n0 @I2@ INDI\n0 @I3@ INDI\n", ""}) {
-    GedcomFichier m;
+    GedcomModel m;
     FakeDialog d;
     ChangingSource source("0 @I1@ INDI\n0 @I2@ INDI\n", later);
-    ResultatConversion r = ConvertitSource(m, d, source, "/tmp/x.ged");
-    EXPECT_EQ(r.fin, FinConversion::kFichierModifie);
-    EXPECT_FALSE(m.nomSource.has_value());
+    ConversionResult r = ConvertSource(m, d, source, "/tmp/x.ged");
+    EXPECT_EQ(r.fin, ConversionOutcome::kFileChanged);
+    EXPECT_FALSE(m.sourcePath.has_value());
     ASSERT_EQ(d.boxes.size(), 1u);
     EXPECT_EQ(d.boxes[0].caption, "Erreur lecture");
   }
@@ -499,42 +499,42 @@ TEST(Conversion, FileTruncatedOrDeletedBetweenPasses) {
       std::ofstream out(path, std::ios::binary);
       out << kFamily;
     }
-    GedcomFichier m;
+    GedcomModel m;
     FakeDialog d;
     TamperedFile source(path, remove);
-    ResultatConversion r = ConvertitSource(m, d, source, path.c_str());
+    ConversionResult r = ConvertSource(m, d, source, path.c_str());
     if (remove) {
       // The open file is still whole: its data was read three times, the conversion stands.
-      EXPECT_TRUE(r.Terminee());
+      EXPECT_TRUE(r.Completed());
     } else {
-      EXPECT_EQ(r.fin, FinConversion::kFichierModifie);
-      EXPECT_FALSE(m.nomSource.has_value());
+      EXPECT_EQ(r.fin, ConversionOutcome::kFileChanged);
+      EXPECT_FALSE(m.sourcePath.has_value());
     }
     std::remove(path.c_str());
   }
 }
 
 TEST(Conversion, ChoiceCancelledChangesNothing) {
-  GedcomFichier m;
-  m.vider();
-  m.nomSource = "previous.ged";
+  GedcomModel m;
+  m.Clear();
+  m.sourcePath = "previous.ged";
   FakeDialog d;
   d.WillChoose("", false);
-  EXPECT_EQ(LireGedcom(m, d), 0);
-  EXPECT_EQ(m.nomSource, "previous.ged");
+  EXPECT_EQ(ReadGedcomCommand(m, d), 0);
+  EXPECT_EQ(m.sourcePath, "previous.ged");
   EXPECT_EQ(d.titles, (Lines{"FIchier source"}));
   EXPECT_EQ(d.resets, 0);
 }
 
 TEST(Conversion, UnreadableFileChangesNothing) {
-  GedcomFichier m;
-  m.vider();
-  m.nomSource = "previous.ged";
+  GedcomModel m;
+  m.Clear();
+  m.sourcePath = "previous.ged";
   FakeDialog d;
   for (const char* path : {"/nonexistent/x.ged", "/tmp"}) {
     d.WillChoose(path);
-    EXPECT_EQ(LireGedcom(m, d), 0);
-    EXPECT_EQ(m.nomSource, "previous.ged");
+    EXPECT_EQ(ReadGedcomCommand(m, d), 0);
+    EXPECT_EQ(m.sourcePath, "previous.ged");
     EXPECT_EQ(d.resets, 0);
     EXPECT_TRUE(d.boxes.empty());
   }

@@ -11,21 +11,21 @@ namespace brimsel {
 namespace {
 
 // The split views into its line: the lines are kept for the whole test program.
-MotsLigne Split(const std::string& s) {
+LineWords Split(const std::string& s) {
   static std::deque<std::string> lines;
   const std::string& line = lines.emplace_back(s);
-  MotsLigne m;
-  DecoupeMots(line.data(), line.size(), m);
+  LineWords m;
+  SplitWords(line.data(), line.size(), m);
   return m;
 }
 
-TEST(DecoupeMots, CountsItemsLikeANumberAndTwoWords) {
+TEST(SplitWords, CountsItemsLikeANumberAndTwoWords) {
   EXPECT_EQ(Split("1 BIRT").items, 2);
   EXPECT_EQ(Split("1 BIRT   ").items, 2);
-  MotsLigne m = Split("1 NAME Jean /Dupont/");
+  LineWords m = Split("1 NAME Jean /Dupont/");
   EXPECT_EQ(m.items, 3);
   EXPECT_EQ(m.tag, "NAME");
-  EXPECT_EQ(m.Valeur(), "Jean");
+  EXPECT_EQ(m.Value(), "Jean");
   EXPECT_EQ(Split("1\tSEX\tM").items, 3);
   EXPECT_EQ(Split("  2 DATE 1850").items, 3);
   EXPECT_EQ(Split("x NAME").items, 0);
@@ -36,7 +36,7 @@ TEST(DecoupeMots, CountsItemsLikeANumberAndTwoWords) {
 
 // A blank before the number changes nothing, and takes the line off the quick path of the usual
 // shape: both readings must split every line alike.
-TEST(DecoupeMots, UsualShapeSplitsAsTheGeneralReading) {
+TEST(SplitWords, UsualShapeSplitsAsTheGeneralReading) {
   std::mt19937 rng(3);
   const char alphabet[] = "0123 \t\v@ABNx/";
   for (int round = 0; round < 20000; ++round) {
@@ -44,21 +44,21 @@ TEST(DecoupeMots, UsualShapeSplitsAsTheGeneralReading) {
     line += rng() % 4 ? ' ' : '\t';
     std::size_t length = rng() % 12;
     for (std::size_t i = 0; i < length; ++i) line += alphabet[rng() % (sizeof alphabet - 1)];
-    MotsLigne vite = Split(line);
-    MotsLigne general = Split(" " + line);
+    LineWords vite = Split(line);
+    LineWords general = Split(" " + line);
     ASSERT_EQ(vite.items, general.items) << "'" << line << "'";
     EXPECT_EQ(vite.tag, general.tag) << "'" << line << "'";
-    EXPECT_EQ(vite.Valeur(), general.Valeur()) << "'" << line << "'";
+    EXPECT_EQ(vite.Value(), general.Value()) << "'" << line << "'";
     if (vite.items == 3) {
-      EXPECT_EQ(std::string_view(vite.debutValeur, vite.finLigne),
-                std::string_view(general.debutValeur, general.finLigne)) << "'" << line << "'";
+      EXPECT_EQ(std::string_view(vite.valueStart, vite.lineEnd),
+                std::string_view(general.valueStart, general.lineEnd)) << "'" << line << "'";
     }
   }
 }
 
-// Pass 3 passes by the lines that AutreTagQue rules out: not one of them may split into the
+// Pass 3 passes by the lines that IsNeitherTag rules out: not one of them may split into the
 // tag it looks for.
-TEST(AutreTagQue, RulesOutOnlyLinesOfAnotherTag) {
+TEST(IsNeitherTag, RulesOutOnlyLinesOfAnotherTag) {
   std::mt19937 rng(5);
   const char alphabet[] = "1 \t\vFAMSCHILx@";
   int ecartees = 0;
@@ -70,54 +70,54 @@ TEST(AutreTagQue, RulesOutOnlyLinesOfAnotherTag) {
     const char* const tags[] = {"FAMS", "CHIL", "FAMC", "CHILD", "NAME", "FAM", ""};
     const char* const debuts[] = {"1 ", "1  ", "1\t", "1 \t"};
     if (round % 2 == 0) line = std::string(debuts[rng() % 4]) + tags[rng() % 7] + line;
-    if (!AutreTagQue(line.data(), line.size(), "FAMS", "CHIL")) continue;
+    if (!IsNeitherTag(line.data(), line.size(), "FAMS", "CHIL")) continue;
     ++ecartees;
-    MotsLigne mots = Split(line);
-    EXPECT_FALSE(mots.TagEst("FAMS") || mots.TagEst("CHIL")) << "'" << line << "'";
+    LineWords mots = Split(line);
+    EXPECT_FALSE(mots.TagIs("FAMS") || mots.TagIs("CHIL")) << "'" << line << "'";
   }
   EXPECT_GT(ecartees, 1000);
 }
 
-TEST(DecoupeMots, NumbersBeyond32BitsAreNotNumbers) {
+TEST(SplitWords, NumbersBeyond32BitsAreNotNumbers) {
   EXPECT_EQ(Split("2147483647 NAME x").items, 3);
   EXPECT_EQ(Split("2147483648 NAME x").items, 0);
   EXPECT_EQ(Split("-2147483648 NAME x").items, 3);
   EXPECT_EQ(Split("99999999999999999999 NAME x").items, 0);
 }
 
-TEST(DecoupeMots, LongWordsKeepTheirFirst63Bytes) {
+TEST(SplitWords, LongWordsKeepTheirFirst63Bytes) {
   std::string tag(100, 'T');
   std::string value(70, 'v');
-  MotsLigne m = Split("1 " + tag + " " + value + " rest");
+  LineWords m = Split("1 " + tag + " " + value + " rest");
   EXPECT_EQ(m.items, 3);
   EXPECT_EQ(m.tag, std::string(63, 'T'));
-  EXPECT_EQ(m.Valeur(), std::string(63, 'v'));
+  EXPECT_EQ(m.Value(), std::string(63, 'v'));
 }
 
-TEST(NumeroReference, FirstRunOfDigits) {
-  EXPECT_EQ(NumeroReference("@I12@"), 12);
-  EXPECT_EQ(NumeroReference("@3I@"), 3);
-  EXPECT_EQ(NumeroReference("@181U@"), 181);
-  EXPECT_EQ(NumeroReference("@12@"), 12);
-  EXPECT_EQ(NumeroReference("@1@"), 1);
-  EXPECT_EQ(NumeroReference("@I0000@"), 0);
-  EXPECT_EQ(NumeroReference("@PERSON1@"), 1);
-  EXPECT_EQ(NumeroReference("@P7@"), 7);
-  EXPECT_EQ(NumeroReference("@I12X34@"), 12);
-  EXPECT_EQ(NumeroReference("@PARENTS@"), -1);
-  EXPECT_EQ(NumeroReference(""), -1);
-  EXPECT_EQ(NumeroReference("@I2147483647@"), 2147483647);
-  EXPECT_EQ(NumeroReference("@I2147483648@"), -1);
-  EXPECT_EQ(NumeroReference("@I000000000000000000042@"), 42);
+TEST(ReferenceNumber, FirstRunOfDigits) {
+  EXPECT_EQ(ReferenceNumber("@I12@"), 12);
+  EXPECT_EQ(ReferenceNumber("@3I@"), 3);
+  EXPECT_EQ(ReferenceNumber("@181U@"), 181);
+  EXPECT_EQ(ReferenceNumber("@12@"), 12);
+  EXPECT_EQ(ReferenceNumber("@1@"), 1);
+  EXPECT_EQ(ReferenceNumber("@I0000@"), 0);
+  EXPECT_EQ(ReferenceNumber("@PERSON1@"), 1);
+  EXPECT_EQ(ReferenceNumber("@P7@"), 7);
+  EXPECT_EQ(ReferenceNumber("@I12X34@"), 12);
+  EXPECT_EQ(ReferenceNumber("@PARENTS@"), -1);
+  EXPECT_EQ(ReferenceNumber(""), -1);
+  EXPECT_EQ(ReferenceNumber("@I2147483647@"), 2147483647);
+  EXPECT_EQ(ReferenceNumber("@I2147483648@"), -1);
+  EXPECT_EQ(ReferenceNumber("@I000000000000000000042@"), 42);
 }
 
-TEST(NumeroEnTete, SecondWordWhenItBeginsWithAt) {
-  EXPECT_EQ(NumeroEnTete("0 @I12@ INDI"), 12);
-  EXPECT_EQ(NumeroEnTete("0  @I12@ INDI"), 12);
-  EXPECT_EQ(NumeroEnTete("0 @3I@ INDI"), 3);
-  EXPECT_EQ(NumeroEnTete("0 INDI"), -1);
-  EXPECT_EQ(NumeroEnTete("0 I12 INDI"), -1);
-  EXPECT_EQ(NumeroEnTete("0 @FAMILY@ FAM"), -1);
+TEST(HeaderNumber, SecondWordWhenItBeginsWithAt) {
+  EXPECT_EQ(HeaderNumber("0 @I12@ INDI"), 12);
+  EXPECT_EQ(HeaderNumber("0  @I12@ INDI"), 12);
+  EXPECT_EQ(HeaderNumber("0 @3I@ INDI"), 3);
+  EXPECT_EQ(HeaderNumber("0 INDI"), -1);
+  EXPECT_EQ(HeaderNumber("0 I12 INDI"), -1);
+  EXPECT_EQ(HeaderNumber("0 @FAMILY@ FAM"), -1);
 }
 
 Line MakeLine(std::string& text, bool hasEnd) {
@@ -128,17 +128,17 @@ Line MakeLine(std::string& text, bool hasEnd) {
   return l;
 }
 
-TEST(GenreEnTete, LooksOnlyJustBeforeTheLineEnd) {
+TEST(KindOfRecord, LooksOnlyJustBeforeTheLineEnd) {
   std::string a = "0 @I7@ INDI", b = "0 @N1@ NOTE ends with INDI", c = "0 @F1@ FAM",
               d = "0 @I7@ INDI ", e = "0 @F1@ FAMILY";
-  EXPECT_EQ(GenreEnTete(MakeLine(a, true)), EnTete::kIndividu);
-  EXPECT_EQ(GenreEnTete(MakeLine(b, true)), EnTete::kIndividu);
-  EXPECT_EQ(GenreEnTete(MakeLine(c, true)), EnTete::kUnion);
-  EXPECT_EQ(GenreEnTete(MakeLine(d, true)), EnTete::kAutre);
-  EXPECT_EQ(GenreEnTete(MakeLine(e, true)), EnTete::kAutre);
+  EXPECT_EQ(KindOfRecord(MakeLine(a, true)), RecordKind::kIndividual);
+  EXPECT_EQ(KindOfRecord(MakeLine(b, true)), RecordKind::kIndividual);
+  EXPECT_EQ(KindOfRecord(MakeLine(c, true)), RecordKind::kUnion);
+  EXPECT_EQ(KindOfRecord(MakeLine(d, true)), RecordKind::kOther);
+  EXPECT_EQ(KindOfRecord(MakeLine(e, true)), RecordKind::kOther);
   // Without a line end the last character stands where the line end would be.
-  EXPECT_EQ(GenreEnTete(MakeLine(a, false)), EnTete::kAutre);
-  EXPECT_EQ(GenreEnTete(MakeLine(d, false)), EnTete::kIndividu);
+  EXPECT_EQ(KindOfRecord(MakeLine(a, false)), RecordKind::kOther);
+  EXPECT_EQ(KindOfRecord(MakeLine(d, false)), RecordKind::kIndividual);
 }
 
 }  // namespace

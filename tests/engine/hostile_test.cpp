@@ -18,17 +18,17 @@ namespace brimsel {
 namespace {
 
 struct Converted {
-  GedcomFichier m;
+  GedcomModel m;
   test::FakeDialog d;
-  ResultatConversion r;
+  ConversionResult r;
 };
 
 void Convert(Converted& c, std::string text, bool notes = true) {
-  c.d.Check(ctl::kNoteInclure, notes);
+  c.d.Check(ctl::kIncludeNotes, notes);
   StringSource source(std::move(text));
-  c.r = ConvertitSource(c.m, c.d, source, "/tmp/hostile.ged");
-  if (c.r.Terminee()) {
-    EXPECT_EQ(VerifieModele(c.m), "");
+  c.r = ConvertSource(c.m, c.d, source, "/tmp/hostile.ged");
+  if (c.r.Completed()) {
+    EXPECT_EQ(CheckModel(c.m), "");
   }
 }
 
@@ -37,10 +37,10 @@ TEST(Hostile, HundredMegabyteLines) {
   Converted c;
   Convert(c, "0 @I1@ INDI\n1 NOTE " + big + "\n1 NAME " + big + " /Nom/\n0 " + big + " INDI\n" +
                  "2 DATE " + big + "\n0 TRLR\n");
-  ASSERT_TRUE(c.r.Terminee());
-  EXPECT_EQ(c.m.nbIndividus, 2);  // the 100 MB header ending in INDI is an individual
-  EXPECT_EQ(std::string(c.m.notesIndi[0].texte).size(), 8191u);
-  EXPECT_EQ(c.m.dictPrenoms->Entree(c.m.individus[0].prenom).longueur, static_cast<int>(big.size()));
+  ASSERT_TRUE(c.r.Completed());
+  EXPECT_EQ(c.m.counts.individuals, 2);  // the 100 MB header ending in INDI is an individual
+  EXPECT_EQ(std::string(c.m.individualNotes[0].texte).size(), 8191u);
+  EXPECT_EQ(c.m.givenNames->Entry(c.m.individuals[0].prenom).longueur, static_cast<int>(big.size()));
 }
 
 TEST(Hostile, MillionContinuationLines) {
@@ -50,8 +50,8 @@ TEST(Hostile, MillionContinuationLines) {
   text += "0 TRLR\n";
   Converted c;
   Convert(c, text);
-  ASSERT_TRUE(c.r.Terminee());
-  std::string note = c.m.notesIndi[0].texte;
+  ASSERT_TRUE(c.r.Completed());
+  std::string note = c.m.individualNotes[0].texte;
   EXPECT_EQ(note.size(), 8191u);
   EXPECT_EQ(note.substr(0, 15), "startdef abcdef");
 }
@@ -66,8 +66,8 @@ TEST(Hostile, MillionDistinctNamesInSortedOrder) {
   }
   Converted c;
   Convert(c, text, false);
-  ASSERT_TRUE(c.r.Terminee());
-  EXPECT_EQ(c.m.dictPrenoms->nombre, 1000000);
+  ASSERT_TRUE(c.r.Completed());
+  EXPECT_EQ(c.m.givenNames->count, 1000000);
   EXPECT_EQ(c.d.messages.back(), "1000000 pr\xE9noms, 0 noms, 0 places.");
 }
 
@@ -78,11 +78,11 @@ TEST(Hostile, NumbersAtAndBeyondThe32BitLimits) {
           "0 @I2147483648@ INDI\n1 SEX F\n1 FAMS @F99999999999999999999@\n"
           "0 @I0@ INDI\n0 @F2147483647@ FAM\n1 HUSB @I2147483647@\n1 WIFE @I0@\n"
           "1 CHIL @I-1@\n0 TRLR\n");
-  ASSERT_TRUE(c.r.Terminee());
-  EXPECT_EQ(c.m.individus[1].code, -1);
-  EXPECT_EQ(c.m.individus[0].famc, -1);  // no number: not even looked up
-  EXPECT_EQ(c.m.unions[0].epoux, 0);
-  EXPECT_EQ(c.m.unions[0].epouse, 2);
+  ASSERT_TRUE(c.r.Completed());
+  EXPECT_EQ(c.m.individuals[1].code, -1);
+  EXPECT_EQ(c.m.individuals[0].famc, -1);  // no number: not even looked up
+  EXPECT_EQ(c.m.unions[0].husband, 0);
+  EXPECT_EQ(c.m.unions[0].wife, 2);
   EXPECT_NE(std::find(c.d.messages.begin(), c.d.messages.end(),
                       "erreur FAMS inexistant(@F99999999999999999999@) 1"),
             c.d.messages.end());
@@ -94,11 +94,11 @@ TEST(Hostile, ManyRecordsWithTheSameNumber) {
   for (int i = 0; i < 50000; ++i) text += "0 @F7@ FAM\n1 HUSB @I7@\n1 WIFE @I7@\n1 CHIL @I7@\n";
   Converted c;
   Convert(c, text, false);
-  ASSERT_TRUE(c.r.Terminee());
-  int husband = c.m.unions[0].epoux;
-  for (const GedcomUnion& u : c.m.unions) {
-    EXPECT_EQ(u.epoux, husband);
-    EXPECT_EQ(u.epouse, husband);
+  ASSERT_TRUE(c.r.Completed());
+  int husband = c.m.unions[0].husband;
+  for (const Union& u : c.m.unions) {
+    EXPECT_EQ(u.husband, husband);
+    EXPECT_EQ(u.wife, husband);
   }
 }
 
@@ -109,16 +109,16 @@ TEST(Hostile, DatesAndDateWordsAtTheirLimits) {
   Converted c;
   Convert(c, "0 @I1@ INDI\n1 BIRT\n2 DATE " + d31 + "\n1 DEAT\n2 DATE " + d32 +
                  "\n1 BAPM\n2 DATE " + w15 + "\n0 TRLR\n");
-  ASSERT_TRUE(c.r.Terminee());
-  EXPECT_EQ(std::string(c.m.individus[0].dateNaissance), d31);
-  EXPECT_EQ(std::string(c.m.individus[0].dateDeces), d31);
+  ASSERT_TRUE(c.r.Completed());
+  EXPECT_EQ(std::string(c.m.individuals[0].birthDate), d31);
+  EXPECT_EQ(std::string(c.m.individuals[0].deathDate), d31);
   char dir[] = "/tmp/brimsel-hostile-XXXXXX";
   ASSERT_NE(::mkdtemp(dir), nullptr);
-  OptionsExport where;
-  where.dossierSortie = dir;
+  ExportOptions where;
+  where.outputDir = dir;
   EXPECT_EQ(ExportTables(c.m, c.d, where), 1);
-  EXPECT_STREQ(c.m.individus[0].dateNaissance, "1 jan 1850");
-  EXPECT_STREQ(c.m.individus[0].dateBapteme, "12 juin 1850");
+  EXPECT_STREQ(c.m.individuals[0].birthDate, "1 jan 1850");
+  EXPECT_STREQ(c.m.individuals[0].baptismDate, "12 juin 1850");
   std::filesystem::remove_all(dir);
 }
 
@@ -133,7 +133,7 @@ TEST(Hostile, BinaryGarbageNeverCrashes) {
   }
   Converted c;
   Convert(c, text);
-  EXPECT_TRUE(c.r.Terminee());
+  EXPECT_TRUE(c.r.Completed());
 }
 
 }  // namespace

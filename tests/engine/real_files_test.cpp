@@ -55,12 +55,12 @@ class RealFiles : public ::testing::TestWithParam<const char*> {};
 TEST_P(RealFiles, ReportMatchesTheCheckedReportAndTheModelIsConsistent) {
   fs::path gedcom = fs::path(BRIMSEL_SHARED_GEDCOM) / (std::string(GetParam()) + ".ged");
   if (!fs::exists(gedcom)) GTEST_SKIP() << gedcom << " is absent";
-  GedcomFichier m;
+  GedcomModel m;
   test::FakeDialog d;
-  d.Check(ctl::kNoteInclure);
+  d.Check(ctl::kIncludeNotes);
   d.WillChoose(gedcom.string());
-  ASSERT_EQ(LireGedcom(m, d), 1);
-  EXPECT_EQ(VerifieModele(m), "");
+  ASSERT_EQ(ReadGedcomCommand(m, d), 1);
+  EXPECT_EQ(CheckModel(m), "");
   fs::path expected = fs::path(BRIMSEL_TEST_DATA) / "real" / (std::string(GetParam()) + ".check.txt");
   EXPECT_EQ(Report(d), ReadFile(expected));
 }
@@ -84,11 +84,11 @@ TEST_P(RealFiles, EveryLineEndGivesTheSameModel) {
         text += c;
       }
     }
-    GedcomFichier m;
+    GedcomModel m;
     test::FakeDialog d;
-    d.Check(ctl::kNoteInclure);
+    d.Check(ctl::kIncludeNotes);
     StringSource source(text);
-    ASSERT_TRUE(ConvertitSource(m, d, source, "x.ged").Terminee());
+    ASSERT_TRUE(ConvertSource(m, d, source, "x.ged").Completed());
     std::string report = Report(d);
     if (reference.empty()) reference = report;
     EXPECT_EQ(report, reference) << "line end " << static_cast<int>(end[0]);
@@ -116,13 +116,13 @@ TEST_P(RealFiles, TablesMatchTheCheckedTables) {
   if (!fs::exists(gedcom)) GTEST_SKIP() << gedcom << " is absent";
   fs::path out = fs::temp_directory_path() / ("brimsel-real-" + name + "-" + std::to_string(::getpid()));
   fs::create_directories(out);
-  GedcomFichier m;
+  GedcomModel m;
   test::FakeDialog d;
-  d.Check(ctl::kNoteInclure);
+  d.Check(ctl::kIncludeNotes);
   d.WillChoose(gedcom.string());
-  ASSERT_EQ(LireGedcom(m, d), 1);
-  OptionsExport where;
-  where.dossierSortie = out.string();
+  ASSERT_EQ(ReadGedcomCommand(m, d), 1);
+  ExportOptions where;
+  where.outputDir = out.string();
   ASSERT_EQ(ExportTables(m, d, where), 1);
   std::istringstream manifest(ReadFile(fs::path(BRIMSEL_TEST_DATA) / "real" / "tables.txt"));
   std::string file, size, hash;

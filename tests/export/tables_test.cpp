@@ -24,92 +24,92 @@ using test::TempDir;
 
 // ---- Output names ----
 
-TEST(BaseDesTables, CutsTheExtensionOfTheFileNameOnly) {
-  EXPECT_EQ(BaseDesTables("C:\\GEN\\famille.ged"), "C:\\GEN\\famille");
-  EXPECT_EQ(BaseDesTables("/data/famille.ged"), "/data/famille");
-  EXPECT_EQ(BaseDesTables("/data/a.b.ged"), "/data/a.b");
-  EXPECT_EQ(BaseDesTables("famille.ged"), "famille");
+TEST(TableBaseName, CutsTheExtensionOfTheFileNameOnly) {
+  EXPECT_EQ(TableBaseName("C:\\GEN\\famille.ged"), "C:\\GEN\\famille");
+  EXPECT_EQ(TableBaseName("/data/famille.ged"), "/data/famille");
+  EXPECT_EQ(TableBaseName("/data/a.b.ged"), "/data/a.b");
+  EXPECT_EQ(TableBaseName("famille.ged"), "famille");
   // No '.' in the file name: the whole path is the base, a dot in a directory changes nothing.
-  EXPECT_EQ(BaseDesTables("C:\\DOC.V2\\famille"), "C:\\DOC.V2\\famille");
-  EXPECT_EQ(BaseDesTables("/data.old/famille"), "/data.old/famille");
-  EXPECT_EQ(BaseDesTables("/data/famille"), "/data/famille");
-  EXPECT_EQ(BaseDesTables("/a.b/c\\d.e\\f"), "/a.b/c\\d.e\\f");
+  EXPECT_EQ(TableBaseName("C:\\DOC.V2\\famille"), "C:\\DOC.V2\\famille");
+  EXPECT_EQ(TableBaseName("/data.old/famille"), "/data.old/famille");
+  EXPECT_EQ(TableBaseName("/data/famille"), "/data/famille");
+  EXPECT_EQ(TableBaseName("/a.b/c\\d.e\\f"), "/a.b/c\\d.e\\f");
 }
 
-TEST(BaseDesTables, OutputFolderTakesTheFileNamePart) {
-  EXPECT_EQ(BaseDesTables("/data/famille.ged", "out"), "out/famille");
-  EXPECT_EQ(BaseDesTables("/data/famille.ged", "out/"), "out/famille");
-  EXPECT_EQ(BaseDesTables("C:\\GEN\\famille.ged", "/tmp"), "/tmp/famille");
-  EXPECT_EQ(BaseDesTables("famille", "/tmp/x.y"), "/tmp/x.y/famille");
+TEST(TableBaseName, OutputFolderTakesTheFileNamePart) {
+  EXPECT_EQ(TableBaseName("/data/famille.ged", "out"), "out/famille");
+  EXPECT_EQ(TableBaseName("/data/famille.ged", "out/"), "out/famille");
+  EXPECT_EQ(TableBaseName("C:\\GEN\\famille.ged", "/tmp"), "/tmp/famille");
+  EXPECT_EQ(TableBaseName("famille", "/tmp/x.y"), "/tmp/x.y/famille");
 }
 
-TEST(BaseDesTables, NoBaseForAnEmptyPathOrNamesOverTheBuffer) {
-  EXPECT_EQ(BaseDesTables(""), std::nullopt);
+TEST(TableBaseName, NoBaseForAnEmptyPathOrNamesOverTheBuffer) {
+  EXPECT_EQ(TableBaseName(""), std::nullopt);
   // "_INDInote.txt" is the longest suffix: 13 bytes, plus the terminator.
   const std::string limite(kFileNameCapacity - 14, 'a');
-  EXPECT_EQ(BaseDesTables(limite + ".ged"), limite);
-  EXPECT_EQ(BaseDesTables(limite + "a.ged"), std::nullopt);
+  EXPECT_EQ(TableBaseName(limite + ".ged"), limite);
+  EXPECT_EQ(TableBaseName(limite + "a.ged"), std::nullopt);
   const std::string dossier(kFileNameCapacity - 16, 'd');  // with "/x": exactly at the limit
-  EXPECT_EQ(BaseDesTables("x.ged", dossier), dossier + "/x");
-  EXPECT_EQ(BaseDesTables("xy.ged", dossier), std::nullopt);
+  EXPECT_EQ(TableBaseName("x.ged", dossier), dossier + "/x");
+  EXPECT_EQ(TableBaseName("xy.ged", dossier), std::nullopt);
 }
 
 // ---- Rows of a model made by hand ----
 
 // Writes the four row tables of `m` into `dir` and returns them in table order.
-std::vector<std::string> Rows(GedcomFichier& m, FakeDialog& d, const TempDir& dir,
+std::vector<std::string> Rows(GedcomModel& m, FakeDialog& d, const TempDir& dir,
                               bool* ok = nullptr) {
   TableFile f[4];
   const char* noms[4] = {"i.txt", "f.txt", "ni.txt", "nf.txt"};
-  for (int k = 0; k < 4; ++k) EXPECT_TRUE(f[k].Ouvre((dir / noms[k]).c_str()));
+  for (int k = 0; k < 4; ++k) EXPECT_TRUE(f[k].Open((dir / noms[k]).c_str()));
   const bool fini = WriteTableRows(m, d, f[0], f[1], f[2], f[3]);
   if (ok != nullptr) *ok = fini;
   std::vector<std::string> lues;
   for (int k = 0; k < 4; ++k) {
-    EXPECT_TRUE(f[k].Ferme());
+    EXPECT_TRUE(f[k].Close());
     lues.push_back(ReadBytes(dir / noms[k]));
   }
   return lues;
 }
 
-char* Date(GedcomFichier& m, const char* texte) {
-  char* date = m.textes.NouvelleDate();
-  std::strncpy(date, texte, kTailleDate - 1);
+char* Date(GedcomModel& m, const char* texte) {
+  char* date = m.texts.NewDate();
+  std::strncpy(date, texte, kDateBufferSize - 1);
   return date;
 }
 
 TEST(WriteTableRows, EdgeValuesOfAHandMadeModel) {
-  GedcomFichier m;
-  m.vider();
-  m.individus.resize(2);
-  m.nbIndividus = 2;
-  GedcomIndividu& a = m.individus[0];
+  GedcomModel m;
+  m.Clear();
+  m.individuals.resize(2);
+  m.counts.individuals = 2;
+  Individual& a = m.individuals[0];
   a.famc = 0;
-  a.sexe = 1;
-  a.dateNaissance = Date(m, "\t");  // unreadable: written as it stands, tab as a space
-  a.lieuNaissance = 4;
-  a.profession = m.textes.Copie("100% %s\tmeunier");
-  GedcomIndividu& b = m.individus[1];
-  b.dateBapteme = Date(m, "1850");
-  b.lieuBapteme = -1;
-  b.lieuNaissance = 2;  // the baptism stands in but has no place: the birth's place is used
-  b.dateSepulture = Date(m, "5 MAY 1900");
-  b.lieuDeces = 7;  // the burial has no place: the death's place stands in
+  a.sex = 1;
+  a.birthDate = Date(m, "\t");  // unreadable: written as it stands, tab as a space
+  a.birthPlace = 4;
+  a.occupation = m.texts.Copy("100% %s\tmeunier");
+  Individual& b = m.individuals[1];
+  b.baptismDate = Date(m, "1850");
+  b.baptismPlace = -1;
+  b.birthPlace = 2;  // the baptism stands in but has no place: the birth's place is used
+  b.burialDate = Date(m, "5 MAY 1900");
+  b.deathPlace = 7;  // the burial has no place: the death's place stands in
   m.unions.resize(1);
-  m.nbUnions = 1;
-  m.unions[0].epoux = 0;
-  m.unions[0].epouse = 2;
-  m.sexeAjoutes = {0};
-  m.nbAjoutes = 1;
-  m.notesIndi.resize(2);
-  m.nbNotesIndi = 2;
-  m.notesIndi[0].proprietaire = 1;
-  m.notesIndi[0].texte = m.textes.Copie("a\tb");
-  m.notesFam.resize(1);
-  m.nbNotesFam = 1;  // a note never reached: no owner, no text
+  m.counts.unions = 1;
+  m.unions[0].husband = 0;
+  m.unions[0].wife = 2;
+  m.addedSexes = {0};
+  m.counts.added = 1;
+  m.individualNotes.resize(2);
+  m.counts.individualNotes = 2;
+  m.individualNotes[0].owner = 1;
+  m.individualNotes[0].texte = m.texts.Copy("a\tb");
+  m.unionNotes.resize(1);
+  m.counts.unionNotes = 1;  // a note never reached: no owner, no text
 
   FakeDialog d;
-  d.fields[ctl::kFamPlus] = "0";
+  d.fields[ctl::kFamBase] = "0";
   TempDir dir;
   const std::vector<std::string> t = Rows(m, d, dir);
   EXPECT_EQ(t[0],
@@ -119,40 +119,40 @@ TEST(WriteTableRows, EdgeValuesOfAHandMadeModel) {
   EXPECT_EQ(t[1], "0\t1\t3\t\t0\t0\r\n");
   EXPECT_EQ(t[2], "2\ta b\r\n0\t\r\n");
   EXPECT_EQ(t[3], "-1\t\r\n");
-  EXPECT_EQ(m.famPlus, 0);
+  EXPECT_EQ(m.famBase, 0);
 }
 
 TEST(WriteTableRows, BasesComeFromTheFieldsWhenTheyAreNumbers) {
-  GedcomFichier m;
-  m.vider();
-  m.individus.resize(2);
-  m.nbIndividus = 2;
-  m.individus[1].famc = 0;
+  GedcomModel m;
+  m.Clear();
+  m.individuals.resize(2);
+  m.counts.individuals = 2;
+  m.individuals[1].famc = 0;
   m.unions.resize(1);
-  m.nbUnions = 1;
-  m.unions[0].epoux = 0;
-  m.unions[0].epouse = 1;
+  m.counts.unions = 1;
+  m.unions[0].husband = 0;
+  m.unions[0].wife = 1;
   TempDir dir;
   FakeDialog d;
-  d.fields[ctl::kIndiPlus] = "  1000";
-  d.fields[ctl::kFamPlus] = "50";
+  d.fields[ctl::kIndiBase] = "  1000";
+  d.fields[ctl::kFamBase] = "50";
   std::vector<std::string> t = Rows(m, d, dir);
-  EXPECT_EQ(m.indiPlus, 1000);
+  EXPECT_EQ(m.indiBase, 1000);
   EXPECT_EQ(t[0].substr(0, 5), "1000\t");
   EXPECT_EQ(t[0].substr(t[0].find("\r\n") + 2, 8), "1001\t50\t");
   EXPECT_EQ(t[1], "50\t1000\t1001\t\t0\t0\r\n");
 
   // Texts that are not plain numbers leave the last bases in force.
   for (const char* texte : {"-5", "abc", "", "12 ", "2147483648", "+1"}) {
-    d.fields[ctl::kIndiPlus] = texte;
-    d.fields[ctl::kFamPlus] = texte;
+    d.fields[ctl::kIndiBase] = texte;
+    d.fields[ctl::kFamBase] = texte;
     t = Rows(m, d, dir);
-    EXPECT_EQ(m.indiPlus, 1000) << texte;
-    EXPECT_EQ(m.famPlus, 50) << texte;
+    EXPECT_EQ(m.indiBase, 1000) << texte;
+    EXPECT_EQ(m.famBase, 50) << texte;
   }
 
   // The largest base: numbers are written as their true sum, never wrapped to negative.
-  d.fields[ctl::kIndiPlus] = "2147483647";
+  d.fields[ctl::kIndiBase] = "2147483647";
   t = Rows(m, d, dir);
   EXPECT_EQ(t[0].substr(t[0].find("\r\n") + 2, 11), "2147483648\t");
   EXPECT_EQ(t[1].substr(0, 25), "50\t2147483647\t2147483648\t");
@@ -170,13 +170,13 @@ const char kFamille[] =
 
 struct Export {
   TempDir dir;
-  GedcomFichier m;
+  GedcomModel m;
   FakeDialog d;
 
   explicit Export(const char* gedcom = kFamille) {
     StringSource source(gedcom);
     const std::string chemin = dir / "t.ged";
-    EXPECT_TRUE(ConvertitSource(m, d, source, chemin.c_str()).Terminee());
+    EXPECT_TRUE(ConvertSource(m, d, source, chemin.c_str()).Completed());
     d.statuses.clear();
     d.messages.clear();
   }
@@ -185,7 +185,7 @@ struct Export {
   }
   std::int64_t TotalOnDisk() const {
     std::int64_t total = 0;
-    for (const char* s : kSuffixesTables)
+    for (const char* s : kTableSuffixes)
       total += static_cast<std::int64_t>(fs::file_size(dir / (std::string("t") + s)));
     return total;
   }
@@ -201,7 +201,7 @@ TEST(ExportTables, SecondExportNormalisesTheStoredDatesAgain) {
   EXPECT_EQ(e.Table("_FAM.txt"),
             "FAM\tHUSB\tWIFE\tDAT\tQD\tC_PLACSTART\r\n1\t1\t2\t13 juin 1870\t217\t0\r\n");
   // The model now holds the normalised texts.
-  EXPECT_STREQ(e.m.individus[0].dateNaissance, "13 juin 1850");
+  EXPECT_STREQ(e.m.individuals[0].birthDate, "13 juin 1850");
 
   ASSERT_EQ(ExportTables(e.m, e.d), 1);
   // Every part of a normalised date reads as given: the birth now ties with the baptism, and
@@ -218,36 +218,36 @@ TEST(ExportTables, SecondExportNormalisesTheStoredDatesAgain) {
 
 TEST(ExportTables, StatusTotalAndSizeReport) {
   Export e;
-  e.m.tailleSource = 2000000;
+  e.m.sourceSize = 2000000;
   ASSERT_EQ(ExportTables(e.m, e.d), 1);
   ASSERT_EQ(e.d.statuses.size(), 2u);
   EXPECT_TRUE(e.d.statuses[0].busy);
   EXPECT_EQ(e.d.statuses[0].text, "Conversion en cours!");
   EXPECT_FALSE(e.d.statuses[1].busy);
   EXPECT_TRUE(e.d.boxes.empty());
-  EXPECT_EQ(e.m.totalEcrit, e.TotalOnDisk());
+  EXPECT_EQ(e.m.bytesWritten, e.TotalOnDisk());
   ASSERT_EQ(e.d.messages.size(), 1u);
   EXPECT_EQ(e.d.messages[0], "1953 Kb => 0 Kb (100%)");
 
   // 64-bit sizes: a source over 2 GiB.
-  e.m.tailleSource = 5000000000LL;
+  e.m.sourceSize = 5000000000LL;
   ASSERT_EQ(ExportTables(e.m, e.d), 1);
   EXPECT_EQ(e.d.messages.back(), "4882812 Kb => 0 Kb (100%)");
 
   // Tables larger than the source give a negative saving.
-  e.m.tailleSource = 100;
+  e.m.sourceSize = 100;
   ASSERT_EQ(ExportTables(e.m, e.d), 1);
-  EXPECT_EQ(e.d.messages.back(), "0 Kb => 0 Kb (-" + std::to_string(e.m.totalEcrit - 100) + "%)");
+  EXPECT_EQ(e.d.messages.back(), "0 Kb => 0 Kb (-" + std::to_string(e.m.bytesWritten - 100) + "%)");
 
   // An empty source has no saving to speak of: 0 per cent rather than a division by zero.
-  e.m.tailleSource = 0;
+  e.m.sourceSize = 0;
   ASSERT_EQ(ExportTables(e.m, e.d), 1);
   EXPECT_EQ(e.d.messages.back(), "0 Kb => 0 Kb (0%)");
 }
 
 TEST(ExportTables, NbRefBoxGivesTheThreeColumnCodeLists) {
   Export e;
-  e.d.Check(ctl::kNbRef);
+  e.d.Check(ctl::kRefCounts);
   ASSERT_EQ(ExportTables(e.m, e.d), 1);
   EXPECT_EQ(e.Table("_PLAC.txt"), "C_PLAC\tNBREF\tPLAC\r\n1\t1\tBrest\r\n");
   EXPECT_EQ(e.Table("_NAME.txt"), "C_NAME\tNBREF\tNAME\r\n");
@@ -257,7 +257,7 @@ TEST(ExportTables, NbRefBoxGivesTheThreeColumnCodeLists) {
 TEST(ExportTables, NoBaseShowsFichierNomAndWritesNothing) {
   for (const std::string& source : {std::string(), std::string(600, 'x') + ".ged"}) {
     Export e;
-    e.m.nomSource = source;
+    e.m.sourcePath = source;
     EXPECT_EQ(ExportTables(e.m, e.d), 0);
     ASSERT_EQ(e.d.boxes.size(), 1u);
     EXPECT_EQ(e.d.boxes[0].text, "fichierNom");
@@ -267,7 +267,7 @@ TEST(ExportTables, NoBaseShowsFichierNomAndWritesNothing) {
     EXPECT_TRUE(fs::is_empty(e.dir.Path()));
   }
   Export e;
-  e.m.nomSource.reset();
+  e.m.sourcePath.reset();
   EXPECT_EQ(ExportTables(e.m, e.d), 0);
   EXPECT_EQ(e.d.boxes.at(0).text, "fichierNom");
 }
@@ -306,7 +306,7 @@ TEST(ExportTables, OpenFailureStopsAtOnceAndTouchesNoStatus) {
 TEST(ExportTables, OutputFolderOption) {
   Export e;
   TempDir ailleurs;
-  ASSERT_EQ(ExportTables(e.m, e.d, OptionsExport{ailleurs.Path()}), 1);
+  ASSERT_EQ(ExportTables(e.m, e.d, ExportOptions{ailleurs.Path()}), 1);
   EXPECT_EQ(ReadBytes(ailleurs / "t_PLAC.txt"), "C_PLAC\tPLAC\r\n1\tBrest\r\n");
   EXPECT_FALSE(fs::exists(e.dir / "t_PLAC.txt"));
 }

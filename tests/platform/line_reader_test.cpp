@@ -142,12 +142,12 @@ TEST(LineReader, ForEachSeesTheLinesThatNextSees) {
 // Every version of the chunk masks this processor runs gives the masks of the plain one.
 TEST(ChunkMasks, EveryVersionEqualsTheByteByByteOne) {
   int versions = 0;
-  const VersionMasques* liste = VersionsMasques(&versions);
+  const MaskKernels* liste = AvailableMaskKernels(&versions);
   ASSERT_GE(versions, 1);
   std::mt19937 rng(29);
   const char alphabet[] = {'\n', '\r', '\0', 26,     '0',    '1',   'F',
                            'C',  'N',  ' ',  '\x80', '\xE9', '\xFF'};
-  const SelectionLignes selections[] = {
+  const LineSelection selections[] = {
       {'0', '1', {'F', 'C'}}, {'0', '1', {'N', 'N'}}, {'\xE9', '\xFF', {'\x80', '\0'}}};
   for (int round = 0; round < 500; ++round) {
     char chunks[64 * 4];
@@ -155,14 +155,14 @@ TEST(ChunkMasks, EveryVersionEqualsTheByteByByteOne) {
       c = rng() % 3 ? alphabet[rng() % sizeof alphabet] : static_cast<char>(rng());
     std::uint64_t coupures[4];
     liste[0].coupures(chunks, 4, coupures);
-    for (const SelectionLignes& sel : selections) {
-      MasquesBloc attendus[4];
+    for (const LineSelection& sel : selections) {
+      ChunkMasks attendus[4];
       liste[0].masques(chunks, 4, sel, attendus);
       for (int k = 0; k < 4; ++k) {
         ASSERT_EQ(coupures[k], attendus[k].lf | attendus[k].cr | attendus[k].rares);
       }
       for (int v = 1; v < versions; ++v) {
-        MasquesBloc m[4];
+        ChunkMasks m[4];
         liste[v].masques(chunks, 4, sel, m);
         std::uint64_t c[4];
         liste[v].coupures(chunks, 4, c);

@@ -23,7 +23,7 @@ class FakeDialog : public DialogServices {
     MessageIcon icon;
   };
 
-  FakeDialog() { checked.insert(ctl::kNomPropre); }
+  FakeDialog() { checked.insert(ctl::kProperNames); }
 
   // Makes the next file choice return `path` (or be cancelled when `accept` is false).
   void WillChoose(const std::string& path, bool accept = true) {
@@ -80,7 +80,7 @@ class FakeDialog : public DialogServices {
   bool acceptChoice = true;
   char fileName[kFileNameCapacity] = {};
   std::set<int> checked;
-  std::map<int, std::string> fields{{ctl::kIndiPlus, "1"}, {ctl::kFamPlus, "1"}};
+  std::map<int, std::string> fields{{ctl::kIndiBase, "1"}, {ctl::kFamBase, "1"}};
   std::vector<std::pair<int, std::string>> fieldHistory;
   std::vector<std::string> messages;
   std::vector<std::string> titles;

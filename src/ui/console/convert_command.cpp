@@ -94,17 +94,17 @@ bool ParseArgs(const std::vector<std::string>& args, ConvertOptions& o, Outcome&
   return true;
 }
 
-std::string FailureText(const ResultatConversion& r, const std::string& file) {
+std::string FailureText(const ConversionResult& r, const std::string& file) {
   switch (r.fin) {
-    case FinConversion::kIllisible:
+    case ConversionOutcome::kUnreadable:
       return "cannot read '" + file + "': " + r.detail;
-    case FinConversion::kAucunIndividu:
+    case ConversionOutcome::kNoIndividual:
       return "Aucun individu trouvé!";
-    case FinConversion::kMemoire:
+    case ConversionOutcome::kOutOfMemory:
       return "'" + file + "': out of memory";
-    case FinConversion::kErreurLecture:
+    case ConversionOutcome::kReadError:
       return "'" + file + "': read error";
-    case FinConversion::kFichierModifie:
+    case ConversionOutcome::kFileChanged:
       return "'" + file + "': the file changed while it was being read";
     default:
       return "'" + file + "': conversion not completed";
@@ -125,23 +125,23 @@ Outcome RunConvert(const std::vector<std::string>& args, std::FILE* out, std::FI
   if (!ParseArgs(args, o, bad)) return bad;
 
   ConsoleServices services(o.file, out, err);
-  services.SetChecked(ctl::kNoteInclure, o.notes);
-  services.SetChecked(ctl::kOemAnsi, o.oem);
-  services.SetChecked(ctl::kNomPropre, o.properNames);
-  services.SetChecked(ctl::kNbRef, o.nbRef);
-  services.SetFieldForInput(ctl::kIndiPlus, o.indiBase);
-  services.SetFieldForInput(ctl::kFamPlus, o.famBase);
+  services.SetChecked(ctl::kIncludeNotes, o.notes);
+  services.SetChecked(ctl::kOem, o.oem);
+  services.SetChecked(ctl::kProperNames, o.properNames);
+  services.SetChecked(ctl::kRefCounts, o.nbRef);
+  services.SetFieldForInput(ctl::kIndiBase, o.indiBase);
+  services.SetFieldForInput(ctl::kFamBase, o.famBase);
   if (!services.ChooseOpenFile("FIchier source")) {
     return {kExitFailed, "'" + o.file + "': path longer than " +
                              std::to_string(kFileNameCapacity - 1) + " bytes"};
   }
-  GedcomFichier modele;
-  ResultatConversion r = ConvertitFichier(modele, services);
+  GedcomModel modele;
+  ConversionResult r = ConvertFile(modele, services);
   services.EndProgress();
-  if (!r.Terminee()) return {kExitFailed, FailureText(r, o.file)};
-  if (!o.check && ExportTables(modele, services, OptionsExport{o.outputDir}) != 1) {
+  if (!r.Completed()) return {kExitFailed, FailureText(r, o.file)};
+  if (!o.check && ExportTables(modele, services, ExportOptions{o.outputDir}) != 1) {
     services.EndProgress();
-    if (!BaseDesTables(services.CurrentFileName(), o.outputDir)) {
+    if (!TableBaseName(services.CurrentFileName(), o.outputDir)) {
       return {kExitFailed,
               "cannot name the tables after '" + o.file + "': a table path would be longer than " +
                   std::to_string(kFileNameCapacity - 1) + " bytes (" + services.LastError() + ")"};

@@ -45,7 +45,7 @@ QLineEdit* MakeField(QWidget* parent, const QString& text, Qt::Alignment alignme
   return field;
 }
 
-QWidget* MakeControl(const ControlSpec& row, QWidget* parent, int tabStopPixels) {
+QWidget* MakeControl(const ControlRow& row, QWidget* parent, int tabStopPixels) {
   const QString text = DecodeCp1252(row.text);
   switch (row.kind) {
     case ControlKind::kPush:
@@ -88,10 +88,10 @@ QWidget* MakeControl(const ControlSpec& row, QWidget* parent, int tabStopPixels)
 
 PanelOperations PanelOperations::Real() {
   PanelOperations operations;
-  operations.conversion = [](GedcomFichier& modele, DialogServices& dialogue) {
-    return LireGedcom(modele, dialogue);
+  operations.conversion = [](GedcomModel& modele, DialogServices& dialogue) {
+    return ReadGedcomCommand(modele, dialogue);
   };
-  operations.exportTables = [](GedcomFichier& modele, DialogServices& dialogue) {
+  operations.exportTables = [](GedcomModel& modele, DialogServices& dialogue) {
     return ExportTables(modele, dialogue);
   };
   operations.properNames = [](DialogServices& dialogue) { ProperNameFile(dialogue); };
@@ -126,7 +126,7 @@ ControlPanel::~ControlPanel() {
 void ControlPanel::BuildControls() {
   const int tabStop = MulDivRounded(kTabStopDu, base_.x, 4);
   controls_.reserve(kDlgTarvel.size());
-  for (const ControlSpec& row : kDlgTarvel) {
+  for (const ControlRow& row : kDlgTarvel) {
     QWidget* control = MakeControl(row, this, tabStop);
     control->setGeometry(DialogRectToPixels(QRect(row.x, row.y, row.w, row.h), base_));
     // Each new control goes under the ones before it: the first in the template is on top,
@@ -150,7 +150,7 @@ void ControlPanel::BuildControls() {
 
 void ControlPanel::SetInitialStates() {
   // Only "Nom Propre" starts checked; the number fields start with their template texts.
-  if (auto* nomPropre = qobject_cast<QCheckBox*>(Control(ctl::kNomPropre))) {
+  if (auto* nomPropre = qobject_cast<QCheckBox*>(Control(ctl::kProperNames))) {
     nomPropre->setChecked(true);
   }
 }
@@ -186,11 +186,11 @@ void ControlPanel::HandleCommand(int id) {
 
 void ControlPanel::RunCommand(int id) {
   switch (id) {
-    case ctl::kFichier:
+    case ctl::kChooseFile:
       operations_.conversion(modele_, *this);
       break;
-    case ctl::kConvertir:
-      if (modele_.nomSource) {
+    case ctl::kConvert:
+      if (modele_.sourcePath) {
         operations_.exportTables(modele_, *this);
       } else {
         Beep();

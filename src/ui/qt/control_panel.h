@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "engine/gedcom.h"
+#include "engine/model.h"
 #include "ui/dialog_services.h"
 #include "ui/qt/dialog_units.h"
 #include "ui/qt/platform_seams.h"
@@ -20,8 +20,8 @@ class MessageList;
 // The work behind the command buttons. The desktop program runs the real operations; a test
 // may put recorders in their place.
 struct PanelOperations {
-  std::function<int(GedcomFichier&, DialogServices&)> conversion;    // "Fichier..."
-  std::function<int(GedcomFichier&, DialogServices&)> exportTables;  // "Convertir..."
+  std::function<int(GedcomModel&, DialogServices&)> conversion;    // "Fichier..."
+  std::function<int(GedcomModel&, DialogServices&)> exportTables;  // "Convertir..."
   std::function<void(DialogServices&)> properNames;                  // "Capital..."
   std::function<void(DialogServices&)> stripQuotes;                  // "Strip"
 
@@ -53,7 +53,7 @@ class ControlPanel final : public QWidget, public DialogServices {
   QWidget* ControlAt(std::size_t index) const { return controls_.at(index); }
   DialogBaseUnits BaseUnits() const { return base_; }
   QColor SwatchColour() const;
-  GedcomFichier& Model() { return modele_; }
+  GedcomModel& Model() { return modele_; }
   PlatformSeams& Seams() { return seams_; }
   PanelOperations& Operations() { return operations_; }
 
@@ -82,7 +82,7 @@ class ControlPanel final : public QWidget, public DialogServices {
 
   PlatformSeams seams_;
   PanelOperations operations_;
-  GedcomFichier modele_;
+  GedcomModel modele_;
   char fileName_[kFileNameCapacity] = {};  // CurrentFileName: the path chosen last
   DialogBaseUnits base_;
   std::vector<QWidget*> controls_;  // template order; owned by this widget as their parent

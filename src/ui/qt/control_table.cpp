@@ -5,7 +5,7 @@
 
 namespace brimsel::qt {
 
-const std::array<ControlSpec, kControlCount> kDlgTarvel = {{
+const std::array<ControlRow, kControlCount> kDlgTarvel = {{
     {501, ControlKind::kPush, "Fichier...", 4, 16, 40, 14},
     {503, ControlKind::kPush, "Convertir...", 141, 16, 39, 14},
     {520, ControlKind::kCount, "", 141, 70, 27, 12},
@@ -94,9 +94,9 @@ const std::array<ControlSpec, kControlCount> kDlgTarvel = {{
     {406, ControlKind::kPushCentred, "Strip", 100, 211, 32, 14},
 }};
 
-const ControlSpec* FindControl(int id) {
+const ControlRow* FindControl(int id) {
   if (id == -1) return nullptr;
-  for (const ControlSpec& row : kDlgTarvel) {
+  for (const ControlRow& row : kDlgTarvel) {
     if (row.id == id) return &row;
   }
   return nullptr;
@@ -104,7 +104,7 @@ const ControlSpec* FindControl(int id) {
 
 bool ControlTableIsConsistent() {
   std::set<int> seen;
-  for (const ControlSpec& row : kDlgTarvel) {
+  for (const ControlRow& row : kDlgTarvel) {
     if (row.id != -1 && !seen.insert(row.id).second) return false;
   }
   return true;

@@ -22,7 +22,7 @@ enum class ControlKind {
 };
 
 // One control of the template. Geometry in dialog units; text in Windows-1252 bytes.
-struct ControlSpec {
+struct ControlRow {
   int id;  // -1 for a control that nothing addresses
   ControlKind kind;
   const char* text;
@@ -34,10 +34,10 @@ inline constexpr int kPanelHeightDu = 286;
 inline constexpr std::size_t kControlCount = 73;
 
 // The controls in template order: creation order, tab order, and (first on top) stacking order.
-extern const std::array<ControlSpec, kControlCount> kDlgTarvel;
+extern const std::array<ControlRow, kControlCount> kDlgTarvel;
 
 // The template entry of `id`, or nullptr when no control carries it (or for -1).
-const ControlSpec* FindControl(int id);
+const ControlRow* FindControl(int id);
 
 // Every identifier other than -1 appears once. The panel refuses to build from a table that
 // breaks this, since the services address controls by identifier.

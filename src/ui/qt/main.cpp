@@ -48,8 +48,8 @@ int RunScreenshot(const QString& picture, const QString& gedcom) {
   QTimer::singleShot(0, &window, [&] {
     brimsel::qt::ControlPanel* panel = window.Panel();
     if (panel != nullptr) {
-      static_cast<QAbstractButton*>(panel->Control(brimsel::ctl::kFichier))->click();
-      static_cast<QAbstractButton*>(panel->Control(brimsel::ctl::kConvertir))->click();
+      static_cast<QAbstractButton*>(panel->Control(brimsel::ctl::kChooseFile))->click();
+      static_cast<QAbstractButton*>(panel->Control(brimsel::ctl::kConvert))->click();
       // The list keeps its scroll position as lines are added; the picture shows the last
       // lines, the export's size report among them.
       static_cast<QListWidget*>(panel->Control(brimsel::ctl::kMessageList))->scrollToBottom();

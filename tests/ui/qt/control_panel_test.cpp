@@ -113,7 +113,7 @@ class ControlPanelTest : public QObject {
   std::vector<Box> boxes_;
   std::vector<Choice> choices_;
   std::deque<std::optional<QString>> answers_;  // the file dialog's next answers
-  QStringList exported_;                        // nomSource of each export
+  QStringList exported_;                        // sourcePath of each export
 };
 
 PlatformSeams ControlPanelTest::RecordingSeams() {
@@ -145,9 +145,9 @@ void ControlPanelTest::init() {
   dir_ = std::make_unique<QTemporaryDir>();
   QVERIFY(dir_->isValid());
   PanelOperations operations = PanelOperations::Real();
-  operations.exportTables = [this](brimsel::GedcomFichier& modele, brimsel::DialogServices&) {
+  operations.exportTables = [this](brimsel::GedcomModel& modele, brimsel::DialogServices&) {
     log_ << QStringLiteral("export");
-    exported_ << QFile::decodeName(modele.nomSource.value_or(std::string()).c_str());
+    exported_ << QFile::decodeName(modele.sourcePath.value_or(std::string()).c_str());
     return 1;
   };
   operations.properNames = [this](brimsel::DialogServices&) { log_ << QStringLiteral("capital"); };
@@ -172,17 +172,17 @@ void ControlPanelTest::ConvertExample() {
   const QString path = ExampleCopy();
   QVERIFY(!path.isEmpty());
   answers_.push_back(path);
-  QTest::mouseClick(panel_->Control(ctl::kFichier), Qt::LeftButton);
-  QVERIFY(panel_->Model().nomSource.has_value());
+  QTest::mouseClick(panel_->Control(ctl::kChooseFile), Qt::LeftButton);
+  QVERIFY(panel_->Model().sourcePath.has_value());
 }
 
 void ControlPanelTest::initialOptions_data() {
   QTest::addColumn<int>("id");
   QTest::addColumn<bool>("checked");
-  QTest::newRow("Nom Propre") << int(ctl::kNomPropre) << true;
-  QTest::newRow("inclure") << int(ctl::kNoteInclure) << false;
-  QTest::newRow("nb ref") << int(ctl::kNbRef) << false;
-  QTest::newRow("OEM => ANSI") << int(ctl::kOemAnsi) << false;
+  QTest::newRow("Nom Propre") << int(ctl::kProperNames) << true;
+  QTest::newRow("inclure") << int(ctl::kIncludeNotes) << false;
+  QTest::newRow("nb ref") << int(ctl::kRefCounts) << false;
+  QTest::newRow("OEM => ANSI") << int(ctl::kOem) << false;
 }
 
 void ControlPanelTest::initialOptions() {
@@ -196,8 +196,8 @@ void ControlPanelTest::initialOptions() {
 void ControlPanelTest::initialFields_data() {
   QTest::addColumn<int>("id");
   QTest::addColumn<QString>("text");
-  QTest::newRow("INDI+") << int(ctl::kIndiPlus) << QStringLiteral("1");
-  QTest::newRow("FAM +") << int(ctl::kFamPlus) << QStringLiteral("1");
+  QTest::newRow("INDI+") << int(ctl::kIndiBase) << QStringLiteral("1");
+  QTest::newRow("FAM +") << int(ctl::kFamBase) << QStringLiteral("1");
   QTest::newRow("Indi") << int(ctl::kIndiField) << QString();
   QTest::newRow("status line") << int(ctl::kStatusLine) << QString();
   QTest::newRow("line counter") << int(ctl::kLineCounter) << QString();
@@ -216,14 +216,14 @@ void ControlPanelTest::initialFields() {
 void ControlPanelTest::commands_data() {
   QTest::addColumn<int>("id");
   QTest::addColumn<QStringList>("effects");
-  QTest::newRow("Convertir... before a conversion") << int(ctl::kConvertir) << QStringList{"beep"};
+  QTest::newRow("Convertir... before a conversion") << int(ctl::kConvert) << QStringList{"beep"};
   QTest::newRow("Capital...") << int(ctl::kCapital) << QStringList{"capital"};
   QTest::newRow("Strip") << int(ctl::kStrip) << QStringList{"strip"};
   QTest::newRow("?") << int(ctl::kNotice) << QStringList{"box Brimsel 1.20"};
   for (int id :
-       {int(ctl::kSwatch), int(ctl::kNoteInclure), int(ctl::kNbRef), int(ctl::kOemAnsi),
-        int(ctl::kNomPropre), int(ctl::kIndiPlus), int(ctl::kFamPlus), int(ctl::kIndiField),
-        int(ctl::kStatusLine), int(ctl::kMessageList), int(ctl::kErreurs), 580, 500, -1}) {
+       {int(ctl::kSwatch), int(ctl::kIncludeNotes), int(ctl::kRefCounts), int(ctl::kOem),
+        int(ctl::kProperNames), int(ctl::kIndiBase), int(ctl::kFamBase), int(ctl::kIndiField),
+        int(ctl::kStatusLine), int(ctl::kMessageList), int(ctl::kErrors), 580, 500, -1}) {
     QTest::addRow("notification of %d", id) << id << QStringList{};
   }
 }
@@ -239,18 +239,18 @@ void ControlPanelTest::commands() {
   }
   QCOMPARE(log_, effects);
   QCOMPARE(choices_.size(), std::size_t{0});
-  QCOMPARE(panel_->IsChecked(ctl::kNomPropre), true);
-  QCOMPARE(panel_->IsChecked(ctl::kNoteInclure), false);
-  QCOMPARE(FieldText(*panel_, ctl::kIndiPlus), QStringLiteral("1"));
+  QCOMPARE(panel_->IsChecked(ctl::kProperNames), true);
+  QCOMPARE(panel_->IsChecked(ctl::kIncludeNotes), false);
+  QCOMPARE(FieldText(*panel_, ctl::kIndiBase), QStringLiteral("1"));
 }
 
 void ControlPanelTest::convertirBeepsUntilAFileIsConverted() {
-  QTest::mouseClick(panel_->Control(ctl::kConvertir), Qt::LeftButton);
+  QTest::mouseClick(panel_->Control(ctl::kConvert), Qt::LeftButton);
   QCOMPARE(log_, QStringList{"beep"});
   ConvertExample();
   log_.clear();
-  QTest::mouseClick(panel_->Control(ctl::kConvertir), Qt::LeftButton);
-  QTest::mouseClick(panel_->Control(ctl::kConvertir), Qt::LeftButton);
+  QTest::mouseClick(panel_->Control(ctl::kConvert), Qt::LeftButton);
+  QTest::mouseClick(panel_->Control(ctl::kConvert), Qt::LeftButton);
   QCOMPARE(log_, (QStringList{"export", "export"}));
   QCOMPARE(exported_.front(), dir_->filePath(QStringLiteral("généalogie/famille.ged")));
 }
@@ -259,13 +259,13 @@ void ControlPanelTest::conversionFillsThePanel() {
   // What the example holds, counted here from the file itself.
   QFile file(QStringLiteral(BRIMSEL_SOURCE_DIR "/examples/famille.ged"));
   QVERIFY(file.open(QIODevice::ReadOnly));
-  int individus = 0, unions = 0;
+  int individuals = 0, unions = 0;
   while (!file.atEnd()) {
     const QByteArray line = file.readLine();
-    if (line.startsWith("0 @I")) ++individus;
+    if (line.startsWith("0 @I")) ++individuals;
     if (line.startsWith("0 @F")) ++unions;
   }
-  QVERIFY(individus > 0 && unions > 0);
+  QVERIFY(individuals > 0 && unions > 0);
 
   panel_->AddMessage("line of an earlier run");
   ConvertExample();
@@ -275,10 +275,10 @@ void ControlPanelTest::conversionFillsThePanel() {
   const QString path = dir_->filePath(QStringLiteral("généalogie/famille.ged"));
   QCOMPARE(QByteArray(panel_->CurrentFileName()), QFile::encodeName(path));
   QCOMPARE(FieldText(*panel_, ctl::kFileLabel), path);
-  QCOMPARE(FieldText(*panel_, ctl::kIndiTotal), QString::number(individus));
+  QCOMPARE(FieldText(*panel_, ctl::kIndiTotal), QString::number(individuals));
   QCOMPARE(FieldText(*panel_, ctl::kFamTotal), QString::number(unions));
   QVERIFY(!FieldText(*panel_, ctl::kLineCounter).isEmpty());
-  QVERIFY(!FieldText(*panel_, ctl::kNaissanceDate).isEmpty());
+  QVERIFY(!FieldText(*panel_, ctl::kBirthDate).isEmpty());
 
   auto* list = qobject_cast<MessageList*>(panel_->Control(ctl::kMessageList));
   QVERIFY(list->count() > 0);
@@ -297,7 +297,7 @@ void ControlPanelTest::conversionFillsThePanel() {
 void ControlPanelTest::realExportWritesTheTables() {
   panel_.reset(ControlPanel::Create(nullptr, RecordingSeams()));
   ConvertExample();
-  QTest::mouseClick(panel_->Control(ctl::kConvertir), Qt::LeftButton);
+  QTest::mouseClick(panel_->Control(ctl::kConvert), Qt::LeftButton);
   const QDir folder(dir_->filePath(QStringLiteral("généalogie")));
   for (const char* suffix :
        {"_NAME", "_SURNAME", "_PLAC", "_INDI", "_FAM", "_INDInote", "_FAMnote"}) {
@@ -431,7 +431,7 @@ void ControlPanelTest::repaintWithoutEventLoop() {
   auto* counter = new PaintCounter(panel_->Control(ctl::kLineCounter));
   auto* swatch = new PaintCounter(panel_->Control(ctl::kSwatch));
   auto* status = new PaintCounter(panel_->Control(ctl::kStatusLine));
-  auto* fichier = new PaintCounter(panel_->Control(ctl::kFichier));
+  auto* fichier = new PaintCounter(panel_->Control(ctl::kChooseFile));
 
   panel_->SetFieldText(ctl::kLineCounter, "100");
   panel_->Repaint();
@@ -453,8 +453,8 @@ void ControlPanelTest::resetDisplay_data() {
   }
   QTest::newRow("line counter 517") << int(ctl::kLineCounter) << false;
   for (int id : {580, 581, 582, 583, 584, 585}) QTest::addRow("count %d", id) << id << false;
-  QTest::newRow("INDI+ 400") << int(ctl::kIndiPlus) << false;
-  QTest::newRow("FAM + 401") << int(ctl::kFamPlus) << false;
+  QTest::newRow("INDI+ 400") << int(ctl::kIndiBase) << false;
+  QTest::newRow("FAM + 401") << int(ctl::kFamBase) << false;
   QTest::newRow("Indi 402") << int(ctl::kIndiField) << false;
   QTest::newRow("status line 560") << int(ctl::kStatusLine) << false;
 }
@@ -464,15 +464,15 @@ void ControlPanelTest::resetDisplay() {
   QFETCH(bool, emptied);
   panel_->SetStatus(true, "Passe 1");
   panel_->SetFieldText(id, "7");
-  Check(*panel_, ctl::kNomPropre)->setChecked(false);
-  Check(*panel_, ctl::kNbRef)->setChecked(true);
+  Check(*panel_, ctl::kProperNames)->setChecked(false);
+  Check(*panel_, ctl::kRefCounts)->setChecked(true);
   panel_->AddMessage("un");
   panel_->AddMessage("deux");
   panel_->ResetDisplay();
   QCOMPARE(FieldText(*panel_, id), emptied ? QString() : QStringLiteral("7"));
   QCOMPARE(qobject_cast<MessageList*>(panel_->Control(ctl::kMessageList))->count(), 0);
-  QVERIFY(!panel_->IsChecked(ctl::kNomPropre));
-  QVERIFY(panel_->IsChecked(ctl::kNbRef));
+  QVERIFY(!panel_->IsChecked(ctl::kProperNames));
+  QVERIFY(panel_->IsChecked(ctl::kRefCounts));
   QCOMPARE(panel_->SwatchColour(), QColor(255, 0, 0));
   panel_->SetStatus(false, nullptr);
 }
@@ -518,11 +518,11 @@ void ControlPanelTest::readNumber() {
   QFETCH(QString, typed);
   QFETCH(bool, valid);
   QFETCH(unsigned, value);
-  auto* field = qobject_cast<QLineEdit*>(panel_->Control(ctl::kFamPlus));
+  auto* field = qobject_cast<QLineEdit*>(panel_->Control(ctl::kFamBase));
   field->clear();
   QTest::keyClicks(field, typed);
   unsigned read = 99;
-  QCOMPARE(panel_->ReadNumber(ctl::kFamPlus, &read), valid);
+  QCOMPARE(panel_->ReadNumber(ctl::kFamBase, &read), valid);
   QCOMPARE(read, value);
 }
 

@@ -155,7 +155,7 @@ void ControlTableTest::control() {
   QFETCH(ControlKind, kind);
   QFETCH(QString, text);
   QFETCH(QRect, rect);
-  const ControlSpec& row = kDlgTarvel.at(static_cast<std::size_t>(index));
+  const ControlRow& row = kDlgTarvel.at(static_cast<std::size_t>(index));
   QCOMPARE(row.id, id);
   QCOMPARE(row.kind, kind);
   QCOMPARE(DecodeCp1252(row.text), text);
@@ -190,7 +190,7 @@ void ControlTableTest::widgetsFollowTheTemplate() {
   QVERIFY(panel);
   const DialogBaseUnits base = panel->BaseUnits();
   for (std::size_t i = 0; i < kDlgTarvel.size(); ++i) {
-    const ControlSpec& row = kDlgTarvel[i];
+    const ControlRow& row = kDlgTarvel[i];
     QWidget* widget = panel->ControlAt(i);
     const QByteArray where = QByteArray("control #") + QByteArray::number(int(i) + 1);
     QVERIFY2(widget->parentWidget() == panel.get(), where);

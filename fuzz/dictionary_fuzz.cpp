@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "dict/arbre.h"
+#include "dict/dictionary.h"
 
 namespace {
 
@@ -14,20 +14,20 @@ void Check(bool ok) {
   if (!ok) std::abort();
 }
 
-void CheckInvariants(const brimsel::ArbreSSZ& d, long long inserted) {
+void CheckInvariants(const brimsel::Dictionary& d, long long inserted) {
   long long refs = 0;
-  for (int id = 0; id < d.nombre; ++id) {
-    const brimsel::Noeud& n = d.Entree(id);
+  for (int id = 0; id < d.count; ++id) {
+    const brimsel::DictionaryEntry& n = d.Entry(id);
     Check(n.id == id && n.nbRef >= 1 && n.longueur >= 1);
     Check(static_cast<int>(std::strlen(n.texte)) == n.longueur);
     Check(n.texte[0] != ' ' && n.texte[n.longueur - 1] != ' ');
     refs += n.nbRef;
   }
   Check(refs == inserted);
-  const std::vector<int>& order = d.OrdreAlphabetique();
-  Check(order.size() == static_cast<std::size_t>(d.nombre));
+  const std::vector<int>& order = d.AlphabeticalOrder();
+  Check(order.size() == static_cast<std::size_t>(d.count));
   for (std::size_t i = 1; i < order.size(); ++i) {
-    Check(brimsel::CompareSansCasse(d.Entree(order[i - 1]).texte, d.Entree(order[i]).texte) < 0);
+    Check(brimsel::CompareIgnoringCase(d.Entry(order[i - 1]).texte, d.Entry(order[i]).texte) < 0);
   }
 }
 
@@ -35,7 +35,7 @@ void CheckInvariants(const brimsel::ArbreSSZ& d, long long inserted) {
 
 // Input: records of one option byte, one length byte, then that many text bytes.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  brimsel::ArbreSSZ d;
+  brimsel::Dictionary d;
   long long inserted = 0;
   std::size_t i = 0;
   while (i + 2 <= size) {
@@ -48,18 +48,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string cut = text.substr(0, text.find('\0'));  // callers pass C strings
     std::vector<char> buffer(cut.begin(), cut.end());
     buffer.push_back('\0');
-    int before = d.nombre;
-    int id = d.Ajoute(buffer.data(), static_cast<int>(cut.size()), options);
+    int before = d.count;
+    int id = d.Insert(buffer.data(), static_cast<int>(cut.size()), options);
     if (id >= 0) {
       ++inserted;
-      Check(id < d.nombre && d.nombre <= before + 1);
+      Check(id < d.count && d.count <= before + 1);
       // The same text again finds the same entry.
       std::vector<char> again(cut.begin(), cut.end());
       again.push_back('\0');
-      Check(d.Ajoute(again.data(), static_cast<int>(cut.size()), options) == id);
+      Check(d.Insert(again.data(), static_cast<int>(cut.size()), options) == id);
       ++inserted;
     } else {
-      Check(id == -1 && d.nombre == before);
+      Check(id == -1 && d.count == before);
     }
     CheckInvariants(d, inserted);
   }

@@ -12,14 +12,14 @@ namespace brimsel {
 
 class TableFile;
 
-// Options of ArbreSSZ::Ajoute.
-inline constexpr int OEM_ANSI = 0x02;    // convert from code page 850 to Windows-1252
-inline constexpr int NOM_PROPRE = 0x20;  // proper-name capitalisation, blanks become hyphens
+// Options of Dictionary::Insert.
+inline constexpr int kFromOem = 0x02;    // convert from code page 850 to Windows-1252
+inline constexpr int kProperName = 0x20;  // proper-name capitalisation, blanks become hyphens
 // Option of the listing: add the reference-count column.
-inline constexpr int AVEC_NBREF = 0x08;
+inline constexpr int kWithRefCounts = 0x08;
 
 // One entry of a dictionary.
-struct Noeud {
+struct DictionaryEntry {
   int id = 0;              // identifier, 0-based, in order of first insertion
   int longueur = 0;        // bytes of texte, terminator excluded
   int nbRef = 0;           // inserts that resolved to this entry, the first one included
@@ -29,56 +29,56 @@ struct Noeud {
 // Compares two NUL-terminated texts as the dictionary orders them: ASCII letters without regard
 // to case, every other byte by its unsigned value; a text that ends first is the lower.
 // Returns <0, 0 or >0.
-int CompareSansCasse(const char* a, const char* b);
+int CompareIgnoringCase(const char* a, const char* b);
 
 // A dictionary keeps its entries in a hash table on the case-folded text, so that an insert
 // costs the same whatever order the texts arrive in, and hands out the alphabetical order on
 // demand (sorted once after the last insert and kept until the next new entry).
-class ArbreSSZ {
+class Dictionary {
  public:
-  ArbreSSZ();
-  ~ArbreSSZ();
-  ArbreSSZ(const ArbreSSZ&) = delete;
-  ArbreSSZ& operator=(const ArbreSSZ&) = delete;
+  Dictionary();
+  ~Dictionary();
+  Dictionary(const Dictionary&) = delete;
+  Dictionary& operator=(const Dictionary&) = delete;
 
   // Normalises `texte` in place (trims blanks, applies `options`) and inserts it. `longueur` is
   // the string length of `texte`; the byte at texte[longueur] is overwritten with a terminator.
   // Returns the entry's identifier, or -1 for a null or blank text, or when memory runs out.
-  int Ajoute(char* texte, int longueur, int options);
+  int Insert(char* texte, int longueur, int options);
 
   // Number of distinct entries; also the identifier of the next new entry.
-  int nombre = 0;
+  int count = 0;
 
-  const Noeud& Entree(int id) const { return noeuds_[static_cast<std::size_t>(id)]; }
+  const DictionaryEntry& Entry(int id) const { return entries_[static_cast<std::size_t>(id)]; }
   // Identifiers in ascending alphabetical order (the order of the code lists).
-  const std::vector<int>& OrdreAlphabetique() const;
+  const std::vector<int>& AlphabeticalOrder() const;
 
-  // Writes one line per entry in alphabetical order: code (identifier + 1), with AVEC_NBREF
+  // Writes one line per entry in alphabetical order: code (identifier + 1), with kWithRefCounts
   // the reference count, then the text. Writes nothing for an empty dictionary. Returns 0.
   int Liste(TableFile& fichier, int options) const;
 
  private:
-  int Insere(const char* cle, std::size_t longueur);
-  void Agrandit();
+  int InsertKey(const char* cle, std::size_t longueur);
+  void Grow();
 
-  std::vector<Noeud> noeuds_;
+  std::vector<DictionaryEntry> entries_;
   // Open addressing. A slot holds the entry's folded hash and its identifier plus one (0 for a
   // free slot): eight bytes, so that the table of a few thousand entries stays in the fastest
   // caches while the file streams past. A hash that matches leads to the entry, whose length,
   // text and count are then compared and updated together.
   struct Case {
-    std::uint32_t hachage = 0;
-    std::int32_t idPlusUn = 0;
+    std::uint32_t hash = 0;
+    std::int32_t idPlusOne = 0;
   };
   std::vector<Case> table_;
-  BlocsTextes textes_;  // the entries' texts
-  mutable std::vector<int> ordre_;
-  mutable bool ordreAJour_ = true;
+  TextBlocks texts_;  // the entries' texts
+  mutable std::vector<int> order_;
+  mutable bool orderCurrent_ = true;
 };
 
 // Applies the dictionary's proper-name rule in place to `length` bytes: first byte upper case;
 // after a blank or hyphen the next byte upper case, every other letter lower case; blanks become
 // hyphens. Only ASCII letters change case.
-void NomPropre(char* text, std::size_t length);
+void ApplyProperNameRule(char* text, std::size_t length);
 
 }  // namespace brimsel

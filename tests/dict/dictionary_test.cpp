@@ -1,5 +1,5 @@
 // Tests of the dictionary insert: normalisation, identity, counts, order.
-#include "dict/arbre.h"
+#include "dict/dictionary.h"
 
 #include <gtest/gtest.h>
 
@@ -13,63 +13,63 @@
 namespace brimsel {
 namespace {
 
-int Add(ArbreSSZ& d, std::string text, int options = 0) {
+int Add(Dictionary& d, std::string text, int options = 0) {
   text.push_back('\0');  // room for the terminator the insert writes
-  return d.Ajoute(text.data(), static_cast<int>(text.size() - 1), options);
+  return d.Insert(text.data(), static_cast<int>(text.size() - 1), options);
 }
 
-std::vector<std::string> Listing(const ArbreSSZ& d) {
+std::vector<std::string> Listing(const Dictionary& d) {
   std::vector<std::string> out;
-  for (int id : d.OrdreAlphabetique()) out.emplace_back(d.Entree(id).texte);
+  for (int id : d.AlphabeticalOrder()) out.emplace_back(d.Entry(id).texte);
   return out;
 }
 
-TEST(ArbreSSZ, TrimsSpacesInTheCallersBuffer) {
-  ArbreSSZ d;
+TEST(Dictionary, TrimsSpacesInTheCallersBuffer) {
+  Dictionary d;
   char text[] = "  Dupont  ";
-  EXPECT_EQ(d.Ajoute(text, 10, 0), 0);
-  EXPECT_STREQ(d.Entree(0).texte, "Dupont");
-  EXPECT_EQ(d.Entree(0).longueur, 6);
+  EXPECT_EQ(d.Insert(text, 10, 0), 0);
+  EXPECT_STREQ(d.Entry(0).texte, "Dupont");
+  EXPECT_EQ(d.Entry(0).longueur, 6);
   EXPECT_STREQ(text + 2, "Dupont");
   EXPECT_EQ(text[8], '\0');
   EXPECT_EQ(text[9], '\0');
 }
 
-TEST(ArbreSSZ, BlankTextsAreRefused) {
-  ArbreSSZ d;
+TEST(Dictionary, BlankTextsAreRefused) {
+  Dictionary d;
   EXPECT_EQ(Add(d, "   "), -1);
   EXPECT_EQ(Add(d, ""), -1);
-  EXPECT_EQ(d.Ajoute(nullptr, 3, 0), -1);
+  EXPECT_EQ(d.Insert(nullptr, 3, 0), -1);
   char t[] = "abc";
-  EXPECT_EQ(d.Ajoute(t, -1, 0), -1);
-  EXPECT_EQ(d.nombre, 0);
-  EXPECT_TRUE(d.OrdreAlphabetique().empty());
+  EXPECT_EQ(d.Insert(t, -1, 0), -1);
+  EXPECT_EQ(d.count, 0);
+  EXPECT_TRUE(d.AlphabeticalOrder().empty());
 }
 
-TEST(ArbreSSZ, CaseOfAsciiLettersMakesNoNewEntry) {
-  ArbreSSZ d;
+TEST(Dictionary, CaseOfAsciiLettersMakesNoNewEntry) {
+  Dictionary d;
   EXPECT_EQ(Add(d, "Dupont"), 0);
   EXPECT_EQ(Add(d, "Martin"), 1);
   EXPECT_EQ(Add(d, "DUPONT"), 0);
   EXPECT_EQ(Add(d, "dupont"), 0);
-  EXPECT_STREQ(d.Entree(0).texte, "Dupont");
-  EXPECT_EQ(d.Entree(0).nbRef, 3);
-  EXPECT_EQ(d.Entree(1).nbRef, 1);
+  EXPECT_STREQ(d.Entry(0).texte, "Dupont");
+  EXPECT_EQ(d.Entry(0).nbRef, 3);
+  EXPECT_EQ(d.Entry(1).nbRef, 1);
   // Accented capitals are other bytes: two entries each.
   EXPECT_EQ(Add(d, "\xC9mile"), 2);
   EXPECT_EQ(Add(d, "Emile"), 3);
   EXPECT_EQ(Add(d, "\xE9mile"), 4);
-  EXPECT_EQ(d.nombre, 5);
+  EXPECT_EQ(d.count, 5);
 }
 
-TEST(ArbreSSZ, TabsStayPartOfTheText) {
-  ArbreSSZ d;
+TEST(Dictionary, TabsStayPartOfTheText) {
+  Dictionary d;
   EXPECT_EQ(Add(d, "Jean\t"), 0);
   EXPECT_EQ(Add(d, "Jean"), 1);
   EXPECT_EQ(Add(d, "Je\tan"), 2);
 }
 
-TEST(ArbreSSZ, ProperNameOption) {
+TEST(Dictionary, ProperNameOption) {
   struct Case {
     const char* in;
     const char* out;
@@ -80,27 +80,27 @@ TEST(ArbreSSZ, ProperNameOption) {
       {"o'NEIL", "O'neil"},
   };
   for (const Case& c : cases) {
-    ArbreSSZ d;
-    ASSERT_EQ(Add(d, c.in, NOM_PROPRE), 0) << c.in;
-    EXPECT_STREQ(d.Entree(0).texte, c.out) << c.in;
+    Dictionary d;
+    ASSERT_EQ(Add(d, c.in, kProperName), 0) << c.in;
+    EXPECT_STREQ(d.Entry(0).texte, c.out) << c.in;
   }
-  ArbreSSZ d;
-  EXPECT_EQ(Add(d, "jean pierre", NOM_PROPRE), Add(d, "Jean-Pierre", NOM_PROPRE));
-  ArbreSSZ plain;
+  Dictionary d;
+  EXPECT_EQ(Add(d, "jean pierre", kProperName), Add(d, "Jean-Pierre", kProperName));
+  Dictionary plain;
   EXPECT_NE(Add(plain, "jean pierre"), Add(plain, "Jean-Pierre"));
 }
 
-TEST(ArbreSSZ, OemConversionComesAfterTrimmingAndBeforeCapitalisation) {
-  ArbreSSZ d;
+TEST(Dictionary, OemConversionComesAfterTrimmingAndBeforeCapitalisation) {
+  Dictionary d;
   // "  \x90LISE  " is ÉLISE in code page 850.
-  EXPECT_EQ(Add(d, "  \x90LISE  ", OEM_ANSI | NOM_PROPRE), 0);
-  EXPECT_STREQ(d.Entree(0).texte, "\xC9lise");
-  EXPECT_EQ(Add(d, "\x82" "cole", OEM_ANSI), 1);
-  EXPECT_STREQ(d.Entree(1).texte, "\xE9" "cole");
+  EXPECT_EQ(Add(d, "  \x90LISE  ", kFromOem | kProperName), 0);
+  EXPECT_STREQ(d.Entry(0).texte, "\xC9lise");
+  EXPECT_EQ(Add(d, "\x82" "cole", kFromOem), 1);
+  EXPECT_STREQ(d.Entry(1).texte, "\xE9" "cole");
 }
 
-TEST(ArbreSSZ, OrderIsCaseInsensitiveThenByUnsignedByte) {
-  ArbreSSZ d;
+TEST(Dictionary, OrderIsCaseInsensitiveThenByUnsignedByte) {
+  Dictionary d;
   for (const char* t : {"Martin", "Dupont", "martin", "\xC9mile", "Albert", "Zola", "Jean-Pierre",
                         "Jean", "_x", "O'Neil", "1850", "a[b"}) {
     Add(d, t);
@@ -108,13 +108,13 @@ TEST(ArbreSSZ, OrderIsCaseInsensitiveThenByUnsignedByte) {
   EXPECT_EQ(Listing(d), (std::vector<std::string>{"1850", "Albert", "a[b", "Dupont", "Jean",
                                                   "Jean-Pierre", "Martin", "O'Neil", "Zola", "_x",
                                                   "\xC9mile"}));
-  EXPECT_LT(CompareSansCasse("Zola", "\xC9mile"), 0);
-  EXPECT_EQ(CompareSansCasse("dupont", "DUPONT"), 0);
-  EXPECT_LT(CompareSansCasse("Jean", "Jean-Pierre"), 0);
+  EXPECT_LT(CompareIgnoringCase("Zola", "\xC9mile"), 0);
+  EXPECT_EQ(CompareIgnoringCase("dupont", "DUPONT"), 0);
+  EXPECT_LT(CompareIgnoringCase("Jean", "Jean-Pierre"), 0);
 }
 
-TEST(ArbreSSZ, IdentifiersFollowFirstAppearance) {
-  ArbreSSZ d;
+TEST(Dictionary, IdentifiersFollowFirstAppearance) {
+  Dictionary d;
   EXPECT_EQ(Add(d, "Martin"), 0);
   EXPECT_EQ(Add(d, "Albert"), 1);
   EXPECT_EQ(Listing(d), (std::vector<std::string>{"Albert", "Martin"}));
@@ -122,7 +122,7 @@ TEST(ArbreSSZ, IdentifiersFollowFirstAppearance) {
 
 // The identifiers, counts, spellings and order must be those of an unbalanced search tree fed
 // the same texts; this reference is that tree, small enough to stay shallow.
-TEST(ArbreSSZ, MatchesAPlainSearchTreeOnRandomTexts) {
+TEST(Dictionary, MatchesAPlainSearchTreeOnRandomTexts) {
   struct Node {
     std::string text;
     int id, nbRef, left = -1, right = -1;
@@ -135,7 +135,7 @@ TEST(ArbreSSZ, MatchesAPlainSearchTreeOnRandomTexts) {
     }
     int n = 0;
     for (;;) {
-      int c = CompareSansCasse(key.c_str(), tree[n].text.c_str());
+      int c = CompareIgnoringCase(key.c_str(), tree[n].text.c_str());
       if (c == 0) {
         ++tree[n].nbRef;
         return tree[n].id;
@@ -160,7 +160,7 @@ TEST(ArbreSSZ, MatchesAPlainSearchTreeOnRandomTexts) {
     for (int k = 0; k < len; ++k) t.push_back(alphabet[rng() % (sizeof alphabet - 1)]);
     bases.push_back(t);
   }
-  ArbreSSZ d;
+  Dictionary d;
   for (int i = 0; i < 8000; ++i) {
     std::string t = bases[rng() % bases.size()];
     for (char& c : t) {
@@ -177,10 +177,10 @@ TEST(ArbreSSZ, MatchesAPlainSearchTreeOnRandomTexts) {
     }
     ASSERT_EQ(got, refInsert(norm)) << t;
   }
-  ASSERT_EQ(d.nombre, static_cast<int>(tree.size()));
+  ASSERT_EQ(d.count, static_cast<int>(tree.size()));
   for (const Node& n : tree) {
-    EXPECT_EQ(d.Entree(n.id).texte, n.text);
-    EXPECT_EQ(d.Entree(n.id).nbRef, n.nbRef);
+    EXPECT_EQ(d.Entry(n.id).texte, n.text);
+    EXPECT_EQ(d.Entry(n.id).nbRef, n.nbRef);
   }
   std::vector<int> inOrder;
   std::vector<int> stack;
@@ -195,18 +195,18 @@ TEST(ArbreSSZ, MatchesAPlainSearchTreeOnRandomTexts) {
     inOrder.push_back(tree[n].id);
     n = tree[n].right;
   }
-  EXPECT_EQ(d.OrdreAlphabetique(), inOrder);
+  EXPECT_EQ(d.AlphabeticalOrder(), inOrder);
 }
 
-TEST(ArbreSSZ, SortedArrivalsStayFast) {
+TEST(Dictionary, SortedArrivalsStayFast) {
   // A million distinct texts in ascending order: a chain for an unbalanced tree.
-  ArbreSSZ d;
+  Dictionary d;
   char buf[16];
   for (int i = 0; i < 1000000; ++i) {
     int n = std::snprintf(buf, sizeof buf, "N%07d", i);
-    ASSERT_EQ(d.Ajoute(buf, n, 0), i);
+    ASSERT_EQ(d.Insert(buf, n, 0), i);
   }
-  const auto& order = d.OrdreAlphabetique();
+  const auto& order = d.AlphabeticalOrder();
   EXPECT_TRUE(std::is_sorted(order.begin(), order.end()));
 }
 

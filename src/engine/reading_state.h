@@ -9,11 +9,11 @@
 
 namespace brimsel {
 
-struct Lecture {
-  GedcomFichier& modele;
+struct ReadingState {
+  GedcomModel& modele;
   DialogServices& dialogue;
   LineReader& lecteur;
-  OptionsConversion options;
+  ConversionOptions options;
   const char* chemin = "";  // the file's full name, for the error box
   int lignes = 0;          // line counter of the current pass
   int avantAffichage = 100;  // lines left before the counter is shown again
@@ -21,14 +21,14 @@ struct Lecture {
 
   // Calls f(line) for each line of the pass and counts the lines; the counter shows every 100.
   template <class F>
-  void PourChaqueLigne(F&& f) {
+  void ForEachLine(F&& f) {
     int n = lignes;
     int avant = avantAffichage;
     lecteur.ForEach([&](Line& line) {
       ++n;
       if (--avant == 0) {
         avant = 100;
-        AfficheCompteur(n);
+        ShowLineCount(n);
       }
       f(line);
       return true;
@@ -39,7 +39,7 @@ struct Lecture {
   // The same for a pass that looks only at the lines `choix` selects (and may be handed
   // others): the lines passed over are counted, and the counter shows at the same lines.
   template <class F>
-  void PourChaqueLigneChoisie(const LineReader::Selection& choix, F&& f) {
+  void ForEachSelectedLine(const LineReader::Selection& choix, F&& f) {
     int n = lignes;
     int avant = avantAffichage;
     lecteur.ForEachSelected(
@@ -48,7 +48,7 @@ struct Lecture {
           ++n;
           if (--avant == 0) {
             avant = 100;
-            AfficheCompteur(n);
+            ShowLineCount(n);
           }
           f(line);
         },
@@ -57,7 +57,7 @@ struct Lecture {
             passees -= static_cast<std::size_t>(avant);
             n += avant;
             avant = 100;
-            AfficheCompteur(n);
+            ShowLineCount(n);
           }
           n += static_cast<int>(passees);
           avant -= static_cast<int>(passees);
@@ -65,21 +65,21 @@ struct Lecture {
     lignes = n;
     avantAffichage = avant;
   }
-  void AfficheCompteur(int valeur);
+  void ShowLineCount(int valeur);
   void Message(const char* format, ...) __attribute__((format(printf, 2, 3)));
   void Statut(const char* texte) { dialogue.SetStatus(true, texte); }
 };
 
 // Pass 1: counts records and notes. False when the file holds no individual.
-void Passe1(Lecture& l);
+void CountRecords(ReadingState& l);
 // Allocates the model's arrays at the sizes that pass 1 counted.
-void AlloueTableaux(GedcomFichier& m);
+void AllocateRecords(GedcomModel& m);
 // Pass 2: fills the records.
-void Passe2(Lecture& l);
+void FillRecords(ReadingState& l);
 // Code resolution, pass 3, added individuals, counts and summary.
-void ResoutCodes(Lecture& l);
-void Passe3(Lecture& l);
-void AjouteConjoints(Lecture& l);
-void AfficheComptes(Lecture& l);
+void ResolveCodes(ReadingState& l);
+void CheckLinks(ReadingState& l);
+void AddMissingSpouses(ReadingState& l);
+void ShowCounts(ReadingState& l);
 
 }  // namespace brimsel

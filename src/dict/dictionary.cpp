@@ -1,5 +1,5 @@
 // Dictionary insert: normalisation, case-folded hashing, first-spelling storage.
-#include "dict/arbre.h"
+#include "dict/dictionary.h"
 
 #include <algorithm>
 #include <cstring>
@@ -92,7 +92,7 @@ bool EgauxSansCasse(const char* a, const char* b, std::size_t n) {
 
 }  // namespace
 
-int CompareSansCasse(const char* a, const char* b) {
+int CompareIgnoringCase(const char* a, const char* b) {
   for (;; ++a, ++b) {
     unsigned char x = Majuscule(*a);
     unsigned char y = Majuscule(*b);
@@ -101,7 +101,7 @@ int CompareSansCasse(const char* a, const char* b) {
   }
 }
 
-void NomPropre(char* text, std::size_t length) {
+void ApplyProperNameRule(char* text, std::size_t length) {
   if (length == 0) return;
   text[0] = static_cast<char>(Majuscule(text[0]));
   bool debutMot = false;
@@ -119,10 +119,10 @@ void NomPropre(char* text, std::size_t length) {
   }
 }
 
-ArbreSSZ::ArbreSSZ() : table_(64) {}
-ArbreSSZ::~ArbreSSZ() = default;
+Dictionary::Dictionary() : table_(64) {}
+Dictionary::~Dictionary() = default;
 
-int ArbreSSZ::Ajoute(char* texte, int longueur, int options) {
+int Dictionary::Insert(char* texte, int longueur, int options) {
   if (texte == nullptr || longueur <= 0) return -1;
   std::size_t n = static_cast<std::size_t>(longueur);
   while (n != 0 && *texte == ' ') {
@@ -132,73 +132,73 @@ int ArbreSSZ::Ajoute(char* texte, int longueur, int options) {
   texte[n] = '\0';
   while (n != 0 && texte[n - 1] == ' ') texte[--n] = '\0';
   if (n == 0) return -1;
-  if (options & OEM_ANSI) OemToAnsi(texte, n);
-  if (options & NOM_PROPRE) NomPropre(texte, n);
+  if (options & kFromOem) OemToAnsi(texte, n);
+  if (options & kProperName) ApplyProperNameRule(texte, n);
   try {
-    return Insere(texte, n);
+    return InsertKey(texte, n);
   } catch (const std::bad_alloc&) {
     return -1;
   }
 }
 
-int ArbreSSZ::Insere(const char* cle, std::size_t longueur) {
+int Dictionary::InsertKey(const char* cle, std::size_t longueur) {
   std::uint32_t h = HachageReplie(cle, longueur);
   std::size_t masque = table_.size() - 1;
   std::size_t i = h & masque;
   for (;; i = (i + 1) & masque) {
     const Case& c = table_[i];
-    if (c.idPlusUn == 0) break;
-    if (c.hachage != h) continue;
-    Noeud& nd = noeuds_[static_cast<std::size_t>(c.idPlusUn - 1)];
+    if (c.idPlusOne == 0) break;
+    if (c.hash != h) continue;
+    DictionaryEntry& nd = entries_[static_cast<std::size_t>(c.idPlusOne - 1)];
     if (static_cast<std::size_t>(nd.longueur) == longueur && EgauxSansCasse(nd.texte, cle, longueur)) {
       ++nd.nbRef;
       return nd.id;
     }
   }
-  if (longueur > static_cast<std::size_t>(INT32_MAX) || nombre == INT32_MAX) return -1;
+  if (longueur > static_cast<std::size_t>(INT32_MAX) || count == INT32_MAX) return -1;
   // Grow before anything changes, so that a failed allocation leaves the dictionary as it was.
-  if ((static_cast<std::size_t>(nombre) + 1) * 4 > table_.size() * 3) {
-    Agrandit();
+  if ((static_cast<std::size_t>(count) + 1) * 4 > table_.size() * 3) {
+    Grow();
     masque = table_.size() - 1;
-    for (i = h & masque; table_[i].idPlusUn != 0; i = (i + 1) & masque) {
+    for (i = h & masque; table_[i].idPlusOne != 0; i = (i + 1) & masque) {
     }
   }
-  if (noeuds_.size() == noeuds_.capacity()) noeuds_.reserve(noeuds_.size() * 2 + 16);
-  Noeud nd;
-  nd.texte = textes_.Copie(std::string_view(cle, longueur));
-  nd.id = nombre;
+  if (entries_.size() == entries_.capacity()) entries_.reserve(entries_.size() * 2 + 16);
+  DictionaryEntry nd;
+  nd.texte = texts_.Copy(std::string_view(cle, longueur));
+  nd.id = count;
   nd.longueur = static_cast<int>(longueur);
   nd.nbRef = 1;
-  noeuds_.push_back(nd);
+  entries_.push_back(nd);
   table_[i] = {h, nd.id + 1};
-  ++nombre;
-  ordreAJour_ = false;
+  ++count;
+  orderCurrent_ = false;
   return nd.id;
 }
 
-void ArbreSSZ::Agrandit() {
+void Dictionary::Grow() {
   std::vector<Case> table(table_.size() * 2);
   std::size_t masque = table.size() - 1;
   for (const Case& c : table_) {
-    if (c.idPlusUn == 0) continue;
-    std::size_t i = c.hachage & masque;
-    while (table[i].idPlusUn != 0) i = (i + 1) & masque;
+    if (c.idPlusOne == 0) continue;
+    std::size_t i = c.hash & masque;
+    while (table[i].idPlusOne != 0) i = (i + 1) & masque;
     table[i] = c;
   }
   table_.swap(table);
 }
 
-const std::vector<int>& ArbreSSZ::OrdreAlphabetique() const {
-  if (!ordreAJour_ || ordre_.size() != static_cast<std::size_t>(nombre)) {
-    ordre_.resize(static_cast<std::size_t>(nombre));
-    for (int id = 0; id < nombre; ++id) ordre_[static_cast<std::size_t>(id)] = id;
-    std::sort(ordre_.begin(), ordre_.end(), [this](int a, int b) {
-      return CompareSansCasse(noeuds_[static_cast<std::size_t>(a)].texte,
-                              noeuds_[static_cast<std::size_t>(b)].texte) < 0;
+const std::vector<int>& Dictionary::AlphabeticalOrder() const {
+  if (!orderCurrent_ || order_.size() != static_cast<std::size_t>(count)) {
+    order_.resize(static_cast<std::size_t>(count));
+    for (int id = 0; id < count; ++id) order_[static_cast<std::size_t>(id)] = id;
+    std::sort(order_.begin(), order_.end(), [this](int a, int b) {
+      return CompareIgnoringCase(entries_[static_cast<std::size_t>(a)].texte,
+                              entries_[static_cast<std::size_t>(b)].texte) < 0;
     });
-    ordreAJour_ = true;
+    orderCurrent_ = true;
   }
-  return ordre_;
+  return order_;
 }
 
 }  // namespace brimsel

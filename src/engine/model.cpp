@@ -1,42 +1,37 @@
 // The genealogy model: reset, text storage and record lookups.
-#include "engine/gedcom.h"
+#include "engine/model.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 
 namespace brimsel {
-GedcomFichier::GedcomFichier() = default;
-GedcomFichier::~GedcomFichier() = default;
+GedcomModel::GedcomModel() = default;
+GedcomModel::~GedcomModel() = default;
 
-void GedcomFichier::vider() {
-  nomSource.reset();
-  individus = {};
-  nbIndividus = 0;
-  sexeAjoutes = {};
-  nbAjoutes = 0;
+void GedcomModel::Clear() {
+  sourcePath.reset();
+  individuals = {};
+  addedSexes = {};
   unions = {};
-  nbUnions = 0;
-  notesIndi = {};
-  notesFam = {};
-  textes.Vide();
-  indexIndividus_ = {};
-  indexUnions_ = {};
-  nbDateNaissance = nbLieuNaissance = nbDateDeces = nbLieuDeces = nbNotesIndi = 0;
-  nbDateBapteme = nbLieuBapteme = nbDateMariage = nbLieuMariage = nbQuay = nbNotesFam = 0;
-  nbErreurs = nbParents = nbSour = nbLieuSepulture = nbDateSepulture = 0;
-  tailleSource = 0;
-  totalEcrit = 0;
-  dictPrenoms = std::make_unique<ArbreSSZ>();
-  dictNoms = std::make_unique<ArbreSSZ>();
-  dictLieux = std::make_unique<ArbreSSZ>();
+  individualNotes = {};
+  unionNotes = {};
+  texts.Release();
+  individualIndex_ = {};
+  unionIndex_ = {};
+  counts = {};
+  sourceSize = 0;
+  bytesWritten = 0;
+  givenNames = std::make_unique<Dictionary>();
+  surnames = std::make_unique<Dictionary>();
+  places = std::make_unique<Dictionary>();
 }
 
-char* StockTextes::EcritDate(char* date, std::string_view texte) {
-  const std::size_t n = std::min(texte.size(), kTailleDate - 1);
-  // A buffer holds at least kPlaceDateMin bytes and at least the text it holds.
-  if (date == nullptr || n + 1 > std::max(std::strlen(date) + 1, kPlaceDateMin)) {
-    date = Place(std::max(n + 1, kPlaceDateMin));
+char* ModelTexts::StoreDate(char* date, std::string_view texte) {
+  const std::size_t n = std::min(texte.size(), kDateBufferSize - 1);
+  // A buffer holds at least kMinDateRoom bytes and at least the text it holds.
+  if (date == nullptr || n + 1 > std::max(std::strlen(date) + 1, kMinDateRoom)) {
+    date = Place(std::max(n + 1, kMinDateRoom));
   }
   if (n != 0) std::memcpy(date, texte.data(), n);
   date[n] = '\0';
@@ -44,7 +39,7 @@ char* StockTextes::EcritDate(char* date, std::string_view texte) {
 }
 
 template <class Record>
-void GedcomFichier::Indexe(const Tableau<Record>& records, int count, Index& index) {
+void GedcomModel::BuildIndex(const HugeArray<Record>& records, int count, Index& index) {
   index.count = count;
   index.sorted.clear();
   index.direct.clear();
@@ -99,11 +94,11 @@ void GedcomFichier::Indexe(const Tableau<Record>& records, int count, Index& ind
 }
 
 template <class Record>
-int GedcomFichier::Cherche(const Tableau<Record>& records, int count, int code, Index& index) {
+int GedcomModel::Find(const HugeArray<Record>& records, int count, int code, Index& index) {
   // -1 is the number of a missing or unreadable cross-reference: it names nobody.
   if (code == -1 || count <= 0) return -1;
   count = std::min<int>(count, static_cast<int>(records.size()));
-  if (index.count != count) Indexe(records, count, index);
+  if (index.count != count) BuildIndex(records, count, index);
   auto first = [&]() {
     auto it = std::lower_bound(index.sorted.begin(), index.sorted.end(), std::make_pair(code, -1));
     return (it != index.sorted.end() && it->first == code) ? it->second : -1;
@@ -153,12 +148,12 @@ int GedcomFichier::Cherche(const Tableau<Record>& records, int count, int code, 
   return (found >= 0 || index.ascending) ? found : first();
 }
 
-int GedcomFichier::indiceIndividu(int code) const {
-  return Cherche(individus, nbIndividus, code, indexIndividus_);
+int GedcomModel::IndividualIndex(int code) const {
+  return Find(individuals, counts.individuals, code, individualIndex_);
 }
 
-int GedcomFichier::indiceUnion(int code) const {
-  return Cherche(unions, nbUnions, code, indexUnions_);
+int GedcomModel::UnionIndex(int code) const {
+  return Find(unions, counts.unions, code, unionIndex_);
 }
 
 }  // namespace brimsel

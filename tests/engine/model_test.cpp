@@ -1,0 +1,203 @@
+// Tests of the model: reset and record lookups.
+#include "engine/model.h"
+#include "export/date.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <vector>
+
+namespace brimsel {
+namespace {
+
+void SetCodes(GedcomModel& m, const std::vector<int>& codes) {
+  m.individuals.assign(codes.size(), {});
+  m.unions.assign(codes.size(), {});
+  for (std::size_t i = 0; i < codes.size(); ++i) m.individuals[i].code = m.unions[i].code = codes[i];
+  m.counts.individuals = m.counts.unions = static_cast<int>(codes.size());
+}
+
+TEST(GedcomModel, AscendingCodesGiveTheBinarySearchResults) {
+  GedcomModel m;
+  SetCodes(m, {1, 2, 5, 7});
+  EXPECT_EQ(m.IndividualIndex(5), 2);
+  EXPECT_EQ(m.IndividualIndex(3), -1);
+  EXPECT_EQ(m.IndividualIndex(1), 0);
+  EXPECT_EQ(m.IndividualIndex(7), 3);
+  EXPECT_EQ(m.UnionIndex(2), 1);
+  EXPECT_EQ(m.UnionIndex(8), -1);
+}
+
+TEST(GedcomModel, RecordsOutOfOrderAreStillFound) {
+  GedcomModel m;
+  SetCodes(m, {5, 1, 3});
+  EXPECT_EQ(m.IndividualIndex(1), 1);
+  EXPECT_EQ(m.IndividualIndex(5), 0);
+  EXPECT_EQ(m.IndividualIndex(3), 2);
+  EXPECT_EQ(m.UnionIndex(5), 0);
+  EXPECT_EQ(m.IndividualIndex(4), -1);
+}
+
+TEST(GedcomModel, DuplicateNumbersGiveTheFirstInFileOrderWhenTheSearchMisses) {
+  GedcomModel m;
+  SetCodes(m, {9, 4, 9, 2, 9});
+  EXPECT_EQ(m.IndividualIndex(9), 2);  // the binary search probes the middle first
+  EXPECT_EQ(m.IndividualIndex(4), 1);
+  SetCodes(m, {8, 3, 8, 1});
+  EXPECT_EQ(m.IndividualIndex(3), 1);
+}
+
+TEST(GedcomModel, SparseNumbersInAnyOrder) {
+  GedcomModel m;
+  SetCodes(m, {2000000000, 7, 1999999999, 3});
+  EXPECT_EQ(m.IndividualIndex(7), 1);
+  EXPECT_EQ(m.IndividualIndex(2000000000), 0);
+  EXPECT_EQ(m.IndividualIndex(1999999999), 2);
+  EXPECT_EQ(m.IndividualIndex(3), 3);
+  EXPECT_EQ(m.IndividualIndex(4), -1);
+  EXPECT_EQ(m.IndividualIndex(2147483647), -1);
+}
+
+TEST(GedcomModel, UnreadableNumbersDoNotCountAsShared) {
+  GedcomModel m;
+  SetCodes(m, {-1, 4, -1, 2});
+  EXPECT_EQ(m.IndividualIndex(2), 3);
+  EXPECT_EQ(m.IndividualIndex(4), 1);
+  EXPECT_EQ(m.IndividualIndex(-1), -1);
+}
+
+TEST(GedcomModel, MinusOneNamesNobody) {
+  GedcomModel m;
+  SetCodes(m, {-1, 2, 3});
+  EXPECT_EQ(m.IndividualIndex(-1), -1);
+  EXPECT_EQ(m.UnionIndex(-1), -1);
+}
+
+TEST(GedcomModel, SmallTables) {
+  GedcomModel m;
+  EXPECT_EQ(m.IndividualIndex(1), -1);
+  SetCodes(m, {4});
+  EXPECT_EQ(m.IndividualIndex(4), 0);
+  EXPECT_EQ(m.IndividualIndex(5), -1);
+  SetCodes(m, {4, 6});
+  EXPECT_EQ(m.IndividualIndex(6), 1);
+  EXPECT_EQ(m.IndividualIndex(4), 0);
+}
+
+// The plain lookup: the binary search over the records in file order (which looks at the upper
+// end alone once the range is two records), then, when it misses, the first record in file
+// order with the number.
+int Reference(const std::vector<int>& codes, int code) {
+  if (code == -1 || codes.empty()) return -1;
+  auto at = [&](int i) { return codes[static_cast<std::size_t>(i)]; };
+  int lo = 0;
+  int hi = static_cast<int>(codes.size()) - 1;
+  while (lo < hi) {
+    int mid = lo + (hi - lo) / 2;
+    if (at(mid) == code) return mid;
+    if (mid == lo) {
+      lo = hi;
+      break;
+    }
+    if (code > at(mid)) {
+      lo = mid + 1;
+    } else {
+      hi = mid - 1;
+    }
+  }
+  if (lo == hi && at(lo) == code) return lo;
+  for (std::size_t i = 0; i < codes.size(); ++i) {
+    if (codes[i] == code) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+// Whatever index the lookup builds (dense or sparse numbers, in order or not, shared or not),
+// it answers as the plain lookup does.
+TEST(GedcomModel, LookupsAnswerAsThePlainSearch) {
+  std::mt19937 rng(17);
+  for (int round = 0; round < 3000; ++round) {
+    std::vector<int> codes(1 + rng() % 40);
+    const int shape = round % 4;
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+      int n = static_cast<int>(i) + 1;
+      if (shape == 1) n = static_cast<int>(rng() % (2 * codes.size()));  // shared numbers
+      if (shape == 2) n = static_cast<int>(rng() % 100000);             // sparse numbers
+      if (rng() % 10 == 0) n = -1;
+      codes[i] = n;
+    }
+    if (shape != 3) std::shuffle(codes.begin(), codes.end(), rng);
+    GedcomModel m;
+    SetCodes(m, codes);
+    for (int code = -1; code <= static_cast<int>(2 * codes.size()) + 1; ++code) {
+      ASSERT_EQ(m.IndividualIndex(code), Reference(codes, code)) << round << " " << code;
+    }
+    for (int code : codes) ASSERT_EQ(m.UnionIndex(code), Reference(codes, code)) << round;
+  }
+}
+
+TEST(GedcomModel, ViderEmptiesAllButTheBasesAndMakesNewDictionaries) {
+  GedcomModel m;
+  EXPECT_EQ(m.surnames, nullptr);
+  m.Clear();
+  ASSERT_NE(m.surnames, nullptr);
+  char t[] = "Dupont";
+  m.surnames->Insert(t, 6, 0);
+  SetCodes(m, {1, 2});
+  m.sourcePath = "x.ged";
+  m.indiBase = 1000;
+  m.famBase = 7;
+  m.counts.errors = 3;
+  m.counts.individualNotes = 2;
+  m.sourceSize = 10;
+  m.texts.NewDate();
+  m.Clear();
+  EXPECT_FALSE(m.sourcePath.has_value());
+  EXPECT_EQ(m.counts.individuals, 0);
+  EXPECT_TRUE(m.individuals.empty());
+  EXPECT_EQ(m.counts.errors, 0);
+  EXPECT_EQ(m.counts.individualNotes, 0);
+  EXPECT_EQ(m.sourceSize, 0);
+  EXPECT_EQ(m.surnames->count, 0);
+  EXPECT_EQ(m.indiBase, 1000);
+  EXPECT_EQ(m.famBase, 7);
+  EXPECT_EQ(m.IndividualIndex(1), -1);
+}
+
+TEST(ModelTexts, DatesHoldThirtyOneCharacters) {
+  ModelTexts s;
+  char* d = s.NewDate();
+  for (std::size_t i = 0; i < kDateBufferSize; ++i) EXPECT_EQ(d[i], '\0');
+  char* t = s.Copy("abc");
+  EXPECT_STREQ(t, "abc");
+  std::string big(1 << 20, 'x');
+  EXPECT_EQ(std::string(s.Copy(big)), big);
+}
+
+// Dates are stored at about their own length; a later date of the same event replaces the
+// earlier one, and every buffer keeps room for the longest normalised date the export writes
+// over it.
+TEST(ModelTexts, DatesKeepTheirTextAndRoomForTheNormalisedForm) {
+  ModelTexts s;
+  char* d = s.StoreDate(nullptr, "1850");
+  EXPECT_STREQ(d, "1850");
+  char* same = s.StoreDate(d, "12 MAR 1850");  // fits the minimum room: written in place
+  EXPECT_EQ(same, d);
+  EXPECT_STREQ(d, "12 MAR 1850");
+  char* longer = s.StoreDate(d, "ABT 12 SEPTEMBER 1850 IN THE MORNING");
+  EXPECT_STREQ(longer, "ABT 12 SEPTEMBER 1850 IN THE MO");  // cut at 31 characters
+  EXPECT_EQ(s.StoreDate(longer, "1"), longer);
+  EXPECT_STREQ(longer, "1");
+  EXPECT_STREQ(s.StoreDate(nullptr, ""), "");
+
+  // Two dates stored one after the other: normalising the first must leave the second whole.
+  char* year = s.StoreDate(nullptr, "2147483647");
+  char* next = s.StoreDate(nullptr, "ABT 1900");
+  EXPECT_EQ(NormaliseDate(year), 249);  // an exact date with its year only
+  EXPECT_STREQ(year, "13 juin 2147483647");
+  EXPECT_STREQ(next, "ABT 1900");
+}
+
+}  // namespace
+}  // namespace brimsel
