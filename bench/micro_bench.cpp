@@ -138,8 +138,8 @@ void BM_IndividualRows(benchmark::State& state) {
   m.counts.individuals = n;
   for (int i = 0; i < n; ++i) {
     Individual& ind = m.individuals[static_cast<std::size_t>(i)];
-    ind.prenom = i % 300;
-    ind.nom = i % 5000;
+    ind.givenName = i % 300;
+    ind.surname = i % 5000;
     ind.sex = i % 2;
     ind.famc = i / 3;
     ind.birthPlace = i % 4000;

@@ -11,6 +11,7 @@
 #include "export/tables.h"
 #include "platform/byte_source.h"
 #include "support/fake_dialog.h"
+#include "ui/commands.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   brimsel::GedcomModel model;
   brimsel::StringSource source(std::string(reinterpret_cast<const char*>(data + 1), size - 1));
   std::string path = Folder() + "/fuzz.ged";
-  brimsel::ConversionResult result = brimsel::ConvertSource(model, dialog, source, path.c_str());
+  brimsel::ConversionResult result = brimsel::ConvertChosenSource(model, dialog, source, path.c_str());
   if (!result.Completed()) {
     if (model.sourcePath.has_value()) std::abort();
     return 0;
@@ -53,10 +54,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!brimsel::CheckModel(model).empty()) std::abort();
   brimsel::ExportOptions where;
   where.outputDir = Folder();
-  if (brimsel::ExportTables(model, dialog, where) != 1) std::abort();
+  if (brimsel::ExportTablesCommand(model, dialog, where.outputDir) != 1) std::abort();
   if (options & 64) {
     // A second export of the same conversion sees the dates the first one normalised.
-    if (brimsel::ExportTables(model, dialog, where) != 1) std::abort();
+    if (brimsel::ExportTablesCommand(model, dialog, where.outputDir) != 1) std::abort();
   }
   return 0;
 }

@@ -18,16 +18,16 @@ void CheckInvariants(const brimsel::Dictionary& d, long long inserted) {
   long long refs = 0;
   for (int id = 0; id < d.count; ++id) {
     const brimsel::DictionaryEntry& n = d.Entry(id);
-    Check(n.id == id && n.nbRef >= 1 && n.longueur >= 1);
-    Check(static_cast<int>(std::strlen(n.texte)) == n.longueur);
-    Check(n.texte[0] != ' ' && n.texte[n.longueur - 1] != ' ');
-    refs += n.nbRef;
+    Check(n.id == id && n.refCount >= 1 && n.length >= 1);
+    Check(static_cast<int>(std::strlen(n.text)) == n.length);
+    Check(n.text[0] != ' ' && n.text[n.length - 1] != ' ');
+    refs += n.refCount;
   }
   Check(refs == inserted);
   const std::vector<int>& order = d.AlphabeticalOrder();
   Check(order.size() == static_cast<std::size_t>(d.count));
   for (std::size_t i = 1; i < order.size(); ++i) {
-    Check(brimsel::CompareIgnoringCase(d.Entry(order[i - 1]).texte, d.Entry(order[i]).texte) < 0);
+    Check(brimsel::CompareIgnoringCase(d.Entry(order[i - 1]).text, d.Entry(order[i]).text) < 0);
   }
 }
 

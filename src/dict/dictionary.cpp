@@ -122,27 +122,27 @@ void ApplyProperNameRule(char* text, std::size_t length) {
 Dictionary::Dictionary() : table_(64) {}
 Dictionary::~Dictionary() = default;
 
-int Dictionary::Insert(char* texte, int longueur, int options) {
-  if (texte == nullptr || longueur <= 0) return -1;
-  std::size_t n = static_cast<std::size_t>(longueur);
-  while (n != 0 && *texte == ' ') {
-    ++texte;
+int Dictionary::Insert(char* text, int length, int options) {
+  if (text == nullptr || length <= 0) return -1;
+  std::size_t n = static_cast<std::size_t>(length);
+  while (n != 0 && *text == ' ') {
+    ++text;
     --n;
   }
-  texte[n] = '\0';
-  while (n != 0 && texte[n - 1] == ' ') texte[--n] = '\0';
+  text[n] = '\0';
+  while (n != 0 && text[n - 1] == ' ') text[--n] = '\0';
   if (n == 0) return -1;
-  if (options & kFromOem) OemToAnsi(texte, n);
-  if (options & kProperName) ApplyProperNameRule(texte, n);
+  if (options & kFromOem) OemToAnsi(text, n);
+  if (options & kProperName) ApplyProperNameRule(text, n);
   try {
-    return InsertKey(texte, n);
+    return InsertKey(text, n);
   } catch (const std::bad_alloc&) {
     return -1;
   }
 }
 
-int Dictionary::InsertKey(const char* cle, std::size_t longueur) {
-  std::uint32_t h = HachageReplie(cle, longueur);
+int Dictionary::InsertKey(const char* key, std::size_t length) {
+  std::uint32_t h = HachageReplie(key, length);
   std::size_t masque = table_.size() - 1;
   std::size_t i = h & masque;
   for (;; i = (i + 1) & masque) {
@@ -150,12 +150,12 @@ int Dictionary::InsertKey(const char* cle, std::size_t longueur) {
     if (c.idPlusOne == 0) break;
     if (c.hash != h) continue;
     DictionaryEntry& nd = entries_[static_cast<std::size_t>(c.idPlusOne - 1)];
-    if (static_cast<std::size_t>(nd.longueur) == longueur && EgauxSansCasse(nd.texte, cle, longueur)) {
-      ++nd.nbRef;
+    if (static_cast<std::size_t>(nd.length) == length && EgauxSansCasse(nd.text, key, length)) {
+      ++nd.refCount;
       return nd.id;
     }
   }
-  if (longueur > static_cast<std::size_t>(INT32_MAX) || count == INT32_MAX) return -1;
+  if (length > static_cast<std::size_t>(INT32_MAX) || count == INT32_MAX) return -1;
   // Grow before anything changes, so that a failed allocation leaves the dictionary as it was.
   if ((static_cast<std::size_t>(count) + 1) * 4 > table_.size() * 3) {
     Grow();
@@ -165,10 +165,10 @@ int Dictionary::InsertKey(const char* cle, std::size_t longueur) {
   }
   if (entries_.size() == entries_.capacity()) entries_.reserve(entries_.size() * 2 + 16);
   DictionaryEntry nd;
-  nd.texte = texts_.Copy(std::string_view(cle, longueur));
+  nd.text = texts_.Copy(std::string_view(key, length));
   nd.id = count;
-  nd.longueur = static_cast<int>(longueur);
-  nd.nbRef = 1;
+  nd.length = static_cast<int>(length);
+  nd.refCount = 1;
   entries_.push_back(nd);
   table_[i] = {h, nd.id + 1};
   ++count;
@@ -193,8 +193,8 @@ const std::vector<int>& Dictionary::AlphabeticalOrder() const {
     order_.resize(static_cast<std::size_t>(count));
     for (int id = 0; id < count; ++id) order_[static_cast<std::size_t>(id)] = id;
     std::sort(order_.begin(), order_.end(), [this](int a, int b) {
-      return CompareIgnoringCase(entries_[static_cast<std::size_t>(a)].texte,
-                              entries_[static_cast<std::size_t>(b)].texte) < 0;
+      return CompareIgnoringCase(entries_[static_cast<std::size_t>(a)].text,
+                              entries_[static_cast<std::size_t>(b)].text) < 0;
     });
     orderCurrent_ = true;
   }

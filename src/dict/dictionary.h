@@ -10,20 +10,16 @@
 
 namespace brimsel {
 
-class TableFile;
-
 // Options of Dictionary::Insert.
 inline constexpr int kFromOem = 0x02;    // convert from code page 850 to Windows-1252
 inline constexpr int kProperName = 0x20;  // proper-name capitalisation, blanks become hyphens
-// Option of the listing: add the reference-count column.
-inline constexpr int kWithRefCounts = 0x08;
 
 // One entry of a dictionary.
 struct DictionaryEntry {
   int id = 0;              // identifier, 0-based, in order of first insertion
-  int longueur = 0;        // bytes of texte, terminator excluded
-  int nbRef = 0;           // inserts that resolved to this entry, the first one included
-  const char* texte = nullptr;  // spelling of the first insert, NUL-terminated
+  int length = 0;        // bytes of text, terminator excluded
+  int refCount = 0;           // inserts that resolved to this entry, the first one included
+  const char* text = nullptr;  // spelling of the first insert, NUL-terminated
 };
 
 // Compares two NUL-terminated texts as the dictionary orders them: ASCII letters without regard
@@ -41,10 +37,10 @@ class Dictionary {
   Dictionary(const Dictionary&) = delete;
   Dictionary& operator=(const Dictionary&) = delete;
 
-  // Normalises `texte` in place (trims blanks, applies `options`) and inserts it. `longueur` is
-  // the string length of `texte`; the byte at texte[longueur] is overwritten with a terminator.
+  // Normalises `text` in place (trims blanks, applies `options`) and inserts it. `length` is
+  // the string length of `text`; the byte at text[length] is overwritten with a terminator.
   // Returns the entry's identifier, or -1 for a null or blank text, or when memory runs out.
-  int Insert(char* texte, int longueur, int options);
+  int Insert(char* text, int length, int options);
 
   // Number of distinct entries; also the identifier of the next new entry.
   int count = 0;
@@ -53,12 +49,8 @@ class Dictionary {
   // Identifiers in ascending alphabetical order (the order of the code lists).
   const std::vector<int>& AlphabeticalOrder() const;
 
-  // Writes one line per entry in alphabetical order: code (identifier + 1), with kWithRefCounts
-  // the reference count, then the text. Writes nothing for an empty dictionary. Returns 0.
-  int Liste(TableFile& fichier, int options) const;
-
  private:
-  int InsertKey(const char* cle, std::size_t longueur);
+  int InsertKey(const char* key, std::size_t length);
   void Grow();
 
   std::vector<DictionaryEntry> entries_;

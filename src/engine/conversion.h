@@ -4,46 +4,51 @@
 #include <string>
 
 #include "engine/model.h"
-#include "ui/dialog_services.h"
+#include "engine/progress.h"
 
 namespace brimsel {
 
 class ByteSource;
 
-// How a conversion ended, for the front-ends that report more than the panel does.
+// How a conversion ended.
 enum class ConversionOutcome {
-  kCompleted,        // completed: the model is loaded
-  kCancelled,         // the user cancelled the file choice
-  kUnreadable,       // the file could not be opened (detail says why)
-  kNoIndividual,   // "Aucun individu trouvé!"
-  kOutOfMemory,         // an allocation failed
-  kReadError,   // a read failed midway
-  kFileChanged,  // the file changed between two passes
+  kCompleted,     // the model is loaded
+  kUnreadable,    // the file could not be opened (detail says why)
+  kNoIndividual,  // "Aucun individu trouvé!"
+  kOutOfMemory,   // an allocation failed
+  kReadError,     // a read failed midway
+  kFileChanged,   // the file changed between two passes
+};
+
+// What the front-end chose for this conversion.
+struct ConversionOptions {
+  bool notes = false;        // read the notes ("inclure")
+  bool properNames = true;   // names written as proper names ("Nom Propre")
+  bool fromOem = false;      // names and places are code page 850 ("OEM => ANSI")
 };
 
 struct ConversionResult {
-  ConversionOutcome fin = ConversionOutcome::kCancelled;
-  std::string detail;
-  bool Completed() const { return fin == ConversionOutcome::kCompleted; }
+  ConversionOutcome outcome = ConversionOutcome::kUnreadable;
+  std::string detail;          // why it failed, for the console; empty on success
+  bool recordsFilled = false;  // the second pass completed: the totals of INDI and FAM hold
+  ConversionCounts counts;     // what the model's counts were when the conversion ended
+  bool Completed() const { return outcome == ConversionOutcome::kCompleted; }
+  // A read that failed or a file that changed under the reader: the front-ends say "Erreur
+  // lecture" with the file's name.
+  bool ReadFailed() const {
+    return outcome == ConversionOutcome::kReadError || outcome == ConversionOutcome::kFileChanged;
+  }
 };
 
-// Options read from the panel when a conversion starts.
-struct ConversionOptions {
-  int optionsNoms = 0;    // Insert options of given names and surnames
-  int optionsLieux = 0;   // Insert options of places
-  bool notes = false;     // check box "inclure"
-};
+// Converts the bytes of `source`, which stands for the file named `path`: the reading passes,
+// code resolution, the checks and the counts. Progress and message lines go to `progress`.
+// On success the model is loaded and its sourcePath is `path`.
+ConversionResult ConvertSource(GedcomModel& model, ByteSource& source, const char* path,
+                               const ConversionOptions& options, ProgressSink& progress);
 
-// The command "Fichier...": asks for a file, then converts it. Returns 1 when the conversion
-// completed, 0 otherwise.
-int ReadGedcomCommand(GedcomModel& modele, DialogServices& dialogue);
-
-// Converts the file named in dialogue.CurrentFileName() (the file choice already done).
-ConversionResult ConvertFile(GedcomModel& modele, DialogServices& dialogue);
-
-// Converts the bytes of `source`, which stands for the file named `chemin`: the reading passes,
-// code resolution, the checks and the counts. Used by the above and directly by tests.
-ConversionResult ConvertSource(GedcomModel& modele, DialogServices& dialogue,
-                                   ByteSource& source, const char* chemin);
+// Opens the file `path` and converts it; kUnreadable, with the model untouched, when it cannot
+// be opened.
+ConversionResult ConvertFile(GedcomModel& model, const char* path,
+                             const ConversionOptions& options, ProgressSink& progress);
 
 }  // namespace brimsel

@@ -22,7 +22,7 @@ std::string CheckModel(const GedcomModel& m) {
   for (std::size_t i = 0; i < m.individuals.size(); ++i) {
     const Individual& ind = m.individuals[i];
     if (ind.famc < -1 || ind.famc >= m.counts.unions) return At("famc of individual", i);
-    if (!InDict(ind.nom, m.surnames) || !InDict(ind.prenom, m.givenNames)) {
+    if (!InDict(ind.surname, m.surnames) || !InDict(ind.givenName, m.givenNames)) {
       return At("name of individual", i);
     }
     for (int lieu : {ind.birthPlace, ind.baptismPlace, ind.deathPlace, ind.burialPlace}) {

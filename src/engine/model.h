@@ -27,8 +27,8 @@ inline constexpr std::size_t kDateBufferSize = 32;
 
 struct Individual {
   int code = -1;           // number of the record's cross-reference
-  int nom = -1;            // surname: identifier in surnames
-  int prenom = -1;         // given names: identifier in givenNames
+  int surname = -1;           // surname: identifier in surnames
+  int givenName = -1;        // given names: identifier in givenNames
   int famc = -1;           // parent union: xref number after pass 2, union index afterwards
   int birthPlace = -1;  // places: identifiers in places
   int baptismPlace = -1;
@@ -54,7 +54,7 @@ struct Union {
 
 struct Note {
   int owner = -1;  // index of the owning individual or union
-  char* texte = nullptr;
+  char* text = nullptr;
 };
 
 // What a conversion counts; reset by assigning a fresh value.

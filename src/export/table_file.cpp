@@ -7,33 +7,38 @@
 
 namespace brimsel {
 
-TableFile::~TableFile() {
-  if (file_ != nullptr) std::fclose(file_);
-}
+TableFile::~TableFile() = default;
 
-bool TableFile::Open(const char* chemin) {
-  if (file_ != nullptr) Close();
-  used_ = 0;
-  bytes_ = 0;
-  failed_ = false;
-  // Binary mode: the line ends are translated here, the same on every platform.
-  file_ = std::fopen(chemin, "wb");
-  if (file_ == nullptr) return false;
-  // The stream's own buffer would only delay errors; ours is large enough.
-  std::setvbuf(file_, nullptr, _IONBF, 0);
-  if (!buffer_) buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
+bool TableFile::Open(const char* path) {
+  // Unbuffered: a second buffer would only delay errors; ours is large enough. The line ends
+  // are translated here, the same on every platform.
+  std::unique_ptr<FileSink> file = FileSink::Create(path, nullptr, true);
+  if (!file) {
+    if (sink_) Close();
+    return false;
+  }
+  Open(std::move(file));
   return true;
 }
 
+void TableFile::Open(std::unique_ptr<ByteSink> sink) {
+  if (sink_) Close();
+  used_ = 0;
+  bytes_ = 0;
+  failed_ = false;
+  sink_ = std::move(sink);
+  if (!buffer_) buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
+}
+
 void TableFile::Flush() {
-  if (used_ != 0 && !failed_ && file_ != nullptr) {
-    if (std::fwrite(buffer_.get(), 1, used_, file_) != used_) failed_ = true;
+  if (used_ != 0 && !failed_ && sink_) {
+    if (!sink_->Write(buffer_.get(), used_)) failed_ = true;
   }
   used_ = 0;
 }
 
-void TableFile::Raw(std::string_view texte) {
-  for (char c : texte) {
+void TableFile::Raw(std::string_view text) {
+  for (char c : text) {
     if (c == '\n') {
       EndRow();
     } else {
@@ -42,14 +47,14 @@ void TableFile::Raw(std::string_view texte) {
   }
 }
 
-void TableFile::Cell(const char* texte) {
-  if (texte != nullptr) Cell(std::string_view(texte));
+void TableFile::Cell(const char* text) {
+  if (text != nullptr) Cell(std::string_view(text));
 }
 
-void TableFile::Cell(std::string_view texte) {
-  if (texte.find('\n') != std::string_view::npos) {
+void TableFile::Cell(std::string_view text) {
+  if (text.find('\n') != std::string_view::npos) {
     // A line end inside a value: written as CR LF like every other.
-    for (char c : texte) {
+    for (char c : text) {
       if (c == '\n') {
         EndRow();
       } else {
@@ -59,17 +64,17 @@ void TableFile::Cell(std::string_view texte) {
     return;
   }
   // Straight into the buffer, a tab becoming a space.
-  while (!texte.empty()) {
+  while (!text.empty()) {
     if (used_ == kBufferSize) Flush();
-    std::size_t n = std::min(texte.size(), kBufferSize - used_);
+    std::size_t n = std::min(text.size(), kBufferSize - used_);
     char* dest = buffer_.get() + used_;
     for (std::size_t i = 0; i < n; ++i) {
-      char c = texte[i];
+      char c = text[i];
       dest[i] = c == '\t' ? ' ' : c;
     }
     used_ += n;
     bytes_ += static_cast<std::int64_t>(n);
-    texte.remove_prefix(n);
+    text.remove_prefix(n);
   }
 }
 
@@ -85,14 +90,14 @@ char* TableFile::WriteNumber(char* p, std::int64_t n) {
     return p;
   }
   // Two digits per division, from the right.
-  static constexpr char kPaires[] =
+  static constexpr char kDigitPairs[] =
       "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
       "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
       "8081828384858687888990919293949596979899";
   // Powers of ten; the digit count comes from the bit length (1233 / 4096 is just above
   // log10(2)) and one comparison, and the digits are written from the right in their place.
   // clang-format off
-  static constexpr std::uint64_t kPuissances[20] = {
+  static constexpr std::uint64_t kPowersOfTen[20] = {
       1ull,           10ull,           100ull,           1000ull,           10000ull,
       100000ull,      1000000ull,      10000000ull,      100000000ull,      1000000000ull,
       10000000000ull, 100000000000ull, 1000000000000ull, 10000000000000ull, 100000000000000ull,
@@ -101,29 +106,29 @@ char* TableFile::WriteNumber(char* p, std::int64_t n) {
   };
   // clang-format on
   const int t = ((64 - __builtin_clzll(u)) * 1233) >> 12;
-  const int chiffres = t + 1 - (u < kPuissances[t] ? 1 : 0);
-  char* const fin = p + chiffres;
-  char* q = fin;
+  const int digits = t + 1 - (u < kPowersOfTen[t] ? 1 : 0);
+  char* const end = p + digits;
+  char* q = end;
   while (u >= 100) {
     std::size_t i = static_cast<std::size_t>(u % 100) * 2;
     u /= 100;
     q -= 2;
-    q[0] = kPaires[i];
-    q[1] = kPaires[i + 1];
+    q[0] = kDigitPairs[i];
+    q[1] = kDigitPairs[i + 1];
   }
   if (u >= 10) {
     std::size_t i = static_cast<std::size_t>(u) * 2;
-    q[-2] = kPaires[i];
-    q[-1] = kPaires[i + 1];
+    q[-2] = kDigitPairs[i];
+    q[-1] = kDigitPairs[i + 1];
   } else {
     q[-1] = static_cast<char>('0' + u);
   }
-  return fin;
+  return end;
 }
-char* TableFile::WriteShortCell(char* p, const char* texte, std::size_t max) {
-  if (texte == nullptr) return p;
-  for (std::size_t i = 0; i < max && texte[i] != '\0'; ++i) {
-    const char c = texte[i];
+char* TableFile::WriteShortCell(char* p, const char* text, std::size_t max) {
+  if (text == nullptr) return p;
+  for (std::size_t i = 0; i < max && text[i] != '\0'; ++i) {
+    const char c = text[i];
     if (c == '\n') {
       *p++ = '\r';
       *p++ = '\n';
@@ -140,11 +145,10 @@ void TableFile::EndRow() {
 }
 
 bool TableFile::Close() {
-  if (file_ == nullptr) return false;
+  if (!sink_) return false;
   Flush();
-  if (std::fflush(file_) != 0) failed_ = true;
-  if (std::fclose(file_) != 0) failed_ = true;
-  file_ = nullptr;
+  if (!sink_->Close()) failed_ = true;
+  sink_.reset();
   return !failed_;
 }
 

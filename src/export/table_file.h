@@ -4,9 +4,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string_view>
+
+#include "platform/byte_sink.h"
 
 namespace brimsel {
 
@@ -24,15 +25,17 @@ class TableFile {
   TableFile(const TableFile&) = delete;
   TableFile& operator=(const TableFile&) = delete;
 
-  // Creates or truncates `chemin`. False when it cannot be opened.
-  bool Open(const char* chemin);
-  bool IsOpen() const { return file_ != nullptr; }
+  // Creates or truncates `path`. False when it cannot be opened.
+  bool Open(const char* path);
+  // Writes into `sink` instead of a file of its own.
+  void Open(std::unique_ptr<ByteSink> sink);
+  bool IsOpen() const { return sink_ != nullptr; }
 
   // Raw text such as a header line; '\n' becomes CR LF, tabs stay.
-  void Raw(std::string_view texte);
+  void Raw(std::string_view text);
   // The text of one cell: tabs become spaces, '\n' becomes CR LF. A null text writes nothing.
-  void Cell(const char* texte);
-  void Cell(std::string_view texte);
+  void Cell(const char* text);
+  void Cell(std::string_view text);
   // A number in decimal, with a minus sign when negative.
   void Number(std::int64_t n);
   void Tab() { PutByte('\t'); }
@@ -40,13 +43,13 @@ class TableFile {
 
   // Room for `n` bytes (at most kBufferSize) written straight into the buffer, for a row
   // writer that would otherwise check the room before every cell: returns where to write, and
-  // Take(fin) then takes the bytes written up to `fin`.
+  // Take(end) then takes the bytes written up to `end`.
   char* Place(std::size_t n) {
     if (kBufferSize - used_ < n) Flush();
     return buffer_.get() + used_;
   }
-  void Take(const char* fin) {
-    const std::size_t n = static_cast<std::size_t>(fin - (buffer_.get() + used_));
+  void Take(const char* end) {
+    const std::size_t n = static_cast<std::size_t>(end - (buffer_.get() + used_));
     used_ += n;
     bytes_ += static_cast<std::int64_t>(n);
   }
@@ -54,7 +57,7 @@ class TableFile {
   static char* WriteNumber(char* p, std::int64_t n);
   // What Cell writes for a text of at most `max` bytes before its terminator, at `p`: at most
   // 2 * max bytes (a '\n' becomes CR LF). Returns the end.
-  static char* WriteShortCell(char* p, const char* texte, std::size_t max);
+  static char* WriteShortCell(char* p, const char* text, std::size_t max);
 
   // Bytes written so far, each line end counting as two.
   std::int64_t BytesWritten() const { return bytes_; }
@@ -72,7 +75,7 @@ class TableFile {
   }
   void Flush();
 
-  std::FILE* file_ = nullptr;
+  std::unique_ptr<ByteSink> sink_;
   std::unique_ptr<char[]> buffer_;
   std::size_t used_ = 0;
   std::int64_t bytes_ = 0;

@@ -178,7 +178,7 @@ class LineReader {
   // Goes back to the first line; false when the source cannot rewind.
   bool Rewind();
   // True when the source reported a read error; the input then ended early.
-  bool failed() const { return failed_; }
+  bool Failed() const { return failed_; }
 
  private:
   static constexpr std::size_t kChunk = 64;

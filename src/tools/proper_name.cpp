@@ -150,7 +150,7 @@ ToolStatus ProperNameStream(ByteSource& source, ByteSink& sink, std::int64_t& le
       }
       if (!written) return ToolStatus::kWriteFailed;
     }
-    return reader.failed() ? ToolStatus::kInputUnreadable : ToolStatus::kDone;
+    return reader.Failed() ? ToolStatus::kInputUnreadable : ToolStatus::kDone;
   } catch (const std::bad_alloc&) {
     return ToolStatus::kOutOfMemory;
   }
@@ -168,10 +168,5 @@ ToolResult ProperNameCopy(const char* input, const char* output) {
   return RunFileTool(input, output, ProperNameStream);
 }
 
-void ProperNameFile(DialogServices& dialogue) {
-  if (!dialogue.ChooseOpenFile("FIchier Nom Propre")) return;
-  const std::string input = dialogue.CurrentFileName();
-  ReportOutputFailure(ProperNameCopy(input.c_str()), dialogue);
-}
 
 }  // namespace brimsel

@@ -8,7 +8,6 @@
 
 #include "platform/byte_source.h"
 #include "tools/tool_files.h"
-#include "ui/dialog_services.h"
 
 namespace brimsel {
 
@@ -36,7 +35,7 @@ class PieceReader {
   // Fills `piece` with the next piece; false at the end of the input.
   bool Next(LinePiece& piece);
   // True when the source reported a read error; the input then ended early.
-  bool failed() const { return failed_; }
+  bool Failed() const { return failed_; }
 
  private:
   // The next byte without consuming it, or -1 at the end of the input.
@@ -71,10 +70,5 @@ std::string ProperNameText(std::string_view input);
 // Normalises the file `input` into `output`, or into `input` followed by ".txt" when `output`
 // is null or empty. Shows no message: see ReportOutputFailure.
 ToolResult ProperNameCopy(const char* input, const char* output = nullptr);
-
-// The command "Capital...": asks for a GEDCOM file (title "FIchier Nom Propre") and writes it,
-// with its name lines rewritten, to the same name plus ".txt". Shows a message box when the
-// output cannot be created or written.
-void ProperNameFile(DialogServices& dialogue);
 
 }  // namespace brimsel

@@ -123,15 +123,5 @@ ToolResult StripFile(const char* input, const char* output) {
   return result;
 }
 
-long StripQuotes(DialogServices& dialogue) {
-  if (!dialogue.ChooseOpenFile("Strip TXT")) return -1;
-  const std::string input = dialogue.CurrentFileName();
-  ToolResult result = StripFile(input.c_str());
-  if (!result.Done()) {
-    ReportOutputFailure(result, dialogue);
-    return -1;
-  }
-  return static_cast<long>(result.length);
-}
 
 }  // namespace brimsel

@@ -7,7 +7,6 @@
 
 #include "platform/byte_source.h"
 #include "tools/tool_files.h"
-#include "ui/dialog_services.h"
 
 namespace brimsel {
 
@@ -46,10 +45,5 @@ ToolStatus StripStream(ByteSource& source, ByteSink& sink, std::size_t blockSize
 // null or empty. Sends "longueur %ld" with the output length to the debug log once the whole
 // output is written. Shows no message: see ReportOutputFailure.
 ToolResult StripFile(const char* input, const char* output = nullptr);
-
-// The command "Strip": asks for a file (title "Strip TXT") and strips it to the same name plus
-// ".txt". Shows a message box when the output cannot be created or written. Returns the output
-// length, or -1 when nothing was written.
-long StripQuotes(DialogServices& dialogue);
 
 }  // namespace brimsel

@@ -30,39 +30,6 @@ bool IsSameFile(const char* input, const char* output) {
   return in.st_dev == out.st_dev && in.st_ino == out.st_ino;
 }
 
-OutputFile::~OutputFile() {
-  if (file_ != nullptr) std::fclose(file_);
-}
-
-bool OutputFile::Create(const char* path, std::string* error) {
-  file_ = std::fopen(path, "wb");
-  if (file_ == nullptr) {
-    if (error) *error = std::strerror(errno);
-    return false;
-  }
-  errno_ = 0;
-  return true;
-}
-
-bool OutputFile::Write(const char* data, std::size_t size) {
-  if (file_ == nullptr || errno_ != 0) return false;
-  if (size != 0 && std::fwrite(data, 1, size, file_) != size) {
-    errno_ = errno != 0 ? errno : EIO;
-    return false;
-  }
-  return true;
-}
-
-bool OutputFile::Close(std::string* error) {
-  if (file_ == nullptr) return errno_ == 0;
-  // A full disk often shows only when the buffer is flushed.
-  if (std::fflush(file_) != 0 && errno_ == 0) errno_ = errno != 0 ? errno : EIO;
-  if (std::fclose(file_) != 0 && errno_ == 0) errno_ = errno != 0 ? errno : EIO;
-  file_ = nullptr;
-  if (errno_ != 0 && error) *error = std::strerror(errno_);
-  return errno_ == 0;
-}
-
 namespace {
 
 // Removes what a failed run left at `path`, but only a regular file: the output may be a
@@ -100,14 +67,14 @@ ToolResult RunFileTool(const char* input, const char* output, StreamTransform tr
       result.status = ToolStatus::kSameFile;
       return result;
     }
-    OutputFile file;
-    if (!file.Create(output, &result.detail)) {
+    std::unique_ptr<FileSink> file = FileSink::Create(output, &result.detail);
+    if (!file) {
       result.status = ToolStatus::kOutputNotCreated;
       return result;
     }
-    result.status = transform(*source, file, result.length);
+    result.status = transform(*source, *file, result.length);
     std::string closeError;
-    bool closed = file.Close(&closeError);
+    bool closed = file->Close(&closeError);
     if (result.status == ToolStatus::kDone && !closed) result.status = ToolStatus::kWriteFailed;
     if (result.status == ToolStatus::kWriteFailed) result.detail = closeError;
     if (result.status == ToolStatus::kInputUnreadable) {
@@ -119,23 +86,6 @@ ToolResult RunFileTool(const char* input, const char* output, StreamTransform tr
   }
   if (!result.Done()) result.length = 0;
   return result;
-}
-
-void ReportOutputFailure(const ToolResult& result, DialogServices& dialogue) {
-  switch (result.status) {
-    case ToolStatus::kOutputNameTooLong:
-    case ToolStatus::kOutputNotCreated:
-      dialogue.ShowMessageBox(result.output.c_str(), "Erreur ouverture", MessageIcon::kError);
-      break;
-    case ToolStatus::kWriteFailed:
-      dialogue.ShowMessageBox(result.output.c_str(),
-                              "Erreur \xE9"
-                              "criture",
-                              MessageIcon::kError);
-      break;
-    default:
-      break;
-  }
 }
 
 std::string ToolFailureText(const ToolResult& result, const std::string& input,

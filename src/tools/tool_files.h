@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/byte_source.h"
-#include "ui/dialog_services.h"
+#include "platform/byte_sink.h"
 
 namespace brimsel {
 
@@ -43,42 +43,6 @@ std::string NameTooLongReason();
 // True when `output` exists and is the same file as `input` (writing it would destroy the input).
 bool IsSameFile(const char* input, const char* output);
 
-// Destination of the utilities' bytes. Write reports false once anything has failed.
-class ByteSink {
- public:
-  virtual ~ByteSink() = default;
-  virtual bool Write(const char* data, std::size_t size) = 0;
-};
-
-// Collects the bytes in memory; used by the text-to-text forms and the tests.
-class StringSink final : public ByteSink {
- public:
-  bool Write(const char* data, std::size_t size) override {
-    text.append(data, size);
-    return true;
-  }
-  std::string text;
-};
-
-// A binary output file created (or truncated) on open; every byte goes out untranslated.
-class OutputFile final : public ByteSink {
- public:
-  OutputFile() = default;
-  ~OutputFile() override;
-  OutputFile(const OutputFile&) = delete;
-  OutputFile& operator=(const OutputFile&) = delete;
-
-  // Creates `path`; false with the reason in `error` when it cannot be created.
-  bool Create(const char* path, std::string* error);
-  bool Write(const char* data, std::size_t size) override;
-  // Flushes and closes; false when any write or the close failed, with the reason in `error`.
-  bool Close(std::string* error);
-
- private:
-  std::FILE* file_ = nullptr;
-  int errno_ = 0;  // first failure seen
-};
-
 // A transformation from a source to a sink: kDone, kInputUnreadable (read error), kWriteFailed
 // or kOutOfMemory, with `length` set to the bytes written.
 using StreamTransform = ToolStatus (*)(ByteSource& source, ByteSink& sink, std::int64_t& length);
@@ -87,11 +51,6 @@ using StreamTransform = ToolStatus (*)(ByteSource& source, ByteSink& sink, std::
 // `output` is null or empty. The input is opened first: when it cannot be, nothing is created.
 // After a read error the partial output is removed. Shows no message.
 ToolResult RunFileTool(const char* input, const char* output, StreamTransform transform);
-
-// Shows the message box of a failed output: its full name as the text, "Erreur ouverture" when
-// it cannot be created, "Erreur écriture" when writing failed, the error icon. Other failures
-// have no message of their own.
-void ReportOutputFailure(const ToolResult& result, DialogServices& dialogue);
 
 // One error line for the console, UTF-8. `messageBox` is the text of the message box that the
 // failure showed ("caption: text"), empty when it showed none; the system's reason follows it.

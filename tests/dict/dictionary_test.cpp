@@ -20,7 +20,7 @@ int Add(Dictionary& d, std::string text, int options = 0) {
 
 std::vector<std::string> Listing(const Dictionary& d) {
   std::vector<std::string> out;
-  for (int id : d.AlphabeticalOrder()) out.emplace_back(d.Entry(id).texte);
+  for (int id : d.AlphabeticalOrder()) out.emplace_back(d.Entry(id).text);
   return out;
 }
 
@@ -28,8 +28,8 @@ TEST(Dictionary, TrimsSpacesInTheCallersBuffer) {
   Dictionary d;
   char text[] = "  Dupont  ";
   EXPECT_EQ(d.Insert(text, 10, 0), 0);
-  EXPECT_STREQ(d.Entry(0).texte, "Dupont");
-  EXPECT_EQ(d.Entry(0).longueur, 6);
+  EXPECT_STREQ(d.Entry(0).text, "Dupont");
+  EXPECT_EQ(d.Entry(0).length, 6);
   EXPECT_STREQ(text + 2, "Dupont");
   EXPECT_EQ(text[8], '\0');
   EXPECT_EQ(text[9], '\0');
@@ -52,9 +52,9 @@ TEST(Dictionary, CaseOfAsciiLettersMakesNoNewEntry) {
   EXPECT_EQ(Add(d, "Martin"), 1);
   EXPECT_EQ(Add(d, "DUPONT"), 0);
   EXPECT_EQ(Add(d, "dupont"), 0);
-  EXPECT_STREQ(d.Entry(0).texte, "Dupont");
-  EXPECT_EQ(d.Entry(0).nbRef, 3);
-  EXPECT_EQ(d.Entry(1).nbRef, 1);
+  EXPECT_STREQ(d.Entry(0).text, "Dupont");
+  EXPECT_EQ(d.Entry(0).refCount, 3);
+  EXPECT_EQ(d.Entry(1).refCount, 1);
   // Accented capitals are other bytes: two entries each.
   EXPECT_EQ(Add(d, "\xC9mile"), 2);
   EXPECT_EQ(Add(d, "Emile"), 3);
@@ -82,7 +82,7 @@ TEST(Dictionary, ProperNameOption) {
   for (const Case& c : cases) {
     Dictionary d;
     ASSERT_EQ(Add(d, c.in, kProperName), 0) << c.in;
-    EXPECT_STREQ(d.Entry(0).texte, c.out) << c.in;
+    EXPECT_STREQ(d.Entry(0).text, c.out) << c.in;
   }
   Dictionary d;
   EXPECT_EQ(Add(d, "jean pierre", kProperName), Add(d, "Jean-Pierre", kProperName));
@@ -94,9 +94,9 @@ TEST(Dictionary, OemConversionComesAfterTrimmingAndBeforeCapitalisation) {
   Dictionary d;
   // "  \x90LISE  " is ÉLISE in code page 850.
   EXPECT_EQ(Add(d, "  \x90LISE  ", kFromOem | kProperName), 0);
-  EXPECT_STREQ(d.Entry(0).texte, "\xC9lise");
+  EXPECT_STREQ(d.Entry(0).text, "\xC9lise");
   EXPECT_EQ(Add(d, "\x82" "cole", kFromOem), 1);
-  EXPECT_STREQ(d.Entry(1).texte, "\xE9" "cole");
+  EXPECT_STREQ(d.Entry(1).text, "\xE9" "cole");
 }
 
 TEST(Dictionary, OrderIsCaseInsensitiveThenByUnsignedByte) {
@@ -125,7 +125,7 @@ TEST(Dictionary, IdentifiersFollowFirstAppearance) {
 TEST(Dictionary, MatchesAPlainSearchTreeOnRandomTexts) {
   struct Node {
     std::string text;
-    int id, nbRef, left = -1, right = -1;
+    int id, refCount, left = -1, right = -1;
   };
   std::vector<Node> tree;
   auto refInsert = [&](const std::string& key) {
@@ -137,7 +137,7 @@ TEST(Dictionary, MatchesAPlainSearchTreeOnRandomTexts) {
     for (;;) {
       int c = CompareIgnoringCase(key.c_str(), tree[n].text.c_str());
       if (c == 0) {
-        ++tree[n].nbRef;
+        ++tree[n].refCount;
         return tree[n].id;
       }
       int& child = c < 0 ? tree[n].left : tree[n].right;
@@ -179,8 +179,8 @@ TEST(Dictionary, MatchesAPlainSearchTreeOnRandomTexts) {
   }
   ASSERT_EQ(d.count, static_cast<int>(tree.size()));
   for (const Node& n : tree) {
-    EXPECT_EQ(d.Entry(n.id).texte, n.text);
-    EXPECT_EQ(d.Entry(n.id).nbRef, n.nbRef);
+    EXPECT_EQ(d.Entry(n.id).text, n.text);
+    EXPECT_EQ(d.Entry(n.id).refCount, n.refCount);
   }
   std::vector<int> inOrder;
   std::vector<int> stack;

@@ -13,6 +13,7 @@
 
 #include "platform/byte_source.h"
 #include "support/fake_dialog.h"
+#include "ui/commands.h"
 
 namespace brimsel {
 namespace {
@@ -33,10 +34,10 @@ void Convert(Converted& run, const std::string& gedcom, bool notes = false, bool
   run.d.Check(ctl::kProperNames, properNames);
   run.d.Check(ctl::kOem, oem);
   StringSource source(gedcom);
-  run.r = ConvertSource(run.m, run.d, source, "/tmp/test.ged");
+  run.r = ConvertChosenSource(run.m, run.d, source, "/tmp/test.ged");
 }
 
-std::string Dict(const Dictionary& d, int id) { return id < 0 ? "<none>" : d.Entry(id).texte; }
+std::string Dict(const Dictionary& d, int id) { return id < 0 ? "<none>" : d.Entry(id).text; }
 
 const char kFamily[] =
     "0 HEAD\n1 SOUR X\n"
@@ -113,7 +114,7 @@ TEST(Conversion, LineCounterShowsEveryHundredLines) {
 TEST(Conversion, NoIndividual) {
   Converted run;
   Convert(run, "0 HEAD\n0 @F1@ FAM\n1 HUSB @I1@\n0 TRLR\n");
-  EXPECT_EQ(run.r.fin, ConversionOutcome::kNoIndividual);
+  EXPECT_EQ(run.r.outcome, ConversionOutcome::kNoIndividual);
   EXPECT_EQ(run.d.messages, (Lines{"Aucun individu trouv\xE9!"}));
   EXPECT_FALSE(run.m.sourcePath.has_value());
   ASSERT_FALSE(run.d.statuses.empty());
@@ -138,22 +139,22 @@ TEST(Conversion, NamePieces) {
           "0 @I5@ INDI\n1 NAME jean pierre /DUPONT/\n"
           "0 TRLR\n");
   const GedcomModel& m = run.m;
-  EXPECT_EQ(Dict(*m.givenNames, m.individuals[0].prenom), "Jean");
-  EXPECT_EQ(Dict(*m.surnames, m.individuals[0].nom), "Dupont");
-  EXPECT_EQ(Dict(*m.givenNames, m.individuals[1].prenom), "Durand");
-  EXPECT_EQ(m.individuals[1].nom, -1);
-  EXPECT_EQ(Dict(*m.givenNames, m.individuals[4].prenom), "Jean-Pierre");
-  EXPECT_EQ(m.individuals[4].nom, m.individuals[0].nom);
+  EXPECT_EQ(Dict(*m.givenNames, m.individuals[0].givenName), "Jean");
+  EXPECT_EQ(Dict(*m.surnames, m.individuals[0].surname), "Dupont");
+  EXPECT_EQ(Dict(*m.givenNames, m.individuals[1].givenName), "Durand");
+  EXPECT_EQ(m.individuals[1].surname, -1);
+  EXPECT_EQ(Dict(*m.givenNames, m.individuals[4].givenName), "Jean-Pierre");
+  EXPECT_EQ(m.individuals[4].surname, m.individuals[0].surname);
   EXPECT_EQ(run.d.messages[0], "nom inconnus 2");
   EXPECT_EQ(run.d.messages[1], "nom inconnus 3");
-  EXPECT_EQ(m.surnames->Entry(0).nbRef, 2);
+  EXPECT_EQ(m.surnames->Entry(0).refCount, 2);
 }
 
 TEST(Conversion, ProperNamesOffKeepsTheSpelling) {
   Converted run;
   Convert(run, "0 @I1@ INDI\n1 NAME jean pierre /DUPONT/\n0 TRLR\n", false, false);
-  EXPECT_EQ(Dict(*run.m.givenNames, run.m.individuals[0].prenom), "jean pierre");
-  EXPECT_EQ(Dict(*run.m.surnames, run.m.individuals[0].nom), "DUPONT");
+  EXPECT_EQ(Dict(*run.m.givenNames, run.m.individuals[0].givenName), "jean pierre");
+  EXPECT_EQ(Dict(*run.m.surnames, run.m.individuals[0].surname), "DUPONT");
 }
 
 TEST(Conversion, OemAppliesToNamesAndPlacesOnly) {
@@ -163,8 +164,8 @@ TEST(Conversion, OemAppliesToNamesAndPlacesOnly) {
           "1 BIRT\n2 DATE 3 F\x90V 1850\n2 PLAC \x90vreux\n0 TRLR\n",
           false, false, true);
   const GedcomModel& m = run.m;
-  EXPECT_EQ(Dict(*m.givenNames, m.individuals[0].prenom), "\xC9lise");
-  EXPECT_EQ(Dict(*m.surnames, m.individuals[0].nom), "B\xE9rard");
+  EXPECT_EQ(Dict(*m.givenNames, m.individuals[0].givenName), "\xC9lise");
+  EXPECT_EQ(Dict(*m.surnames, m.individuals[0].surname), "B\xE9rard");
   EXPECT_EQ(Dict(*m.places, m.individuals[0].birthPlace), "\xC9vreux");
   EXPECT_STREQ(m.individuals[0].occupation, "M\x82" "decin");
   EXPECT_STREQ(m.individuals[0].birthDate, "3 F\x90V 1850");
@@ -203,7 +204,7 @@ TEST(Conversion, LaterValuesReplaceEarlierOnesAndCountersCountLines) {
   EXPECT_EQ(m.counts.birthDates, 2);
   EXPECT_EQ(m.counts.birthPlaces, 2);
   EXPECT_EQ(m.places->count, 1);
-  EXPECT_EQ(m.places->Entry(0).nbRef, 2);
+  EXPECT_EQ(m.places->Entry(0).refCount, 2);
 }
 
 TEST(Conversion, Notes) {
@@ -217,13 +218,13 @@ TEST(Conversion, Notes) {
   const GedcomModel& m = run.m;
   ASSERT_EQ(m.counts.individualNotes, 3);
   ASSERT_EQ(m.counts.unionNotes, 1);
-  EXPECT_STREQ(m.individualNotes[0].texte, "first second third ");
+  EXPECT_STREQ(m.individualNotes[0].text, "first second third ");
   EXPECT_EQ(m.individualNotes[0].owner, 0);
-  EXPECT_STREQ(m.individualNotes[1].texte, "glued onto");
-  EXPECT_STREQ(m.unionNotes[0].texte, "family");
+  EXPECT_STREQ(m.individualNotes[1].text, "glued onto");
+  EXPECT_STREQ(m.unionNotes[0].text, "family");
   EXPECT_EQ(m.unionNotes[0].owner, 0);
   // The last note of a file without a final level-0 line is kept.
-  EXPECT_STREQ(m.individualNotes[2].texte, "last words");
+  EXPECT_STREQ(m.individualNotes[2].text, "last words");
   EXPECT_EQ(m.individualNotes[2].owner, 1);
   EXPECT_EQ(run.d.Field(ctl::kNoteIndi), "3");
   EXPECT_EQ(run.d.Field(ctl::kNoteFam), "1");
@@ -254,8 +255,8 @@ TEST(Conversion, LinesBeforeTheFirstRecordAndInOtherRecords) {
   EXPECT_EQ(m.unions[0].wife, 1);
   EXPECT_STREQ(m.unions[0].marriageDate, "1900");
   EXPECT_EQ(m.counts.marriageDates, 1);
-  EXPECT_STREQ(m.unionNotes[0].texte, "union");
-  EXPECT_EQ(Dict(*m.surnames, m.individuals[0].nom), "Dupont");
+  EXPECT_STREQ(m.unionNotes[0].text, "union");
+  EXPECT_EQ(Dict(*m.surnames, m.individuals[0].surname), "Dupont");
   EXPECT_EQ(m.individuals[2].sex, -1);
   EXPECT_EQ(m.counts.quay, 1);
   EXPECT_EQ(m.counts.sources, 1);
@@ -390,8 +391,8 @@ TEST(Conversion, NulAndCtrlZ) {
   Converted run;
   Convert(run, std::string("0 @I1@ INDI\n1 NAME Jean\0/Dupont/\n1 SEX M\n\x1A" "0 @I2@ INDI\n", 43));
   EXPECT_EQ(run.m.counts.individuals, 1);
-  EXPECT_EQ(Dict(*run.m.givenNames, run.m.individuals[0].prenom), "Jean");
-  EXPECT_EQ(run.m.individuals[0].nom, -1);
+  EXPECT_EQ(Dict(*run.m.givenNames, run.m.individuals[0].givenName), "Jean");
+  EXPECT_EQ(run.m.individuals[0].surname, -1);
   EXPECT_EQ(run.m.individuals[0].sex, 1);
 }
 
@@ -407,7 +408,7 @@ TEST(Conversion, LongValuesAreCut) {
           true);
   const Individual& ind = run.m.individuals[0];
   EXPECT_EQ(std::string(ind.birthDate), date.substr(0, 31));
-  EXPECT_EQ(std::string(run.m.individualNotes[0].texte), note.substr(0, 8191));
+  EXPECT_EQ(std::string(run.m.individualNotes[0].text), note.substr(0, 8191));
   EXPECT_EQ(std::string(ind.occupation), occu);
   // The word keeps its first 63 bytes: "@F" and 61 zeros, no digit other than 0.
   EXPECT_EQ(ind.famc, -1);
@@ -458,8 +459,8 @@ TEST(Conversion, FileThatChangesBetweenPassesIsNotReportedAsConverted) {
     GedcomModel m;
     FakeDialog d;
     ChangingSource source("0 @I1@ INDI\n0 @I2@ INDI\n", later);
-    ConversionResult r = ConvertSource(m, d, source, "/tmp/x.ged");
-    EXPECT_EQ(r.fin, ConversionOutcome::kFileChanged);
+    ConversionResult r = ConvertChosenSource(m, d, source, "/tmp/x.ged");
+    EXPECT_EQ(r.outcome, ConversionOutcome::kFileChanged);
     EXPECT_FALSE(m.sourcePath.has_value());
     ASSERT_EQ(d.boxes.size(), 1u);
     EXPECT_EQ(d.boxes[0].caption, "Erreur lecture");
@@ -502,12 +503,12 @@ TEST(Conversion, FileTruncatedOrDeletedBetweenPasses) {
     GedcomModel m;
     FakeDialog d;
     TamperedFile source(path, remove);
-    ConversionResult r = ConvertSource(m, d, source, path.c_str());
+    ConversionResult r = ConvertChosenSource(m, d, source, path.c_str());
     if (remove) {
       // The open file is still whole: its data was read three times, the conversion stands.
       EXPECT_TRUE(r.Completed());
     } else {
-      EXPECT_EQ(r.fin, ConversionOutcome::kFileChanged);
+      EXPECT_EQ(r.outcome, ConversionOutcome::kFileChanged);
       EXPECT_FALSE(m.sourcePath.has_value());
     }
     std::remove(path.c_str());

@@ -13,6 +13,7 @@
 #include "export/tables.h"
 #include "platform/byte_source.h"
 #include "support/fake_dialog.h"
+#include "ui/commands.h"
 
 namespace brimsel {
 namespace {
@@ -26,7 +27,7 @@ struct Converted {
 void Convert(Converted& c, std::string text, bool notes = true) {
   c.d.Check(ctl::kIncludeNotes, notes);
   StringSource source(std::move(text));
-  c.r = ConvertSource(c.m, c.d, source, "/tmp/hostile.ged");
+  c.r = ConvertChosenSource(c.m, c.d, source, "/tmp/hostile.ged");
   if (c.r.Completed()) {
     EXPECT_EQ(CheckModel(c.m), "");
   }
@@ -39,8 +40,8 @@ TEST(Hostile, HundredMegabyteLines) {
                  "2 DATE " + big + "\n0 TRLR\n");
   ASSERT_TRUE(c.r.Completed());
   EXPECT_EQ(c.m.counts.individuals, 2);  // the 100 MB header ending in INDI is an individual
-  EXPECT_EQ(std::string(c.m.individualNotes[0].texte).size(), 8191u);
-  EXPECT_EQ(c.m.givenNames->Entry(c.m.individuals[0].prenom).longueur, static_cast<int>(big.size()));
+  EXPECT_EQ(std::string(c.m.individualNotes[0].text).size(), 8191u);
+  EXPECT_EQ(c.m.givenNames->Entry(c.m.individuals[0].givenName).length, static_cast<int>(big.size()));
 }
 
 TEST(Hostile, MillionContinuationLines) {
@@ -51,7 +52,7 @@ TEST(Hostile, MillionContinuationLines) {
   Converted c;
   Convert(c, text);
   ASSERT_TRUE(c.r.Completed());
-  std::string note = c.m.individualNotes[0].texte;
+  std::string note = c.m.individualNotes[0].text;
   EXPECT_EQ(note.size(), 8191u);
   EXPECT_EQ(note.substr(0, 15), "startdef abcdef");
 }
@@ -116,7 +117,7 @@ TEST(Hostile, DatesAndDateWordsAtTheirLimits) {
   ASSERT_NE(::mkdtemp(dir), nullptr);
   ExportOptions where;
   where.outputDir = dir;
-  EXPECT_EQ(ExportTables(c.m, c.d, where), 1);
+  EXPECT_EQ(ExportTablesCommand(c.m, c.d, where.outputDir), 1);
   EXPECT_STREQ(c.m.individuals[0].birthDate, "1 jan 1850");
   EXPECT_STREQ(c.m.individuals[0].baptismDate, "12 juin 1850");
   std::filesystem::remove_all(dir);

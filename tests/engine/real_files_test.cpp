@@ -15,6 +15,7 @@
 #include "platform/byte_source.h"
 #include "platform/code_page.h"
 #include "support/fake_dialog.h"
+#include "ui/commands.h"
 
 namespace brimsel {
 namespace {
@@ -88,7 +89,7 @@ TEST_P(RealFiles, EveryLineEndGivesTheSameModel) {
     test::FakeDialog d;
     d.Check(ctl::kIncludeNotes);
     StringSource source(text);
-    ASSERT_TRUE(ConvertSource(m, d, source, "x.ged").Completed());
+    ASSERT_TRUE(ConvertChosenSource(m, d, source, "x.ged").Completed());
     std::string report = Report(d);
     if (reference.empty()) reference = report;
     EXPECT_EQ(report, reference) << "line end " << static_cast<int>(end[0]);
@@ -123,7 +124,7 @@ TEST_P(RealFiles, TablesMatchTheCheckedTables) {
   ASSERT_EQ(ReadGedcomCommand(m, d), 1);
   ExportOptions where;
   where.outputDir = out.string();
-  ASSERT_EQ(ExportTables(m, d, where), 1);
+  ASSERT_EQ(ExportTablesCommand(m, d, where.outputDir), 1);
   std::istringstream manifest(ReadFile(fs::path(BRIMSEL_TEST_DATA) / "real" / "tables.txt"));
   std::string file, size, hash;
   int checked = 0;

@@ -13,6 +13,7 @@
 #include "export/export_test_support.h"
 #include "platform/byte_source.h"
 #include "support/fake_dialog.h"
+#include "ui/commands.h"
 
 namespace brimsel {
 namespace {
@@ -46,10 +47,10 @@ TEST(TableBaseName, OutputFolderTakesTheFileNamePart) {
 TEST(TableBaseName, NoBaseForAnEmptyPathOrNamesOverTheBuffer) {
   EXPECT_EQ(TableBaseName(""), std::nullopt);
   // "_INDInote.txt" is the longest suffix: 13 bytes, plus the terminator.
-  const std::string limite(kFileNameCapacity - 14, 'a');
+  const std::string limite(kTableNameCapacity - 14, 'a');
   EXPECT_EQ(TableBaseName(limite + ".ged"), limite);
   EXPECT_EQ(TableBaseName(limite + "a.ged"), std::nullopt);
-  const std::string dossier(kFileNameCapacity - 16, 'd');  // with "/x": exactly at the limit
+  const std::string dossier(kTableNameCapacity - 16, 'd');  // with "/x": exactly at the limit
   EXPECT_EQ(TableBaseName("x.ged", dossier), dossier + "/x");
   EXPECT_EQ(TableBaseName("xy.ged", dossier), std::nullopt);
 }
@@ -62,7 +63,11 @@ std::vector<std::string> Rows(GedcomModel& m, FakeDialog& d, const TempDir& dir,
   TableFile f[4];
   const char* noms[4] = {"i.txt", "f.txt", "ni.txt", "nf.txt"};
   for (int k = 0; k < 4; ++k) EXPECT_TRUE(f[k].Open((dir / noms[k]).c_str()));
-  const bool fini = WriteTableRows(m, d, f[0], f[1], f[2], f[3]);
+  // The bases as the command "Convertir..." reads them from the fields.
+  unsigned base = 0;
+  if (d.ReadNumber(ctl::kIndiBase, &base)) m.indiBase = static_cast<int>(base);
+  if (d.ReadNumber(ctl::kFamBase, &base)) m.famBase = static_cast<int>(base);
+  const bool fini = WriteTableRows(m, f[0], f[1], f[2], f[3]);
   if (ok != nullptr) *ok = fini;
   std::vector<std::string> lues;
   for (int k = 0; k < 4; ++k) {
@@ -104,7 +109,7 @@ TEST(WriteTableRows, EdgeValuesOfAHandMadeModel) {
   m.individualNotes.resize(2);
   m.counts.individualNotes = 2;
   m.individualNotes[0].owner = 1;
-  m.individualNotes[0].texte = m.texts.Copy("a\tb");
+  m.individualNotes[0].text = m.texts.Copy("a\tb");
   m.unionNotes.resize(1);
   m.counts.unionNotes = 1;  // a note never reached: no owner, no text
 
@@ -176,7 +181,7 @@ struct Export {
   explicit Export(const char* gedcom = kFamille) {
     StringSource source(gedcom);
     const std::string chemin = dir / "t.ged";
-    EXPECT_TRUE(ConvertSource(m, d, source, chemin.c_str()).Completed());
+    EXPECT_TRUE(ConvertChosenSource(m, d, source, chemin.c_str()).Completed());
     d.statuses.clear();
     d.messages.clear();
   }
@@ -193,7 +198,7 @@ struct Export {
 
 TEST(ExportTables, SecondExportNormalisesTheStoredDatesAgain) {
   Export e;
-  ASSERT_EQ(ExportTables(e.m, e.d), 1);
+  ASSERT_EQ(ExportTablesCommand(e.m, e.d), 1);
   EXPECT_EQ(e.Table("_INDI.txt"),
             "INDI\tFAM\tS\tPRE\tCNOM\tDAT1\tQD1\tPL1\tDAT2\tQD2\tPL2\tOCCU\r\n"
             "1\t0\t1\t0\t0\t15 mar 1850\t254\t0\t\t0\t0\t\r\n"
@@ -203,7 +208,7 @@ TEST(ExportTables, SecondExportNormalisesTheStoredDatesAgain) {
   // The model now holds the normalised texts.
   EXPECT_STREQ(e.m.individuals[0].birthDate, "13 juin 1850");
 
-  ASSERT_EQ(ExportTables(e.m, e.d), 1);
+  ASSERT_EQ(ExportTablesCommand(e.m, e.d), 1);
   // Every part of a normalised date reads as given: the birth now ties with the baptism, and
   // equal codes go to the birth.
   EXPECT_EQ(e.Table("_INDI.txt"),
@@ -219,7 +224,7 @@ TEST(ExportTables, SecondExportNormalisesTheStoredDatesAgain) {
 TEST(ExportTables, StatusTotalAndSizeReport) {
   Export e;
   e.m.sourceSize = 2000000;
-  ASSERT_EQ(ExportTables(e.m, e.d), 1);
+  ASSERT_EQ(ExportTablesCommand(e.m, e.d), 1);
   ASSERT_EQ(e.d.statuses.size(), 2u);
   EXPECT_TRUE(e.d.statuses[0].busy);
   EXPECT_EQ(e.d.statuses[0].text, "Conversion en cours!");
@@ -231,24 +236,24 @@ TEST(ExportTables, StatusTotalAndSizeReport) {
 
   // 64-bit sizes: a source over 2 GiB.
   e.m.sourceSize = 5000000000LL;
-  ASSERT_EQ(ExportTables(e.m, e.d), 1);
+  ASSERT_EQ(ExportTablesCommand(e.m, e.d), 1);
   EXPECT_EQ(e.d.messages.back(), "4882812 Kb => 0 Kb (100%)");
 
   // Tables larger than the source give a negative saving.
   e.m.sourceSize = 100;
-  ASSERT_EQ(ExportTables(e.m, e.d), 1);
+  ASSERT_EQ(ExportTablesCommand(e.m, e.d), 1);
   EXPECT_EQ(e.d.messages.back(), "0 Kb => 0 Kb (-" + std::to_string(e.m.bytesWritten - 100) + "%)");
 
   // An empty source has no saving to speak of: 0 per cent rather than a division by zero.
   e.m.sourceSize = 0;
-  ASSERT_EQ(ExportTables(e.m, e.d), 1);
+  ASSERT_EQ(ExportTablesCommand(e.m, e.d), 1);
   EXPECT_EQ(e.d.messages.back(), "0 Kb => 0 Kb (0%)");
 }
 
 TEST(ExportTables, NbRefBoxGivesTheThreeColumnCodeLists) {
   Export e;
   e.d.Check(ctl::kRefCounts);
-  ASSERT_EQ(ExportTables(e.m, e.d), 1);
+  ASSERT_EQ(ExportTablesCommand(e.m, e.d), 1);
   EXPECT_EQ(e.Table("_PLAC.txt"), "C_PLAC\tNBREF\tPLAC\r\n1\t1\tBrest\r\n");
   EXPECT_EQ(e.Table("_NAME.txt"), "C_NAME\tNBREF\tNAME\r\n");
   EXPECT_EQ(e.Table("_SURNAME.txt"), "C_SURNAME\tNBREF\tSURNAME\r\n");
@@ -258,7 +263,7 @@ TEST(ExportTables, NoBaseShowsFichierNomAndWritesNothing) {
   for (const std::string& source : {std::string(), std::string(600, 'x') + ".ged"}) {
     Export e;
     e.m.sourcePath = source;
-    EXPECT_EQ(ExportTables(e.m, e.d), 0);
+    EXPECT_EQ(ExportTablesCommand(e.m, e.d), 0);
     ASSERT_EQ(e.d.boxes.size(), 1u);
     EXPECT_EQ(e.d.boxes[0].text, "fichierNom");
     EXPECT_EQ(e.d.boxes[0].caption, "Erreur ouverture");
@@ -268,7 +273,7 @@ TEST(ExportTables, NoBaseShowsFichierNomAndWritesNothing) {
   }
   Export e;
   e.m.sourcePath.reset();
-  EXPECT_EQ(ExportTables(e.m, e.d), 0);
+  EXPECT_EQ(ExportTablesCommand(e.m, e.d), 0);
   EXPECT_EQ(e.d.boxes.at(0).text, "fichierNom");
 }
 
@@ -276,7 +281,7 @@ TEST(ExportTables, WriteFailureNamesTheFileAndAddsNoReport) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
   Export e;
   fs::create_symlink("/dev/full", e.dir / "t_INDInote.txt");
-  EXPECT_EQ(ExportTables(e.m, e.d), 0);
+  EXPECT_EQ(ExportTablesCommand(e.m, e.d), 0);
   ASSERT_EQ(e.d.boxes.size(), 1u);
   EXPECT_EQ(e.d.boxes[0].text, e.dir / "t_INDInote.txt");
   EXPECT_EQ(e.d.boxes[0].caption, "Erreur \xE9\x63riture");
@@ -292,7 +297,7 @@ TEST(ExportTables, WriteFailureNamesTheFileAndAddsNoReport) {
 TEST(ExportTables, OpenFailureStopsAtOnceAndTouchesNoStatus) {
   Export e;
   fs::create_directory(e.dir / "t_FAM.txt");
-  EXPECT_EQ(ExportTables(e.m, e.d), 0);
+  EXPECT_EQ(ExportTablesCommand(e.m, e.d), 0);
   ASSERT_EQ(e.d.boxes.size(), 1u);
   EXPECT_EQ(e.d.boxes[0].text, e.dir / "t_FAM.txt");
   EXPECT_EQ(e.d.boxes[0].caption, "Erreur ouverture");
@@ -306,7 +311,7 @@ TEST(ExportTables, OpenFailureStopsAtOnceAndTouchesNoStatus) {
 TEST(ExportTables, OutputFolderOption) {
   Export e;
   TempDir ailleurs;
-  ASSERT_EQ(ExportTables(e.m, e.d, ExportOptions{ailleurs.Path()}), 1);
+  ASSERT_EQ(ExportTablesCommand(e.m, e.d, ailleurs.Path()), 1);
   EXPECT_EQ(ReadBytes(ailleurs / "t_PLAC.txt"), "C_PLAC\tPLAC\r\n1\tBrest\r\n");
   EXPECT_FALSE(fs::exists(e.dir / "t_PLAC.txt"));
 }

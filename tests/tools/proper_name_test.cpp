@@ -10,6 +10,7 @@
 
 #include "scratch_dir.h"
 #include "support/fake_dialog.h"
+#include "ui/commands.h"
 
 namespace brimsel {
 namespace {
@@ -161,20 +162,20 @@ TEST(ProperNameFileTest, CommandAsksWithItsTitleAndReportsOutputFailures) {
   test::FakeDialog dialog;
 
   dialog.WillChoose(dir / "a.ged");
-  ProperNameFile(dialog);
+  ProperNameCommand(dialog);
   EXPECT_EQ(ReadFile(dir / "a.ged.txt"), "1 NAME Marie-Anne /X/\r\n");
   EXPECT_EQ(dialog.titles.at(0), "FIchier Nom Propre");
 
   dialog.WillChoose(dir / "absent.ged");
-  ProperNameFile(dialog);
+  ProperNameCommand(dialog);
   dialog.WillChoose(dir / "a.ged", false);
-  ProperNameFile(dialog);
+  ProperNameCommand(dialog);
   EXPECT_TRUE(dialog.boxes.empty());
 
   dialog.WillChoose(dir / "b.ged");
-  ProperNameFile(dialog);
+  ProperNameCommand(dialog);
   dialog.WillChoose(dir / "c.ged");
-  ProperNameFile(dialog);
+  ProperNameCommand(dialog);
   test::ExpectOpenThenWriteErrorBoxes(dialog, dir / "b.ged.txt", dir / "c.ged.txt");
 }
 

@@ -9,6 +9,7 @@
 
 #include "scratch_dir.h"
 #include "support/fake_dialog.h"
+#include "ui/commands.h"
 
 namespace brimsel {
 namespace {
@@ -149,7 +150,7 @@ TEST(StripQuotesTest, CommandAsksWithItsTitleAndWritesBeside) {
   WriteFile(dir / "a.csv", "\"a\",\"b\"\r\n");
   test::FakeDialog dialog;
   dialog.WillChoose(dir / "a.csv");
-  EXPECT_EQ(StripQuotes(dialog), 5);
+  EXPECT_EQ(StripCommand(dialog), 5);
   ASSERT_EQ(dialog.titles.size(), 1u);
   EXPECT_EQ(dialog.titles[0], "Strip TXT");
   EXPECT_EQ(ReadFile(dir / "a.csv.txt"), "a\tb\r\n");
@@ -160,9 +161,9 @@ TEST(StripQuotesTest, CancelAndUnreadableInputEndSilently) {
   ScratchDir dir;
   test::FakeDialog dialog;
   dialog.WillChoose(dir / "a.csv", false);
-  EXPECT_EQ(StripQuotes(dialog), -1);
+  EXPECT_EQ(StripCommand(dialog), -1);
   dialog.WillChoose(dir / "absent.csv");
-  EXPECT_EQ(StripQuotes(dialog), -1);
+  EXPECT_EQ(StripCommand(dialog), -1);
   EXPECT_TRUE(dialog.boxes.empty());
   EXPECT_FALSE(test::Exists(dir / "absent.csv.txt"));
 }
@@ -175,9 +176,9 @@ TEST(StripQuotesTest, OutputFailuresShowTheirMessageBox) {
   ASSERT_EQ(::symlink("/dev/full", (dir / "b.csv.txt").c_str()), 0);
   test::FakeDialog dialog;
   dialog.WillChoose(dir / "a.csv");
-  EXPECT_EQ(StripQuotes(dialog), -1);
+  EXPECT_EQ(StripCommand(dialog), -1);
   dialog.WillChoose(dir / "b.csv");
-  EXPECT_EQ(StripQuotes(dialog), -1);
+  EXPECT_EQ(StripCommand(dialog), -1);
   test::ExpectOpenThenWriteErrorBoxes(dialog, dir / "a.csv.txt", dir / "b.csv.txt");
 }
 

@@ -6,43 +6,9 @@
 #include <cstring>
 
 #include "platform/code_page.h"
+#include "ui/count_fields.h"
 
 namespace brimsel {
-namespace {
-
-// The count fields in the order the console prints them, named as the panel labels them.
-struct CountField {
-  int id;
-  const char* label;  // UTF-8
-};
-constexpr CountField kCountFields[] = {
-    {ctl::kIndiTotal, "Individu total"},
-    {ctl::kFamTotal, "Union total"},
-    {ctl::kBirthDate, "Individu naissance date"},
-    {ctl::kBirthPlace, "Individu naissance lieu"},
-    {ctl::kDeathDate, "Individu décès date"},
-    {ctl::kDeathPlace, "Individu décès lieu"},
-    {ctl::kBaptismDate, "Individu baptême date"},
-    {ctl::kBaptismPlace, "Individu baptême lieu"},
-    {ctl::kBurialDate, "Individu sépulture date"},
-    {ctl::kBurialPlace, "Individu sépulture lieu"},
-    {ctl::kUnionStartDate, "Union début date"},
-    {ctl::kUnionStartPlace, "Union début lieu"},
-    {ctl::kUnionEndDate, "Union fin date"},
-    {ctl::kUnionEndPlace, "Union fin lieu"},
-    {ctl::kErrors, "erreurs"},
-    {ctl::kParent, "Individu parent"},
-    {ctl::kNoteFam, "Note FAM"},
-    {ctl::kNoteIndi, "Note INDI"},
-    {ctl::kQuay, "QUAY"},
-    {ctl::kSour, "SOUR"},
-};
-
-// The fields that a new conversion empties.
-constexpr int kResetFields[] = {520, 510, 513, 537, 511, 512, 508, 509, 515, 516,
-                                519, 518, 521, 522, 523, 524, 550, 540, 552, 543};
-
-}  // namespace
 
 ConsoleServices::ConsoleServices(std::string input, std::FILE* out, std::FILE* err)
     : input_(std::move(input)), out_(out), err_(err), progress_(::isatty(::fileno(err)) != 0) {}
@@ -70,7 +36,7 @@ bool ConsoleServices::ChooseOpenFile(const char*) {
 
 void ConsoleServices::ResetDisplay() {
   fields_.erase(ctl::kFileLabel);
-  for (int id : kResetFields) fields_.erase(id);
+  for (const CountField& field : kCountFields) fields_.erase(field.id);
 }
 
 void ConsoleServices::SetStatus(bool busy, const char* text) {
@@ -100,9 +66,9 @@ void ConsoleServices::ShowMessageBox(const char* text, const char* caption, Mess
 
 void ConsoleServices::PrintCounts() {
   std::fprintf(out_, "\n");
-  for (const CountField& f : kCountFields) {
-    std::string text = Cp1252ToUtf8(FieldText(f.id));
-    std::fprintf(out_, "%d\t%s\t%s\n", f.id, f.label, text.c_str());
+  for (const CountField& field : kCountFields) {
+    std::string text = Cp1252ToUtf8(FieldText(field.id));
+    std::fprintf(out_, "%d\t%s\t%s\n", field.id, field.label, text.c_str());
   }
   std::fflush(out_);
 }

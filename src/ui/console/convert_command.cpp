@@ -4,6 +4,7 @@
 
 #include "engine/conversion.h"
 #include "export/tables.h"
+#include "ui/commands.h"
 #include "ui/console/commands.h"
 #include "ui/console/console_services.h"
 
@@ -39,7 +40,7 @@ struct ConvertOptions {
   bool oem = false;
   bool properNames = true;
   bool check = false;
-  bool nbRef = false;
+  bool refCount = false;
   std::string indiBase = "1";
   std::string famBase = "1";
   std::string outputDir;
@@ -74,7 +75,7 @@ bool ParseArgs(const std::vector<std::string>& args, ConvertOptions& o, Outcome&
     } else if (a == "--no-proper-names") {
       o.properNames = false;
     } else if (a == "--nbref") {
-      o.nbRef = true;
+      o.refCount = true;
     } else if (a == "--check") {
       o.check = true;
     } else if (a.size() > 1 && a[0] == '-') {
@@ -95,7 +96,7 @@ bool ParseArgs(const std::vector<std::string>& args, ConvertOptions& o, Outcome&
 }
 
 std::string FailureText(const ConversionResult& r, const std::string& file) {
-  switch (r.fin) {
+  switch (r.outcome) {
     case ConversionOutcome::kUnreadable:
       return "cannot read '" + file + "': " + r.detail;
     case ConversionOutcome::kNoIndividual:
@@ -128,7 +129,7 @@ Outcome RunConvert(const std::vector<std::string>& args, std::FILE* out, std::FI
   services.SetChecked(ctl::kIncludeNotes, o.notes);
   services.SetChecked(ctl::kOem, o.oem);
   services.SetChecked(ctl::kProperNames, o.properNames);
-  services.SetChecked(ctl::kRefCounts, o.nbRef);
+  services.SetChecked(ctl::kRefCounts, o.refCount);
   services.SetFieldForInput(ctl::kIndiBase, o.indiBase);
   services.SetFieldForInput(ctl::kFamBase, o.famBase);
   if (!services.ChooseOpenFile("FIchier source")) {
@@ -136,10 +137,10 @@ Outcome RunConvert(const std::vector<std::string>& args, std::FILE* out, std::FI
                              std::to_string(kFileNameCapacity - 1) + " bytes"};
   }
   GedcomModel modele;
-  ConversionResult r = ConvertFile(modele, services);
+  ConversionResult r = ConvertChosenFile(modele, services);
   services.EndProgress();
   if (!r.Completed()) return {kExitFailed, FailureText(r, o.file)};
-  if (!o.check && ExportTables(modele, services, ExportOptions{o.outputDir}) != 1) {
+  if (!o.check && ExportTablesCommand(modele, services, o.outputDir) != 1) {
     services.EndProgress();
     if (!TableBaseName(services.CurrentFileName(), o.outputDir)) {
       return {kExitFailed,

@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
     return kExitOk;
   }
   if (command == "--version") {
-    std::puts("brimsel-cli (Brimsel 1.20)");
+    std::puts("brimsel-cli (Brimsel " BRIMSEL_VERSION ")");
     return kExitOk;
   }
   Outcome outcome;

@@ -1,5 +1,6 @@
 // The part that the console's text-utility commands share: arguments, help, failures.
 #include "ui/console/tool_args.h"
+#include "ui/commands.h"
 #include "ui/console/commands.h"
 #include "ui/console/console_services.h"
 

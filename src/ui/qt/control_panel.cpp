@@ -13,10 +13,8 @@
 #include <exception>
 #include <new>
 
-#include "engine/conversion.h"
-#include "export/tables.h"
-#include "tools/proper_name.h"
-#include "tools/strip.h"
+#include "ui/commands.h"
+#include "ui/count_fields.h"
 #include "ui/qt/control_table.h"
 #include "ui/qt/engine_text.h"
 #include "ui/qt/notice.h"
@@ -24,10 +22,6 @@
 
 namespace brimsel::qt {
 namespace {
-
-// The count fields that a display reset empties, and only these.
-constexpr int kResetFields[] = {520, 510, 513, 537, 511, 512, 508, 509, 515, 516,
-                                519, 518, 521, 522, 523, 524, 550, 540, 552, 543};
 
 // A list box's default tab stops lie every 32 dialog units.
 constexpr int kTabStopDu = 32;
@@ -92,10 +86,10 @@ PanelOperations PanelOperations::Real() {
     return ReadGedcomCommand(modele, dialogue);
   };
   operations.exportTables = [](GedcomModel& modele, DialogServices& dialogue) {
-    return ExportTables(modele, dialogue);
+    return ExportTablesCommand(modele, dialogue);
   };
-  operations.properNames = [](DialogServices& dialogue) { ProperNameFile(dialogue); };
-  operations.stripQuotes = [](DialogServices& dialogue) { StripQuotes(dialogue); };
+  operations.properNames = [](DialogServices& dialogue) { ProperNameCommand(dialogue); };
+  operations.stripQuotes = [](DialogServices& dialogue) { StripCommand(dialogue); };
   return operations;
 }
 
@@ -178,7 +172,7 @@ void ControlPanel::HandleCommand(int id) {
     // The operations report by return value and never throw; this only keeps an unexpected
     // exception from crossing into Qt's event dispatch.
     SetStatus(false, nullptr);
-    seams_.messageBox(window(), QStringLiteral("Erreur!"), QStringLiteral("Brimsel 1.20"),
+    seams_.messageBox(window(), QStringLiteral("Erreur!"), QStringLiteral("Brimsel " BRIMSEL_VERSION),
                       MessageIcon::kError);
   }
   commandRunning_ = false;
@@ -243,7 +237,7 @@ void ControlPanel::SetStatus(bool busy, const char* text) {
 void ControlPanel::ResetDisplay() {
   SetFieldText(ctl::kFileLabel, "");
   messages_->clear();
-  for (int id : kResetFields) SetFieldText(id, "");
+  for (const CountField& field : kCountFields) SetFieldText(field.id, "");
 }
 
 bool ControlPanel::ChooseOpenFile(const char* title) {

@@ -5,7 +5,7 @@
 
 namespace brimsel::qt {
 
-inline constexpr const char* kNoticeCaption = "Brimsel 1.20";
+inline constexpr const char* kNoticeCaption = "Brimsel " BRIMSEL_VERSION;
 
 // The stored notice block unscrambled, cut at its terminator: Windows-1252 text of at most 448
 // characters, since the block's last byte is always replaced by the terminator.

@@ -1,0 +1,158 @@
+// Pass 3: checks every FAMS line of an individual and every CHIL line of a union against the
+// resolved links, and reports those that disagree.
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "engine/reading_state.h"
+
+namespace brimsel {
+
+namespace {
+
+int Length(std::string_view word) { return static_cast<int>(word.size()); }
+
+// FAMS of individual `indi`, naming union `u` (its index, or -1 when none has the number).
+void CheckFams(ReadingState& state, int indi, int u, std::string_view word) {
+  GedcomModel& m = state.model;
+  if (u < 0) {
+    state.Message("erreur FAMS inexistant(%.*s) %d", Length(word), word.data(), indi);
+    ++m.counts.errors;
+    return;
+  }
+  const Union& theUnion = m.unions[static_cast<std::size_t>(u)];
+  int spouse = m.individuals[static_cast<std::size_t>(indi)].sex == 1 ? theUnion.husband : theUnion.wife;
+  if (spouse != indi) {
+    state.Message("erreur FAMS retro %.*s (%d) %d", Length(word), word.data(), indi, spouse);
+    ++m.counts.errors;
+  }
+}
+
+// CHIL of union `fam`, naming individual `child` (its index, or -1).
+void CheckChil(ReadingState& state, int fam, int child, std::string_view word) {
+  GedcomModel& m = state.model;
+  if (child < 0) {
+    state.Message("erreur CHIL(%.*s) %d", Length(word), word.data(), fam);
+    ++m.counts.errors;
+    return;
+  }
+  int famc = m.individuals[static_cast<std::size_t>(child)].famc;
+  if (famc != fam) {
+    state.Message("erreur CHIL %.*s (%d) %d", Length(word), word.data(), fam, famc);
+    ++m.counts.errors;
+  }
+}
+
+// The checks of pass 3 wait a few lines in a queue: the record a check reads is asked for when
+// its line is read, and has reached the cache when the check is made. In a file whose records
+// come in no particular order, each of these reads would otherwise wait for main memory. The
+// checks are made in the order of their lines, so the messages come out as they would at once;
+// the model does not change during the pass, so the lookups give the same records.
+class LinkChecks {
+ public:
+  explicit LinkChecks(ReadingState& state) : state_(state), m_(state.model) {}
+
+  void Fams(int indi, std::string_view word) {
+    Pending& a = Queue(false, indi, m_.UnionIndex(ReferenceNumber(word)), word);
+    if (a.target >= 0) __builtin_prefetch(&m_.unions[static_cast<std::size_t>(a.target)]);
+  }
+  void Chil(int fam, std::string_view word) {
+    Pending& a = Queue(true, fam, m_.IndividualIndex(ReferenceNumber(word)), word);
+    if (a.target >= 0) __builtin_prefetch(&m_.individuals[static_cast<std::size_t>(a.target)].famc);
+  }
+  // Makes every check still waiting.
+  void Finish() {
+    while (size_ != 0) CheckFirst();
+  }
+
+ private:
+  static constexpr std::size_t kQueueSize = 16;
+  struct Pending {
+    bool isChil = false;
+    int owner = -1;  // the individual (FAMS) or union (CHIL) whose line it is
+    int target = -1;         // the record the line names, or -1
+    std::size_t length = 0;
+    char word[kWordCapacity] = {};  // the line's value word, for the messages
+  };
+
+  Pending& Queue(bool isChil, int owner, int target, std::string_view word) {
+    if (size_ == kQueueSize) CheckFirst();
+    Pending& a = queue_[(first_ + size_) % kQueueSize];
+    ++size_;
+    a.isChil = isChil;
+    a.owner = owner;
+    a.target = target;
+    a.length = std::min(word.size(), sizeof a.word);
+    std::memcpy(a.word, word.data(), a.length);
+    return a;
+  }
+  void CheckFirst() {
+    const Pending& a = queue_[first_];
+    first_ = (first_ + 1) % kQueueSize;
+    --size_;
+    const std::string_view word(a.word, a.length);
+    if (a.isChil) {
+      CheckChil(state_, a.owner, a.target, word);
+    } else {
+      CheckFams(state_, a.owner, a.target, word);
+    }
+  }
+
+  ReadingState& state_;
+  GedcomModel& m_;
+  std::array<Pending, kQueueSize> queue_;
+  std::size_t first_ = 0;
+  std::size_t size_ = 0;
+};
+
+}  // namespace
+
+void CheckLinks(ReadingState& state) {
+  GedcomModel& m = state.model;
+  state.Phase("Passe 3");
+  RecordKind kind = RecordKind::kOther;
+  bool started = false;
+  int indi = -1;
+  int fam = -1;
+  LineWords words;
+  LinkChecks checks(state);
+  // Only level-0 lines and level-1 FAMS and CHIL lines matter here.
+  state.ForEachSelectedLine({'0', '1', {'F', 'C'}}, [&](const Line& line) {
+    std::size_t length = line.Length();
+    if (length < 6) return;
+    char level = line.text[0];
+    if (level == '0') {
+      kind = KindOfRecord(line);
+      // Record numbering follows pass 2; headers beyond its counts belong to a changed file.
+      if (kind == RecordKind::kIndividual) {
+        if (indi + 1 >= m.counts.individuals) {
+          state.fileChanged = true;
+          kind = RecordKind::kOther;
+        } else {
+          ++indi;
+          started = true;
+        }
+      } else if (kind == RecordKind::kUnion) {
+        if (fam + 1 >= m.counts.unions) {
+          state.fileChanged = true;
+          kind = RecordKind::kOther;
+        } else {
+          ++fam;
+          started = true;
+        }
+      }
+      return;
+    }
+    if (!started || level != '1' || length < 8) return;
+    // Most level-1 lines name another tag in the usual place: no split needed.
+    if (IsNeitherTag(line.text, line.size, "FAMS", "CHIL")) return;
+    SplitWords(line.text, line.size, words);
+    if (words.items != 3) return;
+    if (kind == RecordKind::kIndividual && words.TagIs("FAMS")) checks.Fams(indi, words.Value());
+    if (kind == RecordKind::kUnion && words.TagIs("CHIL")) checks.Chil(fam, words.Value());
+  });
+  checks.Finish();
+  if (indi + 1 != m.counts.individuals || fam + 1 != m.counts.unions) state.fileChanged = true;
+}
+
+}  // namespace brimsel

@@ -1,0 +1,319 @@
+// Pass 2: fills the records: names and places through the dictionaries, dates, occupations,
+// notes, and the cross-reference numbers that the resolution turns into links.
+#include <cstring>
+
+#include "dict/dictionary.h"
+#include "engine/reading_state.h"
+
+namespace brimsel {
+
+namespace {
+
+// Room of the note being read: at most 8191 characters; the rest is cut.
+constexpr std::size_t kNoteMax = 8191;
+
+enum class EventContext { kNone, kBirth, kBaptism, kDeath, kBurial, kMarriage, kNote };
+
+class RecordFiller {
+ public:
+  explicit RecordFiller(ReadingState& state) : state_(state), m_(state.model) {}
+
+  void Read(Line& line);
+  // Stores a note still pending at the end of the file, as a level-0 line would.
+  void Finish() { CloseNote(); }
+  // True when pass 2 met exactly the records and notes that pass 1 counted.
+  bool Complete() const {
+    return indi_ + 1 == m_.counts.individuals && fam_ + 1 == m_.counts.unions &&
+           (!state_.notes || (individualNote_ + 1 == m_.counts.individualNotes && unionNote_ + 1 == m_.counts.unionNotes));
+  }
+
+ private:
+  void Level0(const Line& line);
+  void Level1(Line& line);
+  void Level2(const Line& line);
+  void OpenNote(const Line& line);
+  void CloseNote();
+  void Event(const LineWords& words);
+  void IndividualValue(Line& line, const LineWords& words);
+  void UnionValue(const LineWords& words);
+  void Name(Line& line);
+  void AppendNote(std::string_view text);
+  // The counters and fields that a DATE or PLAC line fills in the current event context.
+  struct EventTargets {
+    int* dateCount = nullptr;
+    int* placeCount = nullptr;
+    char** date = nullptr;
+    int* place = nullptr;
+  };
+  EventTargets CurrentTargets();
+  void StoreDate(std::string_view text);
+  void StorePlace(const Line& line);
+
+  Individual& CurrentIndividual() { return m_.individuals[static_cast<std::size_t>(indi_)]; }
+  Union& CurrentUnion() { return m_.unions[static_cast<std::size_t>(fam_)]; }
+
+  ReadingState& state_;
+  GedcomModel& m_;
+  RecordKind kind_ = RecordKind::kOther;
+  bool started_ = false;  // an individual or union header has been read
+  int indi_ = -1;
+  int fam_ = -1;
+  EventContext context_ = EventContext::kNone;
+  RecordKind noteKind_ = RecordKind::kOther;
+  int individualNote_ = -1;
+  int unionNote_ = -1;
+  char note_[kNoteMax + 1] = {};
+  std::size_t noteLength_ = 0;
+  LineWords words_;
+};
+
+void RecordFiller::Read(Line& line) {
+  if (line.Length() < 6) return;
+  char level = line.text[0];
+  if (level == '0' || level == '1') CloseNote();
+  switch (level) {
+    case '0':
+      Level0(line);
+      break;
+    case '1':
+      if (started_) Level1(line);
+      break;
+    case '2':
+      if (started_) Level2(line);
+      break;
+    default:
+      break;
+  }
+}
+
+void RecordFiller::CloseNote() {
+  if (context_ != EventContext::kNote) return;
+  std::string_view text(note_, noteLength_);
+  if (noteKind_ == RecordKind::kIndividual && individualNote_ >= 0) {
+    m_.individualNotes[static_cast<std::size_t>(individualNote_)].text = m_.texts.Copy(text);
+  } else if (noteKind_ == RecordKind::kUnion && unionNote_ >= 0) {
+    m_.unionNotes[static_cast<std::size_t>(unionNote_)].text = m_.texts.Copy(text);
+  }
+  noteLength_ = 0;
+  context_ = EventContext::kNone;
+}
+
+void RecordFiller::Level0(const Line& line) {
+  context_ = EventContext::kNone;
+  kind_ = KindOfRecord(line);
+  if (kind_ == RecordKind::kIndividual) {
+    if (indi_ + 1 >= m_.counts.individuals) {  // more headers than pass 1 counted
+      state_.fileChanged = true;
+      kind_ = RecordKind::kOther;
+      return;
+    }
+    ++indi_;
+    started_ = true;
+    CurrentIndividual().code = HeaderNumber(line.View());
+  } else if (kind_ == RecordKind::kUnion) {
+    if (fam_ + 1 >= m_.counts.unions) {
+      state_.fileChanged = true;
+      kind_ = RecordKind::kOther;
+      return;
+    }
+    ++fam_;
+    started_ = true;
+    Union& u = CurrentUnion();
+    u.code = HeaderNumber(line.View());
+    u.husband = -1;
+    u.wife = -1;
+  }
+}
+
+void RecordFiller::Level1(Line& line) {
+  context_ = EventContext::kNone;
+  if (state_.notes && HasTagAtUsualPlace(line, "NOTE")) {
+    OpenNote(line);
+    return;
+  }
+  SplitWords(line.text, line.size, words_);
+  if (words_.items == 2) {
+    Event(words_);
+  } else if (words_.items == 3) {
+    if (kind_ == RecordKind::kIndividual) IndividualValue(line, words_);
+    if (kind_ == RecordKind::kUnion) UnionValue(words_);
+  }
+}
+
+void RecordFiller::OpenNote(const Line& line) {
+  context_ = EventContext::kNote;
+  noteKind_ = kind_;
+  noteLength_ = 0;
+  if (kind_ == RecordKind::kIndividual) {
+    if (individualNote_ + 1 >= m_.counts.individualNotes) {
+      state_.fileChanged = true;
+      noteKind_ = RecordKind::kOther;
+      return;
+    }
+    m_.individualNotes[static_cast<std::size_t>(++individualNote_)].owner = indi_;
+  } else if (kind_ == RecordKind::kUnion) {
+    if (unionNote_ + 1 >= m_.counts.unionNotes) {
+      state_.fileChanged = true;
+      noteKind_ = RecordKind::kOther;
+      return;
+    }
+    m_.unionNotes[static_cast<std::size_t>(++unionNote_)].owner = fam_;
+  }
+  AppendNote(ValueText(line));
+}
+
+void RecordFiller::AppendNote(std::string_view text) {
+  std::size_t n = std::min(text.size(), kNoteMax - noteLength_);
+  if (n == 0) return;
+  std::memcpy(note_ + noteLength_, text.data(), n);
+  noteLength_ += n;
+}
+
+void RecordFiller::Event(const LineWords& words) {
+  if (kind_ == RecordKind::kIndividual) {
+    if (words.TagIs("BIRT")) context_ = EventContext::kBirth;
+    else if (words.TagIs("BAPM")) context_ = EventContext::kBaptism;
+    else if (words.TagIs("DEAT")) context_ = EventContext::kDeath;
+    else if (words.TagIs("BURI")) context_ = EventContext::kBurial;
+  } else if (kind_ == RecordKind::kUnion && words.TagIs("MARR")) {
+    context_ = EventContext::kMarriage;
+  }
+}
+
+void RecordFiller::IndividualValue(Line& line, const LineWords& words) {
+  Individual& individual = CurrentIndividual();
+  switch (words.tag[0]) {  // items == 3: the tag is not empty
+    case 'F':
+      if (words.TagIs("FAMC")) {
+        individual.famc = -1;
+        individual.famc = ReferenceNumber(words.Value());
+      } else if (words.TagIs("FAMS")) {
+        ++individual.famsCount;
+      }
+      break;
+    case 'S':
+      if (words.TagIs("SEX")) individual.sex = words.Value()[0] == 'M' ? 1 : 0;
+      break;
+    case 'N':
+      if (words.TagIs("NAME")) Name(line);
+      break;
+    case 'O':
+      if (words.TagIs("OCCU")) individual.occupation = m_.texts.Copy(ValueText(line));
+      break;
+    default:
+      break;
+  }
+}
+
+void RecordFiller::UnionValue(const LineWords& words) {
+  Union& u = CurrentUnion();
+  if (words.TagIs("HUSB")) {
+    int n = ReferenceNumber(words.Value());
+    if (n != -1) u.husband = n;
+  } else if (words.TagIs("WIFE")) {
+    int n = ReferenceNumber(words.Value());
+    if (n != -1) u.wife = n;
+  } else if (words.TagIs("CHIL")) {
+    ++u.childCount;
+  }
+}
+
+// Cuts the value text at '/' as strtok does: the first part is the given names, the second the
+// surname, the rest is ignored.
+void RecordFiller::Name(Line& line) {
+  Individual& individual = CurrentIndividual();
+  char* p = ValueStart(line);
+  char* end = line.text + line.size;
+  int* targets[2] = {&individual.givenName, &individual.surname};
+  Dictionary* dictionaries[2] = {m_.givenNames.get(), m_.surnames.get()};
+  for (int part = 0; part < 2; ++part) {
+    while (p < end && *p == '/') ++p;
+    if (p == end) break;
+    char* start = p;
+    while (p < end && *p != '/') ++p;
+    char* stop = p;
+    if (p < end) ++p;  // past the delimiter, which the insert may overwrite
+    *targets[part] = dictionaries[part]->Insert(start, static_cast<int>(stop - start), state_.nameOptions);
+  }
+  if (individual.givenName < 0 && individual.surname < 0) state_.Message("nom inconnus %d", indi_);
+}
+
+void RecordFiller::Level2(const Line& line) {
+  if (context_ == EventContext::kNote) {
+    if (HasTagAtUsualPlace(line, "CONT")) {
+      AppendNote(" ");
+      AppendNote(ValueText(line));
+      return;
+    }
+    if (HasTagAtUsualPlace(line, "CONC")) {
+      AppendNote(ValueText(line));
+      return;
+    }
+  }
+  SplitWords(line.text, line.size, words_);
+  if (words_.items != 3) return;
+  if (words_.TagIs("QUAY")) {
+    ++m_.counts.quay;
+  } else if (words_.TagIs("SOUR")) {
+    ++m_.counts.sources;
+  } else if (words_.TagIs("DATE")) {
+    StoreDate(ValueText(line));
+  } else if (words_.TagIs("PLAC")) {
+    StorePlace(line);
+  }
+}
+
+RecordFiller::EventTargets RecordFiller::CurrentTargets() {
+  switch (context_) {
+    case EventContext::kBirth: {
+      Individual& i = CurrentIndividual();
+      return {&m_.counts.birthDates, &m_.counts.birthPlaces, &i.birthDate, &i.birthPlace};
+    }
+    case EventContext::kBaptism: {
+      Individual& i = CurrentIndividual();
+      return {&m_.counts.baptismDates, &m_.counts.baptismPlaces, &i.baptismDate, &i.baptismPlace};
+    }
+    case EventContext::kDeath: {
+      Individual& i = CurrentIndividual();
+      return {&m_.counts.deathDates, &m_.counts.deathPlaces, &i.deathDate, &i.deathPlace};
+    }
+    case EventContext::kBurial: {
+      Individual& i = CurrentIndividual();
+      return {&m_.counts.burialDates, &m_.counts.burialPlaces, &i.burialDate, &i.burialPlace};
+    }
+    case EventContext::kMarriage: {
+      Union& u = CurrentUnion();
+      return {&m_.counts.marriageDates, &m_.counts.marriagePlaces, &u.marriageDate, &u.marriagePlace};
+    }
+    default:
+      return {};
+  }
+}
+
+void RecordFiller::StoreDate(std::string_view text) {
+  EventTargets targets = CurrentTargets();
+  if (targets.date == nullptr) return;
+  ++*targets.dateCount;
+  // A later date of the same event replaces the earlier one.
+  *targets.date = m_.texts.StoreDate(*targets.date, text);
+}
+
+void RecordFiller::StorePlace(const Line& line) {
+  EventTargets targets = CurrentTargets();
+  if (targets.place == nullptr) return;
+  ++*targets.placeCount;
+  char* start = ValueStart(line);
+  *targets.place = m_.places->Insert(start, static_cast<int>(line.text + line.size - start),
+                                 state_.placeOptions);
+}
+
+}  // namespace
+
+void FillRecords(ReadingState& state) {
+  RecordFiller filler(state);
+  state.ForEachLine([&](Line& line) { filler.Read(line); });
+  filler.Finish();
+  if (!filler.Complete()) state.fileChanged = true;
+}
+
+}  // namespace brimsel

@@ -1,0 +1,143 @@
+// The panel's commands, between the dialog services and the operations.
+#include "ui/commands.h"
+
+#include <charconv>
+#include <string>
+
+#include "platform/byte_source.h"
+#include "tools/proper_name.h"
+#include "tools/strip.h"
+#include "ui/count_fields.h"
+
+namespace brimsel {
+
+constexpr char kOpenErrorCaption[] = "Erreur ouverture";
+constexpr char kWriteErrorCaption[] = "Erreur \xE9\x63riture";
+
+void DialogProgress::Phase(std::string_view name) {
+  if (name.empty()) {
+    dialog_.SetStatus(false, nullptr);
+  } else {
+    dialog_.SetStatus(true, std::string(name).c_str());
+  }
+}
+
+void DialogProgress::LineCount(int lines) {
+  if (lines == kNoLineCount) {
+    dialog_.SetFieldText(ctl::kLineCounter, "");
+    return;
+  }
+  char text[16];  // called every 100 lines, so without the printf machinery
+  *std::to_chars(text, text + sizeof text - 1, lines).ptr = '\0';
+  dialog_.SetFieldText(ctl::kLineCounter, text);
+  dialog_.Repaint();
+}
+
+void DialogProgress::Message(std::string_view line) {
+  dialog_.AddMessage(std::string(line).c_str());
+}
+
+ConversionOptions ReadConversionOptions(DialogServices& dialog) {
+  ConversionOptions options;
+  options.properNames = dialog.IsChecked(ctl::kProperNames);
+  options.fromOem = dialog.IsChecked(ctl::kOem);
+  options.notes = dialog.IsChecked(ctl::kIncludeNotes);
+  return options;
+}
+
+ConversionResult ConvertChosenSource(GedcomModel& model, DialogServices& dialog,
+                                     ByteSource& source, const char* path) {
+  dialog.ResetDisplay();
+  DialogProgress progress(dialog);
+  ConversionResult result =
+      ConvertSource(model, source, path, ReadConversionOptions(dialog), progress);
+  if (result.recordsFilled) ShowTotals(dialog, result.counts);
+  if (result.ReadFailed()) dialog.ShowMessageBox(path, "Erreur lecture", MessageIcon::kError);
+  if (result.Completed()) {
+    dialog.SetFieldText(ctl::kFileLabel, path);
+    ShowCounts(dialog, result.counts);
+  }
+  return result;
+}
+
+ConversionResult ConvertChosenFile(GedcomModel& model, DialogServices& dialog) {
+  const std::string path = dialog.CurrentFileName();
+  std::string reason;
+  auto source = FileSource::Open(path.c_str(), &reason);
+  if (!source) return {ConversionOutcome::kUnreadable, reason};
+  return ConvertChosenSource(model, dialog, *source, path.c_str());
+}
+
+int ReadGedcomCommand(GedcomModel& model, DialogServices& dialog) {
+  if (!dialog.ChooseOpenFile("FIchier source")) return 0;
+  return ConvertChosenFile(model, dialog).Completed() ? 1 : 0;
+}
+
+namespace {
+
+// A numbering base from its field; none when the text is not a valid number.
+std::optional<int> ReadBase(DialogServices& dialog, int id) {
+  unsigned value = 0;
+  if (!dialog.ReadNumber(id, &value)) return std::nullopt;
+  return static_cast<int>(value);
+}
+
+}  // namespace
+
+int ExportTablesCommand(GedcomModel& model, DialogServices& dialog, const std::string& outputDir) {
+  ExportOptions options;
+  options.outputDir = outputDir;
+  options.refCounts = dialog.IsChecked(ctl::kRefCounts);
+  options.indiBase = ReadBase(dialog, ctl::kIndiBase);
+  options.famBase = ReadBase(dialog, ctl::kFamBase);
+  DialogProgress progress(dialog);
+  const ExportResult result = ExportTables(model, options, progress);
+  switch (result.outcome) {
+    case ExportOutcome::kWritten:
+      return 1;
+    case ExportOutcome::kNoTableName:
+      dialog.ShowMessageBox("fichierNom", kOpenErrorCaption, MessageIcon::kError);
+      return 0;
+    case ExportOutcome::kOpenFailed:
+      dialog.ShowMessageBox(result.file.c_str(), kOpenErrorCaption, MessageIcon::kError);
+      return 0;
+    case ExportOutcome::kWriteFailed:
+      dialog.ShowMessageBox(result.file.c_str(), kWriteErrorCaption, MessageIcon::kError);
+      dialog.SetStatus(false, "");
+      return 0;
+  }
+  return 0;
+}
+
+void ReportOutputFailure(const ToolResult& result, DialogServices& dialog) {
+  switch (result.status) {
+    case ToolStatus::kOutputNameTooLong:
+    case ToolStatus::kOutputNotCreated:
+      dialog.ShowMessageBox(result.output.c_str(), kOpenErrorCaption, MessageIcon::kError);
+      break;
+    case ToolStatus::kWriteFailed:
+      dialog.ShowMessageBox(result.output.c_str(), kWriteErrorCaption, MessageIcon::kError);
+      break;
+    default:
+      break;
+  }
+}
+
+void ProperNameCommand(DialogServices& dialog) {
+  if (!dialog.ChooseOpenFile("FIchier Nom Propre")) return;
+  const std::string input = dialog.CurrentFileName();
+  ReportOutputFailure(ProperNameCopy(input.c_str()), dialog);
+}
+
+long StripCommand(DialogServices& dialog) {
+  if (!dialog.ChooseOpenFile("Strip TXT")) return -1;
+  const std::string input = dialog.CurrentFileName();
+  ToolResult result = StripFile(input.c_str());
+  if (!result.Done()) {
+    ReportOutputFailure(result, dialog);
+    return -1;
+  }
+  return static_cast<long>(result.length);
+}
+
+}  // namespace brimsel

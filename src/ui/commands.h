@@ -1,0 +1,59 @@
+// The panel's commands: what "Fichier...", "Convertir...", "Capital..." and "Strip" do. Each
+// reads the check boxes and fields it needs, runs its operation and shows the outcome.
+#pragma once
+
+#include <string>
+
+#include "engine/conversion.h"
+#include "engine/progress.h"
+#include "export/tables.h"
+#include "tools/tool_files.h"
+#include "ui/dialog_services.h"
+
+namespace brimsel {
+
+// Shows an operation's progress on the panel: the status line, the line counter (repainting
+// the panel, as the event loop does not run during a command) and the message list.
+class DialogProgress final : public ProgressSink {
+ public:
+  explicit DialogProgress(DialogServices& dialog) : dialog_(dialog) {}
+  void Phase(std::string_view name) override;
+  void LineCount(int lines) override;
+  void Message(std::string_view line) override;
+
+ private:
+  DialogServices& dialog_;
+};
+
+// The conversion options that the check boxes say.
+ConversionOptions ReadConversionOptions(DialogServices& dialog);
+
+// "Fichier...": asks for a GEDCOM file, then converts it. Returns 1 when the conversion
+// completed, 0 otherwise.
+int ReadGedcomCommand(GedcomModel& model, DialogServices& dialog);
+// Converts the file named in dialog.CurrentFileName() (the file choice already done), filling
+// the count fields and the message list.
+ConversionResult ConvertChosenFile(GedcomModel& model, DialogServices& dialog);
+// The same with the file's bytes from `source`, which stands for the file named `path`.
+ConversionResult ConvertChosenSource(GedcomModel& model, DialogServices& dialog,
+                                     ByteSource& source, const char* path);
+
+// "Convertir...": writes the seven tables beside the source file, or into `outputDir`,
+// reading "nb ref", "INDI+" and "FAM +". Returns 1 when every table was written, 0 otherwise
+// (a message box then says which file failed).
+int ExportTablesCommand(GedcomModel& model, DialogServices& dialog,
+                        const std::string& outputDir = {});
+
+// "Capital...": asks for a GEDCOM file (title "FIchier Nom Propre") and writes it, with its
+// name lines rewritten, to the same name plus ".txt".
+void ProperNameCommand(DialogServices& dialog);
+// "Strip": asks for a file (title "Strip TXT") and strips it to the same name plus ".txt".
+// Returns the output length, or -1 when nothing was written.
+long StripCommand(DialogServices& dialog);
+
+// Shows the message box of a failed output: its full name as the text, "Erreur ouverture" when
+// it cannot be created, "Erreur écriture" when writing failed, the error icon. Other failures
+// have no message of their own.
+void ReportOutputFailure(const ToolResult& result, DialogServices& dialog);
+
+}  // namespace brimsel

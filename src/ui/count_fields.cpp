@@ -1,0 +1,53 @@
+// The count fields' table and how a conversion's counts fill them.
+#include "ui/count_fields.h"
+
+#include <cstdio>
+
+namespace brimsel {
+
+const std::array<CountField, 20> kCountFields = {{
+    {ctl::kIndiTotal, "Individu total", &ConversionCounts::individuals},
+    {ctl::kFamTotal, "Union total", &ConversionCounts::unions},
+    {ctl::kBirthDate, "Individu naissance date", &ConversionCounts::birthDates},
+    {ctl::kBirthPlace, "Individu naissance lieu", &ConversionCounts::birthPlaces},
+    {ctl::kDeathDate, "Individu décès date", &ConversionCounts::deathDates},
+    {ctl::kDeathPlace, "Individu décès lieu", &ConversionCounts::deathPlaces},
+    {ctl::kBaptismDate, "Individu baptême date", &ConversionCounts::baptismDates},
+    {ctl::kBaptismPlace, "Individu baptême lieu", &ConversionCounts::baptismPlaces},
+    {ctl::kBurialDate, "Individu sépulture date", &ConversionCounts::burialDates},
+    {ctl::kBurialPlace, "Individu sépulture lieu", &ConversionCounts::burialPlaces},
+    {ctl::kUnionStartDate, "Union début date", &ConversionCounts::marriageDates},
+    {ctl::kUnionStartPlace, "Union début lieu", &ConversionCounts::marriagePlaces},
+    {ctl::kUnionEndDate, "Union fin date", nullptr},
+    {ctl::kUnionEndPlace, "Union fin lieu", nullptr},
+    {ctl::kErrors, "erreurs", &ConversionCounts::errors},
+    {ctl::kParent, "Individu parent", &ConversionCounts::parents},
+    {ctl::kNoteFam, "Note FAM", &ConversionCounts::unionNotes},
+    {ctl::kNoteIndi, "Note INDI", &ConversionCounts::individualNotes},
+    {ctl::kQuay, "QUAY", &ConversionCounts::quay},
+    {ctl::kSour, "SOUR", &ConversionCounts::sources},
+}};
+
+namespace {
+
+void ShowField(DialogServices& dialog, const CountField& field, const ConversionCounts& counts,
+               bool blankWhenZero) {
+  const int value = field.count ? counts.*field.count : 0;
+  char text[16] = "";
+  if (value != 0 || !blankWhenZero) std::snprintf(text, sizeof text, "%d", value);
+  dialog.SetFieldText(field.id, text);
+}
+
+}  // namespace
+
+void ShowTotals(DialogServices& dialog, const ConversionCounts& counts) {
+  for (std::size_t i = 0; i < 2; ++i) ShowField(dialog, kCountFields[i], counts, true);
+}
+
+void ShowCounts(DialogServices& dialog, const ConversionCounts& counts) {
+  for (std::size_t i = 2; i < kCountFields.size(); ++i) {
+    ShowField(dialog, kCountFields[i], counts, false);
+  }
+}
+
+}  // namespace brimsel
