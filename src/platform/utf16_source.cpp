@@ -69,7 +69,7 @@ int Utf16Source::NextUnit(char16_t& unit) {
 }
 
 void Utf16Source::Emit(char32_t cp) {
-  unsigned char* p = pending_;
+  unsigned char* p = pending_ + pending_size_;
   if (cp < 0x80) {
     *p++ = static_cast<unsigned char>(cp);
   } else if (cp < 0x800) {
@@ -85,7 +85,7 @@ void Utf16Source::Emit(char32_t cp) {
     *p++ = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
     *p++ = static_cast<unsigned char>(0x80 | (cp & 0x3F));
   }
-  pending_size_ += static_cast<std::size_t>(p - pending_);
+  pending_size_ = static_cast<std::size_t>(p - pending_);
 }
 
 std::ptrdiff_t Utf16Source::Read(char* buffer, std::size_t capacity) {
