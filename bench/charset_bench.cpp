@@ -13,9 +13,9 @@ namespace brimsel {
 namespace {
 
 std::vector<std::string> SampleLines(std::size_t count, const char* place) {
-  const std::string lines[] = {"0 @I12345@ INDI", "1 NAME Jean Pierre /LE GOFF/", "1 SEX M", "1 BIRT",
-                               "2 DATE 12 MAR 1841", std::string("2 PLAC ") + place, "1 OCCU Meunier",
-                               "1 FAMS @F4321@"};
+  const std::string lines[] = {
+      "0 @I12345@ INDI",    "1 NAME Jean Pierre /LE GOFF/", "1 SEX M",        "1 BIRT",
+      "2 DATE 12 MAR 1841", std::string("2 PLAC ") + place, "1 OCCU Meunier", "1 FAMS @F4321@"};
   std::vector<std::string> out = {"0 HEAD", "1 CHAR ANSI", "1 GEDC", "2 VERS 5.5.1"};
   for (std::size_t i = 0; out.size() < count; ++i) out.push_back(lines[i % 8]);
   return out;
@@ -48,12 +48,16 @@ void BM_DecodeName(benchmark::State& state, const char* name, Charset from, Tabl
 BENCHMARK_CAPTURE(BM_DecodeName, ascii, "Jean Pierre", Charset::kUtf8, TableEncoding::kUtf8);
 BENCHMARK_CAPTURE(BM_DecodeName, utf8_nfc, "Ren\xC3\xA9 Qu\xC3\xA9r\xC3\xA9", Charset::kUtf8,
                   TableEncoding::kUtf8);
-BENCHMARK_CAPTURE(BM_DecodeName, utf8_decomposed, "Rene\xCC\x81 Que\xCC\x81re\xCC\x81", Charset::kUtf8,
-                  TableEncoding::kUtf8);
+BENCHMARK_CAPTURE(BM_DecodeName, utf8_decomposed, "Rene\xCC\x81 Que\xCC\x81re\xCC\x81",
+                  Charset::kUtf8, TableEncoding::kUtf8);
 BENCHMARK_CAPTURE(BM_DecodeName, utf8_to_1252, "Ren\xC3\xA9 Qu\xC3\xA9r\xC3\xA9", Charset::kUtf8,
                   TableEncoding::kWindows1252);
-BENCHMARK_CAPTURE(BM_DecodeName, ansel, "Ren\xE2" "e Qu\xE2" "er\xE2" "e", Charset::kAnsel,
-                  TableEncoding::kUtf8);
+BENCHMARK_CAPTURE(BM_DecodeName, ansel,
+                  "Ren\xE2"
+                  "e Qu\xE2"
+                  "er\xE2"
+                  "e",
+                  Charset::kAnsel, TableEncoding::kUtf8);
 
 void BM_CaseFoldKey(benchmark::State& state, const char* text) {
   std::string key;

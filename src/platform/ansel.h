@@ -11,7 +11,9 @@ namespace brimsel {
 char32_t AnselCharacter(unsigned char byte);
 
 // True for the bytes 0xE0 to 0xFE but 0xFD: combining marks that stand before their letter.
-inline bool IsAnselMark(unsigned char byte) { return byte >= 0xE0 && byte <= 0xFE && byte != 0xFD; }
+inline bool IsAnselMark(unsigned char byte) {
+  return byte >= 0xE0 && byte <= 0xFE && byte != 0xFD;
+}
 
 // The Unicode combining mark of an ANSEL mark byte, or 0 for the right halves of the double
 // marks (0xEC, 0xFB), which are dropped.

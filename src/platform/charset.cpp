@@ -47,7 +47,9 @@ constexpr std::array<NamedSet, 25> kCharValues = {{
 // The CHAR values that name a UTF-16 file without its byte order.
 constexpr std::array<std::string_view, 3> kUtf16Values = {"UNICODE", "UTF-16", "UTF16"};
 
-inline bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+inline bool IsBlank(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -155,8 +157,9 @@ std::optional<Charset> CharsetFromOption(std::string_view name) {
   for (const NamedSet& entry : kCharValues) {
     if (EqualsIgnoringAsciiCase(name, entry.name)) return entry.set;
   }
-  for (Charset set : {Charset::kUtf8, Charset::kUtf16Le, Charset::kUtf16Be, Charset::kAnsel,
-                      Charset::kWindows1252, Charset::kCp437, Charset::kCp850, Charset::kMacRoman}) {
+  for (Charset set :
+       {Charset::kUtf8, Charset::kUtf16Le, Charset::kUtf16Be, Charset::kAnsel,
+        Charset::kWindows1252, Charset::kCp437, Charset::kCp850, Charset::kMacRoman}) {
     if (EqualsIgnoringAsciiCase(name, CharsetName(set))) return set;
   }
   return std::nullopt;
@@ -170,7 +173,9 @@ std::optional<TableEncoding> TableEncodingFromOption(std::string_view name) {
 }
 
 std::optional<ByteOrderMark> SniffByteOrderMark(std::string_view first) {
-  const auto starts = [&](std::string_view prefix) { return first.substr(0, prefix.size()) == prefix; };
+  const auto starts = [&](std::string_view prefix) {
+    return first.substr(0, prefix.size()) == prefix;
+  };
   using namespace std::string_view_literals;
   if (starts("\xEF\xBB\xBF"sv)) return ByteOrderMark{Charset::kUtf8, 3};
   if (starts("\xFF\xFE"sv)) return ByteOrderMark{Charset::kUtf16Le, 2};

@@ -24,7 +24,9 @@ std::string_view CharsetName(Charset set);
 TableEncoding DefaultTableEncoding(Charset set);
 
 // True for the two UTF-16 sets.
-inline bool IsUtf16(Charset set) { return set == Charset::kUtf16Le || set == Charset::kUtf16Be; }
+inline bool IsUtf16(Charset set) {
+  return set == Charset::kUtf16Le || set == Charset::kUtf16Be;
+}
 
 // The set a CHAR value of the HEAD record names (compared without regard to ASCII case after
 // trimming white space), or nothing. UNICODE, UTF-16 and UTF16 give UTF-8.

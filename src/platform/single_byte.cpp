@@ -78,7 +78,8 @@ std::optional<unsigned char> CodePointToCp1252(char32_t cp) {
   if (cp > 0x2122) return std::nullopt;  // past the last character of the table (the trade mark)
   // The 32 bytes from 0x80 to 0x9F: searched in the table that decodes them.
   for (unsigned b = 0x80; b < 0xA0; ++b) {
-    if (Cp1252ToCodePoint(static_cast<unsigned char>(b)) == cp) return static_cast<unsigned char>(b);
+    if (Cp1252ToCodePoint(static_cast<unsigned char>(b)) == cp)
+      return static_cast<unsigned char>(b);
   }
   return std::nullopt;
 }

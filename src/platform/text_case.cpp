@@ -46,8 +46,12 @@ constexpr ByteTable MakeLower() {
 constexpr ByteTable kUpper = MakeUpper();
 constexpr ByteTable kLower = MakeLower();
 
-inline char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
-inline char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+inline char AsciiUpper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+}
+inline char AsciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+}
 
 // The next code point of `text` from `i`, a byte outside a valid sequence as its Windows-1252
 // character; moves `i` past it.
@@ -94,8 +98,12 @@ bool Transform(const std::u16string& in, std::u16string& out, F&& f) {
 
 }  // namespace
 
-const std::array<unsigned char, 256>& Cp1252UpperTable() { return kUpper; }
-const std::array<unsigned char, 256>& Cp1252LowerTable() { return kLower; }
+const std::array<unsigned char, 256>& Cp1252UpperTable() {
+  return kUpper;
+}
+const std::array<unsigned char, 256>& Cp1252LowerTable() {
+  return kLower;
+}
 
 int CompareCp1252IgnoringCase(std::string_view a, std::string_view b) {
   const std::size_t n = a.size() < b.size() ? a.size() : b.size();
@@ -150,15 +158,17 @@ void CaseFoldKey(std::string_view text, std::string& key) {
   UErrorCode status = U_ZERO_ERROR;
   const UNormalizer2* nfc = unorm2_getNFCInstance(&status);
   if (U_FAILURE(status) ||
-      !Transform(utf16, normalized, [&](const UChar* s, int32_t n, UChar* d, int32_t cap, UErrorCode* e) {
-        return unorm2_normalize(nfc, s, n, d, cap, e);
-      })) {
+      !Transform(utf16, normalized,
+                 [&](const UChar* s, int32_t n, UChar* d, int32_t cap, UErrorCode* e) {
+                   return unorm2_normalize(nfc, s, n, d, cap, e);
+                 })) {
     normalized = utf16;
   }
   std::u16string folded;
-  if (!Transform(normalized, folded, [](const UChar* s, int32_t n, UChar* d, int32_t cap, UErrorCode* e) {
-        return u_strFoldCase(d, cap, s, n, U_FOLD_CASE_DEFAULT, e);
-      })) {
+  if (!Transform(normalized, folded,
+                 [](const UChar* s, int32_t n, UChar* d, int32_t cap, UErrorCode* e) {
+                   return u_strFoldCase(d, cap, s, n, U_FOLD_CASE_DEFAULT, e);
+                 })) {
     folded = normalized;
   }
   for (int32_t i = 0, n = static_cast<int32_t>(folded.size()); i < n;) {

@@ -14,11 +14,15 @@ namespace brimsel {
 // Windows-1252 upper-case image of every byte: a-z, à-þ but ÷, š, œ, ž and ÿ change; ß and µ
 // have no capital here and stay.
 const std::array<unsigned char, 256>& Cp1252UpperTable();
-inline unsigned char Cp1252Upper(unsigned char c) { return Cp1252UpperTable()[c]; }
+inline unsigned char Cp1252Upper(unsigned char c) {
+  return Cp1252UpperTable()[c];
+}
 
 // Windows-1252 lower-case image: A-Z, À-Þ but ×, Š, Œ, Ž and Ÿ change.
 const std::array<unsigned char, 256>& Cp1252LowerTable();
-inline unsigned char Cp1252Lower(unsigned char c) { return Cp1252LowerTable()[c]; }
+inline unsigned char Cp1252Lower(unsigned char c) {
+  return Cp1252LowerTable()[c];
+}
 
 // Compares two Windows-1252 texts by the unsigned bytes of their upper-case images: <0, 0, >0.
 int CompareCp1252IgnoringCase(std::string_view a, std::string_view b);

@@ -91,7 +91,8 @@ void TextDecoder::ToCodePoints(std::string_view raw, DecodeCounts& counts) {
     }
   } else {
     const SingleByteSet set = SingleByteOf(from_);
-    for (char c : raw) code_points_.push_back(SingleByteToCodePoint(set, static_cast<unsigned char>(c)));
+    for (char c : raw)
+      code_points_.push_back(SingleByteToCodePoint(set, static_cast<unsigned char>(c)));
   }
 }
 
@@ -111,7 +112,8 @@ void TextDecoder::Normalize() {
   }
   const auto length = static_cast<int32_t>(utf16_.size());
   UErrorCode status = U_ZERO_ERROR;
-  if (unorm2_quickCheck(nfc, utf16_.data(), length, &status) == UNORM_YES && U_SUCCESS(status)) return;
+  if (unorm2_quickCheck(nfc, utf16_.data(), length, &status) == UNORM_YES && U_SUCCESS(status))
+    return;
   status = U_ZERO_ERROR;
   // Normalization form C makes a text at most three times longer in UTF-16.
   normalized_.resize(utf16_.size() * 3 + 8);

@@ -13,8 +13,8 @@ namespace brimsel {
 
 // What decoding had to change, summed over the texts of a file.
 struct DecodeCounts {
-  std::uint64_t replaced = 0;       // characters written '?' (no Windows-1252 form)
-  std::uint64_t read_as_cp1252 = 0; // bytes of UTF-8 text outside a valid sequence
+  std::uint64_t replaced = 0;        // characters written '?' (no Windows-1252 form)
+  std::uint64_t read_as_cp1252 = 0;  // bytes of UTF-8 text outside a valid sequence
 };
 
 // Decodes texts from one set to one table encoding, keeping its buffers from text to text.

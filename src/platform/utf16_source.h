@@ -34,9 +34,9 @@ class Utf16Source final : public ByteSource {
   std::size_t end_ = 0;
   bool at_end_ = false;
   bool failed_ = false;
-  bool at_start_ = true;    // the byte-order mark may come next
-  bool has_odd_ = false;    // one byte of an unfinished code unit was read
-  char16_t lead_ = 0;       // a high surrogate waiting for its partner, or 0
+  bool at_start_ = true;  // the byte-order mark may come next
+  bool has_odd_ = false;  // one byte of an unfinished code unit was read
+  char16_t lead_ = 0;     // a high surrogate waiting for its partner, or 0
   unsigned char pending_[8] = {};
   std::size_t pending_size_ = 0;
   std::size_t pending_pos_ = 0;

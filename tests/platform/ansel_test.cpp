@@ -1,5 +1,7 @@
 // ANSEL: the table against an independent MARC-8 decoder (yaz-iconv), the GEDCOM additions,
 // and the placing of marks.
+#include "platform/ansel.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -8,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/ansel.h"
 #include "platform/text_decoder.h"
 #include "platform/utf8.h"
 
@@ -73,7 +74,8 @@ TEST(AnselTable, AgreesWithMarc8Decoder) {
     // Marks: the decoder leaves one of them (0xF8) before its letter, so the mark's code point
     // is compared here with the letter put first; where marks go is tested below.
     const std::size_t letter = expected.find('a');
-    if (items[i].size() == 2 && letter != std::string::npos) expected = "a" + expected.erase(letter, 1);
+    if (items[i].size() == 2 && letter != std::string::npos)
+      expected = "a" + expected.erase(letter, 1);
     EXPECT_EQ(AnselToUtf8(items[i]), expected) << "byte " << std::hex << byte;
   }
 }
@@ -83,8 +85,8 @@ TEST(AnselTable, GedcomAdditions) {
     const char* raw;
     const char* utf8;
   } cases[] = {
-      {"\xBE", "\u25A1"}, {"\xBF", "\u25A0"}, {"\xCD", "e"}, {"\xCE", "o"},
-      {"\xCF", "\u00DF"}, {"\xFCo", "o\u0338"},
+      {"\xBE", "\u25A1"}, {"\xBF", "\u25A0"}, {"\xCD", "e"},
+      {"\xCE", "o"},      {"\xCF", "\u00DF"}, {"\xFCo", "o\u0338"},
   };
   for (const auto& c : cases) EXPECT_EQ(AnselToUtf8(c.raw), c.utf8) << c.raw;
 }
@@ -94,11 +96,15 @@ TEST(AnselMarks, PlacedAfterTheirCharacter) {
     const char* raw;
     const char* utf8;
   } cases[] = {
-      {"\xE8\xE2" "a", "a\u0308\u0301"},  // a run keeps its byte order
-      {"x\xE2", "x \u0301"},              // no character before the end: after a space
-      {"x\xEC", "x"},                     // a dropped half alone adds no space
-      {"\xEB" "t\xECs", "t\u0361s"},      // the double mark over two letters
-      {"\xE2\xFD", "\uFFFD\u0301"},       // 0xFD is a character
+      {"\xE8\xE2"
+       "a",
+       "a\u0308\u0301"},      // a run keeps its byte order
+      {"x\xE2", "x \u0301"},  // no character before the end: after a space
+      {"x\xEC", "x"},         // a dropped half alone adds no space
+      {"\xEB"
+       "t\xECs",
+       "t\u0361s"},                  // the double mark over two letters
+      {"\xE2\xFD", "\uFFFD\u0301"},  // 0xFD is a character
       {"\xE2 ", " \u0301"},
       {"\x80\xAF\xFF", "\uFFFD\uFFFD\uFFFD"},
   };
@@ -108,9 +114,18 @@ TEST(AnselMarks, PlacedAfterTheirCharacter) {
 TEST(AnselMarks, ComposedInTheTables) {
   std::string out;
   DecodeCounts counts;
-  DecodeText("Qu\xE2" "er\xE2" "e", Charset::kAnsel, TableEncoding::kUtf8, out, counts);
+  DecodeText(
+      "Qu\xE2"
+      "er\xE2"
+      "e",
+      Charset::kAnsel, TableEncoding::kUtf8, out, counts);
   EXPECT_EQ(out, "Qu\u00E9r\u00E9");
-  DecodeText("Qu\xE2" "er\xE2" "e \xA1\xF0" "c", Charset::kAnsel, TableEncoding::kWindows1252, out, counts);
+  DecodeText(
+      "Qu\xE2"
+      "er\xE2"
+      "e \xA1\xF0"
+      "c",
+      Charset::kAnsel, TableEncoding::kWindows1252, out, counts);
   EXPECT_EQ(out, "Qu\xE9r\xE9 ?\xE7");
   EXPECT_EQ(counts.replaced, 1u);
 }

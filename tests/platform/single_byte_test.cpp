@@ -1,12 +1,12 @@
 // The single-byte tables against the C library's iconv, over all 256 bytes.
-#include <iconv.h>
+#include "platform/single_byte.h"
 
 #include <gtest/gtest.h>
+#include <iconv.h>
 
 #include <optional>
 #include <string>
 
-#include "platform/single_byte.h"
 #include "platform/text_decoder.h"
 
 namespace brimsel {
@@ -49,16 +49,18 @@ TEST_P(SingleByteTest, EveryByteAsIconvDecodesIt) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Sets, SingleByteTest,
-                         ::testing::Values(SetCase{SingleByteSet::kWindows1252, Charset::kWindows1252, "CP1252"},
-                                           SetCase{SingleByteSet::kCp437, Charset::kCp437, "IBM437"},
-                                           SetCase{SingleByteSet::kCp850, Charset::kCp850, "IBM850"},
-                                           SetCase{SingleByteSet::kMacRoman, Charset::kMacRoman, "MACINTOSH"}));
+INSTANTIATE_TEST_SUITE_P(
+    Sets, SingleByteTest,
+    ::testing::Values(SetCase{SingleByteSet::kWindows1252, Charset::kWindows1252, "CP1252"},
+                      SetCase{SingleByteSet::kCp437, Charset::kCp437, "IBM437"},
+                      SetCase{SingleByteSet::kCp850, Charset::kCp850, "IBM850"},
+                      SetCase{SingleByteSet::kMacRoman, Charset::kMacRoman, "MACINTOSH"}));
 
 TEST(Cp1252Reverse, EveryByteComesBackAndOthersHaveNone) {
   for (int b = 0; b < 256; ++b) {
     const auto byte = static_cast<unsigned char>(b);
-    EXPECT_EQ(CodePointToCp1252(SingleByteToCodePoint(SingleByteSet::kWindows1252, byte)), byte) << b;
+    EXPECT_EQ(CodePointToCp1252(SingleByteToCodePoint(SingleByteSet::kWindows1252, byte)), byte)
+        << b;
   }
   for (char32_t cp : {U'\u0080', U'\u0141', U'\u2126', U'\u2123', U'\uFFFD', U'\U0001F600'}) {
     EXPECT_FALSE(CodePointToCp1252(cp).has_value()) << static_cast<unsigned>(cp);
@@ -73,12 +75,14 @@ TEST(SingleByteToTables, Cp1252FormOrQuestionMark) {
                            SetCase{SingleByteSet::kMacRoman, Charset::kMacRoman, "MACINTOSH"}}) {
     for (int b = 0x80; b < 256; ++b) {
       const auto byte = static_cast<unsigned char>(b);
-      const std::optional<unsigned char> form = CodePointToCp1252(SingleByteToCodePoint(c.set, byte));
+      const std::optional<unsigned char> form =
+          CodePointToCp1252(SingleByteToCodePoint(c.set, byte));
       std::string out;
       DecodeCounts counts;
-      DecodeText(std::string(1, static_cast<char>(byte)), c.charset, TableEncoding::kWindows1252, out,
-                 counts);
-      EXPECT_EQ(out, std::string(1, static_cast<char>(form.value_or('?')))) << c.iconv_name << " " << b;
+      DecodeText(std::string(1, static_cast<char>(byte)), c.charset, TableEncoding::kWindows1252,
+                 out, counts);
+      EXPECT_EQ(out, std::string(1, static_cast<char>(form.value_or('?'))))
+          << c.iconv_name << " " << b;
       EXPECT_EQ(counts.replaced, form ? 0u : 1u) << c.iconv_name << " " << b;
     }
   }

@@ -1,10 +1,10 @@
 // The UTF-16 source: marks, surrogates, odd length, tiny reads, rewind; the skipping source.
+#include "platform/utf16_source.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "platform/utf16_source.h"
 
 namespace brimsel {
 namespace {
@@ -58,7 +58,8 @@ TEST(Utf16Source, ServesUtf8) {
           StringSource inner(raw);
           Utf16Source source(inner, big_endian, block);
           EXPECT_EQ(ReadAll(source, capacity), c.utf8)
-              << c.what << (big_endian ? " BE" : " LE") << " block " << block << " read " << capacity;
+              << c.what << (big_endian ? " BE" : " LE") << " block " << block << " read "
+              << capacity;
           EXPECT_EQ(source.Size(), static_cast<std::int64_t>(raw.size()));
         }
       }
@@ -84,7 +85,9 @@ TEST(Utf16Source, RewindStartsAgainAndSkipsTheMarkAgain) {
 }
 
 TEST(SkipSource, SkipsTheMarkEachTime) {
-  StringSource inner("\xEF\xBB\xBF" "0 HEAD");
+  StringSource inner(
+      "\xEF\xBB\xBF"
+      "0 HEAD");
   SkipSource source(inner, 3);
   EXPECT_EQ(ReadAll(source, 2), "0 HEAD");
   ASSERT_TRUE(source.Rewind());
