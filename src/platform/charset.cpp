@@ -1,0 +1,305 @@
+// Which character set a GEDCOM file is read in: names, byte-order marks, the detector of the
+// HEAD record and of UTF-8 bytes, and the decision.
+#include "platform/charset.h"
+
+#include <array>
+
+#include "platform/text_decoder.h"
+#include "platform/utf8.h"
+
+namespace brimsel {
+namespace {
+
+struct NamedSet {
+  std::string_view name;
+  Charset set;
+};
+
+// The CHAR values of the HEAD record, upper case.
+constexpr std::array<NamedSet, 25> kCharValues = {{
+    {"UTF-8", Charset::kUtf8},
+    {"UTF8", Charset::kUtf8},
+    {"UNICODE", Charset::kUtf8},
+    {"UTF-16", Charset::kUtf8},
+    {"UTF16", Charset::kUtf8},
+    {"ANSEL", Charset::kAnsel},
+    {"ASCII", Charset::kWindows1252},
+    {"ANSI", Charset::kWindows1252},
+    {"WINDOWS", Charset::kWindows1252},
+    {"IBM WINDOWS", Charset::kWindows1252},
+    {"WINDOWS-1252", Charset::kWindows1252},
+    {"CP1252", Charset::kWindows1252},
+    {"ISO-8859-1", Charset::kWindows1252},
+    {"ISO8859-1", Charset::kWindows1252},
+    {"LATIN1", Charset::kWindows1252},
+    {"IBMPC", Charset::kCp437},
+    {"IBM PC", Charset::kCp437},
+    {"IBM-PC", Charset::kCp437},
+    {"OEM", Charset::kCp437},
+    {"CP437", Charset::kCp437},
+    {"MSDOS", Charset::kCp850},
+    {"CP850", Charset::kCp850},
+    {"MACINTOSH", Charset::kMacRoman},
+    {"MACROMAN", Charset::kMacRoman},
+    {"MAC", Charset::kMacRoman},
+}};
+
+// The CHAR values that name a UTF-16 file without its byte order.
+constexpr std::array<std::string_view, 3> kUtf16Values = {"UNICODE", "UTF-16", "UTF16"};
+
+inline bool IsBlank(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+bool IsUtf16Value(std::string_view value) {
+  value = Trim(value);
+  for (std::string_view v : kUtf16Values) {
+    if (EqualsIgnoringAsciiCase(value, v)) return true;
+  }
+  return false;
+}
+
+// True when a CHAR value names the set a file is read in. UNICODE, UTF-16 and UTF16 name a
+// UTF-16 file (and UTF-8 as well, whose list they are in).
+bool CharValueAgrees(std::string_view value, Charset used) {
+  if (IsUtf16(used)) return IsUtf16Value(value);
+  const std::optional<Charset> named = CharsetFromCharValue(value);
+  return named.has_value() && *named == used;
+}
+
+// A GEDCOM line split as level number, tag and value (the rest after the tag and one blank).
+struct LineParts {
+  int level = -1;
+  std::string_view tag;
+  std::string_view value;
+};
+
+// False when the line does not start with a number followed by a blank.
+bool SplitLine(std::string_view line, LineParts& parts) {
+  std::size_t i = 0;
+  int level = 0;
+  while (i < line.size() && line[i] >= '0' && line[i] <= '9') {
+    if (level < 1000) level = level * 10 + (line[i] - '0');
+    ++i;
+  }
+  if (i == 0 || i >= line.size() || !IsBlank(line[i])) return false;
+  ++i;
+  const std::size_t tag_start = i;
+  while (i < line.size() && !IsBlank(line[i])) ++i;
+  parts.level = level;
+  parts.tag = line.substr(tag_start, i - tag_start);
+  parts.value = i < line.size() ? line.substr(i + 1) : std::string_view();
+  return true;
+}
+
+}  // namespace
+
+std::string_view CharsetName(Charset set) {
+  switch (set) {
+    case Charset::kUtf8:
+      return "UTF-8";
+    case Charset::kUtf16Le:
+      return "UTF-16LE";
+    case Charset::kUtf16Be:
+      return "UTF-16BE";
+    case Charset::kAnsel:
+      return "ANSEL";
+    case Charset::kWindows1252:
+      return "Windows-1252";
+    case Charset::kCp437:
+      return "CP437";
+    case Charset::kCp850:
+      return "CP850";
+    case Charset::kMacRoman:
+      return "MACINTOSH";
+  }
+  return "Windows-1252";
+}
+
+TableEncoding DefaultTableEncoding(Charset set) {
+  switch (set) {
+    case Charset::kUtf8:
+    case Charset::kUtf16Le:
+    case Charset::kUtf16Be:
+    case Charset::kAnsel:
+      return TableEncoding::kUtf8;
+    default:
+      return TableEncoding::kWindows1252;
+  }
+}
+
+std::optional<Charset> CharsetFromCharValue(std::string_view value) {
+  value = Trim(value);
+  for (const NamedSet& entry : kCharValues) {
+    if (EqualsIgnoringAsciiCase(value, entry.name)) return entry.set;
+  }
+  return std::nullopt;
+}
+
+std::optional<Charset> CharsetFromOption(std::string_view name) {
+  name = Trim(name);
+  if (IsUtf16Value(name)) return std::nullopt;
+  for (const NamedSet& entry : kCharValues) {
+    if (EqualsIgnoringAsciiCase(name, entry.name)) return entry.set;
+  }
+  for (Charset set :
+       {Charset::kUtf8, Charset::kUtf16Le, Charset::kUtf16Be, Charset::kAnsel,
+        Charset::kWindows1252, Charset::kCp437, Charset::kCp850, Charset::kMacRoman}) {
+    if (EqualsIgnoringAsciiCase(name, CharsetName(set))) return set;
+  }
+  return std::nullopt;
+}
+
+std::optional<TableEncoding> TableEncodingFromOption(std::string_view name) {
+  name = Trim(name);
+  if (EqualsIgnoringAsciiCase(name, "utf-8")) return TableEncoding::kUtf8;
+  if (EqualsIgnoringAsciiCase(name, "windows-1252")) return TableEncoding::kWindows1252;
+  return std::nullopt;
+}
+
+std::optional<ByteOrderMark> SniffByteOrderMark(std::string_view first) {
+  const auto starts = [&](std::string_view prefix) {
+    return first.substr(0, prefix.size()) == prefix;
+  };
+  using namespace std::string_view_literals;
+  if (starts("\xEF\xBB\xBF"sv)) return ByteOrderMark{Charset::kUtf8, 3};
+  if (starts("\xFF\xFE"sv)) return ByteOrderMark{Charset::kUtf16Le, 2};
+  if (starts("\xFE\xFF"sv)) return ByteOrderMark{Charset::kUtf16Be, 2};
+  if (starts("\x30\x00"sv)) return ByteOrderMark{Charset::kUtf16Le, 0};
+  if (starts("\x00\x30"sv)) return ByteOrderMark{Charset::kUtf16Be, 0};
+  return std::nullopt;
+}
+
+std::size_t OwnByteOrderMarkSize(Charset set, std::string_view first) {
+  const std::optional<ByteOrderMark> mark = SniffByteOrderMark(first);
+  return mark && mark->charset == set ? mark->size : 0;
+}
+
+void CharsetDetector::Feed(std::string_view line, bool has_end) {
+  if (head_ != HeadState::kAfter && line.size() + (has_end ? 1 : 0) >= 6) ReadHeadLine(line);
+  if (!check_bytes_ || invalid_) return;
+  if (need_ == 0) {
+    if (!IsAscii(line)) CheckBytes(line);
+    return;
+  }
+  // A sequence is open at the end of the text before: only a CONC value continues it.
+  LineParts parts;
+  if (SplitLine(line, parts) && parts.tag == "CONC") {
+    CheckBytes(parts.value);
+  } else {
+    invalid_ = true;
+  }
+}
+
+void CharsetDetector::ReadHeadLine(std::string_view line) {
+  LineParts parts;
+  if (!SplitLine(line, parts)) return;
+  if (head_ == HeadState::kBeforeFirst) {
+    if (parts.level == 0) head_ = parts.tag == "HEAD" ? HeadState::kInHead : HeadState::kAfter;
+    return;
+  }
+  switch (parts.level) {
+    case 0:
+      head_ = HeadState::kAfter;
+      break;
+    case 1:
+      in_gedc_ = parts.tag == "GEDC";
+      if (parts.tag == "CHAR" && !char_seen_) {
+        char_seen_ = true;
+        const std::string_view value = Trim(parts.value);
+        if (!value.empty()) char_value_ = std::string(value);
+      }
+      break;
+    case 2:
+      if (in_gedc_ && parts.tag == "VERS") {
+        const std::string_view value = Trim(parts.value);
+        if (!value.empty() && value.front() == '7') gedcom7_ = true;
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void CharsetDetector::CheckBytes(std::string_view bytes) {
+  for (char ch : bytes) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (need_ != 0) {
+      if (c < low_ || c > high_) {
+        invalid_ = true;
+        return;
+      }
+      low_ = 0x80;
+      high_ = 0xBF;
+      if (--need_ == 0) has_multibyte_ = true;
+      continue;
+    }
+    if (c < 0x80) continue;
+    if (c >= 0xC2 && c <= 0xDF) {
+      need_ = 1;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      need_ = 2;
+      if (c == 0xE0) low_ = 0xA0;
+      if (c == 0xED) high_ = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      need_ = 3;
+      if (c == 0xF0) low_ = 0x90;
+      if (c == 0xF4) high_ = 0x8F;
+    } else {
+      invalid_ = true;
+      return;
+    }
+  }
+}
+
+CharsetDecision DecideCharset(std::optional<Charset> user_choice, std::string_view first_bytes,
+                              const CharsetDetector& detector) {
+  CharsetDecision decision;
+  if (user_choice) {
+    decision.charset = *user_choice;
+    decision.skip = OwnByteOrderMarkSize(*user_choice, first_bytes);
+    return decision;
+  }
+  const std::optional<std::string>& value = detector.char_value();
+  const std::optional<Charset> declared = value ? CharsetFromCharValue(*value) : std::nullopt;
+  if (const std::optional<ByteOrderMark> mark = SniffByteOrderMark(first_bytes)) {
+    decision.charset = mark->charset;
+    decision.skip = mark->size;
+  } else if (detector.gedcom7() || detector.IsUtf8()) {
+    decision.charset = Charset::kUtf8;
+  } else if (declared) {
+    decision.charset = *declared;
+  } else {
+    decision.charset = Charset::kWindows1252;
+  }
+  const bool agrees = !value || CharValueAgrees(*value, decision.charset);
+  if (decision.charset == Charset::kWindows1252 && agrees) return decision;
+  decision.message = "Jeu de caract\xE8res ";
+  decision.message += CharsetName(decision.charset);
+  if (!agrees) {
+    std::string shown;
+    DecodeCounts counts;
+    DecodeText(*value, decision.charset, TableEncoding::kWindows1252, shown, counts);
+    decision.message += " (CHAR ";
+    decision.message += shown;
+    decision.message += ")";
+  }
+  return decision;
+}
+
+}  // namespace brimsel

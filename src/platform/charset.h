@@ -1,0 +1,123 @@
+// Which character set a GEDCOM file is read in: names, byte-order marks, the HEAD record and
+// byte checks, and the decision with its message line.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace brimsel {
+
+enum class Charset { kUtf8, kUtf16Le, kUtf16Be, kAnsel, kWindows1252, kCp437, kCp850, kMacRoman };
+
+// The encoding of the tables written.
+enum class TableEncoding { kUtf8, kWindows1252 };
+
+// The display name: "UTF-8", "UTF-16LE", "UTF-16BE", "ANSEL", "Windows-1252", "CP437", "CP850",
+// "MACINTOSH".
+std::string_view CharsetName(Charset set);
+
+// The tables' encoding when the user forces none: UTF-8 for UTF-8, UTF-16 and ANSEL files,
+// Windows-1252 for the single-byte sets.
+TableEncoding DefaultTableEncoding(Charset set);
+
+// True for the two UTF-16 sets.
+inline bool IsUtf16(Charset set) {
+  return set == Charset::kUtf16Le || set == Charset::kUtf16Be;
+}
+
+// The set a CHAR value of the HEAD record names (compared without regard to ASCII case after
+// trimming white space), or nothing. UNICODE, UTF-16 and UTF16 give UTF-8.
+std::optional<Charset> CharsetFromCharValue(std::string_view value);
+
+// The set a name chosen by the user names: the display names and the CHAR values but UNICODE,
+// UTF-16 and UTF16, which name no byte order. Nothing for an unknown name.
+std::optional<Charset> CharsetFromOption(std::string_view name);
+
+// The tables' encoding named by the user: "utf-8" or "windows-1252" (ASCII case ignored).
+std::optional<TableEncoding> TableEncodingFromOption(std::string_view name);
+
+// A byte-order mark found at the start of a file, or the start of a UTF-16 file without one.
+struct ByteOrderMark {
+  Charset charset;
+  std::size_t size;  // bytes to skip: 3, 2, or 0 for a file starting "30 00" or "00 30"
+};
+
+// Looks at the first bytes of a file (give at least 3 when the file has them): EF BB BF is
+// UTF-8, FF FE UTF-16LE, FE FF UTF-16BE; without a mark, "30 00" is UTF-16LE, "00 30" UTF-16BE.
+std::optional<ByteOrderMark> SniffByteOrderMark(std::string_view first_bytes);
+
+// The size of the byte-order mark of `set` itself at the start of `first_bytes`, 0 when there is
+// none: a set chosen by the user skips only its own mark.
+std::size_t OwnByteOrderMarkSize(Charset set, std::string_view first_bytes);
+
+// Learns from the physical lines of a file, in order, what the HEAD record says (a GEDCOM 7
+// version, the first CHAR value) and whether the bytes read as UTF-8. The lines are given as
+// the line reader hands them out (line end excluded, byte-order mark removed; for a UTF-16 file,
+// the UTF-8 lines the UTF-16 source serves).
+//
+// The byte check joins each line whose tag is CONC (any level) to the line before: its value,
+// the rest of the line after the tag and one blank, continues the text of that line, so a
+// multi-byte sequence may be split there. The other bytes of every line count as they are.
+class CharsetDetector {
+ public:
+  // `check_bytes` false when a byte-order mark has decided: only the HEAD record is read then.
+  explicit CharsetDetector(bool check_bytes = true) : check_bytes_(check_bytes) {}
+
+  // One physical line. Lines with no byte from 0x80 up cost little once the HEAD record is
+  // over; a line that the passes would ignore for its length (`has_end` counts as one byte,
+  // fewer than six in all) still counts for the byte check but not for the HEAD record.
+  void Feed(std::string_view line, bool has_end = true);
+
+  // True when no further line can change the outcome: the HEAD record is over and a byte
+  // outside a valid sequence has been seen (or the bytes are not checked).
+  bool Done() const { return head_ == HeadState::kAfter && (!check_bytes_ || invalid_); }
+
+  // A `2 VERS` value starting "7" under `1 GEDC` in the HEAD record.
+  bool gedcom7() const { return gedcom7_; }
+  // The first CHAR value of the HEAD record, trimmed; nothing when absent or empty.
+  const std::optional<std::string>& char_value() const { return char_value_; }
+  // At least one valid multi-byte sequence and no byte from 0x80 up outside one, counting the
+  // lines fed so far (a sequence still open at the last line counts as invalid).
+  bool IsUtf8() const { return check_bytes_ && has_multibyte_ && !invalid_ && need_ == 0; }
+
+ private:
+  enum class HeadState { kBeforeFirst, kInHead, kAfter };
+  void ReadHeadLine(std::string_view line);
+  // Checks `bytes` as the continuation of the text before.
+  void CheckBytes(std::string_view bytes);
+
+  bool check_bytes_;
+  HeadState head_ = HeadState::kBeforeFirst;
+  bool in_gedc_ = false;
+  bool char_seen_ = false;
+  bool gedcom7_ = false;
+  std::optional<std::string> char_value_;
+  // The byte check: continuation bytes still needed by the open sequence, and the range the
+  // next one must fall in.
+  int need_ = 0;
+  unsigned char low_ = 0x80;
+  unsigned char high_ = 0xBF;
+  bool has_multibyte_ = false;
+  bool invalid_ = false;
+};
+
+// The set a file is read in and what the message list says about it.
+struct CharsetDecision {
+  Charset charset = Charset::kWindows1252;
+  std::size_t skip = 0;  // bytes of byte-order mark to skip at the start of the file
+  // "Jeu de caractères NAME" with " (CHAR VALUE)" when it applies, in Windows-1252 bytes;
+  // empty when the message list gets no line.
+  std::string message;
+};
+
+// Applies, in order: the user's choice, a byte-order mark, a GEDCOM 7 header, the byte check,
+// the CHAR value, and Windows-1252 when nothing decided. `first_bytes` are the file's first
+// bytes (at least 3 when the file has them); `detector` has been fed the file's lines (it is not
+// read when the user chose).
+CharsetDecision DecideCharset(std::optional<Charset> user_choice, std::string_view first_bytes,
+                              const CharsetDetector& detector);
+
+}  // namespace brimsel

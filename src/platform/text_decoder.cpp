@@ -1,0 +1,185 @@
+// Decoding of file texts into the tables' encoding, with normalization form C through ICU.
+#include "platform/text_decoder.h"
+
+#include <unicode/unorm2.h>
+#include <unicode/utf16.h>
+
+#include "platform/ansel.h"
+#include "platform/code_page.h"
+#include "platform/single_byte.h"
+#include "platform/utf8.h"
+
+namespace brimsel {
+namespace {
+
+// Below this code point every character is its own normalization form C and composes with
+// nothing before it.
+constexpr char32_t kFirstComposing = 0x300;
+
+const UNormalizer2* Nfc() {
+  static const UNormalizer2* const instance = [] {
+    UErrorCode status = U_ZERO_ERROR;
+    const UNormalizer2* n = unorm2_getNFCInstance(&status);
+    return U_SUCCESS(status) ? n : nullptr;
+  }();
+  return instance;
+}
+
+// True when `text` is valid UTF-8 of code points below U+0300 only: then it is already in
+// normalization form C. A lead byte below 0xCC starts such a code point.
+bool IsPlainUtf8(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    if (c >= 0xCC) return false;
+    char32_t cp;
+    const std::size_t n = Utf8SequenceAt(text.substr(i), cp);
+    if (n == 0) return false;
+    i += n;
+  }
+  return true;
+}
+
+SingleByteSet SingleByteOf(Charset set) {
+  switch (set) {
+    case Charset::kCp437:
+      return SingleByteSet::kCp437;
+    case Charset::kCp850:
+      return SingleByteSet::kCp850;
+    case Charset::kMacRoman:
+      return SingleByteSet::kMacRoman;
+    default:
+      return SingleByteSet::kWindows1252;
+  }
+}
+
+}  // namespace
+
+void TextDecoder::Decode(std::string_view raw, std::string& out, DecodeCounts& counts) {
+  const bool utf8_in = from_ == Charset::kUtf8 || IsUtf16(from_);
+  if (IsAscii(raw) || (from_ == Charset::kWindows1252 && to_ == TableEncoding::kWindows1252) ||
+      (utf8_in && to_ == TableEncoding::kUtf8 && IsPlainUtf8(raw))) {
+    out.assign(raw);
+    return;
+  }
+  ToCodePoints(raw, counts);
+  Normalize();
+  Write(out, counts);
+}
+
+void TextDecoder::ToCodePoints(std::string_view raw, DecodeCounts& counts) {
+  code_points_.clear();
+  if (from_ == Charset::kAnsel) {
+    DecodeAnsel(raw, code_points_);
+  } else if (from_ == Charset::kUtf8 || IsUtf16(from_)) {
+    std::size_t i = 0;
+    while (i < raw.size()) {
+      char32_t cp;
+      const std::size_t n = Utf8SequenceAt(raw.substr(i), cp);
+      if (n == 0) {
+        code_points_.push_back(Cp1252ToCodePoint(static_cast<unsigned char>(raw[i])));
+        ++counts.read_as_cp1252;
+        ++i;
+      } else {
+        code_points_.push_back(cp);
+        i += n;
+      }
+    }
+  } else {
+    const SingleByteSet set = SingleByteOf(from_);
+    for (char c : raw)
+      code_points_.push_back(SingleByteToCodePoint(set, static_cast<unsigned char>(c)));
+  }
+}
+
+void TextDecoder::Normalize() {
+  bool simple = true;
+  for (char32_t cp : code_points_) simple = simple && cp < kFirstComposing;
+  const UNormalizer2* nfc = Nfc();
+  if (simple || nfc == nullptr) return;
+  utf16_.clear();
+  for (char32_t cp : code_points_) {
+    if (cp < 0x10000) {
+      utf16_.push_back(static_cast<char16_t>(cp));
+    } else {
+      utf16_.push_back(static_cast<char16_t>(U16_LEAD(cp)));
+      utf16_.push_back(static_cast<char16_t>(U16_TRAIL(cp)));
+    }
+  }
+  const auto length = static_cast<int32_t>(utf16_.size());
+  UErrorCode status = U_ZERO_ERROR;
+  if (unorm2_quickCheck(nfc, utf16_.data(), length, &status) == UNORM_YES && U_SUCCESS(status))
+    return;
+  status = U_ZERO_ERROR;
+  // Normalization form C makes a text at most three times longer in UTF-16.
+  normalized_.resize(utf16_.size() * 3 + 8);
+  const int32_t written = unorm2_normalize(nfc, utf16_.data(), length, normalized_.data(),
+                                           static_cast<int32_t>(normalized_.size()), &status);
+  if (U_FAILURE(status)) return;
+  code_points_.clear();
+  for (int32_t i = 0; i < written;) {
+    UChar32 cp;
+    U16_NEXT(normalized_.data(), i, written, cp);
+    code_points_.push_back(static_cast<char32_t>(cp));
+  }
+}
+
+void TextDecoder::Write(std::string& out, DecodeCounts& counts) const {
+  out.clear();
+  if (to_ == TableEncoding::kUtf8) {
+    for (char32_t cp : code_points_) AppendUtf8(out, cp);
+    return;
+  }
+  for (char32_t cp : code_points_) {
+    if (const std::optional<unsigned char> b = CodePointToCp1252(cp)) {
+      out.push_back(static_cast<char>(*b));
+    } else {
+      out.push_back('?');
+      ++counts.replaced;
+    }
+  }
+}
+
+void DecodeText(std::string_view raw, Charset from, TableEncoding to, std::string& out,
+                DecodeCounts& counts) {
+  TextDecoder decoder(from, to);
+  decoder.Decode(raw, out, counts);
+}
+
+std::size_t CutToFit(std::string_view text, std::size_t max_bytes, TableEncoding encoding) {
+  if (text.size() <= max_bytes) return text.size();
+  if (encoding == TableEncoding::kWindows1252) return max_bytes;
+  // Back to the lead byte of the character that text[max_bytes] belongs to: at most three
+  // continuation bytes stand after it in a valid sequence. The cut moves there only when that
+  // sequence is valid and reaches past the limit; a stray byte is a character of its own.
+  const auto continuation = [&](std::size_t i) {
+    return (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
+  };
+  std::size_t cut = max_bytes;
+  for (int step = 0; step < 3 && cut > 0 && continuation(cut); ++step) --cut;
+  if (cut == max_bytes) return max_bytes;
+  char32_t cp;
+  if (Utf8SequenceAt(text.substr(cut), cp) > max_bytes - cut) return cut;
+  return max_bytes;
+}
+
+std::size_t CharacterSize(std::string_view text, Charset set) {
+  if (text.empty()) return 0;
+  if (set == Charset::kUtf8 || IsUtf16(set)) {
+    char32_t cp;
+    const std::size_t n = Utf8SequenceAt(text, cp);
+    return n == 0 ? 1 : n;
+  }
+  if (set == Charset::kAnsel) {
+    std::size_t i = 0;
+    while (i < text.size() && IsAnselMark(static_cast<unsigned char>(text[i]))) ++i;
+    return i < text.size() ? i + 1 : i;
+  }
+  return 1;
+}
+
+}  // namespace brimsel

@@ -1,0 +1,92 @@
+// The single-byte tables against the C library's iconv, over all 256 bytes.
+#include "platform/single_byte.h"
+
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <optional>
+#include <string>
+
+#include "platform/text_decoder.h"
+
+namespace brimsel {
+namespace {
+
+// The code point iconv gives for one byte of `set`, or nothing when it rejects the byte.
+std::optional<char32_t> IconvCodePoint(const char* set, unsigned char byte) {
+  iconv_t cd = iconv_open("UTF-32LE", set);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+  char in[1] = {static_cast<char>(byte)};
+  unsigned char out[8] = {};
+  char* inp = in;
+  char* outp = reinterpret_cast<char*>(out);
+  std::size_t inleft = 1;
+  std::size_t outleft = sizeof out;
+  const std::size_t r = iconv(cd, &inp, &inleft, &outp, &outleft);
+  iconv_close(cd);
+  if (r == static_cast<std::size_t>(-1) || sizeof out - outleft != 4) return std::nullopt;
+  return static_cast<char32_t>(out[0] | out[1] << 8 | out[2] << 16 | out[3] << 24);
+}
+
+struct SetCase {
+  SingleByteSet set;
+  Charset charset;
+  const char* iconv_name;
+};
+
+class SingleByteTest : public ::testing::TestWithParam<SetCase> {};
+
+TEST_P(SingleByteTest, EveryByteAsIconvDecodesIt) {
+  const SetCase& c = GetParam();
+  ASSERT_TRUE(IconvCodePoint(c.iconv_name, 'A').has_value()) << c.iconv_name << " unknown to iconv";
+  for (int b = 0; b < 256; ++b) {
+    const auto byte = static_cast<unsigned char>(b);
+    std::optional<char32_t> expected = IconvCodePoint(c.iconv_name, byte);
+    // The bytes that Windows-1252 leaves undefined are the C1 controls of the same number.
+    if (!expected && c.set == SingleByteSet::kWindows1252) expected = byte;
+    ASSERT_TRUE(expected.has_value()) << c.iconv_name << " byte " << b;
+    EXPECT_EQ(SingleByteToCodePoint(c.set, byte), *expected) << c.iconv_name << " byte " << b;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sets, SingleByteTest,
+    ::testing::Values(SetCase{SingleByteSet::kWindows1252, Charset::kWindows1252, "CP1252"},
+                      SetCase{SingleByteSet::kCp437, Charset::kCp437, "IBM437"},
+                      SetCase{SingleByteSet::kCp850, Charset::kCp850, "IBM850"},
+                      SetCase{SingleByteSet::kMacRoman, Charset::kMacRoman, "MACINTOSH"}));
+
+TEST(Cp1252Reverse, EveryByteComesBackAndOthersHaveNone) {
+  for (int b = 0; b < 256; ++b) {
+    const auto byte = static_cast<unsigned char>(b);
+    EXPECT_EQ(CodePointToCp1252(SingleByteToCodePoint(SingleByteSet::kWindows1252, byte)), byte)
+        << b;
+  }
+  for (char32_t cp : {U'\u0080', U'\u0141', U'\u2126', U'\u2123', U'\uFFFD', U'\U0001F600'}) {
+    EXPECT_FALSE(CodePointToCp1252(cp).has_value()) << static_cast<unsigned>(cp);
+  }
+}
+
+// Code pages 437 and 850 and Mac Roman into Windows-1252 tables: each byte is the Windows-1252
+// byte of its character, or '?' (counted) when there is none.
+TEST(SingleByteToTables, Cp1252FormOrQuestionMark) {
+  for (const SetCase& c : {SetCase{SingleByteSet::kCp437, Charset::kCp437, "IBM437"},
+                           SetCase{SingleByteSet::kCp850, Charset::kCp850, "IBM850"},
+                           SetCase{SingleByteSet::kMacRoman, Charset::kMacRoman, "MACINTOSH"}}) {
+    for (int b = 0x80; b < 256; ++b) {
+      const auto byte = static_cast<unsigned char>(b);
+      const std::optional<unsigned char> form =
+          CodePointToCp1252(SingleByteToCodePoint(c.set, byte));
+      std::string out;
+      DecodeCounts counts;
+      DecodeText(std::string(1, static_cast<char>(byte)), c.charset, TableEncoding::kWindows1252,
+                 out, counts);
+      EXPECT_EQ(out, std::string(1, static_cast<char>(form.value_or('?'))))
+          << c.iconv_name << " " << b;
+      EXPECT_EQ(counts.replaced, form ? 0u : 1u) << c.iconv_name << " " << b;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace brimsel
