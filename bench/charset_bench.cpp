@@ -46,11 +46,11 @@ void BM_DecodeName(benchmark::State& state, const char* name, Charset from, Tabl
   }
 }
 BENCHMARK_CAPTURE(BM_DecodeName, ascii, "Jean Pierre", Charset::kUtf8, TableEncoding::kUtf8);
-BENCHMARK_CAPTURE(BM_DecodeName, utf8_nfc, "Ren\xC3\xA9 Qu\xC3\xA9r\xC3\xA9", Charset::kUtf8,
+BENCHMARK_CAPTURE(BM_DecodeName, utf8Nfc, "Ren\xC3\xA9 Qu\xC3\xA9r\xC3\xA9", Charset::kUtf8,
                   TableEncoding::kUtf8);
-BENCHMARK_CAPTURE(BM_DecodeName, utf8_decomposed, "Rene\xCC\x81 Que\xCC\x81re\xCC\x81",
+BENCHMARK_CAPTURE(BM_DecodeName, utf8Decomposed, "Rene\xCC\x81 Que\xCC\x81re\xCC\x81",
                   Charset::kUtf8, TableEncoding::kUtf8);
-BENCHMARK_CAPTURE(BM_DecodeName, utf8_to_1252, "Ren\xC3\xA9 Qu\xC3\xA9r\xC3\xA9", Charset::kUtf8,
+BENCHMARK_CAPTURE(BM_DecodeName, utf8To1252, "Ren\xC3\xA9 Qu\xC3\xA9r\xC3\xA9", Charset::kUtf8,
                   TableEncoding::kWindows1252);
 BENCHMARK_CAPTURE(BM_DecodeName, ansel,
                   "Ren\xE2"

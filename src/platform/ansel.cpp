@@ -49,18 +49,18 @@ void DecodeAnsel(std::string_view text, std::u32string& out) {
     // A run of marks, then the character they belong to.
     const std::size_t marks = i;
     while (i < n && IsAnselMark(static_cast<unsigned char>(text[i]))) ++i;
-    const std::size_t marks_end = i;
+    const std::size_t marksEnd = i;
     if (i < n) {
       out.push_back(AnselCharacter(static_cast<unsigned char>(text[i])));
       ++i;
     } else {
       bool any = false;
-      for (std::size_t k = marks; k < marks_end; ++k) {
+      for (std::size_t k = marks; k < marksEnd; ++k) {
         any = any || AnselMark(static_cast<unsigned char>(text[k])) != 0;
       }
       if (any) out.push_back(U' ');
     }
-    for (std::size_t k = marks; k < marks_end; ++k) {
+    for (std::size_t k = marks; k < marksEnd; ++k) {
       const char32_t mark = AnselMark(static_cast<unsigned char>(text[k]));
       if (mark != 0) out.push_back(mark);
     }

@@ -99,10 +99,10 @@ bool SplitLine(std::string_view line, LineParts& parts) {
   }
   if (i == 0 || i >= line.size() || !IsBlank(line[i])) return false;
   ++i;
-  const std::size_t tag_start = i;
+  const std::size_t tagStart = i;
   while (i < line.size() && !IsBlank(line[i])) ++i;
   parts.level = level;
-  parts.tag = line.substr(tag_start, i - tag_start);
+  parts.tag = line.substr(tagStart, i - tagStart);
   parts.value = i < line.size() ? line.substr(i + 1) : std::string_view();
   return true;
 }
@@ -190,9 +190,9 @@ std::size_t OwnByteOrderMarkSize(Charset set, std::string_view first) {
   return mark && mark->charset == set ? mark->size : 0;
 }
 
-void CharsetDetector::Feed(std::string_view line, bool has_end) {
-  if (head_ != HeadState::kAfter && line.size() + (has_end ? 1 : 0) >= 6) ReadHeadLine(line);
-  if (!check_bytes_ || invalid_) return;
+void CharsetDetector::Feed(std::string_view line, bool hasEnd) {
+  if (head_ != HeadState::kAfter && line.size() + (hasEnd ? 1 : 0) >= 6) ReadHeadLine(line);
+  if (!checkBytes_ || invalid_) return;
   if (need_ == 0) {
     if (!IsAscii(line)) CheckBytes(line);
     return;
@@ -218,15 +218,15 @@ void CharsetDetector::ReadHeadLine(std::string_view line) {
       head_ = HeadState::kAfter;
       break;
     case 1:
-      in_gedc_ = parts.tag == "GEDC";
-      if (parts.tag == "CHAR" && !char_seen_) {
-        char_seen_ = true;
+      inGedc_ = parts.tag == "GEDC";
+      if (parts.tag == "CHAR" && !charSeen_) {
+        charSeen_ = true;
         const std::string_view value = Trim(parts.value);
-        if (!value.empty()) char_value_ = std::string(value);
+        if (!value.empty()) charValue_ = std::string(value);
       }
       break;
     case 2:
-      if (in_gedc_ && parts.tag == "VERS") {
+      if (inGedc_ && parts.tag == "VERS") {
         const std::string_view value = Trim(parts.value);
         if (!value.empty() && value.front() == '7') gedcom7_ = true;
       }
@@ -246,7 +246,7 @@ void CharsetDetector::CheckBytes(std::string_view bytes) {
       }
       low_ = 0x80;
       high_ = 0xBF;
-      if (--need_ == 0) has_multibyte_ = true;
+      if (--need_ == 0) hasMultibyte_ = true;
       continue;
     }
     if (c < 0x80) continue;
@@ -267,20 +267,20 @@ void CharsetDetector::CheckBytes(std::string_view bytes) {
   }
 }
 
-CharsetDecision DecideCharset(std::optional<Charset> user_choice, std::string_view first_bytes,
+CharsetDecision DecideCharset(std::optional<Charset> userChoice, std::string_view firstBytes,
                               const CharsetDetector& detector) {
   CharsetDecision decision;
-  if (user_choice) {
-    decision.charset = *user_choice;
-    decision.skip = OwnByteOrderMarkSize(*user_choice, first_bytes);
+  if (userChoice) {
+    decision.charset = *userChoice;
+    decision.skip = OwnByteOrderMarkSize(*userChoice, firstBytes);
     return decision;
   }
-  const std::optional<std::string>& value = detector.char_value();
+  const std::optional<std::string>& value = detector.CharValue();
   const std::optional<Charset> declared = value ? CharsetFromCharValue(*value) : std::nullopt;
-  if (const std::optional<ByteOrderMark> mark = SniffByteOrderMark(first_bytes)) {
+  if (const std::optional<ByteOrderMark> mark = SniffByteOrderMark(firstBytes)) {
     decision.charset = mark->charset;
     decision.skip = mark->size;
-  } else if (detector.gedcom7() || detector.IsUtf8()) {
+  } else if (detector.Gedcom7() || detector.IsUtf8()) {
     decision.charset = Charset::kUtf8;
   } else if (declared) {
     decision.charset = *declared;

@@ -47,11 +47,11 @@ struct ByteOrderMark {
 
 // Looks at the first bytes of a file (give at least 3 when the file has them): EF BB BF is
 // UTF-8, FF FE UTF-16LE, FE FF UTF-16BE; without a mark, "30 00" is UTF-16LE, "00 30" UTF-16BE.
-std::optional<ByteOrderMark> SniffByteOrderMark(std::string_view first_bytes);
+std::optional<ByteOrderMark> SniffByteOrderMark(std::string_view firstBytes);
 
 // The size of the byte-order mark of `set` itself at the start of `first_bytes`, 0 when there is
 // none: a set chosen by the user skips only its own mark.
-std::size_t OwnByteOrderMarkSize(Charset set, std::string_view first_bytes);
+std::size_t OwnByteOrderMarkSize(Charset set, std::string_view firstBytes);
 
 // Learns from the physical lines of a file, in order, what the HEAD record says (a GEDCOM 7
 // version, the first CHAR value) and whether the bytes read as UTF-8. The lines are given as
@@ -64,24 +64,24 @@ std::size_t OwnByteOrderMarkSize(Charset set, std::string_view first_bytes);
 class CharsetDetector {
  public:
   // `check_bytes` false when a byte-order mark has decided: only the HEAD record is read then.
-  explicit CharsetDetector(bool check_bytes = true) : check_bytes_(check_bytes) {}
+  explicit CharsetDetector(bool checkBytes = true) : checkBytes_(checkBytes) {}
 
   // One physical line. Lines with no byte from 0x80 up cost little once the HEAD record is
   // over; a line that the passes would ignore for its length (`has_end` counts as one byte,
   // fewer than six in all) still counts for the byte check but not for the HEAD record.
-  void Feed(std::string_view line, bool has_end = true);
+  void Feed(std::string_view line, bool hasEnd = true);
 
   // True when no further line can change the outcome: the HEAD record is over and a byte
   // outside a valid sequence has been seen (or the bytes are not checked).
-  bool Done() const { return head_ == HeadState::kAfter && (!check_bytes_ || invalid_); }
+  bool Done() const { return head_ == HeadState::kAfter && (!checkBytes_ || invalid_); }
 
   // A `2 VERS` value starting "7" under `1 GEDC` in the HEAD record.
-  bool gedcom7() const { return gedcom7_; }
+  bool Gedcom7() const { return gedcom7_; }
   // The first CHAR value of the HEAD record, trimmed; nothing when absent or empty.
-  const std::optional<std::string>& char_value() const { return char_value_; }
+  const std::optional<std::string>& CharValue() const { return charValue_; }
   // At least one valid multi-byte sequence and no byte from 0x80 up outside one, counting the
   // lines fed so far (a sequence still open at the last line counts as invalid).
-  bool IsUtf8() const { return check_bytes_ && has_multibyte_ && !invalid_ && need_ == 0; }
+  bool IsUtf8() const { return checkBytes_ && hasMultibyte_ && !invalid_ && need_ == 0; }
 
  private:
   enum class HeadState { kBeforeFirst, kInHead, kAfter };
@@ -89,18 +89,18 @@ class CharsetDetector {
   // Checks `bytes` as the continuation of the text before.
   void CheckBytes(std::string_view bytes);
 
-  bool check_bytes_;
+  bool checkBytes_;
   HeadState head_ = HeadState::kBeforeFirst;
-  bool in_gedc_ = false;
-  bool char_seen_ = false;
+  bool inGedc_ = false;
+  bool charSeen_ = false;
   bool gedcom7_ = false;
-  std::optional<std::string> char_value_;
+  std::optional<std::string> charValue_;
   // The byte check: continuation bytes still needed by the open sequence, and the range the
   // next one must fall in.
   int need_ = 0;
   unsigned char low_ = 0x80;
   unsigned char high_ = 0xBF;
-  bool has_multibyte_ = false;
+  bool hasMultibyte_ = false;
   bool invalid_ = false;
 };
 
@@ -117,7 +117,7 @@ struct CharsetDecision {
 // the CHAR value, and Windows-1252 when nothing decided. `first_bytes` are the file's first
 // bytes (at least 3 when the file has them); `detector` has been fed the file's lines (it is not
 // read when the user chose).
-CharsetDecision DecideCharset(std::optional<Charset> user_choice, std::string_view first_bytes,
+CharsetDecision DecideCharset(std::optional<Charset> userChoice, std::string_view firstBytes,
                               const CharsetDetector& detector);
 
 }  // namespace brimsel

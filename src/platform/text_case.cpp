@@ -123,7 +123,7 @@ void ProperCaseBytes(char* text, std::size_t size, Charset set, std::string_view
   const auto lower = [&](char c) {
     return cp1252 ? static_cast<char>(kLower[static_cast<unsigned char>(c)]) : AsciiLower(c);
   };
-  bool starts_word = true;  // the first character starts the name
+  bool startsWord = true;  // the first character starts the name
   bool first = true;
   std::size_t i = 0;
   while (i < size) {
@@ -134,10 +134,10 @@ void ProperCaseBytes(char* text, std::size_t size, Charset set, std::string_view
     }
     char& c = text[i++];
     if (!first && separators.find(c) != std::string_view::npos) {
-      starts_word = true;
-    } else if (starts_word) {
+      startsWord = true;
+    } else if (startsWord) {
       c = upper(c);
-      starts_word = false;
+      startsWord = false;
     } else {
       c = lower(c);
     }
@@ -199,17 +199,17 @@ int CompareUtf8IgnoringCase(std::string_view a, std::string_view b) {
 void ProperCaseUtf8(std::string_view text, std::string_view separators, std::string& out) {
   out.clear();
   out.reserve(text.size());
-  bool starts_word = true;
+  bool startsWord = true;
   bool first = true;
   for (std::size_t i = 0; i < text.size();) {
     const char32_t cp = NextCodePoint(text, i);
     char32_t mapped;
     if (!first && cp < 0x80 && separators.find(static_cast<char>(cp)) != std::string_view::npos) {
-      starts_word = true;
+      startsWord = true;
       mapped = cp;
-    } else if (starts_word) {
+    } else if (startsWord) {
       mapped = static_cast<char32_t>(u_totitle(static_cast<UChar32>(cp)));
-      starts_word = false;
+      startsWord = false;
     } else {
       mapped = static_cast<char32_t>(u_tolower(static_cast<UChar32>(cp)));
     }

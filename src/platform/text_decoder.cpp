@@ -60,9 +60,9 @@ SingleByteSet SingleByteOf(Charset set) {
 }  // namespace
 
 void TextDecoder::Decode(std::string_view raw, std::string& out, DecodeCounts& counts) {
-  const bool utf8_in = from_ == Charset::kUtf8 || IsUtf16(from_);
+  const bool utf8In = from_ == Charset::kUtf8 || IsUtf16(from_);
   if (IsAscii(raw) || (from_ == Charset::kWindows1252 && to_ == TableEncoding::kWindows1252) ||
-      (utf8_in && to_ == TableEncoding::kUtf8 && IsPlainUtf8(raw))) {
+      (utf8In && to_ == TableEncoding::kUtf8 && IsPlainUtf8(raw))) {
     out.assign(raw);
     return;
   }
@@ -72,37 +72,37 @@ void TextDecoder::Decode(std::string_view raw, std::string& out, DecodeCounts& c
 }
 
 void TextDecoder::ToCodePoints(std::string_view raw, DecodeCounts& counts) {
-  code_points_.clear();
+  codePoints_.clear();
   if (from_ == Charset::kAnsel) {
-    DecodeAnsel(raw, code_points_);
+    DecodeAnsel(raw, codePoints_);
   } else if (from_ == Charset::kUtf8 || IsUtf16(from_)) {
     std::size_t i = 0;
     while (i < raw.size()) {
       char32_t cp;
       const std::size_t n = Utf8SequenceAt(raw.substr(i), cp);
       if (n == 0) {
-        code_points_.push_back(Cp1252ToCodePoint(static_cast<unsigned char>(raw[i])));
-        ++counts.read_as_cp1252;
+        codePoints_.push_back(Cp1252ToCodePoint(static_cast<unsigned char>(raw[i])));
+        ++counts.readAsCp1252;
         ++i;
       } else {
-        code_points_.push_back(cp);
+        codePoints_.push_back(cp);
         i += n;
       }
     }
   } else {
     const SingleByteSet set = SingleByteOf(from_);
     for (char c : raw)
-      code_points_.push_back(SingleByteToCodePoint(set, static_cast<unsigned char>(c)));
+      codePoints_.push_back(SingleByteToCodePoint(set, static_cast<unsigned char>(c)));
   }
 }
 
 void TextDecoder::Normalize() {
   bool simple = true;
-  for (char32_t cp : code_points_) simple = simple && cp < kFirstComposing;
+  for (char32_t cp : codePoints_) simple = simple && cp < kFirstComposing;
   const UNormalizer2* nfc = Nfc();
   if (simple || nfc == nullptr) return;
   utf16_.clear();
-  for (char32_t cp : code_points_) {
+  for (char32_t cp : codePoints_) {
     if (cp < 0x10000) {
       utf16_.push_back(static_cast<char16_t>(cp));
     } else {
@@ -120,21 +120,21 @@ void TextDecoder::Normalize() {
   const int32_t written = unorm2_normalize(nfc, utf16_.data(), length, normalized_.data(),
                                            static_cast<int32_t>(normalized_.size()), &status);
   if (U_FAILURE(status)) return;
-  code_points_.clear();
+  codePoints_.clear();
   for (int32_t i = 0; i < written;) {
     UChar32 cp;
     U16_NEXT(normalized_.data(), i, written, cp);
-    code_points_.push_back(static_cast<char32_t>(cp));
+    codePoints_.push_back(static_cast<char32_t>(cp));
   }
 }
 
 void TextDecoder::Write(std::string& out, DecodeCounts& counts) const {
   out.clear();
   if (to_ == TableEncoding::kUtf8) {
-    for (char32_t cp : code_points_) AppendUtf8(out, cp);
+    for (char32_t cp : codePoints_) AppendUtf8(out, cp);
     return;
   }
-  for (char32_t cp : code_points_) {
+  for (char32_t cp : codePoints_) {
     if (const std::optional<unsigned char> b = CodePointToCp1252(cp)) {
       out.push_back(static_cast<char>(*b));
     } else {
@@ -150,21 +150,21 @@ void DecodeText(std::string_view raw, Charset from, TableEncoding to, std::strin
   decoder.Decode(raw, out, counts);
 }
 
-std::size_t CutToFit(std::string_view text, std::size_t max_bytes, TableEncoding encoding) {
-  if (text.size() <= max_bytes) return text.size();
-  if (encoding == TableEncoding::kWindows1252) return max_bytes;
+std::size_t CutToFit(std::string_view text, std::size_t maxBytes, TableEncoding encoding) {
+  if (text.size() <= maxBytes) return text.size();
+  if (encoding == TableEncoding::kWindows1252) return maxBytes;
   // Back to the lead byte of the character that text[max_bytes] belongs to: at most three
   // continuation bytes stand after it in a valid sequence. The cut moves there only when that
   // sequence is valid and reaches past the limit; a stray byte is a character of its own.
   const auto continuation = [&](std::size_t i) {
     return (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
   };
-  std::size_t cut = max_bytes;
+  std::size_t cut = maxBytes;
   for (int step = 0; step < 3 && cut > 0 && continuation(cut); ++step) --cut;
-  if (cut == max_bytes) return max_bytes;
+  if (cut == maxBytes) return maxBytes;
   char32_t cp;
-  if (Utf8SequenceAt(text.substr(cut), cp) > max_bytes - cut) return cut;
-  return max_bytes;
+  if (Utf8SequenceAt(text.substr(cut), cp) > maxBytes - cut) return cut;
+  return maxBytes;
 }
 
 std::size_t CharacterSize(std::string_view text, Charset set) {

@@ -14,7 +14,7 @@ namespace brimsel {
 // What decoding had to change, summed over the texts of a file.
 struct DecodeCounts {
   std::uint64_t replaced = 0;        // characters written '?' (no Windows-1252 form)
-  std::uint64_t read_as_cp1252 = 0;  // bytes of UTF-8 text outside a valid sequence
+  std::uint64_t readAsCp1252 = 0;  // bytes of UTF-8 text outside a valid sequence
 };
 
 // Decodes texts from one set to one table encoding, keeping its buffers from text to text.
@@ -40,7 +40,7 @@ class TextDecoder {
 
   Charset from_;
   TableEncoding to_;
-  std::u32string code_points_;
+  std::u32string codePoints_;
   std::u16string utf16_;
   std::u16string normalized_;
 };
@@ -51,7 +51,7 @@ void DecodeText(std::string_view raw, Charset from, TableEncoding to, std::strin
 
 // The length of the longest start of `text` of at most `max_bytes` bytes that does not end
 // inside a character: in UTF-8 the cut falls before the character that would not fit.
-std::size_t CutToFit(std::string_view text, std::size_t max_bytes, TableEncoding encoding);
+std::size_t CutToFit(std::string_view text, std::size_t maxBytes, TableEncoding encoding);
 
 // The bytes of the character at the start of `text`, as a file in `set` holds it: a valid
 // UTF-8 sequence (1 byte for a byte outside one) for UTF-8 and UTF-16 files (whose text is

@@ -19,16 +19,16 @@ inline bool IsLowSurrogate(char16_t u) {
 
 }  // namespace
 
-Utf16Source::Utf16Source(ByteSource& inner, bool big_endian, std::size_t block_size)
-    : inner_(inner), big_endian_(big_endian), block_(std::max<std::size_t>(block_size, 2)) {}
+Utf16Source::Utf16Source(ByteSource& inner, bool bigEndian, std::size_t blockSize)
+    : inner_(inner), bigEndian_(bigEndian), block_(std::max<std::size_t>(blockSize, 2)) {}
 
 void Utf16Source::Reset() {
   pos_ = end_ = 0;
-  at_end_ = failed_ = false;
-  at_start_ = true;
-  has_odd_ = false;
+  atEnd_ = failed_ = false;
+  atStart_ = true;
+  hasOdd_ = false;
   lead_ = 0;
-  pending_size_ = pending_pos_ = 0;
+  pendingSize_ = pendingPos_ = 0;
 }
 
 bool Utf16Source::Rewind() {
@@ -38,14 +38,14 @@ bool Utf16Source::Rewind() {
 
 int Utf16Source::NextUnit(char16_t& unit) {
   unsigned char bytes[2];
-  std::size_t got = has_odd_ ? 1 : 0;
-  if (has_odd_) bytes[0] = block_[0];
+  std::size_t got = hasOdd_ ? 1 : 0;
+  if (hasOdd_) bytes[0] = block_[0];
   while (got < 2) {
     if (pos_ == end_) {
-      if (at_end_) {
+      if (atEnd_) {
         if (got == 1) {
           block_[0] = bytes[0];
-          has_odd_ = true;
+          hasOdd_ = true;
         }
         return failed_ ? -1 : 0;
       }
@@ -55,7 +55,7 @@ int Utf16Source::NextUnit(char16_t& unit) {
       const std::ptrdiff_t n =
           inner_.Read(reinterpret_cast<char*>(block_.data()) + keep, block_.size() - keep);
       if (n <= 0) {
-        at_end_ = true;
+        atEnd_ = true;
         failed_ = n < 0;
         pos_ = end_ = keep;
         continue;
@@ -66,14 +66,14 @@ int Utf16Source::NextUnit(char16_t& unit) {
     }
     bytes[got++] = block_[pos_++];
   }
-  has_odd_ = false;
-  unit = big_endian_ ? static_cast<char16_t>(bytes[0] << 8 | bytes[1])
+  hasOdd_ = false;
+  unit = bigEndian_ ? static_cast<char16_t>(bytes[0] << 8 | bytes[1])
                      : static_cast<char16_t>(bytes[1] << 8 | bytes[0]);
   return 1;
 }
 
 void Utf16Source::Emit(char32_t cp) {
-  unsigned char* p = pending_ + pending_size_;
+  unsigned char* p = pending_ + pendingSize_;
   if (cp < 0x80) {
     *p++ = static_cast<unsigned char>(cp);
   } else if (cp < 0x800) {
@@ -89,20 +89,20 @@ void Utf16Source::Emit(char32_t cp) {
     *p++ = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
     *p++ = static_cast<unsigned char>(0x80 | (cp & 0x3F));
   }
-  pending_size_ = static_cast<std::size_t>(p - pending_);
+  pendingSize_ = static_cast<std::size_t>(p - pending_);
 }
 
 std::ptrdiff_t Utf16Source::Read(char* buffer, std::size_t capacity) {
   std::size_t written = 0;
   while (written < capacity) {
-    if (pending_pos_ < pending_size_) {
-      const std::size_t n = std::min(capacity - written, pending_size_ - pending_pos_);
-      std::memcpy(buffer + written, pending_ + pending_pos_, n);
-      pending_pos_ += n;
+    if (pendingPos_ < pendingSize_) {
+      const std::size_t n = std::min(capacity - written, pendingSize_ - pendingPos_);
+      std::memcpy(buffer + written, pending_ + pendingPos_, n);
+      pendingPos_ += n;
       written += n;
       continue;
     }
-    pending_pos_ = pending_size_ = 0;
+    pendingPos_ = pendingSize_ = 0;
     char16_t unit;
     const int got = NextUnit(unit);
     if (got <= 0) {
@@ -112,16 +112,16 @@ std::ptrdiff_t Utf16Source::Read(char* buffer, std::size_t capacity) {
         Emit(kReplacement);
         continue;
       }
-      if (has_odd_) {
-        has_odd_ = false;
+      if (hasOdd_) {
+        hasOdd_ = false;
         Emit(kReplacement);
         continue;
       }
       if (got < 0 && written == 0) return -1;
       break;
     }
-    const bool first = at_start_;
-    at_start_ = false;
+    const bool first = atStart_;
+    atStart_ = false;
     if (first && unit == kByteOrderMark) continue;
     if (lead_ != 0) {
       const char16_t lead = lead_;

@@ -14,7 +14,7 @@ namespace brimsel {
 // a lone surrogate is U+FFFD, and so is a last odd byte. Size() is the UTF-16 file's size.
 class Utf16Source final : public ByteSource {
  public:
-  Utf16Source(ByteSource& inner, bool big_endian, std::size_t block_size = std::size_t{64} << 10);
+  Utf16Source(ByteSource& inner, bool bigEndian, std::size_t blockSize = std::size_t{64} << 10);
 
   std::ptrdiff_t Read(char* buffer, std::size_t capacity) override;
   bool Rewind() override;
@@ -28,18 +28,18 @@ class Utf16Source final : public ByteSource {
   void Reset();
 
   ByteSource& inner_;
-  bool big_endian_;
+  bool bigEndian_;
   std::vector<unsigned char> block_;
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
-  bool at_end_ = false;
+  bool atEnd_ = false;
   bool failed_ = false;
-  bool at_start_ = true;  // the byte-order mark may come next
-  bool has_odd_ = false;  // one byte of an unfinished code unit was read
+  bool atStart_ = true;  // the byte-order mark may come next
+  bool hasOdd_ = false;  // one byte of an unfinished code unit was read
   char16_t lead_ = 0;     // a high surrogate waiting for its partner, or 0
   unsigned char pending_[8] = {};
-  std::size_t pending_size_ = 0;
-  std::size_t pending_pos_ = 0;
+  std::size_t pendingSize_ = 0;
+  std::size_t pendingPos_ = 0;
 };
 
 // Serves a source without its first `skip` bytes (a byte-order mark); Size() stays the

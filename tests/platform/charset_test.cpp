@@ -16,8 +16,8 @@ using namespace std::string_literals;
 TEST(CharsetNames, CharValuesAndOptions) {
   const struct {
     const char* name;
-    std::optional<Charset> as_char;
-    std::optional<Charset> as_option;
+    std::optional<Charset> asChar;
+    std::optional<Charset> asOption;
   } cases[] = {
       {"UTF-8", Charset::kUtf8, Charset::kUtf8},
       {" utf8\t", Charset::kUtf8, Charset::kUtf8},
@@ -41,8 +41,8 @@ TEST(CharsetNames, CharValuesAndOptions) {
       {"", std::nullopt, std::nullopt},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(CharsetFromCharValue(c.name), c.as_char) << c.name;
-    EXPECT_EQ(CharsetFromOption(c.name), c.as_option) << c.name;
+    EXPECT_EQ(CharsetFromCharValue(c.name), c.asChar) << c.name;
+    EXPECT_EQ(CharsetFromOption(c.name), c.asOption) << c.name;
   }
   for (Charset set :
        {Charset::kUtf8, Charset::kUtf16Le, Charset::kUtf16Be, Charset::kAnsel,
@@ -100,13 +100,13 @@ TEST(ByteOrderMarks, Sniffed) {
 struct DetectionCase {
   const char* what;
   std::vector<std::string> lines;
-  std::string first_bytes;  // empty: the first line
+  std::string firstBytes;  // empty: the first line
   Charset expected;
   std::string message;
 };
 
 CharsetDecision Decide(const DetectionCase& c, std::optional<Charset> user = std::nullopt) {
-  const std::string first = c.first_bytes.empty() ? c.lines.front() : c.first_bytes;
+  const std::string first = c.firstBytes.empty() ? c.lines.front() : c.firstBytes;
   CharsetDetector detector(!SniffByteOrderMark(first).has_value());
   for (const std::string& line : c.lines) detector.Feed(line);
   return DecideCharset(user, first, detector);
@@ -280,12 +280,12 @@ TEST(CharsetDetector, DoneOnceNothingCanChange) {
   detector.Feed("1 CHAR ANSEL");
   detector.Feed("0 @I1@ INDI");
   EXPECT_TRUE(detector.Done());
-  EXPECT_EQ(detector.char_value(), "ANSEL");
+  EXPECT_EQ(detector.CharValue(), "ANSEL");
 
-  CharsetDetector after_mark(false);
-  after_mark.Feed("0 HEAD");
-  after_mark.Feed("0 TRLR");
-  EXPECT_TRUE(after_mark.Done());
+  CharsetDetector afterMark(false);
+  afterMark.Feed("0 HEAD");
+  afterMark.Feed("0 TRLR");
+  EXPECT_TRUE(afterMark.Done());
 }
 
 TEST(CharsetDetector, ShortLinesDoNotOpenTheHeadRecord) {
@@ -293,7 +293,7 @@ TEST(CharsetDetector, ShortLinesDoNotOpenTheHeadRecord) {
   detector.Feed("0 HE", true);  // five bytes with the line end: passed by, as the passes do
   detector.Feed("0 HEAD", false);
   detector.Feed("1 CHAR ANSEL");
-  EXPECT_EQ(detector.char_value(), "ANSEL");
+  EXPECT_EQ(detector.CharValue(), "ANSEL");
 }
 
 }  // namespace

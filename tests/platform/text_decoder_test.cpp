@@ -19,7 +19,7 @@ TEST(DecodeText, FromEachSetToEachEncoding) {
     TableEncoding to;
     std::string expected;
     std::uint64_t replaced;
-    std::uint64_t read_as_cp1252;
+    std::uint64_t readAsCp1252;
   } cases[] = {
       {"ASCII untouched", "Jean /Dupont/", Charset::kAnsel, kUtf8, "Jean /Dupont/", 0, 0},
       {"1252 to UTF-8", "Qu\xE9r\xE9 \x80", Charset::kWindows1252, kUtf8, "Qu\u00E9r\u00E9 \u20AC",
@@ -63,7 +63,7 @@ TEST(DecodeText, FromEachSetToEachEncoding) {
     DecodeText(c.raw, c.from, c.to, out, counts);
     EXPECT_EQ(out, c.expected) << c.what;
     EXPECT_EQ(counts.replaced, c.replaced) << c.what;
-    EXPECT_EQ(counts.read_as_cp1252, c.read_as_cp1252) << c.what;
+    EXPECT_EQ(counts.readAsCp1252, c.readAsCp1252) << c.what;
     if (c.from == Charset::kUtf8 && c.to == kUtf8) {
       reused.Decode(c.raw, out, counts);  // the buffers kept from the text before do not leak
       EXPECT_EQ(out, c.expected) << c.what << " (reused)";

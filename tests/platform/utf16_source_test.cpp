@@ -10,12 +10,12 @@ namespace brimsel {
 namespace {
 
 // UTF-16 bytes of `units` in the given byte order.
-std::string Bytes(const std::vector<char16_t>& units, bool big_endian) {
+std::string Bytes(const std::vector<char16_t>& units, bool bigEndian) {
   std::string out;
   for (char16_t u : units) {
     const char hi = static_cast<char>(u >> 8);
     const char lo = static_cast<char>(u & 0xFF);
-    out += big_endian ? std::string{hi, lo} : std::string{lo, hi};
+    out += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
   }
   return out;
 }
@@ -50,15 +50,15 @@ TEST(Utf16Source, ServesUtf8) {
       {"empty", {}, "", ""},
   };
   for (const auto& c : cases) {
-    for (bool big_endian : {false, true}) {
-      const std::string raw = Bytes(c.units, big_endian) + c.extra;
+    for (bool bigEndian : {false, true}) {
+      const std::string raw = Bytes(c.units, bigEndian) + c.extra;
       // Every small read size and block size gives what one large read gives.
       for (std::size_t block : {2, 3, 5, 4096}) {
         for (std::size_t capacity : {1, 2, 3, 7, 4096}) {
           StringSource inner(raw);
-          Utf16Source source(inner, big_endian, block);
+          Utf16Source source(inner, bigEndian, block);
           EXPECT_EQ(ReadAll(source, capacity), c.utf8)
-              << c.what << (big_endian ? " BE" : " LE") << " block " << block << " read "
+              << c.what << (bigEndian ? " BE" : " LE") << " block " << block << " read "
               << capacity;
           EXPECT_EQ(source.Size(), static_cast<std::int64_t>(raw.size()));
         }
