@@ -2,39 +2,39 @@
 #include "dict/dictionary.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <new>
 
-#include "platform/code_page.h"
+#include "platform/text_case.h"
 
 namespace brimsel {
 namespace {
 
-// Upper case of the classic locale: only a-z change.
-struct TableMajuscules {
-  unsigned char up[256];
-  constexpr TableMajuscules() : up() {
-    for (int i = 0; i < 256; ++i) up[i] = static_cast<unsigned char>(i >= 'a' && i <= 'z' ? i - 32 : i);
-  }
-};
-constexpr TableMajuscules kMaj;
-
-inline unsigned char Majuscule(char c) { return kMaj.up[static_cast<unsigned char>(c)]; }
-inline char Minuscule(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
 
 // Folds the ASCII small letters of eight bytes to capitals at once: a byte from 'a' to 'z' loses
 // its 0x20 bit, every other byte stays.
-inline std::uint64_t ReplieMot(std::uint64_t x) {
-  constexpr std::uint64_t kUns = 0x0101010101010101ull;
-  constexpr std::uint64_t kHauts = 0x8080808080808080ull;
-  std::uint64_t sept = x & ~kHauts;
-  std::uint64_t depuisA = (sept + (0x80 - 'a') * kUns) & kHauts;
-  std::uint64_t apresZ = (sept + (0x80 - 'z' - 1) * kUns) & kHauts;
-  std::uint64_t minuscules = depuisA & ~apresZ & ~x & kHauts;
-  return x ^ (minuscules >> 2);
+inline std::uint64_t FoldAsciiWord(std::uint64_t x) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  std::uint64_t low7 = x & ~kHighBits;
+  std::uint64_t fromA = (low7 + (0x80 - 'a') * kOnes) & kHighBits;
+  std::uint64_t afterZ = (low7 + (0x80 - 'z' - 1) * kOnes) & kHighBits;
+  std::uint64_t small = fromA & ~afterZ & ~x & kHighBits;
+  return x ^ (small >> 2);
 }
 
-inline std::uint64_t Lit8(const char* s) {
+// The same for Windows-1252 text: a word with a byte from 0x80 up (an accented letter, most
+// often) folds each of its bytes through the upper-case table.
+inline std::uint64_t FoldCp1252Word(std::uint64_t x) {
+  if ((x & kHighBits) == 0) return FoldAsciiWord(x);
+  const std::array<unsigned char, 256>& upper = Cp1252UpperTable();
+  std::uint64_t folded = 0;
+  for (int i = 0; i < 64; i += 8) folded |= std::uint64_t{upper[(x >> i) & 0xFF]} << i;
+  return folded;
+}
+
+inline std::uint64_t Load8(const char* s) {
   std::uint64_t w;
   std::memcpy(&w, s, 8);
   return w;
@@ -42,7 +42,7 @@ inline std::uint64_t Lit8(const char* s) {
 
 // A text of fewer than eight bytes as one little-endian word, read without a byte loop (a word
 // assembled in memory byte by byte would stall the load that reads it back).
-inline std::uint64_t Court(const char* s, std::size_t n) {
+inline std::uint64_t LoadShort(const char* s, std::size_t n) {
   if (n >= 4) {  // two four-byte reads that overlap: the shared bytes are equal
     std::uint32_t a;
     std::uint32_t b;
@@ -51,26 +51,27 @@ inline std::uint64_t Court(const char* s, std::size_t n) {
     return a | (std::uint64_t{b} << (8 * (n - 4)));
   }
   if (n == 0) return 0;
-  const auto octet = [](char c) { return std::uint64_t{static_cast<unsigned char>(c)}; };
-  return octet(s[0]) | octet(s[n / 2]) << (8 * (n / 2)) | octet(s[n - 1]) << (8 * (n - 1));
+  const auto byte = [](char c) { return std::uint64_t{static_cast<unsigned char>(c)}; };
+  return byte(s[0]) | byte(s[n / 2]) << (8 * (n / 2)) | byte(s[n - 1]) << (8 * (n - 1));
 }
 
 // The hash and the comparison read a text of eight bytes or more as its whole words but the
 // last, then the eight bytes that end it (which may overlap the word before): no loop over
 // single bytes, and for the usual names and places of up to sixteen bytes, no loop at all.
 
-// A hash of the text with ASCII letters folded, so that texts differing only in their case
-// meet in the same slot.
-std::uint32_t HachageReplie(const char* s, std::size_t n) {
+// A hash of the text with its letters folded by `Fold`, so that texts differing only in their
+// case meet in the same slot.
+template <std::uint64_t (*Fold)(std::uint64_t)>
+std::uint32_t FoldedHash(const char* s, std::size_t n) {
   std::uint64_t h = 0x9E3779B97F4A7C15ull ^ n;
   if (n < 8) {
-    h = (h ^ ReplieMot(Court(s, n))) * 0xFF51AFD7ED558CCDull;
+    h = (h ^ Fold(LoadShort(s, n))) * 0xFF51AFD7ED558CCDull;
   } else {
     for (std::size_t i = 0; i + 8 < n; i += 8) {
-      h = (h ^ ReplieMot(Lit8(s + i))) * 0xFF51AFD7ED558CCDull;
+      h = (h ^ Fold(Load8(s + i))) * 0xFF51AFD7ED558CCDull;
       h ^= h >> 29;
     }
-    h = (h ^ ReplieMot(Lit8(s + n - 8))) * 0xFF51AFD7ED558CCDull;
+    h = (h ^ Fold(Load8(s + n - 8))) * 0xFF51AFD7ED558CCDull;
   }
   h ^= h >> 32;
   h *= 0xC4CEB9FE1A85EC53ull;
@@ -78,48 +79,68 @@ std::uint32_t HachageReplie(const char* s, std::size_t n) {
 }
 
 // Most repeats keep their spelling, and the folded words decide the others.
-inline bool MotsEgaux(std::uint64_t x, std::uint64_t y) {
-  return x == y || ReplieMot(x) == ReplieMot(y);
+template <std::uint64_t (*Fold)(std::uint64_t)>
+bool EqualFolded(const char* a, const char* b, std::size_t n) {
+  const auto same = [](std::uint64_t x, std::uint64_t y) { return x == y || Fold(x) == Fold(y); };
+  if (n < 8) return same(LoadShort(a, n), LoadShort(b, n));
+  for (std::size_t i = 0; i + 8 < n; i += 8) {
+    if (!same(Load8(a + i), Load8(b + i))) return false;
+  }
+  return same(Load8(a + n - 8), Load8(b + n - 8));
 }
 
-bool EgauxSansCasse(const char* a, const char* b, std::size_t n) {
-  if (n < 8) return MotsEgaux(Court(a, n), Court(b, n));
-  for (std::size_t i = 0; i + 8 < n; i += 8) {
-    if (!MotsEgaux(Lit8(a + i), Lit8(b + i))) return false;
+bool IsAsciiText(const char* s, std::size_t n) {
+  std::uint64_t any = 0;
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) any |= Load8(s + i);
+  for (; i < n; ++i) any |= static_cast<unsigned char>(s[i]);
+  return (any & kHighBits) == 0;
+}
+
+inline unsigned char AsciiLower(unsigned char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c;
+}
+
+// The order of UTF-8 keys: code points, an ASCII letter as its small letter (keys of texts
+// with other letters are folded already).
+bool Utf8KeyLess(std::string_view a, std::string_view b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const unsigned char x = AsciiLower(static_cast<unsigned char>(a[i]));
+    const unsigned char y = AsciiLower(static_cast<unsigned char>(b[i]));
+    if (x != y) return x < y;
   }
-  return MotsEgaux(Lit8(a + n - 8), Lit8(b + n - 8));
+  return a.size() < b.size();
 }
 
 }  // namespace
 
-int CompareIgnoringCase(const char* a, const char* b) {
-  for (;; ++a, ++b) {
-    unsigned char x = Majuscule(*a);
-    unsigned char y = Majuscule(*b);
-    if (x != y) return x < y ? -1 : 1;
-    if (x == 0) return 0;
-  }
+int CompareIgnoringCase(std::string_view a, std::string_view b) {
+  return CompareCp1252IgnoringCase(a, b);
 }
 
 void ApplyProperNameRule(char* text, std::size_t length) {
   if (length == 0) return;
-  text[0] = static_cast<char>(Majuscule(text[0]));
-  bool debutMot = false;
+  const auto upper = [](char c) { return static_cast<char>(Cp1252Upper(static_cast<unsigned char>(c))); };
+  const auto lower = [](char c) { return static_cast<char>(Cp1252Lower(static_cast<unsigned char>(c))); };
+  text[0] = upper(text[0]);
+  bool wordStart = false;
   for (std::size_t i = 1; i < length; ++i) {
     char c = text[i];
     if (c == ' ' || c == '-') {
-      debutMot = true;
+      wordStart = true;
       text[i] = '-';
-    } else if (debutMot) {
-      text[i] = static_cast<char>(Majuscule(c));
-      debutMot = false;
+    } else if (wordStart) {
+      text[i] = upper(c);
+      wordStart = false;
     } else {
-      text[i] = Minuscule(c);
+      text[i] = lower(c);
     }
   }
 }
 
-Dictionary::Dictionary() : table_(64) {}
+Dictionary::Dictionary(TableEncoding encoding)
+    : utf8_(encoding == TableEncoding::kUtf8), table_(64) {}
 Dictionary::~Dictionary() = default;
 
 int Dictionary::Insert(char* text, int length, int options) {
@@ -132,42 +153,73 @@ int Dictionary::Insert(char* text, int length, int options) {
   text[n] = '\0';
   while (n != 0 && text[n - 1] == ' ') text[--n] = '\0';
   if (n == 0) return -1;
-  if (options & kFromOem) OemToAnsi(text, n);
-  if (options & kProperName) ApplyProperNameRule(text, n);
   try {
+    if (utf8_ && !IsAsciiText(text, n)) {
+      if (options & kProperName) {
+        // Case mappings may change a text's length: the result goes to a buffer of its own.
+        ProperCaseUtf8(std::string_view(text, n), " -", proper_);
+        std::replace(proper_.begin(), proper_.end(), ' ', '-');
+        return InsertKey(proper_.data(), proper_.size());
+      }
+      return InsertKey(text, n);
+    }
+    if (options & kProperName) ApplyProperNameRule(text, n);
     return InsertKey(text, n);
   } catch (const std::bad_alloc&) {
     return -1;
   }
 }
 
-int Dictionary::InsertKey(const char* key, std::size_t length) {
-  std::uint32_t h = HachageReplie(key, length);
-  std::size_t masque = table_.size() - 1;
-  std::size_t i = h & masque;
-  for (;; i = (i + 1) & masque) {
+std::uint32_t Dictionary::Hash(const char* key, std::size_t length) const {
+  return utf8_ ? FoldedHash<FoldAsciiWord>(key, length) : FoldedHash<FoldCp1252Word>(key, length);
+}
+
+bool Dictionary::SameKey(const char* a, const char* b, std::size_t length) const {
+  return utf8_ ? EqualFolded<FoldAsciiWord>(a, b, length)
+               : EqualFolded<FoldCp1252Word>(a, b, length);
+}
+
+int Dictionary::InsertKey(const char* text, std::size_t textLength) {
+  // A UTF-8 text with a character outside ASCII is compared by its case-fold key; every other
+  // text is its own key, its letters folded as the words are compared.
+  const char* key = text;
+  std::size_t length = textLength;
+  if (utf8_ && !IsAsciiText(text, textLength)) {
+    CaseFoldKey(std::string_view(text, textLength), key_);
+    key = key_.data();
+    length = key_.size();
+  }
+  std::uint32_t h = Hash(key, length);
+  std::size_t mask = table_.size() - 1;
+  std::size_t i = h & mask;
+  for (;; i = (i + 1) & mask) {
     const Case& c = table_[i];
     if (c.idPlusOne == 0) break;
     if (c.hash != h) continue;
     DictionaryEntry& nd = entries_[static_cast<std::size_t>(c.idPlusOne - 1)];
-    if (static_cast<std::size_t>(nd.length) == length && EgauxSansCasse(nd.text, key, length)) {
+    if (static_cast<std::size_t>(nd.keyLength) == length && SameKey(nd.key, key, length)) {
       ++nd.refCount;
       return nd.id;
     }
   }
-  if (length > static_cast<std::size_t>(INT32_MAX) || count == INT32_MAX) return -1;
+  if (textLength > static_cast<std::size_t>(INT32_MAX) || length > static_cast<std::size_t>(INT32_MAX) ||
+      count == INT32_MAX) {
+    return -1;
+  }
   // Grow before anything changes, so that a failed allocation leaves the dictionary as it was.
   if ((static_cast<std::size_t>(count) + 1) * 4 > table_.size() * 3) {
     Grow();
-    masque = table_.size() - 1;
-    for (i = h & masque; table_[i].idPlusOne != 0; i = (i + 1) & masque) {
+    mask = table_.size() - 1;
+    for (i = h & mask; table_[i].idPlusOne != 0; i = (i + 1) & mask) {
     }
   }
   if (entries_.size() == entries_.capacity()) entries_.reserve(entries_.size() * 2 + 16);
   DictionaryEntry nd;
-  nd.text = texts_.Copy(std::string_view(key, length));
+  nd.text = texts_.Copy(std::string_view(text, textLength));
+  nd.key = key == text ? nd.text : texts_.Copy(std::string_view(key, length));
+  nd.keyLength = static_cast<int>(length);
   nd.id = count;
-  nd.length = static_cast<int>(length);
+  nd.length = static_cast<int>(textLength);
   nd.refCount = 1;
   entries_.push_back(nd);
   table_[i] = {h, nd.id + 1};
@@ -178,11 +230,11 @@ int Dictionary::InsertKey(const char* key, std::size_t length) {
 
 void Dictionary::Grow() {
   std::vector<Case> table(table_.size() * 2);
-  std::size_t masque = table.size() - 1;
+  std::size_t mask = table.size() - 1;
   for (const Case& c : table_) {
     if (c.idPlusOne == 0) continue;
-    std::size_t i = c.hash & masque;
-    while (table[i].idPlusOne != 0) i = (i + 1) & masque;
+    std::size_t i = c.hash & mask;
+    while (table[i].idPlusOne != 0) i = (i + 1) & mask;
     table[i] = c;
   }
   table_.swap(table);
@@ -192,10 +244,17 @@ const std::vector<int>& Dictionary::AlphabeticalOrder() const {
   if (!orderCurrent_ || order_.size() != static_cast<std::size_t>(count)) {
     order_.resize(static_cast<std::size_t>(count));
     for (int id = 0; id < count; ++id) order_[static_cast<std::size_t>(id)] = id;
-    std::sort(order_.begin(), order_.end(), [this](int a, int b) {
-      return CompareIgnoringCase(entries_[static_cast<std::size_t>(a)].text,
-                              entries_[static_cast<std::size_t>(b)].text) < 0;
-    });
+    const auto key = [this](int id) {
+      const DictionaryEntry& e = entries_[static_cast<std::size_t>(id)];
+      return std::string_view(e.key, static_cast<std::size_t>(e.keyLength));
+    };
+    if (utf8_) {
+      std::sort(order_.begin(), order_.end(),
+                [&](int a, int b) { return Utf8KeyLess(key(a), key(b)); });
+    } else {
+      std::sort(order_.begin(), order_.end(),
+                [&](int a, int b) { return CompareIgnoringCase(key(a), key(b)) < 0; });
+    }
     orderCurrent_ = true;
   }
   return order_;

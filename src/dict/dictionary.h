@@ -1,18 +1,20 @@
 // The string dictionary: distinct given names, surnames or places, each with an identifier
-// and a reference count, compared without regard to the case of ASCII letters.
+// and a reference count, compared without regard to the case of their letters.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <vector>
 
+#include "platform/charset.h"
 #include "platform/text_blocks.h"
 
 namespace brimsel {
 
-// Options of Dictionary::Insert.
-inline constexpr int kFromOem = 0x02;    // convert from code page 850 to Windows-1252
-inline constexpr int kProperName = 0x20;  // proper-name capitalisation, blanks become hyphens
+// Option of Dictionary::Insert: proper-name capitalisation, blanks become hyphens.
+inline constexpr int kProperName = 0x20;
 
 // One entry of a dictionary.
 struct DictionaryEntry {
@@ -20,19 +22,28 @@ struct DictionaryEntry {
   int length = 0;        // bytes of text, terminator excluded
   int refCount = 0;           // inserts that resolved to this entry, the first one included
   const char* text = nullptr;  // spelling of the first insert, NUL-terminated
+  // What texts are compared by: the text itself, or for a UTF-8 text with a letter outside
+  // ASCII, its case-fold key.
+  const char* key = nullptr;
+  int keyLength = 0;
 };
 
-// Compares two NUL-terminated texts as the dictionary orders them: ASCII letters without regard
-// to case, every other byte by its unsigned value; a text that ends first is the lower.
+// Compares two Windows-1252 texts as the dictionary orders them: by the unsigned bytes of
+// their upper-case images (accented letters included); a text that ends first is the lower.
 // Returns <0, 0 or >0.
-int CompareIgnoringCase(const char* a, const char* b);
+int CompareIgnoringCase(std::string_view a, std::string_view b);
 
 // A dictionary keeps its entries in a hash table on the case-folded text, so that an insert
 // costs the same whatever order the texts arrive in, and hands out the alphabetical order on
 // demand (sorted once after the last insert and kept until the next new entry).
+//
+// Windows-1252 texts are one entry when their upper-case images are equal, and are listed in
+// the byte order of those images. UTF-8 texts are one entry when their normalization form C
+// is equal after Unicode full case folding, and are listed in the code-point order of the
+// folded forms; an ASCII text is its own key, folded to small letters as it is compared.
 class Dictionary {
  public:
-  Dictionary();
+  explicit Dictionary(TableEncoding encoding = TableEncoding::kWindows1252);
   ~Dictionary();
   Dictionary(const Dictionary&) = delete;
   Dictionary& operator=(const Dictionary&) = delete;
@@ -50,8 +61,14 @@ class Dictionary {
   const std::vector<int>& AlphabeticalOrder() const;
 
  private:
-  int InsertKey(const char* key, std::size_t length);
+  int InsertKey(const char* text, std::size_t length);
   void Grow();
+  std::uint32_t Hash(const char* key, std::size_t length) const;
+  bool SameKey(const char* a, const char* b, std::size_t length) const;
+
+  bool utf8_;
+  std::string proper_;  // a UTF-8 text in proper-name case
+  std::string key_;     // the case-fold key of the text being inserted
 
   std::vector<DictionaryEntry> entries_;
   // Open addressing. A slot holds the entry's folded hash and its identifier plus one (0 for a
@@ -68,9 +85,9 @@ class Dictionary {
   mutable bool orderCurrent_ = true;
 };
 
-// Applies the dictionary's proper-name rule in place to `length` bytes: first byte upper case;
-// after a blank or hyphen the next byte upper case, every other letter lower case; blanks become
-// hyphens. Only ASCII letters change case.
+// Applies the dictionary's proper-name rule in place to `length` bytes of Windows-1252 (or
+// ASCII) text: first letter upper case; after a blank or hyphen the next letter upper case,
+// every other letter lower case; blanks become hyphens.
 void ApplyProperNameRule(char* text, std::size_t length);
 
 }  // namespace brimsel

@@ -1,12 +1,16 @@
 // The conversion: the three passes and their reports, in order.
 #include "engine/conversion.h"
 
+#include <algorithm>
 #include <cstdarg>
+#include <cstring>
 #include <new>
 
 #include "dict/dictionary.h"
 #include "engine/reading_state.h"
 #include "platform/byte_source.h"
+#include "platform/utf16_source.h"
+#include "platform/utf8.h"
 
 namespace brimsel {
 
@@ -50,18 +54,109 @@ bool PassIncomplete(ReadingState& state, ConversionResult& result) {
   return true;
 }
 
+// Passes the bytes of a source through, noting whether any byte from 0x80 up went by: a file
+// without one cannot be UTF-8, and then the byte check need not read it again.
+class HighByteTap final : public ByteSource {
+ public:
+  explicit HighByteTap(ByteSource& inner) : inner_(inner) {}
+  std::ptrdiff_t Read(char* buffer, std::size_t capacity) override {
+    const std::ptrdiff_t n = inner_.Read(buffer, capacity);
+    if (n > 0 && !seen_) seen_ = !IsAscii(std::string_view(buffer, static_cast<std::size_t>(n)));
+    return n;
+  }
+  bool Rewind() override { return inner_.Rewind(); }
+  std::int64_t Size() override { return inner_.Size(); }
+  bool SawHighByte() const { return seen_; }
+
+ private:
+  ByteSource& inner_;
+  bool seen_ = false;
+};
+
+// Serves a source whose first bytes (a byte-order mark, if any) were read ahead: they come
+// first, then the rest, so that looking at them costs no extra read of the file.
+class PeekedSource final : public ByteSource {
+ public:
+  explicit PeekedSource(ByteSource& inner) : inner_(inner) {
+    while (size_ < sizeof first_) {
+      const std::ptrdiff_t got = inner_.Read(first_ + size_, sizeof first_ - size_);
+      if (got <= 0) {
+        failed_ = got < 0;
+        break;
+      }
+      size_ += static_cast<std::size_t>(got);
+    }
+  }
+  std::string_view First() const { return {first_, size_}; }
+  std::ptrdiff_t Read(char* buffer, std::size_t capacity) override {
+    if (failed_) return -1;
+    if (pos_ < size_) {
+      const std::size_t n = std::min(capacity, size_ - pos_);
+      std::memcpy(buffer, first_ + pos_, n);
+      pos_ += n;
+      return static_cast<std::ptrdiff_t>(n);
+    }
+    return inner_.Read(buffer, capacity);
+  }
+  bool Rewind() override {
+    // Served again from the source itself, which may have changed meanwhile.
+    pos_ = size_ = 0;
+    failed_ = false;
+    return inner_.Rewind();
+  }
+  std::int64_t Size() override { return inner_.Size(); }
+
+ private:
+  ByteSource& inner_;
+  char first_[4] = {};
+  std::size_t size_ = 0;
+  std::size_t pos_ = 0;
+  bool failed_ = false;
+};
+
+// Feeds the detector the lines of `source` from its start until the outcome is known.
+bool FeedDetector(ByteSource& source, CharsetDetector& detector) {
+  if (!source.Rewind()) return false;
+  LineReader reader(source);
+  reader.ForEach([&](Line& line) {
+    detector.Feed(line.View(), line.hasEnd);
+    return !detector.Done();
+  });
+  return !reader.Failed() && source.Rewind();
+}
+
 }  // namespace
 
 ConversionResult ConvertSource(GedcomModel& m, ByteSource& source, const char* path,
                                const ConversionOptions& options, ProgressSink& progress) {
-  LineReader reader(source);
+  // The set is the user's, or the byte-order mark's; otherwise the HEAD record and the bytes
+  // decide it once pass 1 has read the file (pass 1 reads only the file's structure).
+  PeekedSource peeked(source);
+  const std::string firstBytes(peeked.First());
+  std::optional<CharsetDecision> decision;
+  std::optional<ByteOrderMark> mark;
+  if (options.charset) {
+    decision = DecideCharset(options.charset, firstBytes, CharsetDetector(false));
+  } else {
+    mark = SniffByteOrderMark(firstBytes);
+  }
+  const Charset readAs = decision ? decision->charset : mark ? mark->charset : Charset::kWindows1252;
+  const std::size_t skip = decision ? decision->skip : mark ? mark->size : 0;
+  std::optional<Utf16Source> utf16;
+  std::optional<SkipSource> skipped;
+  ByteSource* text = &peeked;
+  if (IsUtf16(readAs)) {
+    text = &utf16.emplace(peeked, readAs == Charset::kUtf16Be);
+  } else if (skip != 0) {
+    text = &skipped.emplace(peeked, skip);
+  }
+  HighByteTap tap(*text);
+
+  LineReader reader(tap);
   ReadingState state{m, progress, reader};
   state.notes = options.notes;
   if (options.properNames) state.nameOptions |= kProperName;
-  if (options.fromOem) {
-    state.nameOptions |= kFromOem;
-    state.placeOptions |= kFromOem;
-  }
+  std::optional<TextDecoder> decoder;
   ConversionResult result;
   try {
     m.Clear();
@@ -77,6 +172,20 @@ ConversionResult ConvertSource(GedcomModel& m, ByteSource& source, const char* p
     auto checkUnchanged = [&] {
       if (state.lines != fileLines || source.Size() != size) state.fileChanged = true;
     };
+    if (!decision) {
+      CharsetDetector detector(!mark && tap.SawHighByte());
+      if (!FeedDetector(*text, detector)) {
+        return Stop(state, ConversionOutcome::kReadError, "read error");
+      }
+      decision = DecideCharset(std::nullopt, firstBytes, detector);
+    }
+    if (!decision->message.empty()) progress.Message(decision->message);
+    const TableEncoding encoding =
+        options.tableEncoding.value_or(DefaultTableEncoding(decision->charset));
+    m.UseTableEncoding(decision->charset, encoding);
+    if (decision->charset != Charset::kWindows1252 || encoding != TableEncoding::kWindows1252) {
+      state.decoder = &decoder.emplace(decision->charset, encoding);
+    }
     if (m.counts.individuals == 0) {
       progress.Message("Aucun individu trouv\xE9!");
       return Stop(state, ConversionOutcome::kNoIndividual, "Aucun individu trouv\xE9!");
@@ -110,8 +219,17 @@ ConversionResult ConvertSource(GedcomModel& m, ByteSource& source, const char* p
     m.sourcePath = path;
     state.Message("%d pr\xE9noms, %d noms, %d places.", m.givenNames->count, m.surnames->count,
                   m.places->count);
+    if (state.decoded.replaced != 0) {
+      state.Message("%llu caract\xE8res remplac\xE9s par ?",
+                    static_cast<unsigned long long>(state.decoded.replaced));
+    }
+    if (state.decoded.readAsCp1252 != 0) {
+      state.Message("%llu octets lus en Windows-1252",
+                    static_cast<unsigned long long>(state.decoded.readAsCp1252));
+    }
     result.outcome = ConversionOutcome::kCompleted;
     result.counts = m.counts;
+    result.decoded = state.decoded;
     return result;
   } catch (const std::bad_alloc&) {
     m.sourcePath.reset();

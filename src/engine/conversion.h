@@ -1,10 +1,13 @@
 // The conversion: reads a GEDCOM file three times into the genealogy model.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "engine/model.h"
 #include "engine/progress.h"
+#include "platform/charset.h"
+#include "platform/text_decoder.h"
 
 namespace brimsel {
 
@@ -24,7 +27,11 @@ enum class ConversionOutcome {
 struct ConversionOptions {
   bool notes = false;        // read the notes ("inclure")
   bool properNames = true;   // names written as proper names ("Nom Propre")
-  bool fromOem = false;      // names and places are code page 850 ("OEM => ANSI")
+  // The set the file is read in; none: what its byte-order mark, its HEAD record and its bytes
+  // say ("OEM => ANSI" chooses code page 850).
+  std::optional<Charset> charset;
+  // The tables' encoding; none: UTF-8 for UTF-8, UTF-16 and ANSEL files, else Windows-1252.
+  std::optional<TableEncoding> tableEncoding;
 };
 
 struct ConversionResult {
@@ -32,6 +39,7 @@ struct ConversionResult {
   std::string detail;          // why it failed, for the console; empty on success
   bool recordsFilled = false;  // the second pass completed: the totals of INDI and FAM hold
   ConversionCounts counts;     // what the model's counts were when the conversion ended
+  DecodeCounts decoded;        // characters written '?', bytes of UTF-8 text read as Windows-1252
   bool Completed() const { return outcome == ConversionOutcome::kCompleted; }
   // A read that failed or a file that changed under the reader: the front-ends say "Erreur
   // lecture" with the file's name.

@@ -22,9 +22,15 @@ void GedcomModel::Clear() {
   counts = {};
   sourceSize = 0;
   bytesWritten = 0;
-  givenNames = std::make_unique<Dictionary>();
-  surnames = std::make_unique<Dictionary>();
-  places = std::make_unique<Dictionary>();
+  UseTableEncoding(Charset::kWindows1252, TableEncoding::kWindows1252);
+}
+
+void GedcomModel::UseTableEncoding(Charset set, TableEncoding encoding) {
+  charset = set;
+  tableEncoding = encoding;
+  givenNames = std::make_unique<Dictionary>(encoding);
+  surnames = std::make_unique<Dictionary>(encoding);
+  places = std::make_unique<Dictionary>(encoding);
 }
 
 char* ModelTexts::StoreDate(char* date, std::string_view texte) {

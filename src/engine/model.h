@@ -14,6 +14,7 @@
 
 #include "dict/dictionary.h"
 #include "platform/big_memory.h"
+#include "platform/charset.h"
 #include "platform/text_blocks.h"
 
 namespace brimsel {
@@ -103,8 +104,12 @@ class GedcomModel {
   GedcomModel(const GedcomModel&) = delete;
   GedcomModel& operator=(const GedcomModel&) = delete;
 
-  // Empties the model and recreates the three dictionaries; indiBase and famBase stay.
+  // Empties the model and recreates the three dictionaries, for Windows-1252 texts until
+  // UseTableEncoding says otherwise; indiBase and famBase stay.
   void Clear();
+  // Sets the encoding of every text the model will hold and recreates the (empty)
+  // dictionaries to compare texts of that encoding.
+  void UseTableEncoding(Charset charset, TableEncoding encoding);
   // Index of the individual (union) carrying `code`, or -1. A binary search over the file-ordered
   // records; when it misses, the first record in file order with that number. The first lookup
   // learns the order of the numbers; they must not change afterwards until Clear().
@@ -112,6 +117,8 @@ class GedcomModel {
   int UnionIndex(int code) const;
 
   std::optional<std::string> sourcePath;  // path of the last successful conversion
+  Charset charset = Charset::kWindows1252;  // the set the file was read in
+  TableEncoding tableEncoding = TableEncoding::kWindows1252;  // the encoding of the model's texts
   HugeArray<Individual> individuals;
   HugeArray<Union> unions;
   HugeArray<Note> individualNotes;

@@ -1,6 +1,8 @@
 // Pass 2: fills the records: names and places through the dictionaries, dates, occupations,
 // notes, and the cross-reference numbers that the resolution turns into links.
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "dict/dictionary.h"
 #include "engine/reading_state.h"
@@ -9,14 +11,18 @@ namespace brimsel {
 
 namespace {
 
-// Room of the note being read: at most 8191 characters; the rest is cut.
+// Room of a note: at most 8191 bytes of the tables' encoding; the rest is cut.
 constexpr std::size_t kNoteMax = 8191;
+// Raw bytes of a note kept for decoding: enough for 8191 bytes of the tables' encoding
+// whatever the file's set (a character never takes more than four bytes of the file).
+constexpr std::size_t kRawNoteMax = 4 * kNoteMax;
 
 enum class EventContext { kNone, kBirth, kBaptism, kDeath, kBurial, kMarriage, kNote };
 
 class RecordFiller {
  public:
-  explicit RecordFiller(ReadingState& state) : state_(state), m_(state.model) {}
+  explicit RecordFiller(ReadingState& state)
+      : state_(state), m_(state.model), note_(state.decoder ? kRawNoteMax : kNoteMax) {}
 
   void Read(Line& line);
   // Stores a note still pending at the end of the file, as a level-0 line would.
@@ -48,6 +54,9 @@ class RecordFiller {
   EventTargets CurrentTargets();
   void StoreDate(std::string_view text);
   void StorePlace(const Line& line);
+  // `raw` in the tables' encoding: as it stands when the file is Windows-1252 like the tables,
+  // else decoded into `buffer`.
+  std::string_view Decoded(std::string_view raw, std::string& buffer);
 
   Individual& CurrentIndividual() { return m_.individuals[static_cast<std::size_t>(indi_)]; }
   Union& CurrentUnion() { return m_.unions[static_cast<std::size_t>(fam_)]; }
@@ -62,9 +71,10 @@ class RecordFiller {
   RecordKind noteKind_ = RecordKind::kOther;
   int individualNote_ = -1;
   int unionNote_ = -1;
-  char note_[kNoteMax + 1] = {};
+  std::vector<char> note_;  // the raw bytes of the note being read
   std::size_t noteLength_ = 0;
   LineWords words_;
+  std::string decoded_;  // the decoded form of the text being stored
 };
 
 void RecordFiller::Read(Line& line) {
@@ -88,7 +98,8 @@ void RecordFiller::Read(Line& line) {
 
 void RecordFiller::CloseNote() {
   if (context_ != EventContext::kNote) return;
-  std::string_view text(note_, noteLength_);
+  std::string_view text = Decoded(std::string_view(note_.data(), noteLength_), decoded_);
+  text = text.substr(0, CutToFit(text, kNoteMax, m_.tableEncoding));
   if (noteKind_ == RecordKind::kIndividual && individualNote_ >= 0) {
     m_.individualNotes[static_cast<std::size_t>(individualNote_)].text = m_.texts.Copy(text);
   } else if (noteKind_ == RecordKind::kUnion && unionNote_ >= 0) {
@@ -163,9 +174,9 @@ void RecordFiller::OpenNote(const Line& line) {
 }
 
 void RecordFiller::AppendNote(std::string_view text) {
-  std::size_t n = std::min(text.size(), kNoteMax - noteLength_);
+  std::size_t n = std::min(text.size(), note_.size() - noteLength_);
   if (n == 0) return;
-  std::memcpy(note_ + noteLength_, text.data(), n);
+  std::memcpy(note_.data() + noteLength_, text.data(), n);
   noteLength_ += n;
 }
 
@@ -198,7 +209,9 @@ void RecordFiller::IndividualValue(Line& line, const LineWords& words) {
       if (words.TagIs("NAME")) Name(line);
       break;
     case 'O':
-      if (words.TagIs("OCCU")) individual.occupation = m_.texts.Copy(ValueText(line));
+      if (words.TagIs("OCCU")) {
+        individual.occupation = m_.texts.Copy(Decoded(ValueText(line), decoded_));
+      }
       break;
     default:
       break;
@@ -224,6 +237,12 @@ void RecordFiller::Name(Line& line) {
   Individual& individual = CurrentIndividual();
   char* p = ValueStart(line);
   char* end = line.text + line.size;
+  if (state_.decoder) {
+    // The whole value is decoded, then cut: a '/' is never part of another character.
+    Decoded(std::string_view(p, static_cast<std::size_t>(end - p)), decoded_);
+    p = decoded_.data();
+    end = p + decoded_.size();
+  }
   int* targets[2] = {&individual.givenName, &individual.surname};
   Dictionary* dictionaries[2] = {m_.givenNames.get(), m_.surnames.get()};
   for (int part = 0; part < 2; ++part) {
@@ -295,6 +314,8 @@ void RecordFiller::StoreDate(std::string_view text) {
   if (targets.date == nullptr) return;
   ++*targets.dateCount;
   // A later date of the same event replaces the earlier one.
+  text = Decoded(text, decoded_);
+  text = text.substr(0, CutToFit(text, kDateBufferSize - 1, m_.tableEncoding));
   *targets.date = m_.texts.StoreDate(*targets.date, text);
 }
 
@@ -303,8 +324,19 @@ void RecordFiller::StorePlace(const Line& line) {
   if (targets.place == nullptr) return;
   ++*targets.placeCount;
   char* start = ValueStart(line);
-  *targets.place = m_.places->Insert(start, static_cast<int>(line.text + line.size - start),
-                                 state_.placeOptions);
+  std::size_t length = static_cast<std::size_t>(line.text + line.size - start);
+  if (state_.decoder) {
+    Decoded(std::string_view(start, length), decoded_);
+    start = decoded_.data();
+    length = decoded_.size();
+  }
+  *targets.place = m_.places->Insert(start, static_cast<int>(length), state_.placeOptions);
+}
+
+std::string_view RecordFiller::Decoded(std::string_view raw, std::string& buffer) {
+  if (!state_.decoder) return raw;
+  state_.decoder->Decode(raw, buffer, state_.decoded);
+  return buffer;
 }
 
 }  // namespace

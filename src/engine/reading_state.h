@@ -6,6 +6,7 @@
 #include "engine/conversion.h"
 #include "engine/gedcom_line.h"
 #include "platform/line_reader.h"
+#include "platform/text_decoder.h"
 
 namespace brimsel {
 
@@ -16,6 +17,10 @@ struct ReadingState {
   bool notes = false;        // the notes are read
   int nameOptions = 0;       // Dictionary::Insert options of given names and surnames
   int placeOptions = 0;      // Dictionary::Insert options of places
+  // Decodes the texts of the file into the tables' encoding; null when they are Windows-1252
+  // both in the file and in the tables, and go in as they are.
+  TextDecoder* decoder = nullptr;
+  DecodeCounts decoded;      // what the decoding of the model's texts changed
   int lines = 0;             // line counter of the current pass
   int linesBeforeShow = 100;  // lines left before the counter is shown again
   bool fileChanged = false;  // the file no longer matches what pass 1 counted

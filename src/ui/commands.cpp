@@ -40,7 +40,7 @@ void DialogProgress::Message(std::string_view line) {
 ConversionOptions ReadConversionOptions(DialogServices& dialog) {
   ConversionOptions options;
   options.properNames = dialog.IsChecked(ctl::kProperNames);
-  options.fromOem = dialog.IsChecked(ctl::kOem);
+  if (dialog.IsChecked(ctl::kOem)) options.charset = Charset::kCp850;
   options.notes = dialog.IsChecked(ctl::kIncludeNotes);
   return options;
 }

@@ -157,7 +157,7 @@ TEST(Conversion, ProperNamesOffKeepsTheSpelling) {
   EXPECT_EQ(Dict(*run.m.surnames, run.m.individuals[0].surname), "DUPONT");
 }
 
-TEST(Conversion, OemAppliesToNamesAndPlacesOnly) {
+TEST(Conversion, OemAppliesToEveryText) {
   Converted run;
   Convert(run,
           "0 @I1@ INDI\n1 NAME \x90lise /B\x82rard/\n1 OCCU M\x82" "decin\n"
@@ -167,8 +167,8 @@ TEST(Conversion, OemAppliesToNamesAndPlacesOnly) {
   EXPECT_EQ(Dict(*m.givenNames, m.individuals[0].givenName), "\xC9lise");
   EXPECT_EQ(Dict(*m.surnames, m.individuals[0].surname), "B\xE9rard");
   EXPECT_EQ(Dict(*m.places, m.individuals[0].birthPlace), "\xC9vreux");
-  EXPECT_STREQ(m.individuals[0].occupation, "M\x82" "decin");
-  EXPECT_STREQ(m.individuals[0].birthDate, "3 F\x90V 1850");
+  EXPECT_STREQ(m.individuals[0].occupation, "M\xE9" "decin");
+  EXPECT_STREQ(m.individuals[0].birthDate, "3 F\xC9V 1850");
 }
 
 TEST(Conversion, PlacesAreNeverCapitalised) {
