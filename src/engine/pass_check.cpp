@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string>
 
 #include "engine/reading_state.h"
+#include "platform/utf8.h"
 
 namespace brimsel {
 
@@ -52,12 +54,14 @@ class LinkChecks {
  public:
   explicit LinkChecks(ReadingState& state) : state_(state), m_(state.model) {}
 
-  void Fams(int indi, std::string_view word) {
-    Pending& a = Queue(false, indi, m_.UnionIndex(ReferenceNumber(word)), word);
+  void Fams(int indi, const LineWords& words) {
+    const std::string_view word = words.Value();
+    Pending& a = Queue(false, indi, m_.UnionIndex(ReferenceNumber(word)), MessageWord(words));
     if (a.target >= 0) __builtin_prefetch(&m_.unions[static_cast<std::size_t>(a.target)]);
   }
-  void Chil(int fam, std::string_view word) {
-    Pending& a = Queue(true, fam, m_.IndividualIndex(ReferenceNumber(word)), word);
+  void Chil(int fam, const LineWords& words) {
+    const std::string_view word = words.Value();
+    Pending& a = Queue(true, fam, m_.IndividualIndex(ReferenceNumber(word)), MessageWord(words));
     if (a.target >= 0) __builtin_prefetch(&m_.individuals[static_cast<std::size_t>(a.target)].famc);
   }
   // Makes every check still waiting.
@@ -74,6 +78,22 @@ class LinkChecks {
     std::size_t length = 0;
     char word[kWordCapacity] = {};  // the line's value word, for the messages
   };
+
+  // The value word as a message quotes it: a Windows-1252 text of at most kWordCapacity - 1
+  // bytes. A word of a file in another set is decoded whole first ('?' for a character that
+  // Windows-1252 lacks, not counted), so that the cut never splits a character.
+  std::string_view MessageWord(const LineWords& words) {
+    const std::string_view value = words.Value();
+    if (m_.charset == Charset::kWindows1252 || IsAscii(value)) return value;
+    const char* start = words.valueStart;
+    while (start < words.lineEnd && IsBlank(*start)) ++start;
+    const char* end = start;
+    while (end < words.lineEnd && !IsBlank(*end)) ++end;
+    DecodeCounts uncounted;
+    DecodeText(std::string_view(start, static_cast<std::size_t>(end - start)), m_.charset,
+               TableEncoding::kWindows1252, decodedWord_, uncounted);
+    return std::string_view(decodedWord_).substr(0, kWordCapacity - 1);
+  }
 
   Pending& Queue(bool isChil, int owner, int target, std::string_view word) {
     if (size_ == kQueueSize) CheckFirst();
@@ -102,6 +122,7 @@ class LinkChecks {
   GedcomModel& m_;
   std::array<Pending, kQueueSize> queue_;
   std::size_t first_ = 0;
+  std::string decodedWord_;
   std::size_t size_ = 0;
 };
 
@@ -148,8 +169,8 @@ void CheckLinks(ReadingState& state) {
     if (IsNeitherTag(line.text, line.size, "FAMS", "CHIL")) return;
     SplitWords(line.text, line.size, words);
     if (words.items != 3) return;
-    if (kind == RecordKind::kIndividual && words.TagIs("FAMS")) checks.Fams(indi, words.Value());
-    if (kind == RecordKind::kUnion && words.TagIs("CHIL")) checks.Chil(fam, words.Value());
+    if (kind == RecordKind::kIndividual && words.TagIs("FAMS")) checks.Fams(indi, words);
+    if (kind == RecordKind::kUnion && words.TagIs("CHIL")) checks.Chil(fam, words);
   });
   checks.Finish();
   if (indi + 1 != m.counts.individuals || fam + 1 != m.counts.unions) state.fileChanged = true;

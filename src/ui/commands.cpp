@@ -47,10 +47,15 @@ ConversionOptions ReadConversionOptions(DialogServices& dialog) {
 
 ConversionResult ConvertChosenSource(GedcomModel& model, DialogServices& dialog,
                                      ByteSource& source, const char* path) {
+  return ConvertChosenSource(model, dialog, source, path, ReadConversionOptions(dialog));
+}
+
+ConversionResult ConvertChosenSource(GedcomModel& model, DialogServices& dialog,
+                                     ByteSource& source, const char* path,
+                                     const ConversionOptions& options) {
   dialog.ResetDisplay();
   DialogProgress progress(dialog);
-  ConversionResult result =
-      ConvertSource(model, source, path, ReadConversionOptions(dialog), progress);
+  ConversionResult result = ConvertSource(model, source, path, options, progress);
   if (result.recordsFilled) ShowTotals(dialog, result.counts);
   if (result.ReadFailed()) dialog.ShowMessageBox(path, "Erreur lecture", MessageIcon::kError);
   if (result.Completed()) {
@@ -61,11 +66,16 @@ ConversionResult ConvertChosenSource(GedcomModel& model, DialogServices& dialog,
 }
 
 ConversionResult ConvertChosenFile(GedcomModel& model, DialogServices& dialog) {
+  return ConvertChosenFile(model, dialog, ReadConversionOptions(dialog));
+}
+
+ConversionResult ConvertChosenFile(GedcomModel& model, DialogServices& dialog,
+                                   const ConversionOptions& options) {
   const std::string path = dialog.CurrentFileName();
   std::string reason;
   auto source = FileSource::Open(path.c_str(), &reason);
   if (!source) return {ConversionOutcome::kUnreadable, reason};
-  return ConvertChosenSource(model, dialog, *source, path.c_str());
+  return ConvertChosenSource(model, dialog, *source, path.c_str(), options);
 }
 
 int ReadGedcomCommand(GedcomModel& model, DialogServices& dialog) {

@@ -34,9 +34,15 @@ int ReadGedcomCommand(GedcomModel& model, DialogServices& dialog);
 // Converts the file named in dialog.CurrentFileName() (the file choice already done), filling
 // the count fields and the message list.
 ConversionResult ConvertChosenFile(GedcomModel& model, DialogServices& dialog);
+// The same with options the caller has completed (a character set chosen by name).
+ConversionResult ConvertChosenFile(GedcomModel& model, DialogServices& dialog,
+                                   const ConversionOptions& options);
 // The same with the file's bytes from `source`, which stands for the file named `path`.
 ConversionResult ConvertChosenSource(GedcomModel& model, DialogServices& dialog,
                                      ByteSource& source, const char* path);
+ConversionResult ConvertChosenSource(GedcomModel& model, DialogServices& dialog,
+                                     ByteSource& source, const char* path,
+                                     const ConversionOptions& options);
 
 // "Convertir...": writes the seven tables beside the source file, or into `outputDir`,
 // reading "nb ref", "INDI+" and "FAM +". Returns 1 when every table was written, 0 otherwise

@@ -1,6 +1,7 @@
 // brimsel-cli convert: reads a GEDCOM file, reports what the panel would show and writes the
 // seven tables.
 #include <cstring>
+#include <optional>
 
 #include "engine/conversion.h"
 #include "export/tables.h"
@@ -20,7 +21,13 @@ const char kConvertUsage[] =
     "\n"
     "Options:\n"
     "  --notes              read the notes (\"inclure\")\n"
-    "  --oem                names and places are in code page 850 (\"OEM => ANSI\")\n"
+    "  --oem                the file is in code page 850 (\"OEM => ANSI\"), as --encoding cp850\n"
+    "  --encoding NAME      read the file in the character set NAME instead of detecting it:\n"
+    "                       utf-8, utf-16le, utf-16be, ansel, windows-1252, cp437, cp850,\n"
+    "                       macintosh, or a CHAR value such as ANSI, IBMPC, MSDOS\n"
+    "  --output-encoding utf-8|windows-1252\n"
+    "                       the tables' encoding (default: UTF-8 for UTF-8, UTF-16 and\n"
+    "                       ANSEL files, Windows-1252 for the others)\n"
     "  --no-proper-names    keep names as written (\"Nom Propre\" not ticked)\n"
     "  --nbref              add the reference counts to the code lists (\"nb ref\")\n"
     "  --indi-base TEXT     number of the first individual (\"INDI+\", default 1)\n"
@@ -28,6 +35,12 @@ const char kConvertUsage[] =
     "  -o, --output-dir DIR write the tables into DIR instead of beside FILE\n"
     "  --check              read and check only, write no table\n"
     "  -h, --help           show this help\n"
+    "\n"
+    "Without --encoding the character set is, in this order: the byte-order mark (UTF-8,\n"
+    "UTF-16), UTF-8 for a GEDCOM 7 header, UTF-8 when every byte from 0x80 up belongs to a\n"
+    "valid UTF-8 sequence, the HEAD record's CHAR value, and Windows-1252 otherwise. The\n"
+    "message list then starts with \"Jeu de caractères NAME\" when the set is not\n"
+    "Windows-1252.\n"
     "\n"
     "A base that is not a plain decimal number (digits only, at most 2147483647) is ignored\n"
     "and the base stays 1. Exit status 1 when FILE cannot be converted or a table cannot be\n"
@@ -45,9 +58,15 @@ struct ConvertOptions {
   std::string famBase = "1";
   std::string outputDir;
   std::string file;
+  std::optional<Charset> charset;
+  std::optional<TableEncoding> tableEncoding;
 };
 
 bool ParseArgs(const std::vector<std::string>& args, ConvertOptions& o, Outcome& bad) {
+  std::string encoding;
+  std::string outputEncoding;
+  bool encodingGiven = false;
+  bool outputEncodingGiven = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     std::string* value = nullptr;
@@ -57,6 +76,12 @@ bool ParseArgs(const std::vector<std::string>& args, ConvertOptions& o, Outcome&
       value = &o.famBase;
     } else if (a == "-o" || a == "--output-dir") {
       value = &o.outputDir;
+    } else if (a == "--encoding") {
+      value = &encoding;
+      encodingGiven = true;
+    } else if (a == "--output-encoding") {
+      value = &outputEncoding;
+      outputEncodingGiven = true;
     }
     if (value != nullptr) {
       if (i + 1 == args.size()) {
@@ -91,6 +116,27 @@ bool ParseArgs(const std::vector<std::string>& args, ConvertOptions& o, Outcome&
   if (o.file.empty()) {
     bad = {kExitUsage, "convert: no FILE given", true};
     return false;
+  }
+  if (encodingGiven) {
+    o.charset = CharsetFromOption(encoding);
+    if (!o.charset) {
+      bad = {kExitUsage, "convert: unknown character set '" + encoding + "'", true};
+      return false;
+    }
+    if (o.oem && o.charset != Charset::kCp850) {
+      bad = {kExitUsage, "convert: --oem means code page 850 and cannot go with --encoding " +
+                             encoding, true};
+      return false;
+    }
+  }
+  if (o.oem) o.charset = Charset::kCp850;
+  if (outputEncodingGiven) {
+    o.tableEncoding = TableEncodingFromOption(outputEncoding);
+    if (!o.tableEncoding) {
+      bad = {kExitUsage, "convert: --output-encoding takes utf-8 or windows-1252, not '" +
+                             outputEncoding + "'", true};
+      return false;
+    }
   }
   return true;
 }
@@ -137,7 +183,10 @@ Outcome RunConvert(const std::vector<std::string>& args, std::FILE* out, std::FI
                              std::to_string(kFileNameCapacity - 1) + " bytes"};
   }
   GedcomModel modele;
-  ConversionResult r = ConvertChosenFile(modele, services);
+  ConversionOptions options = ReadConversionOptions(services);
+  options.charset = o.charset;
+  options.tableEncoding = o.tableEncoding;
+  ConversionResult r = ConvertChosenFile(modele, services, options);
   services.EndProgress();
   if (!r.Completed()) return {kExitFailed, FailureText(r, o.file)};
   if (!o.check && ExportTablesCommand(modele, services, o.outputDir) != 1) {
