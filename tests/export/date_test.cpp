@@ -108,7 +108,7 @@ TEST(NormaliseDate, MonthWordsCompareAsciiCaseOnly) {
 
 TEST(NormaliseDate, EveryOutputMonthReadsBackAsGiven) {
   for (int mois = 1; mois <= 12; ++mois) {
-    const std::string texte = "2 " + std::string(NomsMois[mois]) + " 1900";
+    const std::string texte = "2 " + std::string(kMonthNames[mois]) + " 1900";
     Attend(texte, 255, texte);
   }
 }
@@ -175,7 +175,7 @@ TEST(NormaliseDate, UsualShapeReadsAsTheGeneralReading) {
     const Resultat general = Normalise(" " + date);
     EXPECT_EQ(vite.code, general.code) << "'" << date << "'";
     // An unreadable date keeps its text, blank included.
-    EXPECT_EQ(vite.code == kQualiteIllisible ? " " + vite.texte : vite.texte, general.texte)
+    EXPECT_EQ(vite.code == kQualityUnreadable ? " " + vite.texte : vite.texte, general.texte)
         << "'" << date << "'";
   }
 }
