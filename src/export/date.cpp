@@ -1,9 +1,11 @@
-// Date normalisation: qualifier prefix, up to three words, day / month / year with defaults.
+// Date normalisation: GEDCOM forms (calendars, phrases, ranges, periods), qualifier prefix, up to
+// three words, day / month / year with defaults.
 #include "export/date.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 
 namespace brimsel {
 
@@ -12,9 +14,9 @@ namespace brimsel {
 // accented letter in lower and in upper case, because only ASCII letters compare without regard
 // to case.
 // clang-format off
-const DateQualifier kDateQualifiers[7] = {
-    {"BEF ", 32}, {"AVT ", 32}, {"AFT ", 64}, {"APR ", 64},
-    {"ABT ", 0},  {"AUT ", 0},  {"ENV ", 0},
+const DateQualifier kDateQualifiers[9] = {
+    {"BEF ", 32}, {"AVT ", 32}, {"AFT ", 64}, {"APR ", 64}, {"ABT ", 0},
+    {"AUT ", 0},  {"ENV ", 0},  {"EST ", 0},  {"CAL ", 0},
 };
 
 const MonthWord kMonthWords[24] = {
@@ -234,30 +236,267 @@ int ReadUsualDate(char* date, std::size_t length) {
   return kExactQualifier + kDayGiven + kMonthGiven + kYearGiven + kCodeBase;
 }
 
-}  // namespace
+// Words of the GEDCOM date forms, compared whole and without regard to ASCII case.
+enum class FormWord {
+  kOther,
+  kCalendar,     // GREGORIAN, JULIAN: dropped
+  kUnreadable,   // FRENCH_R, HEBREW, and the eras before Christ
+  kInterpreted,  // INT, dropped when first
+  kBetween,      // BET: a range, true after its start; ends at AND
+  kAnd,
+  kFrom,  // FROM: a period, true after its beginning; ends at TO
+  kTo,    // also a date "before" when first
+};
 
-int NormaliseDate(char* date) {
-  if (date == nullptr) return kQualityNone;
-  std::size_t length = 0;
-  while (length < kMaxDateLength && date[length] != '\0') ++length;
-  if (const int code = ReadUsualDate(date, length); code != 0) return code;
+bool SameWordIgnoringCase(const char* word, std::size_t length, const char* keyword) {
+  std::size_t i = 0;
+  for (; i < length && keyword[i] != '\0'; ++i) {
+    if (UpperAscii(static_cast<unsigned char>(word[i])) != static_cast<unsigned char>(keyword[i])) {
+      return false;
+    }
+  }
+  return i == length && keyword[i] == '\0';
+}
 
-  int code = kExactQualifier;
-  // Most dates have no qualifier: a first character that starts none of the prefixes (ASCII
-  // letters without regard to case) skips the table.
-  const unsigned char first = UpperAscii(static_cast<unsigned char>(date[0]));
-  const bool mayQualify = first == 'A' || first == 'B' || first == 'E';
-  for (const DateQualifier& q : kDateQualifiers) {
-    if (!mayQualify) break;
-    if (length >= 4 && StartsWithIgnoringCase(date, q.prefix)) {
-      code = q.value;
-      length -= 4;
-      std::memmove(date, date + 4, length);
-      date[length] = '\0';
+FormWord ClassifyFormWord(const char* word, std::size_t length) {
+  struct Keyword {
+    const char* text;  // in capitals
+    FormWord kind;
+  };
+  static constexpr Keyword kKeywords[] = {
+      {"GREGORIAN", FormWord::kCalendar},
+      {"JULIAN", FormWord::kCalendar},
+      {"FRENCH_R", FormWord::kUnreadable},
+      {"HEBREW", FormWord::kUnreadable},
+      {"B.C.", FormWord::kUnreadable},
+      {"BC", FormWord::kUnreadable},
+      {"B.C", FormWord::kUnreadable},
+      {"BCE", FormWord::kUnreadable},
+      {"INT", FormWord::kInterpreted},
+      {"BET", FormWord::kBetween},
+      {"AND", FormWord::kAnd},
+      {"FROM", FormWord::kFrom},
+      {"TO", FormWord::kTo},
+  };
+  // Every keyword has 2 to 9 bytes and starts with one of these letters: most words stop here.
+  if (length < 2 || length > 9) return FormWord::kOther;
+  switch (UpperAscii(static_cast<unsigned char>(word[0]))) {
+    case 'A':
+    case 'B':
+    case 'F':
+    case 'G':
+    case 'H':
+    case 'I':
+    case 'J':
+    case 'T':
       break;
+    default:
+      return FormWord::kOther;
+  }
+  for (const Keyword& k : kKeywords) {
+    if (SameWordIgnoringCase(word, length, k.text)) return k.kind;
+  }
+  return FormWord::kOther;
+}
+
+// Whether the GEDCOM forms may change the first `length` bytes of `date`: a '@' (calendar
+// escape), a '(' (phrase), a calendar or era word anywhere, or a first word that starts an
+// interpreted date, a range or a period. Texts for which this is false are left to the
+// qualifier step as they are.
+bool MayHoldGedcomForm(const char* date, std::size_t length) {
+  bool first = true;
+  std::size_t i = 0;
+  while (i < length) {
+    while (i < length && IsBlank(date[i])) ++i;
+    const std::size_t start = i;
+    for (; i < length && !IsBlank(date[i]); ++i) {
+      if (date[i] == '@' || date[i] == '(') return true;
+    }
+    if (i == start) break;
+    switch (ClassifyFormWord(date + start, i - start)) {
+      case FormWord::kCalendar:
+      case FormWord::kUnreadable:
+        return true;
+      case FormWord::kInterpreted:
+      case FormWord::kBetween:
+      case FormWord::kFrom:
+      case FormWord::kTo:
+        if (first) return true;
+        break;
+      default:
+        break;
+    }
+    first = false;
+  }
+  return false;
+}
+
+// The date text once the GEDCOM forms are read.
+struct GedcomForm {
+  enum class Outcome {
+    kUnchanged,   // no form found: the text is read as it is
+    kRewritten,   // `text` holds the remaining words
+    kUnreadable,  // code 127, the date text left as it was
+  };
+  Outcome outcome = Outcome::kUnchanged;
+  char text[kMaxDateLength + 1] = {};
+  std::size_t length = 0;
+  // The qualifier of a range or period (64 after, 32 before), or -1. It stands for the qualifier
+  // prefix the text would start with, so that prefix is not written in front of the words: a
+  // 31-byte "TO ..." would not fit once it began with "BEF ".
+  int rangeQualifier = -1;
+};
+
+// Removes every occurrence of `escape` (capitals) from the NUL-terminated `text`, comparing
+// without regard to ASCII case. Returns whether one was found.
+bool RemoveEscape(char* text, const char* escape) {
+  const std::size_t escapeLength = std::strlen(escape);
+  bool found = false;
+  char* out = text;
+  for (const char* in = text; *in != '\0';) {
+    if (*in == '@' && StartsWithIgnoringCase(in, escape)) {
+      in += escapeLength;
+      found = true;
+    } else {
+      *out++ = *in++;
+    }
+  }
+  *out = '\0';
+  return found;
+}
+
+// Reads the calendar escapes, phrases, calendar and era words, INT, ranges and periods of the
+// first `length` bytes of `date`.
+GedcomForm ReadGedcomForm(const char* date, std::size_t length) {
+  GedcomForm form;
+  char work[kMaxDateLength + 1];
+  length = std::min(length, kMaxDateLength);
+  std::memcpy(work, date, length);
+  work[length] = '\0';
+  bool changed = false;
+
+  // Gregorian and Julian dates are read as written; any other calendar is not read.
+  changed |= RemoveEscape(work, "@#DGREGORIAN@");
+  changed |= RemoveEscape(work, "@#DJULIAN@");
+  for (const char* p = work; *p != '\0'; ++p) {
+    if (StartsWithIgnoringCase(p, "@#D")) {
+      form.outcome = GedcomForm::Outcome::kUnreadable;
+      return form;
     }
   }
 
+  // A phrase runs from '(' to the next ')', or to the end.
+  {
+    char* out = work;
+    bool inPhrase = false;
+    for (const char* in = work; *in != '\0'; ++in) {
+      if (inPhrase) {
+        inPhrase = *in != ')';
+      } else if (*in == '(') {
+        inPhrase = true;
+        changed = true;
+      } else {
+        *out++ = *in;
+      }
+    }
+    *out = '\0';
+  }
+
+  // The words that remain, less the calendar words; 31 bytes hold at most 16 words.
+  Word words[(kMaxDateLength + 1) / 2];
+  FormWord kinds[std::size(words)];
+  std::size_t count = 0;
+  for (std::size_t i = 0; work[i] != '\0';) {
+    while (work[i] != '\0' && IsBlank(work[i])) ++i;
+    const std::size_t start = i;
+    while (work[i] != '\0' && !IsBlank(work[i])) ++i;
+    if (i == start) break;
+    const FormWord kind = ClassifyFormWord(work + start, i - start);
+    if (kind == FormWord::kUnreadable) {
+      form.outcome = GedcomForm::Outcome::kUnreadable;
+      return form;
+    }
+    if (kind == FormWord::kCalendar) {
+      changed = true;
+    } else if (count < std::size(words)) {
+      words[count] = {work + start, i - start};
+      kinds[count] = kind;
+      ++count;
+    }
+  }
+
+  std::size_t first = 0;
+  if (count > 0 && kinds[0] == FormWord::kInterpreted) {
+    ++first;
+    changed = true;
+  }
+  // A range is true after its start, a period after its beginning; "TO y" is before y.
+  if (first < count) {
+    FormWord end = FormWord::kOther;
+    switch (kinds[first]) {
+      case FormWord::kBetween:
+        form.rangeQualifier = 64;
+        end = FormWord::kAnd;
+        break;
+      case FormWord::kFrom:
+        form.rangeQualifier = 64;
+        end = FormWord::kTo;
+        break;
+      case FormWord::kTo:
+        form.rangeQualifier = 32;
+        break;
+      default:
+        break;
+    }
+    if (form.rangeQualifier >= 0) {
+      ++first;
+      changed = true;
+      for (std::size_t k = first; end != FormWord::kOther && k < count; ++k) {
+        if (kinds[k] == end) count = k;
+      }
+    }
+  }
+
+  if (!changed) return form;
+  if (first >= count) {
+    form.outcome = GedcomForm::Outcome::kUnreadable;
+    return form;
+  }
+  // The remaining words joined by single blanks: never longer than the text they come from.
+  std::size_t n = 0;
+  for (std::size_t k = first; k < count; ++k) {
+    if (k > first && n < kMaxDateLength) form.text[n++] = ' ';
+    const std::size_t take = std::min(words[k].length, kMaxDateLength - n);
+    std::memcpy(form.text + n, words[k].start, take);
+    n += take;
+  }
+  form.text[n] = '\0';
+  form.length = n;
+  form.outcome = GedcomForm::Outcome::kRewritten;
+  return form;
+}
+
+// Removes a recognised qualifier prefix from the front of `date` and returns its value, or the
+// exact qualifier when there is none.
+int StripQualifier(char* date, std::size_t* length) {
+  // Most dates have no qualifier: a first character that starts none of the prefixes (ASCII
+  // letters without regard to case) skips the table.
+  const unsigned char first = UpperAscii(static_cast<unsigned char>(date[0]));
+  if (first != 'A' && first != 'B' && first != 'C' && first != 'E') return kExactQualifier;
+  for (const DateQualifier& q : kDateQualifiers) {
+    if (*length >= 4 && StartsWithIgnoringCase(date, q.prefix)) {
+      *length -= 4;
+      std::memmove(date, date + 4, *length);
+      date[*length] = '\0';
+      return q.value;
+    }
+  }
+  return kExactQualifier;
+}
+
+// Reads up to three words of the first `length` bytes of `date` as day, month and year, and
+// rewrites the date; `code` holds the qualifier value. Returns the quality code.
+int ReadDayMonthYear(char* date, std::size_t length, int code) {
   // The words are views into the date: every number is read before the result is written.
   Word words[3];
   const int count = SplitWords(date, length, words);
@@ -313,6 +552,40 @@ int NormaliseDate(char* date) {
 
   WriteNormalDate(date, day, month, year);
   return code;
+}
+
+}  // namespace
+
+int NormaliseDate(char* date) {
+  if (date == nullptr) return kQualityNone;
+  std::size_t length = 0;
+  while (length < kMaxDateLength && date[length] != '\0') ++length;
+  if (const int code = ReadUsualDate(date, length); code != 0) return code;
+
+  if (MayHoldGedcomForm(date, length)) {
+    GedcomForm form = ReadGedcomForm(date, length);
+    switch (form.outcome) {
+      case GedcomForm::Outcome::kUnreadable:
+        return kQualityUnreadable;
+      case GedcomForm::Outcome::kRewritten: {
+        // Read in the form's own buffer, then copied back: a normalised date (at most 19 bytes,
+        // as for any other date), or the unreadable remaining words, never longer than the text.
+        const int qualifier = form.rangeQualifier >= 0 ? form.rangeQualifier
+                                                       : StripQualifier(form.text, &form.length);
+        const int code = ReadDayMonthYear(form.text, form.length, qualifier);
+        std::size_t n = std::strlen(form.text);
+        if (code == kQualityUnreadable) n = std::min(n, length);
+        std::memcpy(date, form.text, n);
+        date[n] = '\0';
+        return code;
+      }
+      case GedcomForm::Outcome::kUnchanged:
+        break;
+    }
+  }
+
+  const int qualifier = StripQualifier(date, &length);
+  return ReadDayMonthYear(date, length, qualifier);
 }
 
 }  // namespace brimsel

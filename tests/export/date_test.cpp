@@ -71,7 +71,7 @@ TEST(NormaliseDate, ImpossibleValuesFallBackToDefaults) {
   Attend("15 12 1850", 255, "15 d\xE9\x63 1850");
   Attend("MARCH 1850", 249, "13 juin 1850");
   Attend("AOU 1850", 249, "13 juin 1850");
-  Attend("BET 1850 AND 1860", 241, "13 juin 1900");
+  Attend("BET 1850 AND 1860", 217, "13 juin 1850");  // after its start
   Attend("15 MAR 0", 247, "15 mar 1900");
 }
 
