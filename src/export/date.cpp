@@ -3,6 +3,8 @@
 #include "export/date.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <iterator>
@@ -47,12 +49,12 @@ constexpr int kDefaultMonth = 6;
 constexpr int kDefaultCentury = 1900;
 
 // Upper case of the classic locale: only a-z change.
-inline unsigned char UpperAscii(unsigned char c) {
+constexpr unsigned char UpperAscii(unsigned char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
 }
 
 // White space as the C library's isspace sees it in the classic locale: bytes 9 to 13 and 32.
-inline bool IsBlank(char c) {
+constexpr bool IsBlank(char c) {
   unsigned char u = static_cast<unsigned char>(c);
   return u == ' ' || (u >= '\t' && u <= '\r');
 }
@@ -259,61 +261,99 @@ bool SameWordIgnoringCase(const char* word, std::size_t length, const char* keyw
 }
 
 FormWord ClassifyFormWord(const char* word, std::size_t length) {
-  struct Keyword {
-    const char* text;  // in capitals
-    FormWord kind;
-  };
-  static constexpr Keyword kKeywords[] = {
-      {"GREGORIAN", FormWord::kCalendar},
-      {"JULIAN", FormWord::kCalendar},
-      {"FRENCH_R", FormWord::kUnreadable},
-      {"HEBREW", FormWord::kUnreadable},
-      {"B.C.", FormWord::kUnreadable},
-      {"BC", FormWord::kUnreadable},
-      {"B.C", FormWord::kUnreadable},
-      {"BCE", FormWord::kUnreadable},
-      {"INT", FormWord::kInterpreted},
-      {"BET", FormWord::kBetween},
-      {"AND", FormWord::kAnd},
-      {"FROM", FormWord::kFrom},
-      {"TO", FormWord::kTo},
-  };
-  // Every keyword has 2 to 9 bytes and starts with one of these letters: most words stop here.
-  if (length < 2 || length > 9) return FormWord::kOther;
-  switch (UpperAscii(static_cast<unsigned char>(word[0]))) {
-    case 'A':
-    case 'B':
-    case 'F':
-    case 'G':
-    case 'H':
-    case 'I':
-    case 'J':
-    case 'T':
-      break;
+  // The short keywords compare packed, as the month words do, once the first letter fits the
+  // length: a month word such as JUN or FEB stops at that letter. The long ones are calendars.
+  const unsigned char initial = UpperAscii(static_cast<unsigned char>(word[0]));
+  switch (length) {
+    case 2:
+    case 3:
+    case 4:
+      if (initial != 'A' && initial != 'B' && initial != 'F' && initial != 'I' && initial != 'T') {
+        return FormWord::kOther;
+      }
+      switch (PackWord(word, length)) {
+        case PackWord("TO", 2):
+          return FormWord::kTo;
+        case PackWord("BC", 2):
+        case PackWord("BCE", 3):
+        case PackWord("B.C", 3):
+        case PackWord("B.C.", 4):
+          return FormWord::kUnreadable;
+        case PackWord("INT", 3):
+          return FormWord::kInterpreted;
+        case PackWord("BET", 3):
+          return FormWord::kBetween;
+        case PackWord("AND", 3):
+          return FormWord::kAnd;
+        case PackWord("FROM", 4):
+          return FormWord::kFrom;
+        default:
+          return FormWord::kOther;
+      }
+    case 6:
+      if (initial == 'J') {
+        return SameWordIgnoringCase(word, length, "JULIAN") ? FormWord::kCalendar
+                                                            : FormWord::kOther;
+      }
+      return SameWordIgnoringCase(word, length, "HEBREW") ? FormWord::kUnreadable
+                                                          : FormWord::kOther;
+    case 8:
+      return SameWordIgnoringCase(word, length, "FRENCH_R") ? FormWord::kUnreadable
+                                                            : FormWord::kOther;
+    case 9:
+      return SameWordIgnoringCase(word, length, "GREGORIAN") ? FormWord::kCalendar
+                                                             : FormWord::kOther;
     default:
       return FormWord::kOther;
   }
-  for (const Keyword& k : kKeywords) {
-    if (SameWordIgnoringCase(word, length, k.text)) return k.kind;
-  }
-  return FormWord::kOther;
 }
+
+// Bytes as the check for GEDCOM forms sees them, as bits: a blank, a letter that starts a
+// keyword (in either case), a '@' that starts a calendar escape or a '(' that starts a phrase.
+constexpr unsigned kGateBlank = 1;
+constexpr unsigned kGateInitial = 2;
+constexpr unsigned kGateOpener = 4;
+
+constexpr std::array<unsigned char, 256> kGateBytes = [] {
+  std::array<unsigned char, 256> classes{};
+  for (int c = 0; c < 256; ++c) {
+    if (IsBlank(static_cast<char>(c))) classes[c] = kGateBlank;
+  }
+  for (const char c : {'B', 'F', 'G', 'H', 'I', 'J', 'T'}) {
+    classes[static_cast<unsigned char>(c)] = kGateInitial;
+    classes[static_cast<unsigned char>(c - 'A' + 'a')] = kGateInitial;
+  }
+  classes['@'] = kGateOpener;
+  classes['('] = kGateOpener;
+  return classes;
+}();
 
 // Whether the GEDCOM forms may change the first `length` bytes of `date`: a '@' (calendar
 // escape), a '(' (phrase), a calendar or era word anywhere, or a first word that starts an
 // interpreted date, a range or a period. Texts for which this is false are left to the
-// qualifier step as they are.
+// qualifier step as they are. One pass without branches over the bytes finds the openers and
+// the words that start with the initial of a keyword; only those words are then compared.
 bool MayHoldGedcomForm(const char* date, std::size_t length) {
-  bool first = true;
-  std::size_t i = 0;
-  while (i < length) {
-    while (i < length && IsBlank(date[i])) ++i;
-    const std::size_t start = i;
-    for (; i < length && !IsBlank(date[i]); ++i) {
-      if (date[i] == '@' || date[i] == '(') return true;
-    }
-    if (i == start) break;
-    switch (ClassifyFormWord(date + start, i - start)) {
+  static_assert(kMaxDateLength < 32, "one bit per byte");
+  unsigned seen = 0;
+  std::uint32_t candidates = 0;  // bit i: a word with a keyword's initial starts at byte i
+  unsigned previous = kGateBlank;
+  for (std::size_t i = 0; i < length; ++i) {
+    const unsigned c = kGateBytes[static_cast<unsigned char>(date[i])];
+    seen |= c;
+    // An initial after a blank: kGateInitial is kGateBlank shifted by one.
+    candidates |= static_cast<std::uint32_t>((c & previous << 1) >> 1) << i;
+    previous = c;
+  }
+  if ((seen & kGateOpener) != 0) return true;
+  if (candidates == 0) return false;
+  std::size_t firstWord = 0;
+  while (firstWord < length && IsBlank(date[firstWord])) ++firstWord;
+  for (; candidates != 0; candidates &= candidates - 1) {
+    const std::size_t start = static_cast<std::size_t>(std::countr_zero(candidates));
+    std::size_t end = start + 1;
+    while (end < length && !IsBlank(date[end])) ++end;
+    switch (ClassifyFormWord(date + start, end - start)) {
       case FormWord::kCalendar:
       case FormWord::kUnreadable:
         return true;
@@ -321,12 +361,11 @@ bool MayHoldGedcomForm(const char* date, std::size_t length) {
       case FormWord::kBetween:
       case FormWord::kFrom:
       case FormWord::kTo:
-        if (first) return true;
+        if (start == firstWord) return true;
         break;
       default:
         break;
     }
-    first = false;
   }
   return false;
 }
