@@ -124,6 +124,20 @@ std::string Date(Gen& g, int year) {
     case 4: return y;
     case 5: return "ENV " + y;
     case 6: return std::to_string(day) + " " + kMoisFr[month] + " " + y;
+    case 7: {  // the other GEDCOM forms, a few of each
+      const std::string full = std::to_string(day) + " " + kMonth[month] + " " + y;
+      switch (g.U(9)) {
+        case 0: return "BET " + y + " AND " + std::to_string(year + 10);
+        case 1: return "FROM " + full + " TO " + std::to_string(year + 5);
+        case 2: return "TO " + y;
+        case 3: return "@#DJULIAN@ " + full;
+        case 4: return "@#DFRENCH R@ " + std::to_string(day) + " BRUM " + std::to_string(year % 14);
+        case 5: return "INT " + y + " (selon le registre)";
+        case 6: return "EST " + y;
+        case 7: return "CAL " + y;
+        default: return "ABT " + std::to_string(year % 900) + " B.C.";
+      }
+    }
     default: return std::to_string(day) + " " + kMonth[month] + " " + y;
   }
 }

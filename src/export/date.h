@@ -5,32 +5,40 @@
 namespace brimsel {
 
 // A qualifier prefix of a date ("ABT ", "BEF ", ...) and the value it adds to the code.
-struct Qualificatif {
-  const char* prefixe;  // exactly four bytes, the last one a space
-  int valeur;           // 0 about, 32 before, 64 after
+struct DateQualifier {
+  const char* prefix;  // exactly four bytes, the last one a space
+  int value;           // 0 about, 32 before, 64 after
 };
 
 // A month word that a date may carry, and its number.
-struct MotMois {
-  const char* mot;  // Windows-1252 bytes
-  int mois;
+struct MonthWord {
+  const char* word;  // Windows-1252 bytes
+  int month;
 };
 
 // The prefixes, searched in this order; a date with none of them is exact (96).
-extern const Qualificatif TableQualificatifs[7];
+extern const DateQualifier kDateQualifiers[9];
 // The month words, compared whole and without regard to the case of ASCII letters.
-extern const MotMois TableMois[24];
+extern const MonthWord kMonthWords[24];
 // Month names written by the normaliser, indexed by month number 1 to 12 (entry 0 unused).
-extern const char* const NomsMois[13];
+extern const char* const kMonthNames[13];
 
 // Quality codes that are not normalised dates.
-inline constexpr int kQualiteAucune = 0;       // no date
-inline constexpr int kQualiteIllisible = 127;  // unreadable date
+inline constexpr int kQualityNone = 0;         // no date
+inline constexpr int kQualityUnreadable = 127;  // unreadable date
 
 // Rewrites `date` (a NUL-terminated text of at most 31 bytes) as "day month year" and returns
-// the quality code: 0 for a null date, 127 for an unreadable one (the text then only loses a
-// recognised qualifier prefix), otherwise an odd code from 145 to 255 built as
-// 145 + qualifier + 2 (day given) + 4 (month given) + 8 (year given).
+// the quality code: 0 for a null date, 127 for an unreadable one, otherwise an odd code from 145
+// to 255 built as 145 + qualifier + 2 (day given) + 4 (month given) + 8 (year given).
+//
+// The GEDCOM forms are read first: the calendar escapes @#DGREGORIAN@ and @#DJULIAN@ and the
+// words GREGORIAN and JULIAN are dropped (a Julian date is kept as written), a phrase in
+// parentheses is dropped, a leading INT is dropped; a range "BET x AND y" or a period
+// "FROM x TO y" reads as "after x", "TO y" as "before y". Another calendar (@#D..., FRENCH_R,
+// HEBREW) or a date before Christ (B.C., BC, B.C, BCE) is unreadable, its text left as it was,
+// as is a text of which nothing but those forms remains.
+//
+// Otherwise an unreadable date only loses a recognised qualifier prefix (and the forms above).
 // Missing or impossible parts default to day 13, month 6 (juin) and year 1900; a year of 1 to 99
 // gets 1900 added. Words longer than 15 bytes keep their first 15. Writes at most the text's
 // length and its terminator, or 19 bytes (the longest result, "31 juin 2147483647").
