@@ -33,6 +33,11 @@ const char* const kMonthNames[13] = {
     "",    "jan", "f\xE9v", "mar", "avr", "mai",        "juin",
     "juil", "ao\xFB", "sep", "oct", "nov", "d\xE9\x63",
 };
+
+const char* const kMonthNamesUtf8[13] = {
+    "",    "jan", "f\xC3\xA9v", "mar", "avr", "mai",        "juin",
+    "juil", "ao\xC3\xBB", "sep", "oct", "nov", "d\xC3\xA9\x63",
+};
 // clang-format on
 
 namespace {
@@ -113,7 +118,7 @@ constexpr std::uint32_t PackWord(const char* word, std::size_t length) {
 // looked up at one place of a table, found from a mix of its packed bits; the words of the
 // month table all have places of their own, which building the table checks (else every entry
 // is compared, as a plain search would).
-int MonthOfWord(Word word) {
+int MonthOfCp1252Word(Word word) {
   constexpr std::size_t kSlots = 256;
   struct Index {
     std::uint32_t packed[kSlots] = {};
@@ -141,6 +146,26 @@ int MonthOfWord(Word word) {
     if (PackWord(m.word, std::strlen(m.word)) == e) return m.month;
   }
   return 0;
+}
+
+// The same for a word of a UTF-8 date: its letters from U+0080 to U+00FF (é, û, É...) are read
+// as their Windows-1252 bytes, so that the month words compare as in a Windows-1252 date.
+int MonthOfWord(Word word, bool utf8) {
+  if (!utf8 || word.length == 0) return MonthOfCp1252Word(word);
+  char bytes[kMaxWordLength];
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < word.length; ++i) {
+    const unsigned char c = static_cast<unsigned char>(word.start[i]);
+    if (c < 0x80) {
+      bytes[n++] = static_cast<char>(c);
+    } else if ((c == 0xC2 || c == 0xC3) && i + 1 < word.length &&
+               (static_cast<unsigned char>(word.start[i + 1]) & 0xC0) == 0x80) {
+      bytes[n++] = static_cast<char>(((c & 0x03) << 6) | (word.start[++i] & 0x3F));
+    } else {
+      return 0;  // a character that no month word has
+    }
+  }
+  return MonthOfCp1252Word({bytes, n});
 }
 
 // Splits the first `length` bytes of `text` into at most three words. Returns their count.
@@ -192,18 +217,20 @@ inline bool IsDigit(char c) {
 // Writes the normalised date: day, blank, month name, blank, year. At most 2 + 1 + 4 + 1 + 10
 // bytes and the terminator. The month name is copied as four bytes; after a name of three, the
 // blank that follows takes the fourth.
-void WriteNormalDate(char* date, int day, int month, int year) {
+void WriteNormalDate(char* date, int day, int month, int year, bool utf8) {
   struct PaddedNames {
     char name[13][4] = {};
     unsigned char length[13] = {};
-    PaddedNames() {
+    explicit PaddedNames(const char* const (&names)[13]) {
       for (int i = 1; i < 13; ++i) {
-        length[i] = static_cast<unsigned char>(std::strlen(kMonthNames[i]));
-        std::memcpy(name[i], kMonthNames[i], length[i]);
+        length[i] = static_cast<unsigned char>(std::strlen(names[i]));
+        std::memcpy(name[i], names[i], length[i]);
       }
     }
   };
-  static const PaddedNames kNames;
+  static const PaddedNames kCp1252Names(kMonthNames);
+  static const PaddedNames kUtf8Names(kMonthNamesUtf8);
+  const PaddedNames& kNames = utf8 ? kUtf8Names : kCp1252Names;
   char* p = WritePositive(date, day);
   *p++ = ' ';
   std::memcpy(p, kNames.name[month], 4);
@@ -217,7 +244,7 @@ void WriteNormalDate(char* date, int day, int month, int year) {
 // table, a year of four digits not starting with 0, single blanks), read at a few fixed places.
 // Returns its code after writing the normalised date, or 0 for any other text, which the general
 // reading takes; for this shape both give the same bytes and code.
-int ReadUsualDate(char* date, std::size_t length) {
+int ReadUsualDate(char* date, std::size_t length, bool utf8) {
   if (length < 9 || length > 12 || !IsDigit(date[0])) return 0;
   const std::size_t j = date[1] == ' ' ? 1 : 2;  // digits of the day
   if (j == 2 && (!IsDigit(date[1]) || date[2] != ' ')) return 0;
@@ -230,11 +257,11 @@ int ReadUsualDate(char* date, std::size_t length) {
   }
   const int day = j == 1 ? date[0] - '0' : (date[0] - '0') * 10 + (date[1] - '0');
   // A month word holding a blank is in no table entry, so it is refused here.
-  const int month = day >= 1 && day <= 31 ? MonthOfWord({date + j + 1, monthLength}) : 0;
+  const int month = day >= 1 && day <= 31 ? MonthOfWord({date + j + 1, monthLength}, utf8) : 0;
   if (month == 0) return 0;
   const int year = (date[yearAt] - '0') * 1000 + (date[yearAt + 1] - '0') * 100 +
                    (date[yearAt + 2] - '0') * 10 + (date[yearAt + 3] - '0');
-  WriteNormalDate(date, day, month, year);
+  WriteNormalDate(date, day, month, year, utf8);
   return kExactQualifier + kDayGiven + kMonthGiven + kYearGiven + kCodeBase;
 }
 
@@ -535,7 +562,7 @@ int StripQualifier(char* date, std::size_t* length) {
 
 // Reads up to three words of the first `length` bytes of `date` as day, month and year, and
 // rewrites the date; `code` holds the qualifier value. Returns the quality code.
-int ReadDayMonthYear(char* date, std::size_t length, int code) {
+int ReadDayMonthYear(char* date, std::size_t length, int code, bool utf8) {
   // The words are views into the date: every number is read before the result is written.
   Word words[3];
   const int count = SplitWords(date, length, words);
@@ -583,23 +610,24 @@ int ReadDayMonthYear(char* date, std::size_t length, int code) {
       month = value;
       code += kMonthGiven;
     }
-  } else if (int m = MonthOfWord(monthWord); m != 0) {
+  } else if (int m = MonthOfWord(monthWord, utf8); m != 0) {
     month = m;
     code += kMonthGiven;
   }
   code += kCodeBase;
 
-  WriteNormalDate(date, day, month, year);
+  WriteNormalDate(date, day, month, year, utf8);
   return code;
 }
 
 }  // namespace
 
-int NormaliseDate(char* date) {
+int NormaliseDate(char* date, TableEncoding encoding) {
   if (date == nullptr) return kQualityNone;
+  const bool utf8 = encoding == TableEncoding::kUtf8;
   std::size_t length = 0;
   while (length < kMaxDateLength && date[length] != '\0') ++length;
-  if (const int code = ReadUsualDate(date, length); code != 0) return code;
+  if (const int code = ReadUsualDate(date, length, utf8); code != 0) return code;
 
   if (MayHoldGedcomForm(date, length)) {
     GedcomForm form = ReadGedcomForm(date, length);
@@ -611,7 +639,7 @@ int NormaliseDate(char* date) {
         // as for any other date), or the unreadable remaining words, never longer than the text.
         const int qualifier = form.rangeQualifier >= 0 ? form.rangeQualifier
                                                        : StripQualifier(form.text, &form.length);
-        const int code = ReadDayMonthYear(form.text, form.length, qualifier);
+        const int code = ReadDayMonthYear(form.text, form.length, qualifier, utf8);
         std::size_t n = std::strlen(form.text);
         if (code == kQualityUnreadable) n = std::min(n, length);
         std::memcpy(date, form.text, n);
@@ -624,7 +652,7 @@ int NormaliseDate(char* date) {
   }
 
   const int qualifier = StripQualifier(date, &length);
-  return ReadDayMonthYear(date, length, qualifier);
+  return ReadDayMonthYear(date, length, qualifier, utf8);
 }
 
 }  // namespace brimsel

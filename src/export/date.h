@@ -2,6 +2,8 @@
 // quality code.
 #pragma once
 
+#include "platform/charset.h"
+
 namespace brimsel {
 
 // A qualifier prefix of a date ("ABT ", "BEF ", ...) and the value it adds to the code.
@@ -20,8 +22,10 @@ struct MonthWord {
 extern const DateQualifier kDateQualifiers[9];
 // The month words, compared whole and without regard to the case of ASCII letters.
 extern const MonthWord kMonthWords[24];
-// Month names written by the normaliser, indexed by month number 1 to 12 (entry 0 unused).
+// Month names written by the normaliser, indexed by month number 1 to 12 (entry 0 unused):
+// Windows-1252 bytes, and the same names in UTF-8.
 extern const char* const kMonthNames[13];
+extern const char* const kMonthNamesUtf8[13];
 
 // Quality codes that are not normalised dates.
 inline constexpr int kQualityNone = 0;         // no date
@@ -42,6 +46,9 @@ inline constexpr int kQualityUnreadable = 127;  // unreadable date
 // Missing or impossible parts default to day 13, month 6 (juin) and year 1900; a year of 1 to 99
 // gets 1900 added. Words longer than 15 bytes keep their first 15. Writes at most the text's
 // length and its terminator, or 19 bytes (the longest result, "31 juin 2147483647").
-int NormaliseDate(char* date);
+//
+// `encoding` is the text's: in a UTF-8 date the month words may carry their accented letters
+// in UTF-8, and the month names are written in UTF-8.
+int NormaliseDate(char* date, TableEncoding encoding = TableEncoding::kWindows1252);
 
 }  // namespace brimsel

@@ -50,9 +50,10 @@ struct DatedEvent {
 
 // Normalises both dates in place and keeps the better one; equal codes go to the primary event.
 // A substitute's code is written one less (an even code), so the table tells it apart.
-DatedEvent ChooseEvent(char* primaryDate, int primaryPlace, char* substituteDate, int substitutePlace) {
-  const int qP = NormaliseDate(primaryDate);
-  const int qS = NormaliseDate(substituteDate);
+DatedEvent ChooseEvent(char* primaryDate, int primaryPlace, char* substituteDate,
+                       int substitutePlace, TableEncoding encoding) {
+  const int qP = NormaliseDate(primaryDate, encoding);
+  const int qS = NormaliseDate(substituteDate, encoding);
   if (primaryDate == nullptr && substituteDate == nullptr) return {};
   if (qS > qP) {
     return {substituteDate, qS - 1, substitutePlace != -1 ? substitutePlace : primaryPlace};
@@ -75,9 +76,10 @@ char* WriteEvent(char* q, const DatedEvent& e) {
 // numbers and two events, each cell with its tab.
 constexpr std::size_t kIndividualHeadMax = 5 * 21 + 2 * (2 * (kDateBufferSize - 1) + 1 + 2 * 21);
 
-void WriteIndividual(TableFile& f, Individual& p, std::int64_t number, int famBase) {
-  const DatedEvent start = ChooseEvent(p.birthDate, p.birthPlace, p.baptismDate, p.baptismPlace);
-  const DatedEvent end = ChooseEvent(p.deathDate, p.deathPlace, p.burialDate, p.burialPlace);
+void WriteIndividual(TableFile& f, Individual& p, std::int64_t number, int famBase,
+                     TableEncoding encoding) {
+  const DatedEvent start = ChooseEvent(p.birthDate, p.birthPlace, p.baptismDate, p.baptismPlace, encoding);
+  const DatedEvent end = ChooseEvent(p.deathDate, p.deathPlace, p.burialDate, p.burialPlace, encoding);
   // The bounded part goes straight into the writer's buffer, checked for room once.
   char* q = f.Place(kIndividualHeadMax);
   for (std::int64_t n : {number, p.famc == -1 ? 0 : std::int64_t{p.famc} + famBase,
@@ -100,8 +102,9 @@ void WriteAddedSpouse(TableFile& f, std::int64_t number, int sex) {
   f.Raw("\t0\t0\t\t0\t0\t\t0\t0\t\n");
 }
 
-void WriteUnion(TableFile& f, Union& u, std::int64_t number, int indiBase) {
-  const int quality = NormaliseDate(u.marriageDate);
+void WriteUnion(TableFile& f, Union& u, std::int64_t number, int indiBase,
+                TableEncoding encoding) {
+  const int quality = NormaliseDate(u.marriageDate, encoding);
   f.Number(number);
   f.Tab();
   f.Number(std::int64_t{u.husband} + indiBase);
@@ -185,7 +188,8 @@ bool WriteTableRows(GedcomModel& m, TableFile& indi, TableFile& fam, TableFile& 
       std::min(m.individuals.size(), static_cast<std::size_t>(std::max(m.counts.individuals, 0)));
   for (std::size_t i = 0; i < individualCount; ++i) {
     if (indi.Failed()) return false;
-    WriteIndividual(indi, m.individuals[i], static_cast<std::int64_t>(i) + m.indiBase, m.famBase);
+    WriteIndividual(indi, m.individuals[i], static_cast<std::int64_t>(i) + m.indiBase, m.famBase,
+                    m.tableEncoding);
   }
   const std::size_t addedCount =
       std::min(m.addedSexes.size(), static_cast<std::size_t>(std::max(m.counts.added, 0)));
@@ -199,7 +203,8 @@ bool WriteTableRows(GedcomModel& m, TableFile& indi, TableFile& fam, TableFile& 
       std::min(m.unions.size(), static_cast<std::size_t>(std::max(m.counts.unions, 0)));
   for (std::size_t i = 0; i < unionCount; ++i) {
     if (fam.Failed()) return false;
-    WriteUnion(fam, m.unions[i], static_cast<std::int64_t>(i) + m.famBase, m.indiBase);
+    WriteUnion(fam, m.unions[i], static_cast<std::int64_t>(i) + m.famBase, m.indiBase,
+               m.tableEncoding);
   }
   if (fam.Failed()) return false;
 
