@@ -136,11 +136,12 @@ TEST(Commands, ExportReadsItsFieldsAndBoxes) {
     d.WillChoose(dir / "f.ged");
     ASSERT_EQ(ReadGedcomCommand(m, d), 1);
     m.indiBase = m.famBase = 7;
-    d.fields[ctl::kIndiBase] = d.fields[ctl::kFamBase] = text;
+    d.fields[ctl::kIndiBase] = text;
+    d.fields[ctl::kFamBase] = "50";
     d.checked.insert(ctl::kRefCounts);
     ASSERT_EQ(ExportTablesCommand(m, d), 1) << text;
     EXPECT_EQ(m.indiBase, base.value_or(7)) << text;
-    EXPECT_EQ(m.famBase, base.value_or(7)) << text;
+    EXPECT_EQ(m.famBase, 50) << text;
     EXPECT_EQ(test::ReadBytes(dir / "f_NAME.txt"), "C_NAME\tNBREF\tNAME\r\n1\t1\tDupont\r\n");
     EXPECT_TRUE(d.boxes.empty());
   }
