@@ -144,9 +144,9 @@ void ControlPanelTest::init() {
   dir_ = std::make_unique<QTemporaryDir>();
   QVERIFY(dir_->isValid());
   PanelOperations operations = PanelOperations::Real();
-  operations.exportTables = [this](brimsel::GedcomModel& modele, brimsel::DialogServices&) {
+  operations.exportTables = [this](brimsel::GedcomModel& model, brimsel::DialogServices&) {
     log_ << QStringLiteral("export");
-    exported_ << QFile::decodeName(modele.sourcePath.value_or(std::string()).c_str());
+    exported_ << QFile::decodeName(model.sourcePath.value_or(std::string()).c_str());
     return 1;
   };
   operations.properNames = [this](brimsel::DialogServices&) { log_ << QStringLiteral("capital"); };
@@ -413,7 +413,7 @@ void ControlPanelTest::repaintWithoutEventLoop() {
   auto* counter = new PaintCounter(panel_->Control(ctl::kLineCounter));
   auto* swatch = new PaintCounter(panel_->Control(ctl::kSwatch));
   auto* status = new PaintCounter(panel_->Control(ctl::kStatusLine));
-  auto* fichier = new PaintCounter(panel_->Control(ctl::kChooseFile));
+  auto* button = new PaintCounter(panel_->Control(ctl::kChooseFile));
 
   panel_->SetFieldText(ctl::kLineCounter, "100");
   panel_->Repaint();
@@ -421,7 +421,7 @@ void ControlPanelTest::repaintWithoutEventLoop() {
   panel_->SetStatus(true, "Passe 1");
   QCOMPARE(swatch->count, 1);
   QCOMPARE(status->count, 1);
-  QCOMPARE(fichier->count, 0);  // only what changed is painted
+  QCOMPARE(button->count, 0);  // only what changed is painted
   panel_->SetStatus(false, nullptr);
 }
 
