@@ -44,13 +44,13 @@ TEST(SplitWords, UsualShapeSplitsAsTheGeneralReading) {
     line += rng() % 4 ? ' ' : '\t';
     std::size_t length = rng() % 12;
     for (std::size_t i = 0; i < length; ++i) line += alphabet[rng() % (sizeof alphabet - 1)];
-    LineWords vite = Split(line);
+    LineWords quick = Split(line);
     LineWords general = Split(" " + line);
-    ASSERT_EQ(vite.items, general.items) << "'" << line << "'";
-    EXPECT_EQ(vite.tag, general.tag) << "'" << line << "'";
-    EXPECT_EQ(vite.Value(), general.Value()) << "'" << line << "'";
-    if (vite.items == 3) {
-      EXPECT_EQ(std::string_view(vite.valueStart, vite.lineEnd),
+    ASSERT_EQ(quick.items, general.items) << "'" << line << "'";
+    EXPECT_EQ(quick.tag, general.tag) << "'" << line << "'";
+    EXPECT_EQ(quick.Value(), general.Value()) << "'" << line << "'";
+    if (quick.items == 3) {
+      EXPECT_EQ(std::string_view(quick.valueStart, quick.lineEnd),
                 std::string_view(general.valueStart, general.lineEnd)) << "'" << line << "'";
     }
   }
@@ -61,21 +61,21 @@ TEST(SplitWords, UsualShapeSplitsAsTheGeneralReading) {
 TEST(IsNeitherTag, RulesOutOnlyLinesOfAnotherTag) {
   std::mt19937 rng(5);
   const char alphabet[] = "1 \t\vFAMSCHILx@";
-  int ecartees = 0;
+  int ruledOut = 0;
   for (int round = 0; round < 20000; ++round) {
     std::string line;
     std::size_t length = rng() % 12;
     for (std::size_t i = 0; i < length; ++i) line += alphabet[rng() % (sizeof alphabet - 1)];
     // Half of them in the usual shape, most of those with a tag near the ones looked for.
     const char* const tags[] = {"FAMS", "CHIL", "FAMC", "CHILD", "NAME", "FAM", ""};
-    const char* const debuts[] = {"1 ", "1  ", "1\t", "1 \t"};
-    if (round % 2 == 0) line = std::string(debuts[rng() % 4]) + tags[rng() % 7] + line;
+    const char* const starts[] = {"1 ", "1  ", "1\t", "1 \t"};
+    if (round % 2 == 0) line = std::string(starts[rng() % 4]) + tags[rng() % 7] + line;
     if (!IsNeitherTag(line.data(), line.size(), "FAMS", "CHIL")) continue;
-    ++ecartees;
-    LineWords mots = Split(line);
-    EXPECT_FALSE(mots.TagIs("FAMS") || mots.TagIs("CHIL")) << "'" << line << "'";
+    ++ruledOut;
+    LineWords words = Split(line);
+    EXPECT_FALSE(words.TagIs("FAMS") || words.TagIs("CHIL")) << "'" << line << "'";
   }
-  EXPECT_GT(ecartees, 1000);
+  EXPECT_GT(ruledOut, 1000);
 }
 
 TEST(SplitWords, NumbersBeyond32BitsAreNotNumbers) {
@@ -94,30 +94,16 @@ TEST(SplitWords, LongWordsKeepTheirFirst63Bytes) {
   EXPECT_EQ(m.Value(), std::string(63, 'v'));
 }
 
-TEST(ReferenceNumber, FirstRunOfDigits) {
-  EXPECT_EQ(ReferenceNumber("@I12@"), 12);
-  EXPECT_EQ(ReferenceNumber("@3I@"), 3);
-  EXPECT_EQ(ReferenceNumber("@181U@"), 181);
-  EXPECT_EQ(ReferenceNumber("@12@"), 12);
-  EXPECT_EQ(ReferenceNumber("@1@"), 1);
-  EXPECT_EQ(ReferenceNumber("@I0000@"), 0);
-  EXPECT_EQ(ReferenceNumber("@PERSON1@"), 1);
-  EXPECT_EQ(ReferenceNumber("@P7@"), 7);
-  EXPECT_EQ(ReferenceNumber("@I12X34@"), 12);
-  EXPECT_EQ(ReferenceNumber("@PARENTS@"), -1);
-  EXPECT_EQ(ReferenceNumber(""), -1);
-  EXPECT_EQ(ReferenceNumber("@I2147483647@"), 2147483647);
-  EXPECT_EQ(ReferenceNumber("@I2147483648@"), -1);
-  EXPECT_EQ(ReferenceNumber("@I000000000000000000042@"), 42);
-}
-
-TEST(HeaderNumber, SecondWordWhenItBeginsWithAt) {
-  EXPECT_EQ(HeaderNumber("0 @I12@ INDI"), 12);
-  EXPECT_EQ(HeaderNumber("0  @I12@ INDI"), 12);
-  EXPECT_EQ(HeaderNumber("0 @3I@ INDI"), 3);
-  EXPECT_EQ(HeaderNumber("0 INDI"), -1);
-  EXPECT_EQ(HeaderNumber("0 I12 INDI"), -1);
-  EXPECT_EQ(HeaderNumber("0 @FAMILY@ FAM"), -1);
+TEST(ReferenceNumber, FirstRunOfDigitsAndHeaderNumbers) {
+  const std::pair<const char*, int> words[] = {
+      {"@I12@", 12}, {"@3I@", 3}, {"@181U@", 181}, {"@1@", 1}, {"@I0000@", 0}, {"@PERSON1@", 1},
+      {"@I12X34@", 12}, {"@PARENTS@", -1}, {"", -1}, {"@I2147483647@", 2147483647},
+      {"@I2147483648@", -1}, {"@I000000000000000000042@", 42}};
+  for (const auto& [word, number] : words) EXPECT_EQ(ReferenceNumber(word), number) << word;
+  // A header's number is that of its second word, when it begins with '@'.
+  const std::pair<const char*, int> headers[] = {{"0 @I12@ INDI", 12}, {"0  @I12@ INDI", 12}, {"0 @3I@ INDI", 3},
+                                                 {"0 INDI", -1}, {"0 I12 INDI", -1}, {"0 @FAMILY@ FAM", -1}};
+  for (const auto& [line, number] : headers) EXPECT_EQ(HeaderNumber(line), number) << line;
 }
 
 Line MakeLine(std::string& text, bool hasEnd) {

@@ -2,32 +2,30 @@
 // limits, repeated numbers, dates and words at their size limits. Nothing may crash, hang or
 // break the model's invariants.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 #include "engine/conversion.h"
 #include "engine/invariants.h"
 #include "export/tables.h"
 #include "platform/byte_source.h"
-#include "support/fake_dialog.h"
-#include "ui/commands.h"
+#include "support/recording_progress.h"
+#include "support/temp_dir.h"
 
 namespace brimsel {
 namespace {
 
 struct Converted {
   GedcomModel m;
-  test::FakeDialog d;
+  test::RecordingProgress p;
   ConversionResult r;
 };
 
 void Convert(Converted& c, std::string text, bool notes = true) {
-  c.d.Check(ctl::kIncludeNotes, notes);
   StringSource source(std::move(text));
-  c.r = ConvertChosenSource(c.m, c.d, source, "/tmp/hostile.ged");
+  c.r = ConvertSource(c.m, source, "/tmp/hostile.ged", {.notes = notes}, c.p);
   if (c.r.Completed()) {
     EXPECT_EQ(CheckModel(c.m), "");
   }
@@ -69,7 +67,7 @@ TEST(Hostile, MillionDistinctNamesInSortedOrder) {
   Convert(c, text, false);
   ASSERT_TRUE(c.r.Completed());
   EXPECT_EQ(c.m.givenNames->count, 1000000);
-  EXPECT_EQ(c.d.messages.back(), "1000000 pr\xE9noms, 0 noms, 0 places.");
+  EXPECT_EQ(c.p.messages.back(), "1000000 pr\xE9noms, 0 noms, 0 places.");
 }
 
 TEST(Hostile, NumbersAtAndBeyondThe32BitLimits) {
@@ -84,9 +82,9 @@ TEST(Hostile, NumbersAtAndBeyondThe32BitLimits) {
   EXPECT_EQ(c.m.individuals[0].famc, -1);  // no number: not even looked up
   EXPECT_EQ(c.m.unions[0].husband, 0);
   EXPECT_EQ(c.m.unions[0].wife, 2);
-  EXPECT_NE(std::find(c.d.messages.begin(), c.d.messages.end(),
+  EXPECT_NE(std::find(c.p.messages.begin(), c.p.messages.end(),
                       "erreur FAMS inexistant(@F99999999999999999999@) 1"),
-            c.d.messages.end());
+            c.p.messages.end());
 }
 
 TEST(Hostile, ManyRecordsWithTheSameNumber) {
@@ -113,14 +111,10 @@ TEST(Hostile, DatesAndDateWordsAtTheirLimits) {
   ASSERT_TRUE(c.r.Completed());
   EXPECT_EQ(std::string(c.m.individuals[0].birthDate), d31);
   EXPECT_EQ(std::string(c.m.individuals[0].deathDate), d31);
-  char dir[] = "/tmp/brimsel-hostile-XXXXXX";
-  ASSERT_NE(::mkdtemp(dir), nullptr);
-  ExportOptions where;
-  where.outputDir = dir;
-  EXPECT_EQ(ExportTablesCommand(c.m, c.d, where.outputDir), 1);
+  test::TempDir dir;
+  EXPECT_TRUE(ExportTables(c.m, {.outputDir = dir.Path(), .indiBase = {}, .famBase = {}}, c.p).Written());
   EXPECT_STREQ(c.m.individuals[0].birthDate, "1 jan 1850");
   EXPECT_STREQ(c.m.individuals[0].baptismDate, "12 juin 1850");
-  std::filesystem::remove_all(dir);
 }
 
 TEST(Hostile, BinaryGarbageNeverCrashes) {

@@ -44,25 +44,22 @@ std::ostream& operator<<(std::ostream& os, const ReadLine& l) {
   return os << "{\"" << l.text << "\"," << l.hasEnd << "}";
 }
 
-TEST(LineReader, EachLineEndFormEndsOneLine) {
-  std::vector<ReadLine> expected = {{"a", true}, {"b", true}, {"c", true}, {"d", true}, {"e", false}};
-  EXPECT_EQ(ReadAll("a\r\nb\n\rc\nd\re"), expected);
-  EXPECT_EQ(ReadAll("a\n\nb"), (std::vector<ReadLine>{{"a", true}, {"", true}, {"b", false}}));
-  EXPECT_EQ(ReadAll("a\r\rb\r"), (std::vector<ReadLine>{{"a", true}, {"", true}, {"b", true}}));
-  EXPECT_EQ(ReadAll("a\r\n\r\nb\r\n"), (std::vector<ReadLine>{{"a", true}, {"", true}, {"b", true}}));
-  EXPECT_TRUE(ReadAll("").empty());
-}
-
-TEST(LineReader, Byte26EndsTheInput) {
-  EXPECT_EQ(ReadAll("a\nb\x1A" "c\nd\n"), (std::vector<ReadLine>{{"a", true}, {"b", false}}));
-  EXPECT_EQ(ReadAll("a\n\x1A" "b\n"), (std::vector<ReadLine>{{"a", true}}));
-}
-
-TEST(LineReader, NulEndsTheLineTextAndItsLineEnd) {
-  std::string data("ab\0cd\r\nef\n", 10);
-  EXPECT_EQ(ReadAll(data), (std::vector<ReadLine>{{"ab", false}, {"ef", true}}));
-  std::string nulThenCtrlZ("ab\0cd\x1A" "ef\n", 10);
-  EXPECT_EQ(ReadAll(nulThenCtrlZ), (std::vector<ReadLine>{{"ab", false}}));
+TEST(LineReader, LineEndsByte26AndNul) {
+  using Lines = std::vector<ReadLine>;
+  const std::pair<std::string, Lines> cases[] = {
+      {"a\r\nb\n\rc\nd\re", {{"a", true}, {"b", true}, {"c", true}, {"d", true}, {"e", false}}},
+      {"a\n\nb", {{"a", true}, {"", true}, {"b", false}}},
+      {"a\r\rb\r", {{"a", true}, {"", true}, {"b", true}}},
+      {"a\r\n\r\nb\r\n", {{"a", true}, {"", true}, {"b", true}}},
+      {"", {}},
+      // Byte 26 ends the input.
+      {"a\nb\x1A" "c\nd\n", {{"a", true}, {"b", false}}},
+      {"a\n\x1A" "b\n", {{"a", true}}},
+      // A NUL ends the line's text and its line end.
+      {std::string("ab\0cd\r\nef\n", 10), {{"ab", false}, {"ef", true}}},
+      {std::string("ab\0cd\x1A" "ef\n", 10), {{"ab", false}}},
+  };
+  for (const auto& [data, lines] : cases) EXPECT_EQ(ReadAll(data), lines);
 }
 
 TEST(LineReader, SameLinesWhateverTheBlockSize) {
@@ -142,7 +139,7 @@ TEST(LineReader, ForEachSeesTheLinesThatNextSees) {
 // Every version of the chunk masks this processor runs gives the masks of the plain one.
 TEST(ChunkMasks, EveryVersionEqualsTheByteByByteOne) {
   int versions = 0;
-  const MaskKernels* liste = AvailableMaskKernels(&versions);
+  const MaskKernels* kernels = AvailableMaskKernels(&versions);
   ASSERT_GE(versions, 1);
   std::mt19937 rng(29);
   const char alphabet[] = {'\n', '\r', '\0', 26,     '0',    '1',   'F',
@@ -153,27 +150,27 @@ TEST(ChunkMasks, EveryVersionEqualsTheByteByByteOne) {
     char chunks[64 * 4];
     for (char& c : chunks)
       c = rng() % 3 ? alphabet[rng() % sizeof alphabet] : static_cast<char>(rng());
-    std::uint64_t coupures[4];
-    liste[0].coupures(chunks, 4, coupures);
+    std::uint64_t cuts[4];
+    kernels[0].coupures(chunks, 4, cuts);
     for (const LineSelection& sel : selections) {
-      ChunkMasks attendus[4];
-      liste[0].masques(chunks, 4, sel, attendus);
+      ChunkMasks expected[4];
+      kernels[0].masques(chunks, 4, sel, expected);
       for (int k = 0; k < 4; ++k) {
-        ASSERT_EQ(coupures[k], attendus[k].lf | attendus[k].cr | attendus[k].rares);
+        ASSERT_EQ(cuts[k], expected[k].lf | expected[k].cr | expected[k].rares);
       }
       for (int v = 1; v < versions; ++v) {
         ChunkMasks m[4];
-        liste[v].masques(chunks, 4, sel, m);
+        kernels[v].masques(chunks, 4, sel, m);
         std::uint64_t c[4];
-        liste[v].coupures(chunks, 4, c);
+        kernels[v].coupures(chunks, 4, c);
         for (int k = 0; k < 4; ++k) {
-          EXPECT_EQ(m[k].lf, attendus[k].lf) << v;
-          EXPECT_EQ(m[k].cr, attendus[k].cr) << v;
-          EXPECT_EQ(m[k].rares, attendus[k].rares) << v;
-          EXPECT_EQ(m[k].premier, attendus[k].premier) << v;
-          EXPECT_EQ(m[k].niveau, attendus[k].niveau) << v;
-          EXPECT_EQ(m[k].troisieme, attendus[k].troisieme) << v;
-          EXPECT_EQ(c[k], coupures[k]) << v;
+          EXPECT_EQ(m[k].lf, expected[k].lf) << v;
+          EXPECT_EQ(m[k].cr, expected[k].cr) << v;
+          EXPECT_EQ(m[k].rares, expected[k].rares) << v;
+          EXPECT_EQ(m[k].premier, expected[k].premier) << v;
+          EXPECT_EQ(m[k].niveau, expected[k].niveau) << v;
+          EXPECT_EQ(m[k].troisieme, expected[k].troisieme) << v;
+          EXPECT_EQ(c[k], cuts[k]) << v;
         }
       }
     }
@@ -186,49 +183,49 @@ TEST(ChunkMasks, EveryVersionEqualsTheByteByByteOne) {
 // end, runs of line ends, and now and then a NUL or a byte 26, read in blocks of many sizes.
 TEST(LineReader, ForEachSelectedCountsEveryLineAndHandsOutTheSelectedOnes) {
   std::mt19937 rng(23);
-  const char* const fins[] = {"\r\n", "\n", "\r", "\n\r", "\n\n", "\r\n\r", "\n\r\n\r", ""};
-  const char debuts[] = {'0', '1', '2', 'x', ' '};
-  const char troisiemes[] = {'N', 'F', 'C', 'A', ' '};
+  const char* const ends[] = {"\r\n", "\n", "\r", "\n\r", "\n\n", "\r\n\r", "\n\r\n\r", ""};
+  const char starts[] = {'0', '1', '2', 'x', ' '};
+  const char thirds[] = {'N', 'F', 'C', 'A', ' '};
   const LineReader::Selection sel = {'0', '1', {'F', 'C'}};
   for (int round = 0; round < 300; ++round) {
     std::string data;
-    const int lignes = static_cast<int>(rng() % 120);
-    const bool rares = round % 3 == 0;  // NUL and byte 26 in a third of the texts
-    for (int i = 0; i < lignes; ++i) {
-      std::string ligne(rng() % 30, 'a');
-      if (!ligne.empty()) ligne[0] = debuts[rng() % 5];
-      if (ligne.size() > 2) ligne[2] = troisiemes[rng() % 5];
-      if (rares && rng() % 40 == 0 && !ligne.empty())
-        ligne[rng() % ligne.size()] = rng() % 2 ? '\0' : 26;
-      data += ligne;
-      data += fins[rng() % 10 < 6 ? rng() % 2 : rng() % 8];
+    const int lineCount = static_cast<int>(rng() % 120);
+    const bool withRare = round % 3 == 0;  // NUL and byte 26 in a third of the texts
+    for (int i = 0; i < lineCount; ++i) {
+      std::string text(rng() % 30, 'a');
+      if (!text.empty()) text[0] = starts[rng() % 5];
+      if (text.size() > 2) text[2] = thirds[rng() % 5];
+      if (withRare && rng() % 40 == 0 && !text.empty())
+        text[rng() % text.size()] = rng() % 2 ? '\0' : 26;
+      data += text;
+      data += ends[rng() % 10 < 6 ? rng() % 2 : rng() % 8];
     }
     for (std::size_t block : {16, 17, 64, 100, 200, 1 << 20}) {
       const std::vector<ReadLine> all = ReadAllForEach(data, block);
       StringSource source(data);
       LineReader reader(source, block);
-      std::size_t compte = 0;
-      std::vector<bool> donnee(all.size() + 1, false);
+      std::size_t counted = 0;
+      std::vector<bool> handedOut(all.size() + 1, false);
       reader.ForEachSelected(
           sel,
           [&](Line& line) {
-            ASSERT_LT(compte, all.size());
+            ASSERT_LT(counted, all.size());
             EXPECT_EQ(line.text[line.size], '\0');
-            EXPECT_EQ((ReadLine{std::string(line.text, line.size), line.hasEnd}), all[compte])
-                << round << " " << block << " line " << compte;
-            donnee[compte++] = true;
+            EXPECT_EQ((ReadLine{std::string(line.text, line.size), line.hasEnd}), all[counted])
+                << round << " " << block << " line " << counted;
+            handedOut[counted++] = true;
           },
-          [&](std::size_t passees) {
-            EXPECT_GT(passees, 0u);
-            compte += passees;
+          [&](std::size_t skipped) {
+            EXPECT_GT(skipped, 0u);
+            counted += skipped;
           });
-      EXPECT_EQ(compte, all.size()) << round << " " << block;
+      EXPECT_EQ(counted, all.size()) << round << " " << block;
       for (std::size_t i = 0; i < all.size() && !HasFailure(); ++i) {
         const std::string& t = all[i].text;
-        const bool choisie =
+        const bool selected =
             !t.empty() &&
             (t[0] == '0' || (t[0] == '1' && t.size() > 2 && (t[2] == 'F' || t[2] == 'C')));
-        EXPECT_TRUE(!choisie || donnee[i]) << round << " " << block << " line " << i << " " << t;
+        EXPECT_TRUE(!selected || handedOut[i]) << round << " " << block << " line " << i << " " << t;
       }
     }
   }

@@ -8,63 +8,45 @@
 #include <string>
 #include <vector>
 
+#include "ui/count_fields.h"
 #include "ui/dialog_services.h"
 
 namespace brimsel::test {
 
 class FakeDialog : public DialogServices {
  public:
-  struct Status {
-    bool busy;
-    std::string text;
-  };
   struct Box {
     std::string text, caption;
     MessageIcon icon;
   };
-
-  FakeDialog() { checked.insert(ctl::kProperNames); }
 
   // Makes the next file choice return `path` (or be cancelled when `accept` is false).
   void WillChoose(const std::string& path, bool accept = true) {
     nextPath = path;
     acceptChoice = accept;
   }
-  void Check(int id, bool on = true) {
-    if (on) {
-      checked.insert(id);
-    } else {
-      checked.erase(id);
-    }
-  }
   std::string Field(int id) const {
     auto it = fields.find(id);
-    return it == fields.end() ? std::string() : it->second;
+    return it == fields.end() ? "<unset>" : it->second;
   }
 
   bool ChooseOpenFile(const char* title) override {
     titles.emplace_back(title);
-    if (!acceptChoice) return false;
-    std::strncpy(fileName, nextPath.c_str(), kFileNameCapacity - 1);
-    return true;
+    if (acceptChoice) std::strncpy(fileName, nextPath.c_str(), kFileNameCapacity - 1);
+    return acceptChoice;
   }
   const char* CurrentFileName() const override { return fileName; }
   void ResetDisplay() override {
     ++resets;
     messages.clear();
     fields.erase(ctl::kFileLabel);
-    for (int id : {520, 510, 513, 537, 511, 512, 508, 509, 515, 516, 519, 518, 521, 522, 523, 524,
-                   550, 540, 552, 543}) {
-      fields[id] = "";
-    }
+    for (const CountField& f : kCountFields) fields[f.id] = "";
   }
   void SetStatus(bool busy, const char* text) override {
-    statuses.push_back({busy, text ? text : ""});
+    statuses.push_back(busy ? std::string(text ? text : "<null>") : text ? "<idle>" + std::string(text) : "<idle>");
   }
   bool IsChecked(int id) override { return checked.count(id) != 0; }
-  bool ReadNumber(int id, unsigned* value) override {
-    return ParseFieldNumber(Field(id).c_str(), value);
-  }
+  bool ReadNumber(int id, unsigned* value) override { return ParseFieldNumber(Field(id).c_str(), value); }
   void SetFieldText(int id, const char* text) override {
     fields[id] = text;
     fieldHistory.emplace_back(id, text);
@@ -79,16 +61,13 @@ class FakeDialog : public DialogServices {
   std::string nextPath;
   bool acceptChoice = true;
   char fileName[kFileNameCapacity] = {};
-  std::set<int> checked;
+  std::set<int> checked{ctl::kProperNames};
   std::map<int, std::string> fields{{ctl::kIndiBase, "1"}, {ctl::kFamBase, "1"}};
   std::vector<std::pair<int, std::string>> fieldHistory;
-  std::vector<std::string> messages;
-  std::vector<std::string> titles;
-  std::vector<Status> statuses;
+  std::vector<std::string> messages, titles;
+  std::vector<std::string> statuses;  // the busy texts, "<idle>" (with the text given, if any)
   std::vector<Box> boxes;
-  int resets = 0;
-  int repaints = 0;
-  int beeps = 0;
+  int resets = 0, repaints = 0, beeps = 0;
 };
 
 }  // namespace brimsel::test

@@ -1,23 +1,15 @@
 // Tests of the proper-name normaliser: the capitalisation rule, the name lines, the pieces of
-// long lines, the line ends, the file run and the command.
+// long lines, the line ends and a failed write.
 #include "tools/proper_name.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <vector>
 
-#include "scratch_dir.h"
-#include "support/fake_dialog.h"
-#include "ui/commands.h"
+#include "support/append_sink.h"
 
 namespace brimsel {
 namespace {
-
-using test::ReadFile;
-using test::ScratchDir;
-using test::WriteFile;
 
 std::string Capitalised(std::string text) {
   CapitaliseProperName(text.data());
@@ -48,7 +40,7 @@ void ExpectAll(const std::vector<Case>& cases) {
   for (const Case& c : cases) EXPECT_EQ(ProperNameText(c.in), c.out) << c.what;
 }
 
-TEST(ProperNameTextTest, NameLinesKeepTwoParts) {
+TEST(ProperNameTextTest, NameLinesKeepTwoPartsOtherLinesAreCopied) {
   ExpectAll({
       {"given names and surname", "1 NAME JEAN PIERRE /DUPONT/\n",
        "1 NAME Jean pierre /Dupont/\r\n"},
@@ -62,11 +54,7 @@ TEST(ProperNameTextTest, NameLinesKeepTwoParts) {
       {"nothing after the prefix", "1 NAME \n", "1 NAME \r\n"},
       {"slashes only", "1 NAME ///\n", "1 NAME \r\n"},
       {"last line without end still gets one", "1 NAME JEAN /X/", "1 NAME Jean /X/\r\n"},
-  });
-}
-
-TEST(ProperNameTextTest, OtherLinesAreCopied) {
-  ExpectAll({
+      // Other lines are copied.
       {"tag without the space", "1 NAME\n", "1 NAME\r\n"},
       {"tag glued to the name", "1 NAMEJEAN /X/\n", "1 NAMEJEAN /X/\r\n"},
       {"two spaces after the level", "1  NAME JEAN\n", "1  NAME JEAN\r\n"},
@@ -77,11 +65,7 @@ TEST(ProperNameTextTest, OtherLinesAreCopied) {
       {"empty lines", "\n\n", "\r\n\r\n"},
       {"last line without end gets none", "0 TRLR", "0 TRLR"},
       {"empty input", "", ""},
-  });
-}
-
-TEST(ProperNameTextTest, EveryLineEndBecomesCrLf) {
-  ExpectAll({
+      // Every line end becomes CR LF.
       {"CR LF", "a\r\nb\r\n", "a\r\nb\r\n"},
       {"LF CR", "a\n\rb\n\r", "a\r\nb\r\n"},
       {"CR only", "0 HEAD\r1 NAME JEAN /DUPONT/\r0 TRLR\r",
@@ -152,31 +136,12 @@ TEST(PieceReaderTest, BlockBoundariesChangeNothing) {
   }
 }
 
-TEST(ProperNameFileTest, CommandAsksWithItsTitleAndReportsOutputFailures) {
-  ScratchDir dir;
-  WriteFile(dir / "a.ged", "1 NAME MARIE-ANNE /X/\r\n");
-  WriteFile(dir / "b.ged", "1 NAME X\r\n");
-  WriteFile(dir / "c.ged", "1 NAME X\r\n");
-  std::filesystem::create_directory(dir / "b.ged.txt");
-  ASSERT_EQ(::symlink("/dev/full", (dir / "c.ged.txt").c_str()), 0);
-  test::FakeDialog dialog;
-
-  dialog.WillChoose(dir / "a.ged");
-  ProperNameCommand(dialog);
-  EXPECT_EQ(ReadFile(dir / "a.ged.txt"), "1 NAME Marie-Anne /X/\r\n");
-  EXPECT_EQ(dialog.titles.at(0), "FIchier Nom Propre");
-
-  dialog.WillChoose(dir / "absent.ged");
-  ProperNameCommand(dialog);
-  dialog.WillChoose(dir / "a.ged", false);
-  ProperNameCommand(dialog);
-  EXPECT_TRUE(dialog.boxes.empty());
-
-  dialog.WillChoose(dir / "b.ged");
-  ProperNameCommand(dialog);
-  dialog.WillChoose(dir / "c.ged");
-  ProperNameCommand(dialog);
-  test::ExpectOpenThenWriteErrorBoxes(dialog, dir / "b.ged.txt", dir / "c.ged.txt");
+TEST(ProperNameStream, WriteFailure) {
+  std::string out;
+  test::AppendSink sink(out, 5);
+  StringSource source("1 NAME JEAN /X/\n" + std::string(100000, 'x'));
+  std::int64_t written = -1;
+  EXPECT_EQ(ProperNameStream(source, sink, written), ToolStatus::kWriteFailed);
 }
 
 }  // namespace
