@@ -154,25 +154,25 @@ TEST(ChunkMasks, EveryVersionEqualsTheByteByByteOne) {
     for (char& c : chunks)
       c = rng() % 3 ? alphabet[rng() % sizeof alphabet] : static_cast<char>(rng());
     std::uint64_t coupures[4];
-    liste[0].coupures(chunks, 4, coupures);
+    liste[0].breaks(chunks, 4, coupures);
     for (const LineSelection& sel : selections) {
       ChunkMasks attendus[4];
-      liste[0].masques(chunks, 4, sel, attendus);
+      liste[0].masks(chunks, 4, sel, attendus);
       for (int k = 0; k < 4; ++k) {
-        ASSERT_EQ(coupures[k], attendus[k].lf | attendus[k].cr | attendus[k].rares);
+        ASSERT_EQ(coupures[k], attendus[k].lf | attendus[k].cr | attendus[k].rareBytes);
       }
       for (int v = 1; v < versions; ++v) {
         ChunkMasks m[4];
-        liste[v].masques(chunks, 4, sel, m);
+        liste[v].masks(chunks, 4, sel, m);
         std::uint64_t c[4];
-        liste[v].coupures(chunks, 4, c);
+        liste[v].breaks(chunks, 4, c);
         for (int k = 0; k < 4; ++k) {
           EXPECT_EQ(m[k].lf, attendus[k].lf) << v;
           EXPECT_EQ(m[k].cr, attendus[k].cr) << v;
-          EXPECT_EQ(m[k].rares, attendus[k].rares) << v;
-          EXPECT_EQ(m[k].premier, attendus[k].premier) << v;
-          EXPECT_EQ(m[k].niveau, attendus[k].niveau) << v;
-          EXPECT_EQ(m[k].troisieme, attendus[k].troisieme) << v;
+          EXPECT_EQ(m[k].rareBytes, attendus[k].rareBytes) << v;
+          EXPECT_EQ(m[k].firstByte, attendus[k].firstByte) << v;
+          EXPECT_EQ(m[k].levelByte, attendus[k].levelByte) << v;
+          EXPECT_EQ(m[k].thirdBytes, attendus[k].thirdBytes) << v;
           EXPECT_EQ(c[k], coupures[k]) << v;
         }
       }
