@@ -17,8 +17,9 @@
 
 namespace brimsel {
 
-// One line handed out by LineReader. `text` points into the reader's buffer, is writable,
-// NUL-terminated, and valid until the next call to Next or Rewind.
+// One line (or piece of a line) handed out by LineReader. `text` points into the reader's
+// buffers, is writable, NUL-terminated, and valid until the next call to Next, NextPiece or
+// Rewind.
 struct Line {
   char* text = nullptr;
   std::size_t size = 0;  // bytes of text, line end excluded
@@ -175,6 +176,14 @@ class LineReader {
     }
     if (skipped != 0) skip(skipped);
   }
+  // Fills `piece` with the next piece of at most `maxPiece` characters, a line end counting as
+  // one: a longer line comes out as several pieces, and only the last one carries the line end.
+  // Line ends and byte 26 follow the rules above, but a NUL cuts only the piece that holds it:
+  // the rest of that piece, its line end included, is lost, and the next piece goes on after
+  // it. False at the end of the input (or after a read error). The text is a copy, valid until
+  // the next call. For readers that take lines in bounded pieces; Next, ForEach and
+  // ForEachSelected do not pay for it.
+  bool NextPiece(Line& piece, std::size_t maxPiece);
   // Goes back to the first line; false when the source cannot rewind.
   bool Rewind();
   // True when the source reported a read error; the input then ended early.
@@ -322,9 +331,13 @@ class LineReader {
   // Starts the bit masks afresh from the new position.
   bool NextAfterBreak(Line& line) {
     bool found = NextSlow(line);
+    RestartMasks();
+    return found;
+  }
+  // Makes Next compute its bit masks afresh from pos_.
+  void RestartMasks() {
     mask_ = 0;
     chunk_ = pos_ - kChunk;  // wraps round; the next step adds kChunk back
-    return found;
   }
   bool NextSlow(Line& line);
   bool Refill();
@@ -332,6 +345,11 @@ class LineReader {
   void SkipPartner(char partner);
   // Skips to just past the next line end, after a NUL cut the line short.
   void SkipRestOfLine();
+  // Consumes the LF, CR or byte 26 at pos_: a line end, with its partner, gives true; a byte 26
+  // ends the input and gives false.
+  bool TakeLineEnd();
+  // Position of the first LF, CR or byte 26 in [p, end), or `end`.
+  static const char* FindLineEndOrStop(const char* p, const char* end);
 
   ByteSource& source_;
   std::vector<char> block_;
