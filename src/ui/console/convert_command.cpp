@@ -136,11 +136,11 @@ Outcome RunConvert(const std::vector<std::string>& args, std::FILE* out, std::FI
     return {kExitFailed, "'" + o.file + "': path longer than " +
                              std::to_string(kFileNameCapacity - 1) + " bytes"};
   }
-  GedcomModel modele;
-  ConversionResult r = ConvertChosenFile(modele, services);
+  GedcomModel model;
+  ConversionResult r = ConvertChosenFile(model, services);
   services.EndProgress();
   if (!r.Completed()) return {kExitFailed, FailureText(r, o.file)};
-  if (!o.check && ExportTablesCommand(modele, services, o.outputDir) != 1) {
+  if (!o.check && ExportTablesCommand(model, services, o.outputDir) != 1) {
     services.EndProgress();
     if (!TableBaseName(services.CurrentFileName(), o.outputDir)) {
       return {kExitFailed,

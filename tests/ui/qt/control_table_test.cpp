@@ -55,7 +55,7 @@ class ControlTableTest : public QObject {
 };
 
 void ControlTableTest::identifiersAreUnique() {
-  QCOMPARE(kDlgTarvel.size(), std::size_t{73});
+  QCOMPARE(kPanelControls.size(), std::size_t{73});
   QVERIFY(ControlTableIsConsistent());
   QCOMPARE(FindControl(-1), nullptr);
   QCOMPARE(FindControl(999), nullptr);
@@ -155,7 +155,7 @@ void ControlTableTest::control() {
   QFETCH(ControlKind, kind);
   QFETCH(QString, text);
   QFETCH(QRect, rect);
-  const ControlRow& row = kDlgTarvel.at(static_cast<std::size_t>(index));
+  const ControlRow& row = kPanelControls.at(static_cast<std::size_t>(index));
   QCOMPARE(row.id, id);
   QCOMPARE(row.kind, kind);
   QCOMPARE(DecodeCp1252(row.text), text);
@@ -189,8 +189,8 @@ void ControlTableTest::widgetsFollowTheTemplate() {
   auto panel = MakePanel();
   QVERIFY(panel);
   const DialogBaseUnits base = panel->BaseUnits();
-  for (std::size_t i = 0; i < kDlgTarvel.size(); ++i) {
-    const ControlRow& row = kDlgTarvel[i];
+  for (std::size_t i = 0; i < kPanelControls.size(); ++i) {
+    const ControlRow& row = kPanelControls[i];
     QWidget* widget = panel->ControlAt(i);
     const QByteArray where = QByteArray("control #") + QByteArray::number(int(i) + 1);
     QVERIFY2(widget->parentWidget() == panel.get(), where);
