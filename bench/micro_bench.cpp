@@ -14,7 +14,6 @@
 #include "export/date.h"
 #include "export/table_file.h"
 #include "export/tables.h"
-#include "../tests/support/fake_dialog.h"
 #include "platform/byte_source.h"
 #include "platform/line_reader.h"
 
@@ -150,14 +149,13 @@ void BM_IndividualRows(benchmark::State& state) {
     }
     ind.occupation = m.texts.Copy("Meunier");
   }
-  test::FakeDialog dialog;
   for (auto _ : state) {
     TableFile indi, fam, individualNotes, unionNotes;
     indi.Open("/dev/null");
     fam.Open("/dev/null");
     individualNotes.Open("/dev/null");
     unionNotes.Open("/dev/null");
-    benchmark::DoNotOptimize(WriteTableRows(m, dialog, indi, fam, individualNotes, unionNotes));
+    benchmark::DoNotOptimize(WriteTableRows(m, indi, fam, individualNotes, unionNotes));
     state.counters["bytes"] = static_cast<double>(indi.BytesWritten());
   }
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * n);
