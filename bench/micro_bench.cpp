@@ -14,7 +14,6 @@
 #include "export/date.h"
 #include "export/table_file.h"
 #include "export/tables.h"
-#include "../tests/support/fake_dialog.h"
 #include "platform/byte_source.h"
 #include "platform/line_reader.h"
 
@@ -36,50 +35,50 @@ std::string SampleGedcom(std::size_t lines, const char* eol) {
 
 // Line scanning through Next (the text utilities), through ForEach (pass 2 of a conversion),
 // or through ForEachSelected with the selection of pass 3 (the lines passed over are counted).
-enum class Parcours { kNext, kForEach, kSelected };
+enum class ScanPath { kNext, kForEach, kSelected };
 
-void BM_LineScan(benchmark::State& state, const char* eol, Parcours parcours) {
+void BM_LineScan(benchmark::State& state, const char* eol, ScanPath path) {
   std::string data = SampleGedcom(200000, eol);
   StringSource source(data);
   LineReader reader(source);
   for (auto _ : state) {
     reader.Rewind();
     std::size_t n = 0;
-    switch (parcours) {
-      case Parcours::kNext: {
+    switch (path) {
+      case ScanPath::kNext: {
         Line line;
         while (reader.Next(line)) n += line.size;
         break;
       }
-      case Parcours::kForEach:
+      case ScanPath::kForEach:
         reader.ForEach([&](Line& line) {
           n += line.size;
           return true;
         });
         break;
-      case Parcours::kSelected:
+      case ScanPath::kSelected:
         reader.ForEachSelected(
             {'0', '1', {'F', 'C'}}, [&](Line& line) { n += line.size; },
-            [&](std::size_t passees) { n += passees; });
+            [&](std::size_t skipped) { n += skipped; });
         break;
     }
     benchmark::DoNotOptimize(n);
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * data.size()));
 }
-BENCHMARK_CAPTURE(BM_LineScan, crlf, "\r\n", Parcours::kNext);
-BENCHMARK_CAPTURE(BM_LineScan, lf, "\n", Parcours::kNext);
-BENCHMARK_CAPTURE(BM_LineScan, crlf_foreach, "\r\n", Parcours::kForEach);
-BENCHMARK_CAPTURE(BM_LineScan, lf_foreach, "\n", Parcours::kForEach);
-BENCHMARK_CAPTURE(BM_LineScan, crlf_selected, "\r\n", Parcours::kSelected);
-BENCHMARK_CAPTURE(BM_LineScan, lf_selected, "\n", Parcours::kSelected);
+BENCHMARK_CAPTURE(BM_LineScan, crlf, "\r\n", ScanPath::kNext);
+BENCHMARK_CAPTURE(BM_LineScan, lf, "\n", ScanPath::kNext);
+BENCHMARK_CAPTURE(BM_LineScan, crlf_foreach, "\r\n", ScanPath::kForEach);
+BENCHMARK_CAPTURE(BM_LineScan, lf_foreach, "\n", ScanPath::kForEach);
+BENCHMARK_CAPTURE(BM_LineScan, crlf_selected, "\r\n", ScanPath::kSelected);
+BENCHMARK_CAPTURE(BM_LineScan, lf_selected, "\n", ScanPath::kSelected);
 
 void BM_WordSplit(benchmark::State& state) {
   const std::string line = "2 PLAC Quimper, Finist\xE8re";
-  LineWords mots;
+  LineWords words;
   for (auto _ : state) {
-    SplitWords(line.data(), line.size(), mots);
-    benchmark::DoNotOptimize(mots.items);
+    SplitWords(line.data(), line.size(), words);
+    benchmark::DoNotOptimize(words.items);
   }
 }
 BENCHMARK(BM_WordSplit);
@@ -99,7 +98,7 @@ std::vector<std::string> Names(std::size_t distinct, std::size_t total, bool sor
   return out;
 }
 
-void BM_Ajoute(benchmark::State& state, bool sorted) {
+void BM_DictionaryInsert(benchmark::State& state, bool sorted) {
   std::vector<std::string> texts = Names(static_cast<std::size_t>(state.range(0)), 200000, sorted);
   std::vector<char> buf(64);
   for (auto _ : state) {
@@ -111,8 +110,8 @@ void BM_Ajoute(benchmark::State& state, bool sorted) {
   }
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * texts.size()));
 }
-BENCHMARK_CAPTURE(BM_Ajoute, random, false)->Arg(5000)->Arg(200000);
-BENCHMARK_CAPTURE(BM_Ajoute, sorted, true)->Arg(5000)->Arg(200000);
+BENCHMARK_CAPTURE(BM_DictionaryInsert, random, false)->Arg(5000)->Arg(200000);
+BENCHMARK_CAPTURE(BM_DictionaryInsert, sorted, true)->Arg(5000)->Arg(200000);
 
 void BM_NormaliseDate(benchmark::State& state) {
   static const char* const kDates[] = {"12 MAR 1841", "ABT 1850", "BEF 3 F\xC9V 1790", "MAR 1850",
@@ -150,14 +149,13 @@ void BM_IndividualRows(benchmark::State& state) {
     }
     ind.occupation = m.texts.Copy("Meunier");
   }
-  test::FakeDialog dialog;
   for (auto _ : state) {
     TableFile indi, fam, individualNotes, unionNotes;
     indi.Open("/dev/null");
     fam.Open("/dev/null");
     individualNotes.Open("/dev/null");
     unionNotes.Open("/dev/null");
-    benchmark::DoNotOptimize(WriteTableRows(m, dialog, indi, fam, individualNotes, unionNotes));
+    benchmark::DoNotOptimize(WriteTableRows(m, indi, fam, individualNotes, unionNotes));
     state.counters["bytes"] = static_cast<double>(indi.BytesWritten());
   }
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * n);

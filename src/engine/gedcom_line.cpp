@@ -7,7 +7,7 @@ namespace brimsel {
 namespace {
 
 // The word at `p`: returns its end; `word` views its first kWordCapacity - 1 bytes.
-inline const char* LitMot(const char* p, const char* end, std::string_view& word) {
+inline const char* ReadWord(const char* p, const char* end, std::string_view& word) {
   const char* start = p;
   while (p < end && !IsBlank(*p)) ++p;
   std::size_t n = static_cast<std::size_t>(p - start);
@@ -15,19 +15,19 @@ inline const char* LitMot(const char* p, const char* end, std::string_view& word
   return p;
 }
 
-inline const char* SauteBlancs(const char* p, const char* end) {
+inline const char* SkipBlanks(const char* p, const char* end) {
   while (p < end && IsBlank(*p)) ++p;
   return p;
 }
 
 // After the number: the tag and the start of the value, when there are.
-void LitMots(const char* p, const char* end, LineWords& out) {
+void ReadTagAndValue(const char* p, const char* end, LineWords& out) {
   out.items = 1;
-  p = SauteBlancs(p, end);
+  p = SkipBlanks(p, end);
   if (p == end) return;
-  p = LitMot(p, end, out.tag);
+  p = ReadWord(p, end, out.tag);
   out.items = 2;
-  p = SauteBlancs(p, end);
+  p = SkipBlanks(p, end);
   if (p == end) return;
   out.valueStart = p;
   out.items = 3;
@@ -53,18 +53,21 @@ void SplitWords(const char* text, std::size_t size, LineWords& out) {
         return;
       }
       // t[4] is inside a line of 7 bytes, t[5] inside one of 8.
-      const std::size_t lt = size < 7 ? 0 : IsBlank(t[3]) ? 3 : (size >= 8 && IsBlank(t[4])) ? 4 : 0;
-      if (lt != 0 && t[lt] == ' ' && !IsBlank(t[lt + 1])) {
-        out.tag = std::string_view(t, lt);
-        out.valueStart = t + lt + 1;
+      const std::size_t tagLength = size < 7                       ? 0
+                                    : IsBlank(t[3])                ? 3
+                                    : (size >= 8 && IsBlank(t[4])) ? 4
+                                                                   : 0;
+      if (tagLength != 0 && t[tagLength] == ' ' && !IsBlank(t[tagLength + 1])) {
+        out.tag = std::string_view(t, tagLength);
+        out.valueStart = t + tagLength + 1;
         out.items = 3;
         return;
       }
     }
-    LitMots(text + 2, end, out);
+    ReadTagAndValue(text + 2, end, out);
     return;
   }
-  const char* p = SauteBlancs(text, end);
+  const char* p = SkipBlanks(text, end);
   bool negative = false;
   if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
   const char* digits = p;
@@ -75,12 +78,12 @@ void SplitWords(const char* text, std::size_t size, LineWords& out) {
   }
   std::int64_t limit = static_cast<std::int64_t>(INT32_MAX) + (negative ? 1 : 0);
   if (p == digits || value > limit) return;
-  LitMots(p, end, out);
+  ReadTagAndValue(p, end, out);
 }
 
 std::string_view LineWords::Value() const {
   std::string_view word;
-  if (items == 3) LitMot(valueStart, lineEnd, word);
+  if (items == 3) ReadWord(valueStart, lineEnd, word);
   return word;
 }
 
@@ -99,9 +102,9 @@ int ReferenceNumber(std::string_view word) {
 int HeaderNumber(std::string_view text) {
   const char* p = text.data();
   const char* end = p + text.size();
-  p = SauteBlancs(p, end);
+  p = SkipBlanks(p, end);
   while (p < end && !IsBlank(*p)) ++p;  // the level
-  p = SauteBlancs(p, end);
+  p = SkipBlanks(p, end);
   if (p == end || *p != '@') return -1;
   const char* start = p;
   while (p < end && !IsBlank(*p)) ++p;

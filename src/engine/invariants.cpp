@@ -25,8 +25,8 @@ std::string CheckModel(const GedcomModel& m) {
     if (!InDict(ind.surname, m.surnames) || !InDict(ind.givenName, m.givenNames)) {
       return At("name of individual", i);
     }
-    for (int lieu : {ind.birthPlace, ind.baptismPlace, ind.deathPlace, ind.burialPlace}) {
-      if (!InDict(lieu, m.places)) return At("place of individual", i);
+    for (int place : {ind.birthPlace, ind.baptismPlace, ind.deathPlace, ind.burialPlace}) {
+      if (!InDict(place, m.places)) return At("place of individual", i);
     }
     if (ind.sex < -1 || ind.sex > 1) return At("sex of individual", i);
     for (const char* date : {ind.birthDate, ind.baptismDate, ind.deathDate, ind.burialDate}) {
@@ -34,22 +34,23 @@ std::string CheckModel(const GedcomModel& m) {
     }
   }
   int total = m.counts.individuals + m.counts.added;
-  std::vector<int> ajoutVu(static_cast<std::size_t>(m.counts.added), 0);
+  std::vector<int> addedSeen(static_cast<std::size_t>(m.counts.added), 0);
   for (std::size_t i = 0; i < m.unions.size(); ++i) {
     const Union& u = m.unions[i];
-    for (int conjoint : {u.husband, u.wife}) {
-      if (conjoint < 0 || conjoint >= total) return At("spouse of union", i);
-      if (conjoint >= m.counts.individuals) {
-        int a = conjoint - m.counts.individuals;
-        if (ajoutVu[static_cast<std::size_t>(a)]++) return At("added individual shared, union", i);
-        int expected = conjoint == u.husband ? 1 : 0;
+    for (int spouse : {u.husband, u.wife}) {
+      if (spouse < 0 || spouse >= total) return At("spouse of union", i);
+      if (spouse >= m.counts.individuals) {
+        int a = spouse - m.counts.individuals;
+        if (addedSeen[static_cast<std::size_t>(a)]++)
+          return At("added individual shared, union", i);
+        int expected = spouse == u.husband ? 1 : 0;
         if (m.addedSexes[static_cast<std::size_t>(a)] != expected) return At("added sex, union", i);
       }
     }
     if (!InDict(u.marriagePlace, m.places)) return At("place of union", i);
   }
-  for (std::size_t a = 0; a < ajoutVu.size(); ++a) {
-    if (!ajoutVu[a]) return At("added individual without union", a);
+  for (std::size_t a = 0; a < addedSeen.size(); ++a) {
+    if (!addedSeen[a]) return At("added individual without union", a);
   }
   for (const Note& n : m.individualNotes) {
     if (n.owner < -1 || n.owner >= m.counts.individuals) return "note owner";

@@ -33,13 +33,13 @@ void GedcomModel::UseTableEncoding(Charset set, TableEncoding encoding) {
   places = std::make_unique<Dictionary>(encoding);
 }
 
-char* ModelTexts::StoreDate(char* date, std::string_view texte) {
-  const std::size_t n = std::min(texte.size(), kDateBufferSize - 1);
+char* ModelTexts::StoreDate(char* date, std::string_view text) {
+  const std::size_t n = std::min(text.size(), kDateBufferSize - 1);
   // A buffer holds at least kMinDateRoom bytes and at least the text it holds.
   if (date == nullptr || n + 1 > std::max(std::strlen(date) + 1, kMinDateRoom)) {
     date = Place(std::max(n + 1, kMinDateRoom));
   }
-  if (n != 0) std::memcpy(date, texte.data(), n);
+  if (n != 0) std::memcpy(date, text.data(), n);
   date[n] = '\0';
   return date;
 }
@@ -59,29 +59,29 @@ void GedcomModel::BuildIndex(const HugeArray<Record>& records, int count, Index&
   // Distinct numbers without large gaps, in another order: the usual case of a file whose
   // records are not in number order. The table by number is filled in one pass, and a number
   // met twice sends the index to the sorted pairs below.
-  std::int64_t plusPetit = INT32_MAX;
-  std::int64_t plusGrand = INT32_MIN;
-  std::int64_t presents = 0;
+  std::int64_t smallestCode = INT32_MAX;
+  std::int64_t largestCode = INT32_MIN;
+  std::int64_t presentCount = 0;
   for (int i = 0; i < count; ++i) {
     int code = records[static_cast<std::size_t>(i)].code;
     if (code == -1) continue;  // -1 is never looked up
-    plusPetit = std::min<std::int64_t>(plusPetit, code);
-    plusGrand = std::max<std::int64_t>(plusGrand, code);
-    ++presents;
+    smallestCode = std::min<std::int64_t>(smallestCode, code);
+    largestCode = std::max<std::int64_t>(largestCode, code);
+    ++presentCount;
   }
-  if (presents > 0 && plusGrand - plusPetit + 1 <= 4 * presents + 1024) {
-    index.direct.assign(static_cast<std::size_t>(plusGrand - plusPetit + 1), -1);
+  if (presentCount > 0 && largestCode - smallestCode + 1 <= 4 * presentCount + 1024) {
+    index.direct.assign(static_cast<std::size_t>(largestCode - smallestCode + 1), -1);
     bool unique = true;
     for (int i = 0; i < count && unique; ++i) {
       int code = records[static_cast<std::size_t>(i)].code;
       if (code == -1) continue;
-      int& place = index.direct[static_cast<std::size_t>(code - plusPetit)];
+      int& place = index.direct[static_cast<std::size_t>(code - smallestCode)];
       unique = place == -1;
       place = i;
     }
     if (unique) {
       index.unique = true;
-      index.premier = static_cast<int>(plusPetit);
+      index.smallest = static_cast<int>(smallestCode);
       return;
     }
     index.direct.clear();
@@ -116,7 +116,7 @@ int GedcomModel::Find(const HugeArray<Record>& records, int count, int code, Ind
     if (guess >= 0 && guess < count && has(static_cast<int>(guess))) return static_cast<int>(guess);
   } else if (index.unique) {
     if (index.direct.empty()) return first();
-    std::int64_t k = static_cast<std::int64_t>(code) - index.premier;
+    std::int64_t k = static_cast<std::int64_t>(code) - index.smallest;
     return (k >= 0 && k < static_cast<std::int64_t>(index.direct.size()))
                ? index.direct[static_cast<std::size_t>(k)]
                : -1;

@@ -90,11 +90,11 @@ class ModelTexts : public TextBlocks {
  public:
   // A new date buffer of kDateBufferSize bytes, all zero.
   char* NewDate() { return Zeros(kDateBufferSize); }
-  // Stores `texte`, cut to kDateBufferSize - 1 bytes, as the value of a date: over `date` when it
+  // Stores `text`, cut to kDateBufferSize - 1 bytes, as the value of a date: over `date` when it
   // holds a date with room for it, else in a new buffer of the text's length (at least
   // kMinDateRoom bytes). Returns the buffer. Most dates are much shorter than kDateBufferSize, and
   // a file holds millions of them.
-  char* StoreDate(char* date, std::string_view texte);
+  char* StoreDate(char* date, std::string_view text);
 };
 
 class GedcomModel {
@@ -145,8 +145,8 @@ class GedcomModel {
     int count = -1;  // number of records this was built for; -1 not built
     bool ascending = false;  // strictly ascending numbers: unique, and sorted as they stand
     bool unique = false;
-    int premier = 0;               // smallest number, for `direct`
-    HugeArray<int> direct;           // index by number - premier, -1 where none (dense numbers)
+    int smallest = 0;       // smallest number, for `direct`
+    HugeArray<int> direct;  // index by number - smallest, -1 where none (dense numbers)
     HugeArray<std::pair<int, int>> sorted;
   };
   template <class Record>

@@ -7,22 +7,22 @@
 
 namespace brimsel {
 
-// The lines a pass looks at: those whose first byte is `premier`, and those whose first byte
-// is `niveau` and third byte `troisieme[0]` or `troisieme[1]`.
+// The lines a pass looks at: those whose first byte is `firstByte`, and those whose first byte
+// is `levelByte` and third byte `thirdBytes[0]` or `thirdBytes[1]`.
 struct LineSelection {
-  char premier;
-  char niveau;
-  char troisieme[2];
+  char firstByte;
+  char levelByte;
+  char thirdBytes[2];
 };
 
 // Bit i of each mask stands for byte i of the 64.
 struct ChunkMasks {
   std::uint64_t lf = 0;         // LF
   std::uint64_t cr = 0;         // CR
-  std::uint64_t rares = 0;      // NUL or byte 26
-  std::uint64_t premier = 0;    // the selection's `premier`
-  std::uint64_t niveau = 0;     // the selection's `niveau`
-  std::uint64_t troisieme = 0;  // either of the selection's `troisieme`
+  std::uint64_t rareBytes = 0;  // NUL or byte 26
+  std::uint64_t firstByte = 0;  // the selection's `firstByte`
+  std::uint64_t levelByte = 0;  // the selection's `levelByte`
+  std::uint64_t thirdBytes = 0;  // either of the selection's `thirdBytes`
 };
 
 // Fills out[0..n) with the masks of the n chunks of 64 bytes from p on.
@@ -32,8 +32,8 @@ using ComputeMasksFn = void (*)(const char* p, int n, const LineSelection& sel, 
 using ComputeBreaksFn = void (*)(const char* p, int n, std::uint64_t* out);
 
 struct MaskKernels {
-  ComputeMasksFn masques;
-  ComputeBreaksFn coupures;
+  ComputeMasksFn masks;
+  ComputeBreaksFn breaks;
 };
 
 // The versions this build and this processor can run: the plain one, one byte at a time,

@@ -1,6 +1,7 @@
 // Block-buffered line reader with the text-mode rules of every reader of the program.
 #include "platform/line_reader.h"
 
+#include <algorithm>
 #include <cstring>
 
 
@@ -64,20 +65,69 @@ void LineReader::SkipRestOfLine() {
   for (;;) {
     if (pos_ >= end_ && !Refill()) return;
     const char* base = block_.data();
-    const char* p = base + pos_;
     const char* e = base + end_;
-    while (p < e && *p != '\n' && *p != '\r' && *p != kCtrlZ) ++p;
+    const char* p = FindLineEndOrStop(base + pos_, e);
     pos_ = static_cast<std::size_t>(p - base);
     if (p == e) continue;
-    if (*p == kCtrlZ) {
-      atEnd_ = true;
-      pos_ = end_;
-      return;
-    }
-    ++pos_;
-    SkipPartner(*p == '\n' ? '\r' : '\n');
+    TakeLineEnd();
     return;
   }
+}
+
+bool LineReader::TakeLineEnd() {
+  const char c = block_[pos_];
+  if (c == kCtrlZ) {
+    atEnd_ = true;  // nothing after a byte 26 is read
+    pos_ = end_;
+    return false;
+  }
+  ++pos_;
+  SkipPartner(c == '\n' ? '\r' : '\n');
+  return true;
+}
+
+const char* LineReader::FindLineEndOrStop(const char* p, const char* end) {
+  while (p < end && *p != '\n' && *p != '\r' && *p != kCtrlZ) ++p;
+  return p;
+}
+
+bool LineReader::NextPiece(Line& piece, std::size_t maxPiece) {
+  if (skipping_) {
+    skipping_ = false;
+    SkipRestOfLine();
+  }
+  carry_.clear();
+  std::size_t count = 0;  // characters taken, the line end counting as one
+  bool hasEnd = false;
+  while (count < maxPiece) {
+    if (pos_ >= end_ && !Refill()) break;
+    const char* base = block_.data();
+    const char* start = base + pos_;
+    const char* limit = start + std::min(end_ - pos_, maxPiece - count);
+    const char* stop = FindLineEndOrStop(start, limit);
+    carry_.insert(carry_.end(), start, stop);
+    count += static_cast<std::size_t>(stop - start);
+    pos_ = static_cast<std::size_t>(stop - base);
+    if (stop == limit) continue;
+    if (TakeLineEnd()) {
+      ++count;
+      hasEnd = true;
+    }
+    break;
+  }
+  RestartMasks();
+  if (count == 0) return false;
+  std::size_t size = carry_.size();
+  carry_.push_back('\0');
+  if (const void* nul = std::memchr(carry_.data(), '\0', size); nul != nullptr) {
+    // The text stops at the NUL, and the line end after it is lost too.
+    size = static_cast<std::size_t>(static_cast<const char*>(nul) - carry_.data());
+    hasEnd = false;
+  }
+  piece.text = carry_.data();
+  piece.size = size;
+  piece.hasEnd = hasEnd;
+  return true;
 }
 
 bool LineReader::NextSlow(Line& line) {

@@ -17,8 +17,9 @@
 
 namespace brimsel {
 
-// One line handed out by LineReader. `text` points into the reader's buffer, is writable,
-// NUL-terminated, and valid until the next call to Next or Rewind.
+// One line (or piece of a line) handed out by LineReader. `text` points into the reader's
+// buffers, is writable, NUL-terminated, and valid until the next call to Next, NextPiece or
+// Rewind.
 struct Line {
   char* text = nullptr;
   std::size_t size = 0;  // bytes of text, line end excluded
@@ -65,7 +66,7 @@ class LineReader {
   template <class F>
   void ForEach(F&& f) {
     Line line;
-    std::uint64_t coupures[kLot];
+    std::uint64_t batchBreaks[kBatch];
     for (;;) {
       if (!skipping_) {
         char* const base = block_.data();
@@ -73,10 +74,10 @@ class LineReader {
         std::size_t pos = pos_;
         std::size_t chunk = chunk_;
         std::uint64_t mask = mask_;
-        // The masks of whole chunks are computed kLot at a time; lotDebut is the offset of the
-        // first, lotFin the end of the last.
-        std::size_t lotDebut = 0;
-        std::size_t lotFin = 0;
+        // The masks of whole chunks are computed kBatch at a time; batchStart is the offset of the
+        // first, batchEnd the end of the last.
+        std::size_t batchStart = 0;
+        std::size_t batchEnd = 0;
         for (;;) {
           while (mask == 0) {
             chunk += kChunk;
@@ -85,13 +86,13 @@ class LineReader {
               mask = ChunkMask(base + chunk, end - chunk);
               continue;
             }
-            if (!DansLot(chunk, lotDebut, lotFin)) {
-              const std::size_t n = std::min<std::size_t>(kLot, (end - chunk) / kChunk);
-              kMaskKernels.coupures(base + chunk, static_cast<int>(n), coupures);
-              lotDebut = chunk;
-              lotFin = chunk + n * kChunk;
+            if (!InBatch(chunk, batchStart, batchEnd)) {
+              const std::size_t n = std::min<std::size_t>(kBatch, (end - chunk) / kChunk);
+              kMaskKernels.breaks(base + chunk, static_cast<int>(n), batchBreaks);
+              batchStart = chunk;
+              batchEnd = chunk + n * kChunk;
             }
-            mask = coupures[(chunk - lotDebut) / kChunk];
+            mask = batchBreaks[(chunk - batchStart) / kChunk];
           }
           if (mask == 0) break;
           std::size_t at = chunk + static_cast<std::size_t>(__builtin_ctzll(mask));
@@ -119,12 +120,12 @@ class LineReader {
   template <class F, class S>
   void ForEachSelected(const Selection& sel, F&& f, S&& skip) {
     Line line;
-    std::size_t passees = 0;
-    // The masks of up to kLot chunks are computed at once, one call for a kilobyte.
-    ChunkMasks lot[kLot];
+    std::size_t skipped = 0;
+    // The masks of up to kBatch chunks are computed at once, one call for a kilobyte.
+    ChunkMasks batch[kBatch];
     const auto hand = [&](Line& l) {
-      if (passees != 0) skip(passees);
-      passees = 0;
+      if (skipped != 0) skip(skipped);
+      skipped = 0;
       f(l);
     };
     for (;;) {
@@ -134,9 +135,9 @@ class LineReader {
         std::size_t pos = pos_;
         std::size_t chunk = chunk_;
         std::uint64_t mask = mask_;
-        // Offsets of the chunks the lot covers, in this block: [lotDebut, lotFin).
-        std::size_t lotDebut = 0;
-        std::size_t lotFin = 0;
+        // Offsets of the chunks the batch covers, in this block: [batchStart, batchEnd).
+        std::size_t batchStart = 0;
+        std::size_t batchEnd = 0;
         for (;;) {
           while (mask == 0) {
             chunk += kChunk;
@@ -144,18 +145,18 @@ class LineReader {
             // A chunk followed by at least one byte of data: the partner of a line end in its
             // last byte can be seen.
             if (chunk + kChunk < end) {
-              if (!DansLot(chunk, lotDebut, lotFin)) {
-                const std::size_t n = std::min<std::size_t>(kLot, (end - chunk - 1) / kChunk);
-                kMaskKernels.masques(base + chunk, static_cast<int>(n), sel, lot);
-                lotDebut = chunk;
-                lotFin = chunk + n * kChunk;
+              if (!InBatch(chunk, batchStart, batchEnd)) {
+                const std::size_t n = std::min<std::size_t>(kBatch, (end - chunk - 1) / kChunk);
+                kMaskKernels.masks(base + chunk, static_cast<int>(n), sel, batch);
+                batchStart = chunk;
+                batchEnd = chunk + n * kChunk;
               }
             }
-            if (chunk + kChunk < end &&
-                Recense(lot[(chunk - lotDebut) / kChunk], base, chunk, pos, passees, sel, hand)) {
-              if (passees >= 100) {
-                skip(passees);
-                passees = 0;
+            if (chunk + kChunk < end && CountChunkLines(batch[(chunk - batchStart) / kChunk], base,
+                                                        chunk, pos, skipped, sel, hand)) {
+              if (skipped >= 100) {
+                skip(skipped);
+                skipped = 0;
               }
               continue;
             }
@@ -173,8 +174,16 @@ class LineReader {
       if (!NextAfterBreak(line)) break;
       hand(line);
     }
-    if (passees != 0) skip(passees);
+    if (skipped != 0) skip(skipped);
   }
+  // Fills `piece` with the next piece of at most `maxPiece` characters, a line end counting as
+  // one: a longer line comes out as several pieces, and only the last one carries the line end.
+  // Line ends and byte 26 follow the rules above, but a NUL cuts only the piece that holds it:
+  // the rest of that piece, its line end included, is lost, and the next piece goes on after
+  // it. False at the end of the input (or after a read error). The text is a copy, valid until
+  // the next call. For readers that take lines in bounded pieces; Next, ForEach and
+  // ForEachSelected do not pay for it.
+  bool NextPiece(Line& piece, std::size_t maxPiece);
   // Goes back to the first line; false when the source cannot rewind.
   bool Rewind();
   // True when the source reported a read error; the input then ended early.
@@ -182,7 +191,7 @@ class LineReader {
 
  private:
   static constexpr std::size_t kChunk = 64;
-  static constexpr std::size_t kLot = 16;
+  static constexpr std::size_t kBatch = 16;
 
   // The line from `pos` to the LF or CR at `at`, when the byte after it (a partner or not) is in
   // the block: fills `line`, writes the terminator over the line end and moves `pos` past it
@@ -200,10 +209,10 @@ class LineReader {
     *p = '\0';
     return true;
   }
-  // True when the masks of the chunk at `chunk` are in the lot computed for the chunks from
-  // `debut` up to `fin`.
-  static bool DansLot(std::size_t chunk, std::size_t debut, std::size_t fin) {
-    return chunk >= debut && chunk < fin && (chunk - debut) % kChunk == 0;
+  // True when the masks of the chunk at `chunk` are in the batch computed for the chunks from
+  // `start` up to `end`.
+  static bool InBatch(std::size_t chunk, std::size_t start, std::size_t end) {
+    return chunk >= start && chunk < end && (chunk - start) % kChunk == 0;
   }
   // Bit i set when p[i] ends or cuts a line's text (LF, CR, NUL, byte 26), for the first
   // `avail` bytes of the 64 at `p` (the block has room for 64 bytes past its end).
@@ -231,7 +240,7 @@ class LineReader {
   }
   // Bits set in x. Written out: without a popcnt instruction in the target, the builtin calls
   // a library function.
-  static int Compte(std::uint64_t x) {
+  static int PopCount(std::uint64_t x) {
 #if defined(__POPCNT__)
     return __builtin_popcountll(x);
 #else
@@ -246,64 +255,63 @@ class LineReader {
   // past them. False, with nothing done, when the chunk holds a NUL, a byte 26 or a run of
   // three or more line-end bytes after `pos`: those go through the usual steps.
   template <class H>
-  static bool Recense(const ChunkMasks& m, char* base, std::size_t chunk, std::size_t& pos,
-                      std::size_t& passees, const Selection& sel, H& hand) {
+  static bool CountChunkLines(const ChunkMasks& m, char* base, std::size_t chunk, std::size_t& pos,
+                              std::size_t& skipped, const Selection& sel, H& hand) {
     if (pos >= chunk + kChunk) return false;
     const char* p = base + chunk;
-    const std::uint64_t garde =
-        pos > chunk ? ~std::uint64_t{0} << (pos - chunk) : ~std::uint64_t{0};
-    const std::uint64_t lf = m.lf & garde;
-    const std::uint64_t cr = m.cr & garde;
-    const std::uint64_t fins = lf | cr;
-    if ((m.rares & garde) != 0 || (fins & (fins << 1) & (fins << 2)) != 0) return false;
+    const std::uint64_t keep = pos > chunk ? ~std::uint64_t{0} << (pos - chunk) : ~std::uint64_t{0};
+    const std::uint64_t lf = m.lf & keep;
+    const std::uint64_t cr = m.cr & keep;
+    const std::uint64_t ends = lf | cr;
+    if ((m.rareBytes & keep) != 0 || (ends & (ends << 1) & (ends << 2)) != 0) return false;
     // Without longer runs, a CR LF or LF CR pair is two line-end bytes side by side that
     // differ; its second byte ends no line.
-    const std::uint64_t seconds = (cr & (lf << 1)) | (lf & (cr << 1));
-    const std::uint64_t lignes = fins & ~seconds;  // the byte that ends each line
-    if (lignes == 0) return true;                  // the line at pos goes on
-    const int derniere = 63 - __builtin_clzll(lignes);
-    std::size_t suite;  // where the line after the last one ending here starts
-    if (derniere == 63) {
+    const std::uint64_t pairSeconds = (cr & (lf << 1)) | (lf & (cr << 1));
+    const std::uint64_t lineEnds = ends & ~pairSeconds;  // the byte that ends each line
+    if (lineEnds == 0) return true;                      // the line at pos goes on
+    const int lastEnd = 63 - __builtin_clzll(lineEnds);
+    std::size_t next;  // where the line after the last one ending here starts
+    if (lastEnd == 63) {
       const char partner = p[63] == '\n' ? '\r' : '\n';
-      suite = chunk + 64 + (p[64] == partner ? 1 : 0);
+      next = chunk + 64 + (p[64] == partner ? 1 : 0);
     } else {
-      suite = chunk + static_cast<std::size_t>(derniere) + 1 + ((seconds >> (derniere + 1)) & 1);
+      next = chunk + static_cast<std::size_t>(lastEnd) + 1 + ((pairSeconds >> (lastEnd + 1)) & 1);
     }
     // The lines that start after a line end of this chunk and end in it too.
-    const std::uint64_t paires = lignes & (seconds >> 1);
-    std::uint64_t debuts = ((lignes & ~paires) << 1) | (paires << 2);
-    debuts &= derniere == 63 ? ~std::uint64_t{0} : (std::uint64_t{2} << derniere) - 1;
+    const std::uint64_t pairEnds = lineEnds & (pairSeconds >> 1);
+    std::uint64_t starts = ((lineEnds & ~pairEnds) << 1) | (pairEnds << 2);
+    starts &= lastEnd == 63 ? ~std::uint64_t{0} : (std::uint64_t{2} << lastEnd) - 1;
     // (A line that starts in the last two bytes and ends here has no third byte.)
-    debuts &= m.premier | (m.niveau & (m.troisieme >> 2));
+    starts &= m.firstByte | (m.levelByte & (m.thirdBytes >> 2));
 
     Line line;
     line.hasEnd = true;
-    const auto donne = [&](std::size_t debut, std::size_t fin) {
-      line.text = base + debut;
-      line.size = fin - debut;
-      base[fin] = '\0';
+    const auto handOut = [&](std::size_t start, std::size_t end) {
+      line.text = base + start;
+      line.size = end - start;
+      base[end] = '\0';
       hand(line);
     };
     const char c = base[pos];
-    const std::size_t finPremiere = chunk + static_cast<std::size_t>(__builtin_ctzll(lignes));
-    if (c == sel.premier || (c == sel.niveau && (base[pos + 2] == sel.troisieme[0] ||
-                                                 base[pos + 2] == sel.troisieme[1]))) {
-      donne(pos, finPremiere);
+    const std::size_t firstEnd = chunk + static_cast<std::size_t>(__builtin_ctzll(lineEnds));
+    if (c == sel.firstByte || (c == sel.levelByte && (base[pos + 2] == sel.thirdBytes[0] ||
+                                                      base[pos + 2] == sel.thirdBytes[1]))) {
+      handOut(pos, firstEnd);
     } else {
-      ++passees;
+      ++skipped;
     }
-    int comptees = 1;  // lines of this chunk counted so far
-    while (debuts != 0) {
-      const int d = __builtin_ctzll(debuts);
-      debuts &= debuts - 1;
-      const int avant = Compte(lignes & ((std::uint64_t{1} << d) - 1));
-      passees += static_cast<std::size_t>(avant - comptees);
-      const int f = __builtin_ctzll(lignes & (~std::uint64_t{0} << d));
-      donne(chunk + static_cast<std::size_t>(d), chunk + static_cast<std::size_t>(f));
-      comptees = avant + 1;
+    int counted = 1;  // lines of this chunk counted so far
+    while (starts != 0) {
+      const int d = __builtin_ctzll(starts);
+      starts &= starts - 1;
+      const int endsBefore = PopCount(lineEnds & ((std::uint64_t{1} << d) - 1));
+      skipped += static_cast<std::size_t>(endsBefore - counted);
+      const int f = __builtin_ctzll(lineEnds & (~std::uint64_t{0} << d));
+      handOut(chunk + static_cast<std::size_t>(d), chunk + static_cast<std::size_t>(f));
+      counted = endsBefore + 1;
     }
-    passees += static_cast<std::size_t>(Compte(lignes) - comptees);
-    pos = suite;
+    skipped += static_cast<std::size_t>(PopCount(lineEnds) - counted);
+    pos = next;
     return true;
   }
   // Position of the first byte that ends or cuts a line's text, or `end`.
@@ -323,9 +331,13 @@ class LineReader {
   // Starts the bit masks afresh from the new position.
   bool NextAfterBreak(Line& line) {
     bool found = NextSlow(line);
+    RestartMasks();
+    return found;
+  }
+  // Makes Next compute its bit masks afresh from pos_.
+  void RestartMasks() {
     mask_ = 0;
     chunk_ = pos_ - kChunk;  // wraps round; the next step adds kChunk back
-    return found;
   }
   bool NextSlow(Line& line);
   bool Refill();
@@ -333,6 +345,11 @@ class LineReader {
   void SkipPartner(char partner);
   // Skips to just past the next line end, after a NUL cut the line short.
   void SkipRestOfLine();
+  // Consumes the LF, CR or byte 26 at pos_: a line end, with its partner, gives true; a byte 26
+  // ends the input and gives false.
+  bool TakeLineEnd();
+  // Position of the first LF, CR or byte 26 in [p, end), or `end`.
+  static const char* FindLineEndOrStop(const char* p, const char* end);
 
   ByteSource& source_;
   std::vector<char> block_;

@@ -9,21 +9,22 @@
 namespace brimsel {
 
 namespace {
-constexpr std::size_t kBlocMax = std::size_t{32} << 20;
+constexpr std::size_t kMaxBlock = std::size_t{32} << 20;
 }
 
 char* TextBlocks::Place(std::size_t size) {
   if (size > left_) {
     // Blocks double from 4 KiB up to 32 MiB: small files stay small, large ones pay one
     // allocation per many megabytes, in huge pages.
-    std::size_t taille = std::min(kBlocMax, std::size_t{4096} << std::min<std::size_t>(blocks_.size(), 13));
-    taille = std::max(taille, size);
+    std::size_t blockSize =
+        std::min(kMaxBlock, std::size_t{4096} << std::min<std::size_t>(blocks_.size(), 13));
+    blockSize = std::max(blockSize, size);
     if (blocks_.size() == blocks_.capacity()) blocks_.reserve(blocks_.size() * 2 + 8);
-    char* debut = static_cast<char*>(AllocateHuge(taille));
-    blocks_.push_back({debut, taille});
-    reserved_ += taille;
-    free_ = debut;
-    left_ = taille;
+    char* start = static_cast<char*>(AllocateHuge(blockSize));
+    blocks_.push_back({start, blockSize});
+    reserved_ += blockSize;
+    free_ = start;
+    left_ = blockSize;
   }
   char* p = free_;
   free_ += size;
@@ -45,7 +46,7 @@ char* TextBlocks::Zeros(std::size_t size) {
 }
 
 void TextBlocks::Release() {
-  for (const Block& b : blocks_) FreeHuge(b.debut, b.taille);
+  for (const Block& b : blocks_) FreeHuge(b.start, b.size);
   blocks_.clear();
   blocks_.shrink_to_fit();
   free_ = nullptr;

@@ -30,8 +30,8 @@ class TextBlocks {
 
  private:
   struct Block {
-    char* debut;
-    std::size_t taille;
+    char* start;
+    std::size_t size;
   };
   std::vector<Block> blocks_;
   char* free_ = nullptr;

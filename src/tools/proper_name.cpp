@@ -1,15 +1,17 @@
-// The proper-name normaliser: the capitalisation rule, the name-line rewrite, the piece reader
-// and the command around them.
+// The proper-name normaliser: the capitalisation rule, the name-line rewrite and the command
+// around them.
 #include "tools/proper_name.h"
 
 #include <algorithm>
 #include <cstring>
 #include <new>
 
+#include "platform/line_reader.h"
+
 namespace brimsel {
 namespace {
 
-constexpr char kCtrlZ = 26;
+constexpr std::size_t kReadBlock = std::size_t{64} << 10;
 constexpr char kLineEnd[] = "\r\n";
 constexpr std::string_view kNamePrefix = "1 NAME ";
 
@@ -38,63 +40,6 @@ void CapitaliseProperName(char* text) {
       *p = AsciiLower(*p);
     }
   }
-}
-
-PieceReader::PieceReader(ByteSource& source, std::size_t blockSize)
-    : source_(source), block_(blockSize == 0 ? 1 : blockSize) {}
-
-int PieceReader::Peek() {
-  if (pos_ >= end_) {
-    if (atEnd_) return -1;
-    std::ptrdiff_t n = source_.Read(block_.data(), block_.size());
-    if (n <= 0) {
-      if (n < 0) failed_ = true;
-      atEnd_ = true;
-      pos_ = end_ = 0;
-      return -1;
-    }
-    pos_ = 0;
-    end_ = static_cast<std::size_t>(n);
-  }
-  return static_cast<unsigned char>(block_[pos_]);
-}
-
-bool PieceReader::Next(LinePiece& piece) {
-  std::size_t count = 0;  // characters taken, the line end counting as one
-  std::size_t textSize = 0;
-  bool hasEnd = false;
-  while (count < kMaxPiece) {
-    int c = Peek();
-    if (c < 0) break;
-    if (c == kCtrlZ) {
-      // Nothing after a byte 26 is read.
-      atEnd_ = true;
-      pos_ = end_;
-      break;
-    }
-    ++pos_;
-    ++count;
-    if (c == '\n' || c == '\r') {
-      // The other end byte right after it belongs to the same line end.
-      int partner = c == '\n' ? '\r' : '\n';
-      if (Peek() == partner) ++pos_;
-      hasEnd = true;
-      break;
-    }
-    piece_[textSize++] = static_cast<char>(c);
-  }
-  if (count == 0) return false;
-  piece_[textSize] = '\0';
-  const void* nul = std::memchr(piece_, '\0', textSize);
-  if (nul != nullptr) {
-    // As with a C string: the text stops at the NUL, and the line end after it is lost too.
-    textSize = static_cast<std::size_t>(static_cast<const char*>(nul) - piece_);
-    hasEnd = false;
-  }
-  piece.text = piece_;
-  piece.size = textSize;
-  piece.hasEnd = hasEnd;
-  return true;
 }
 
 bool IsNameLine(std::string_view text) {
@@ -132,14 +77,14 @@ void RewriteNameLine(std::string_view line, char* result) {
 ToolStatus ProperNameStream(ByteSource& source, ByteSink& sink, std::int64_t& length) {
   length = 0;
   try {
-    PieceReader reader(source);
-    LinePiece piece;
+    LineReader reader(source, kReadBlock);
+    Line piece;
     char rewritten[kNameLineCapacity];
     auto write = [&](const char* data, std::size_t size) {
       length += static_cast<std::int64_t>(size);
       return sink.Write(data, size);
     };
-    while (reader.Next(piece)) {
+    while (reader.NextPiece(piece, kMaxNamePiece)) {
       bool written;
       if (IsNameLine({piece.text, piece.size})) {
         // A name line always gets a line end, even a piece cut from a longer line.

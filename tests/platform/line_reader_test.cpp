@@ -151,25 +151,25 @@ TEST(ChunkMasks, EveryVersionEqualsTheByteByByteOne) {
     for (char& c : chunks)
       c = rng() % 3 ? alphabet[rng() % sizeof alphabet] : static_cast<char>(rng());
     std::uint64_t cuts[4];
-    kernels[0].coupures(chunks, 4, cuts);
+    kernels[0].breaks(chunks, 4, cuts);
     for (const LineSelection& sel : selections) {
       ChunkMasks expected[4];
-      kernels[0].masques(chunks, 4, sel, expected);
+      kernels[0].masks(chunks, 4, sel, expected);
       for (int k = 0; k < 4; ++k) {
-        ASSERT_EQ(cuts[k], expected[k].lf | expected[k].cr | expected[k].rares);
+        ASSERT_EQ(cuts[k], expected[k].lf | expected[k].cr | expected[k].rareBytes);
       }
       for (int v = 1; v < versions; ++v) {
         ChunkMasks m[4];
-        kernels[v].masques(chunks, 4, sel, m);
+        kernels[v].masks(chunks, 4, sel, m);
         std::uint64_t c[4];
-        kernels[v].coupures(chunks, 4, c);
+        kernels[v].breaks(chunks, 4, c);
         for (int k = 0; k < 4; ++k) {
           EXPECT_EQ(m[k].lf, expected[k].lf) << v;
           EXPECT_EQ(m[k].cr, expected[k].cr) << v;
-          EXPECT_EQ(m[k].rares, expected[k].rares) << v;
-          EXPECT_EQ(m[k].premier, expected[k].premier) << v;
-          EXPECT_EQ(m[k].niveau, expected[k].niveau) << v;
-          EXPECT_EQ(m[k].troisieme, expected[k].troisieme) << v;
+          EXPECT_EQ(m[k].rareBytes, expected[k].rareBytes) << v;
+          EXPECT_EQ(m[k].firstByte, expected[k].firstByte) << v;
+          EXPECT_EQ(m[k].levelByte, expected[k].levelByte) << v;
+          EXPECT_EQ(m[k].thirdBytes, expected[k].thirdBytes) << v;
           EXPECT_EQ(c[k], cuts[k]) << v;
         }
       }
@@ -229,6 +229,74 @@ TEST(LineReader, ForEachSelectedCountsEveryLineAndHandsOutTheSelectedOnes) {
       }
     }
   }
+}
+
+// Pieces as NextPiece hands them out, each followed by '|' when it carries its line end and
+// by '~' when it does not.
+std::vector<std::string> ReadPieces(const std::string& data, std::size_t maxPiece,
+                                    std::size_t block) {
+  StringSource source(data);
+  LineReader reader(source, block);
+  std::vector<std::string> out;
+  Line piece;
+  while (reader.NextPiece(piece, maxPiece)) {
+    EXPECT_EQ(piece.text[piece.size], '\0');
+    out.push_back(std::string(piece.text, piece.size) + (piece.hasEnd ? "|" : "~"));
+  }
+  return out;
+}
+
+TEST(LineReader, NextPieceCutsLinesIntoBoundedPieces) {
+  struct Case {
+    const char* name;
+    std::string data;
+    std::size_t maxPiece;
+    std::vector<std::string> pieces;
+  };
+  const Case cases[] = {
+      {"every line end form", "a\r\nb\n\rc\nd\re", 4, {"a|", "b|", "c|", "d|", "e~"}},
+      {"runs of line ends", "a\n\nb\r\rc\r\n\r\n", 4, {"a|", "|", "b|", "|", "c|", "|"}},
+      {"the line end counts as one", "abc\nabcd\n", 4, {"abc|", "abcd~", "|"}},
+      {"a long line", "abcdefghij\r\nk", 4, {"abcd~", "efgh~", "ij|", "k~"}},
+      {"byte 26 ends the input",
+       "ab\x1A"
+       "cd\n",
+       4,
+       {"ab~"}},
+      {"byte 26 at a piece start",
+       "abcd\x1A"
+       "e",
+       4,
+       {"abcd~"}},
+      {"byte 26 first",
+       "\x1A"
+       "ab\n",
+       4,
+       {}},
+      {"a NUL loses the rest of its piece and the line end",
+       std::string("a\0b\nc\n", 6),
+       4,
+       {"a~", "c|"}},
+      {"the next piece survives a NUL", std::string("a\0bcdef\n", 8), 4, {"a~", "def|"}},
+      {"a NUL at a piece start", std::string("abcd\0\nx", 7), 4, {"abcd~", "~", "x~"}},
+      {"510 characters to a piece",
+       std::string(509, 'x') + "\n" + std::string(510, 'y') + "\n",
+       510,
+       {std::string(509, 'x') + "|", std::string(510, 'y') + "~", "|"}},
+      {"empty input", "", 4, {}},
+  };
+  for (const Case& c : cases) {
+    for (std::size_t block : {16, 17, 31, 64, 1 << 20}) {
+      EXPECT_EQ(ReadPieces(c.data, c.maxPiece, block), c.pieces) << c.name << ", block " << block;
+    }
+  }
+}
+
+// A CR LF or LF CR pair split by a block boundary is still one line end.
+TEST(LineReader, NextPieceJoinsPairsAcrossBlocks) {
+  const std::string data = "0123456789abcde\r\nnext\n0123456789abcde\n\r\r";
+  const std::vector<std::string> expected = {"0123456789abcde|", "next|", "0123456789abcde|", "|"};
+  EXPECT_EQ(ReadPieces(data, 100, 16), expected);
 }
 
 }  // namespace

@@ -116,26 +116,6 @@ TEST(ProperNameTextTest, LongLinesAreReadInPiecesOf510) {
   EXPECT_EQ(ProperNameText(full), "1 NAME B" + std::string(502, 'b') + "/\r\n\r\n");
 }
 
-std::vector<std::string> Pieces(const std::string& input, std::size_t block) {
-  StringSource source(input);
-  PieceReader reader(source, block);
-  std::vector<std::string> pieces;
-  LinePiece piece;
-  while (reader.Next(piece)) {
-    pieces.push_back(std::string(piece.text, piece.size) + (piece.hasEnd ? "|" : "~"));
-  }
-  return pieces;
-}
-
-TEST(PieceReaderTest, BlockBoundariesChangeNothing) {
-  const std::string input = "a\r\nbc\n\r\rd\n\ne" + std::string(515, 'f') + "\r\n\x1Ag";
-  const std::vector<std::string> expected = {
-      "a|", "bc|", "|", "d|", "|", "e" + std::string(509, 'f') + "~", std::string(6, 'f') + "|"};
-  for (std::size_t block : {1, 2, 3, 7, 509, 510, 511, 4096}) {
-    EXPECT_EQ(Pieces(input, block), expected) << "block " << block;
-  }
-}
-
 TEST(ProperNameStream, WriteFailure) {
   std::string out;
   test::AppendSink sink(out, 5);

@@ -35,7 +35,8 @@ TEST(Commands, CheckBoxesGiveTheConversionOptions) {
     const ConversionOptions o = ReadConversionOptions(d);
     EXPECT_EQ(o.notes, (boxes & 1) != 0);
     EXPECT_EQ(o.properNames, (boxes & 2) != 0);
-    EXPECT_EQ(o.fromOem, (boxes & 4) != 0);
+    EXPECT_EQ(o.charset == Charset::kCp850, (boxes & 4) != 0);
+    EXPECT_FALSE(o.tableEncoding.has_value());
   }
 }
 

@@ -182,14 +182,14 @@ Outcome RunConvert(const std::vector<std::string>& args, std::FILE* out, std::FI
     return {kExitFailed, "'" + o.file + "': path longer than " +
                              std::to_string(kFileNameCapacity - 1) + " bytes"};
   }
-  GedcomModel modele;
+  GedcomModel model;
   ConversionOptions options = ReadConversionOptions(services);
   options.charset = o.charset;
   options.tableEncoding = o.tableEncoding;
-  ConversionResult r = ConvertChosenFile(modele, services, options);
+  ConversionResult r = ConvertChosenFile(model, services, options);
   services.EndProgress();
   if (!r.Completed()) return {kExitFailed, FailureText(r, o.file)};
-  if (!o.check && ExportTablesCommand(modele, services, o.outputDir) != 1) {
+  if (!o.check && ExportTablesCommand(model, services, o.outputDir) != 1) {
     services.EndProgress();
     if (!TableBaseName(services.CurrentFileName(), o.outputDir)) {
       return {kExitFailed,

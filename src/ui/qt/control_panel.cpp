@@ -82,14 +82,14 @@ QWidget* MakeControl(const ControlRow& row, QWidget* parent, int tabStopPixels) 
 
 PanelOperations PanelOperations::Real() {
   PanelOperations operations;
-  operations.conversion = [](GedcomModel& modele, DialogServices& dialogue) {
-    return ReadGedcomCommand(modele, dialogue);
+  operations.conversion = [](GedcomModel& model, DialogServices& dialog) {
+    return ReadGedcomCommand(model, dialog);
   };
-  operations.exportTables = [](GedcomModel& modele, DialogServices& dialogue) {
-    return ExportTablesCommand(modele, dialogue);
+  operations.exportTables = [](GedcomModel& model, DialogServices& dialog) {
+    return ExportTablesCommand(model, dialog);
   };
-  operations.properNames = [](DialogServices& dialogue) { ProperNameCommand(dialogue); };
-  operations.stripQuotes = [](DialogServices& dialogue) { StripCommand(dialogue); };
+  operations.properNames = [](DialogServices& dialog) { ProperNameCommand(dialog); };
+  operations.stripQuotes = [](DialogServices& dialog) { StripCommand(dialog); };
   return operations;
 }
 
@@ -119,8 +119,8 @@ ControlPanel::~ControlPanel() {
 
 void ControlPanel::BuildControls() {
   const int tabStop = MulDivRounded(kTabStopDu, base_.x, 4);
-  controls_.reserve(kDlgTarvel.size());
-  for (const ControlRow& row : kDlgTarvel) {
+  controls_.reserve(kPanelControls.size());
+  for (const ControlRow& row : kPanelControls) {
     QWidget* control = MakeControl(row, this, tabStop);
     control->setGeometry(DialogRectToPixels(QRect(row.x, row.y, row.w, row.h), base_));
     // Each new control goes under the ones before it: the first in the template is on top,
@@ -144,15 +144,15 @@ void ControlPanel::BuildControls() {
 
 void ControlPanel::SetInitialStates() {
   // Only "Nom Propre" starts checked; the number fields start with their template texts.
-  if (auto* nomPropre = qobject_cast<QCheckBox*>(Control(ctl::kProperNames))) {
-    nomPropre->setChecked(true);
+  if (auto* properNamesBox = qobject_cast<QCheckBox*>(Control(ctl::kProperNames))) {
+    properNamesBox->setChecked(true);
   }
 }
 
 QWidget* ControlPanel::Control(int id) const {
   if (id == -1) return nullptr;
-  for (std::size_t i = 0; i < kDlgTarvel.size(); ++i) {
-    if (kDlgTarvel[i].id == id) return controls_[i];
+  for (std::size_t i = 0; i < kPanelControls.size(); ++i) {
+    if (kPanelControls[i].id == id) return controls_[i];
   }
   return nullptr;
 }
@@ -181,11 +181,11 @@ void ControlPanel::HandleCommand(int id) {
 void ControlPanel::RunCommand(int id) {
   switch (id) {
     case ctl::kChooseFile:
-      operations_.conversion(modele_, *this);
+      operations_.conversion(model_, *this);
       break;
     case ctl::kConvert:
-      if (modele_.sourcePath) {
-        operations_.exportTables(modele_, *this);
+      if (model_.sourcePath) {
+        operations_.exportTables(model_, *this);
       } else {
         Beep();
       }

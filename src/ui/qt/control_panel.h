@@ -53,7 +53,7 @@ class ControlPanel final : public QWidget, public DialogServices {
   QWidget* ControlAt(std::size_t index) const { return controls_.at(index); }
   DialogBaseUnits BaseUnits() const { return base_; }
   QColor SwatchColour() const;
-  GedcomModel& Model() { return modele_; }
+  GedcomModel& Model() { return model_; }
   PlatformSeams& Seams() { return seams_; }
   PanelOperations& Operations() { return operations_; }
 
@@ -82,7 +82,7 @@ class ControlPanel final : public QWidget, public DialogServices {
 
   PlatformSeams seams_;
   PanelOperations operations_;
-  GedcomModel modele_;
+  GedcomModel model_;
   char fileName_[kFileNameCapacity] = {};  // CurrentFileName: the path chosen last
   DialogBaseUnits base_;
   std::vector<QWidget*> controls_;  // template order; owned by this widget as their parent

@@ -5,7 +5,7 @@
 
 namespace brimsel::qt {
 
-const std::array<ControlRow, kControlCount> kDlgTarvel = {{
+const std::array<ControlRow, kControlCount> kPanelControls = {{
     {501, ControlKind::kPush, "Fichier...", 4, 16, 40, 14},
     {503, ControlKind::kPush, "Convertir...", 141, 16, 39, 14},
     {520, ControlKind::kCount, "", 141, 70, 27, 12},
@@ -96,7 +96,7 @@ const std::array<ControlRow, kControlCount> kDlgTarvel = {{
 
 const ControlRow* FindControl(int id) {
   if (id == -1) return nullptr;
-  for (const ControlRow& row : kDlgTarvel) {
+  for (const ControlRow& row : kPanelControls) {
     if (row.id == id) return &row;
   }
   return nullptr;
@@ -104,7 +104,7 @@ const ControlRow* FindControl(int id) {
 
 bool ControlTableIsConsistent() {
   std::set<int> seen;
-  for (const ControlRow& row : kDlgTarvel) {
+  for (const ControlRow& row : kPanelControls) {
     if (row.id != -1 && !seen.insert(row.id).second) return false;
   }
   return true;

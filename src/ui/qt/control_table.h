@@ -34,7 +34,7 @@ inline constexpr int kPanelHeightDu = 286;
 inline constexpr std::size_t kControlCount = 73;
 
 // The controls in template order: creation order, tab order, and (first on top) stacking order.
-extern const std::array<ControlRow, kControlCount> kDlgTarvel;
+extern const std::array<ControlRow, kControlCount> kPanelControls;
 
 // The template entry of `id`, or nullptr when no control carries it (or for -1).
 const ControlRow* FindControl(int id);

@@ -208,7 +208,7 @@ void ControlPanelTest::commands_data() {
   QTest::newRow("Capital...") << int(ctl::kCapital) << QStringList{"capital"};
   QTest::newRow("Strip") << int(ctl::kStrip) << QStringList{"strip"};
   QTest::newRow("?") << int(ctl::kNotice) << QStringList{"box Brimsel 1.20"};
-  for (const ControlRow& row : kDlgTarvel) {
+  for (const ControlRow& row : kPanelControls) {
     if (row.kind != ControlKind::kPush && row.kind != ControlKind::kPushCentred) {
       QTest::addRow("notification of %d", row.id) << row.id << QStringList{};
     }
@@ -429,7 +429,7 @@ void ControlPanelTest::repaintWithoutEventLoop() {
 void ControlPanelTest::resetDisplay_data() {
   QTest::addColumn<int>("id");
   QTest::addColumn<bool>("emptied");
-  for (const ControlRow& row : kDlgTarvel) {
+  for (const ControlRow& row : kPanelControls) {
     const bool field = row.kind == ControlKind::kCount || row.kind == ControlKind::kInput ||
                        row.kind == ControlKind::kLine || row.id == ctl::kLineCounter || row.id == ctl::kFileLabel;
     if (!field) continue;

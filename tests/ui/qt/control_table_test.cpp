@@ -58,7 +58,7 @@ class ControlTableTest : public QObject {
 void ControlTableTest::identifiersAreUniqueAndRectsInsideTheDialog() {
   QVERIFY(ControlTableIsConsistent());
   std::set<int> ids;
-  for (const ControlRow& row : kDlgTarvel) {
+  for (const ControlRow& row : kPanelControls) {
     const QByteArray where = QByteArray("id ") + QByteArray::number(row.id) + " " + row.text;
     QVERIFY2(row.id == -1 || ids.insert(row.id).second, where);
     QVERIFY2(row.x >= 0 && row.y >= 0 && row.w > 0 && row.h > 0, where);
@@ -137,8 +137,8 @@ void ControlTableTest::widgetsFollowTheTemplate() {
   auto panel = MakePanel();
   QVERIFY(panel);
   const DialogBaseUnits base = panel->BaseUnits();
-  for (std::size_t i = 0; i < kDlgTarvel.size(); ++i) {
-    const ControlRow& row = kDlgTarvel[i];
+  for (std::size_t i = 0; i < kPanelControls.size(); ++i) {
+    const ControlRow& row = kPanelControls[i];
     QWidget* widget = panel->ControlAt(i);
     const QByteArray where = QByteArray("control #") + QByteArray::number(int(i) + 1);
     QVERIFY2(widget->parentWidget() == panel.get(), where);
