@@ -217,6 +217,8 @@ ConversionResult ConvertSource(GedcomModel& m, ByteSource& source, const char* p
     state.ShowLineCount(state.lines);
     progress.Phase({});
     m.sourcePath = path;
+    m.readNotes = options.notes;
+    m.properNames = options.properNames;
     state.Message("%d pr\xE9noms, %d noms, %d places.", m.givenNames->count, m.surnames->count,
                   m.places->count);
     if (state.decoded.replaced != 0) {

@@ -128,6 +128,8 @@ class GedcomModel {
   ConversionCounts counts;  // what the conversion found, shown in the count fields
   int indiBase = 1;
   int famBase = 1;
+  bool readNotes = false;    // the last conversion read the notes
+  bool properNames = false;  // the last conversion wrote names as proper names
   std::vector<int> addedSexes;  // 1 added husband, 0 added wife
 
   std::unique_ptr<Dictionary> givenNames;  // given names

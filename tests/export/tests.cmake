@@ -5,3 +5,11 @@ brimsel_add_test(table_file_test export ${CMAKE_CURRENT_LIST_DIR}/table_file_tes
 brimsel_add_test(tables_test export ${CMAKE_CURRENT_LIST_DIR}/tables_test.cpp)
 brimsel_add_test(export_cli_test platform ${CMAKE_CURRENT_LIST_DIR}/export_cli_test.cpp)
 add_dependencies(export_cli_test brimsel-cli)
+# The database export, checked against the tables on real and generated files.
+if(NOT TARGET gedcom_gen)
+  add_executable(gedcom_gen ${PROJECT_SOURCE_DIR}/bench/gedcom_gen.cpp)
+endif()
+brimsel_add_test(sqlite_tables_test export ${CMAKE_CURRENT_LIST_DIR}/sqlite_tables_test.cpp)
+target_link_libraries(sqlite_tables_test PRIVATE SQLite::SQLite3)
+target_compile_definitions(sqlite_tables_test PRIVATE BRIMSEL_GEDCOM_GEN="$<TARGET_FILE:gedcom_gen>")
+add_dependencies(sqlite_tables_test gedcom_gen)
