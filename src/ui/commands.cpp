@@ -92,15 +92,9 @@ std::optional<int> ReadBase(DialogServices& dialog, int id) {
   return static_cast<int>(value);
 }
 
-}  // namespace
-
-int ExportTablesCommand(GedcomModel& model, DialogServices& dialog, const std::string& outputDir) {
-  ExportOptions options;
-  options.outputDir = outputDir;
-  options.refCounts = dialog.IsChecked(ctl::kRefCounts);
-  options.indiBase = ReadBase(dialog, ctl::kIndiBase);
-  options.famBase = ReadBase(dialog, ctl::kFamBase);
-  DialogProgress progress(dialog);
+// Writes the seven tables; on failure shows the box naming the table that failed.
+int WriteTables(GedcomModel& model, DialogServices& dialog, const ExportOptions& options,
+                ProgressSink& progress) {
   const ExportResult result = ExportTables(model, options, progress);
   switch (result.outcome) {
     case ExportOutcome::kWritten:
@@ -117,6 +111,46 @@ int ExportTablesCommand(GedcomModel& model, DialogServices& dialog, const std::s
       return 0;
   }
   return 0;
+}
+
+// Writes the database, from the rows of the tables just written when `fromTables`; a failure
+// shows the box of a failed table.
+int WriteDatabase(GedcomModel& model, DialogServices& dialog, const ExportOptions& options,
+                  bool fromTables, ProgressSink& progress, std::string* cause) {
+  const DatabaseResult result = ExportDatabase(model, {options, fromTables, BRIMSEL_VERSION}, progress);
+  switch (result.outcome) {
+    case DatabaseOutcome::kWritten:
+      return 1;
+    case DatabaseOutcome::kNoName:
+      dialog.ShowMessageBox("fichierNom", kOpenErrorCaption, MessageIcon::kError);
+      return 0;
+    case DatabaseOutcome::kWriteFailed:
+      dialog.ShowMessageBox(result.file.c_str(), kWriteErrorCaption, MessageIcon::kError);
+      dialog.SetStatus(false, "");
+      if (cause != nullptr) *cause = result.cause;
+      return 0;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int ExportTablesCommand(GedcomModel& model, DialogServices& dialog, const std::string& outputDir) {
+  return ExportCommand(model, dialog, outputDir, {true, dialog.IsChecked(ctl::kSqlite)});
+}
+
+int ExportCommand(GedcomModel& model, DialogServices& dialog, const std::string& outputDir,
+                  ExportChoice choice, std::string* cause) {
+  ExportOptions options;
+  options.outputDir = outputDir;
+  options.refCounts = dialog.IsChecked(ctl::kRefCounts);
+  options.indiBase = ReadBase(dialog, ctl::kIndiBase);
+  options.famBase = ReadBase(dialog, ctl::kFamBase);
+  DialogProgress progress(dialog);
+  if (choice.tables && WriteTables(model, dialog, options, progress) != 1) return 0;
+  // After the tables, the database takes their rows: the dates are normalised once.
+  if (choice.database) return WriteDatabase(model, dialog, options, choice.tables, progress, cause);
+  return 1;
 }
 
 void ReportOutputFailure(const ToolResult& result, DialogServices& dialog) {

@@ -6,6 +6,7 @@
 
 #include "engine/conversion.h"
 #include "engine/progress.h"
+#include "export/sqlite_tables.h"
 #include "export/tables.h"
 #include "tools/tool_files.h"
 #include "ui/dialog_services.h"
@@ -45,10 +46,22 @@ ConversionResult ConvertChosenSource(GedcomModel& model, DialogServices& dialog,
                                      const ConversionOptions& options);
 
 // "Convertir...": writes the seven tables beside the source file, or into `outputDir`,
-// reading "nb ref", "INDI+" and "FAM +". Returns 1 when every table was written, 0 otherwise
-// (a message box then says which file failed).
+// reading "nb ref", "INDI+" and "FAM +", and with "SQLite" ticked the database too. Returns 1
+// when every table was written, 0 otherwise (a message box then says which file failed).
 int ExportTablesCommand(GedcomModel& model, DialogServices& dialog,
                         const std::string& outputDir = {});
+
+// What an export writes: the seven tables, the database FILE.sqlite, or both.
+struct ExportChoice {
+  bool tables = true;
+  bool database = false;
+};
+
+// The export with the outputs chosen by the caller; the tables come first. When the database
+// fails, its message box is that of a failed table ("Erreur \xE9criture" with its name) and
+// `cause`, when given, receives the reason (UTF-8).
+int ExportCommand(GedcomModel& model, DialogServices& dialog, const std::string& outputDir,
+                  ExportChoice choice, std::string* cause = nullptr);
 
 // "Capital...": asks for a GEDCOM file (title "FIchier Nom Propre") and writes it, with its
 // name lines rewritten, to the same name plus ".txt".

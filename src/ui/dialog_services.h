@@ -39,6 +39,7 @@ inline constexpr int kNoteFam = 552;
 inline constexpr int kRefCounts = 554;        // check box "nb ref"
 inline constexpr int kOem = 555;      // check box "OEM => ANSI"
 inline constexpr int kProperNames = 556;    // check box "Nom Propre"
+inline constexpr int kSqlite = 557;        // check box "SQLite"
 inline constexpr int kStatusLine = 560;
 inline constexpr int kMessageList = 561;
 inline constexpr int kNotice = 563;       // button "?"

@@ -1,5 +1,5 @@
 // brimsel-cli convert: reads a GEDCOM file, reports what the panel would show and writes the
-// seven tables.
+// seven tables, the database, or both.
 #include <cstring>
 #include <optional>
 
@@ -32,6 +32,9 @@ const char kConvertUsage[] =
     "  --nbref              add the reference counts to the code lists (\"nb ref\")\n"
     "  --indi-base TEXT     number of the first individual (\"INDI+\", default 1)\n"
     "  --fam-base TEXT      number of the first union (\"FAM +\", default 1)\n"
+    "  --format tsv|sqlite|tsv,sqlite\n"
+    "                       what to write: the seven tables (tsv, the default), the database\n"
+    "                       FILE.sqlite (sqlite), or both\n"
     "  -o, --output-dir DIR write the tables into DIR instead of beside FILE\n"
     "  --check              read and check only, write no table\n"
     "  -h, --help           show this help\n"
@@ -43,8 +46,9 @@ const char kConvertUsage[] =
     "Windows-1252.\n"
     "\n"
     "A base that is not a plain decimal number (digits only, at most 2147483647) is ignored\n"
-    "and the base stays 1. Exit status 1 when FILE cannot be converted or a table cannot be\n"
-    "written.\n";
+    "and the base stays 1. Exit status 1 when FILE cannot be converted or a table or the\n"
+    "database cannot be written. The database is built under a temporary name beside\n"
+    "FILE.sqlite and takes its place only when complete.\n";
 
 namespace {
 
@@ -60,11 +64,32 @@ struct ConvertOptions {
   std::string file;
   std::optional<Charset> charset;
   std::optional<TableEncoding> tableEncoding;
+  ExportChoice formats;
 };
+
+// The outputs that --format names: "tsv", "sqlite", or both separated by a comma.
+std::optional<ExportChoice> ParseFormats(const std::string& text) {
+  ExportChoice choice{false, false};
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = text.find(',', start);
+    const std::string word = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    if (word == "tsv") {
+      choice.tables = true;
+    } else if (word == "sqlite") {
+      choice.database = true;
+    } else {
+      return std::nullopt;
+    }
+    if (comma == std::string::npos) return choice;
+    start = comma + 1;
+  }
+}
 
 bool ParseArgs(const std::vector<std::string>& args, ConvertOptions& o, Outcome& bad) {
   std::string encoding;
   std::string outputEncoding;
+  std::string formats = "tsv";
   bool encodingGiven = false;
   bool outputEncodingGiven = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -79,6 +104,8 @@ bool ParseArgs(const std::vector<std::string>& args, ConvertOptions& o, Outcome&
     } else if (a == "--encoding") {
       value = &encoding;
       encodingGiven = true;
+    } else if (a == "--format") {
+      value = &formats;
     } else if (a == "--output-encoding") {
       value = &outputEncoding;
       outputEncodingGiven = true;
@@ -130,6 +157,12 @@ bool ParseArgs(const std::vector<std::string>& args, ConvertOptions& o, Outcome&
     }
   }
   if (o.oem) o.charset = Charset::kCp850;
+  if (const std::optional<ExportChoice> choice = ParseFormats(formats)) {
+    o.formats = *choice;
+  } else {
+    bad = {kExitUsage, "convert: --format takes tsv, sqlite or tsv,sqlite, not '" + formats + "'", true};
+    return false;
+  }
   if (outputEncodingGiven) {
     o.tableEncoding = TableEncodingFromOption(outputEncoding);
     if (!o.tableEncoding) {
@@ -189,12 +222,16 @@ Outcome RunConvert(const std::vector<std::string>& args, std::FILE* out, std::FI
   ConversionResult r = ConvertChosenFile(model, services, options);
   services.EndProgress();
   if (!r.Completed()) return {kExitFailed, FailureText(r, o.file)};
-  if (!o.check && ExportTablesCommand(model, services, o.outputDir) != 1) {
+  std::string cause;
+  if (!o.check && ExportCommand(model, services, o.outputDir, o.formats, &cause) != 1) {
     services.EndProgress();
     if (!TableBaseName(services.CurrentFileName(), o.outputDir)) {
       return {kExitFailed,
               "cannot name the tables after '" + o.file + "': a table path would be longer than " +
                   std::to_string(kFileNameCapacity - 1) + " bytes (" + services.LastError() + ")"};
+    }
+    if (!cause.empty()) {
+      return {kExitFailed, "database not written: " + services.LastError() + " (" + cause + ")"};
     }
     return {kExitFailed, "tables not written: " + services.LastError()};
   }

@@ -48,7 +48,7 @@ class ControlPanel final : public QWidget, public DialogServices {
   // The notice box.
   void ShowNotice();
 
-  // The widget of control `id`, or nullptr. Controls in template order: ControlAt(0..72).
+  // The widget of control `id`, or nullptr. Controls in table order: ControlAt(0..73).
   QWidget* Control(int id) const;
   QWidget* ControlAt(std::size_t index) const { return controls_.at(index); }
   DialogBaseUnits BaseUnits() const { return base_; }

@@ -92,6 +92,9 @@ const std::array<ControlRow, kControlCount> kPanelControls = {{
      "pulture",
      12, 138, 32, 8},
     {406, ControlKind::kPushCentred, "Strip", 100, 211, 32, 14},
+    // Added after the template's controls, which keep their places: beside "nb ref" and
+    // "OEM => ANSI", unticked at start.
+    {557, ControlKind::kCheck, "SQLite", 104, 200, 32, 11},
 }};
 
 const ControlRow* FindControl(int id) {

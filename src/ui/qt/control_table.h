@@ -1,4 +1,4 @@
-// The dialog template "DlgTarvel": the control panel's 73 controls as constant data.
+// The control panel's controls as constant data: the template "DlgTarvel" and those added after.
 #pragma once
 
 #include <array>
@@ -31,7 +31,7 @@ struct ControlRow {
 
 inline constexpr int kPanelWidthDu = 254;
 inline constexpr int kPanelHeightDu = 286;
-inline constexpr std::size_t kControlCount = 73;
+inline constexpr std::size_t kControlCount = 74;
 
 // The controls in template order: creation order, tab order, and (first on top) stacking order.
 extern const std::array<ControlRow, kControlCount> kPanelControls;

@@ -179,7 +179,7 @@ void ControlPanelTest::initialState_data() {
   QTest::addColumn<int>("id");
   QTest::addColumn<QString>("shown");  // a check box: "checked" or not
   QTest::newRow("Nom Propre") << int(ctl::kProperNames) << QStringLiteral("checked");
-  for (int id : {int(ctl::kIncludeNotes), int(ctl::kRefCounts), int(ctl::kOem)}) QTest::addRow("box %d", id) << id << QString();
+  for (int id : {int(ctl::kIncludeNotes), int(ctl::kRefCounts), int(ctl::kOem), int(ctl::kSqlite)}) QTest::addRow("box %d", id) << id << QString();
   QTest::newRow("INDI+") << int(ctl::kIndiBase) << QStringLiteral("1");
   QTest::newRow("FAM +") << int(ctl::kFamBase) << QStringLiteral("1");
   for (int id : {int(ctl::kIndiField), int(ctl::kStatusLine), int(ctl::kLineCounter), int(ctl::kFileLabel)}) {

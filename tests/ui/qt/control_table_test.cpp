@@ -86,6 +86,7 @@ void ControlTableTest::addressedControls_data() {
       {ctl::kRefCounts, ControlKind::kCheck, "nb ref"},
       {ctl::kOem, ControlKind::kCheck, "OEM => ANSI"},
       {ctl::kProperNames, ControlKind::kCheck, "Nom Propre"},
+      {ctl::kSqlite, ControlKind::kCheck, "SQLite"},
       {ctl::kIndiBase, ControlKind::kInput, "1"},
       {ctl::kFamBase, ControlKind::kInput, "1"},
       {ctl::kIndiField, ControlKind::kInput, ""},

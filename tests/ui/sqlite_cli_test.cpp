@@ -1,0 +1,221 @@
+// End-to-end tests of the database output: --format, "SQLite" in the panel's export, failures
+// that leave an earlier database intact, and the README's queries run by the sqlite3 shell.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/cli_run.h"
+#include "support/fake_dialog.h"
+#include "ui/commands.h"
+
+namespace brimsel {
+namespace {
+
+namespace fs = std::filesystem;
+using test::RunCli;
+using test::TempDir;
+using Names = std::set<std::string>;
+
+const std::string kExample = std::string(BRIMSEL_SOURCE_DIR) + "/examples/famille.ged";
+
+Names Listing(const std::string& dir) {
+  Names names;
+  for (const auto& e : fs::recursive_directory_iterator(dir)) {
+    if (e.path().filename().string()[0] != '.') names.insert(fs::relative(e.path(), dir).string());
+  }
+  return names;
+}
+
+const Names kTables = {"famille_NAME.txt",     "famille_SURNAME.txt",   "famille_PLAC.txt",
+                       "famille_INDI.txt",     "famille_FAM.txt",       "famille_INDInote.txt",
+                       "famille_FAMnote.txt"};
+
+TEST(SqliteCli, FormatChoosesTheOutputs) {
+  Names both = kTables;
+  both.insert("famille.sqlite");
+  const struct {
+    std::vector<std::string> options;
+    int status;
+    Names written;  // besides famille.ged, in the folder's listing
+  } cases[] = {
+      {{}, 0, kTables},
+      {{"--format", "tsv"}, 0, kTables},
+      {{"--format", "sqlite"}, 0, {"famille.sqlite"}},
+      {{"--format", "tsv,sqlite"}, 0, both},
+      {{"--format", "sqlite,tsv", "--nbref", "--indi-base", "0"}, 0, both},
+      {{"--format", "sqlite", "-o", "out"}, 0, {"out", "out/famille.sqlite"}},
+      {{"--format", "sqlite", "--check"}, 0, {}},
+      {{"--format", "csv"}, 2, {}},
+      {{"--format", "tsv,"}, 2, {}},
+      {{"--format", ""}, 2, {}},
+      {{"--format"}, 2, {}},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    fs::copy_file(kExample, dir / "famille.ged");
+    if (c.written.count("out") != 0) fs::create_directory(dir / "out");
+    std::vector<std::string> args = {"convert"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    args.push_back("famille.ged");
+    const test::CliRun r = RunCli(dir, args);
+    EXPECT_EQ(r.status, c.status) << r.Describe();
+    Names expected = c.written;
+    expected.insert("famille.ged");
+    EXPECT_EQ(Listing(dir.Path()), expected) << r.Describe();
+    const bool database = c.written.count("famille.sqlite") + c.written.count("out/famille.sqlite") != 0;
+    EXPECT_EQ(r.out.find("\nBase SQLite ") != std::string::npos, database) << r.Describe();
+    if (c.status == 2) {
+      EXPECT_NE(r.err.find("--format"), std::string::npos) << r.Describe();
+    }
+  }
+}
+
+// A database that cannot be written: a folder in its way, a read-only folder, a full device
+// (the last two in a mount namespace of their own, skipped where none can be made). The run
+// fails naming the file and the cause; an earlier database is left as it was; no temporary
+// file remains.
+TEST(SqliteCli, FailuresLeaveTheEarlierDatabase) {
+  const bool namespaces = std::system("unshare -rm true >/dev/null 2>&1") == 0;
+  const struct {
+    const char* name;
+    const char* before;  // shell commands run in the folder before the earlier database is made
+    const char* after;   // and after it
+    const char* cause;
+  } cases[] = {
+      {"folder", "mkdir -p w/famille.sqlite/inside", nullptr, "Is a directory"},
+      {"read-only", "true", "mount --bind w w && mount -o remount,bind,ro w", "Read-only file system"},
+      {"full", "mount -t tmpfs -o size=160k tmpfs w", "head -c 1M /dev/zero >w/filler 2>/dev/null",
+       "No space left on device"},
+  };
+  for (const auto& c : cases) {
+    if (c.after != nullptr && !namespaces) continue;
+    TempDir dir;
+    fs::create_directory(dir / "w");
+    const std::string cli = test::ShellQuote(BRIMSEL_CLI);
+    std::string script = std::string(c.before) + " && cp " + test::ShellQuote(kExample) + " w/";
+    if (c.after != nullptr) {
+      script += " && " + cli + " convert --format sqlite w/famille.ged >/dev/null && cp w/famille.sqlite old && " +
+                c.after;
+    }
+    script += "; " + cli + " convert --notes --format sqlite w/famille.ged >/dev/null 2>err; echo $?;"
+              " cmp -s w/famille.sqlite old && echo intact; ls -A w; cat err";
+    const std::string command = "cd " + test::ShellQuote(dir.Path()) + " && " +
+                                (c.after != nullptr ? "unshare -rm " : "") + "sh -c " +
+                                test::ShellQuote(script) + " >out 2>&1";
+    std::system(command.c_str());
+    const std::string out = test::ReadBytes(dir / "out");
+    std::string expected = "1\n";
+    if (c.after != nullptr) expected += "intact\n";
+    expected += "famille.ged\nfamille.sqlite\n";
+    if (std::string(c.name) == "full") expected += "filler\n";
+    expected += std::string("brimsel-cli: database not written: Erreur \xC3\xA9") +
+                "criture: w/famille.sqlite (" + c.cause + ")\n";
+    EXPECT_EQ(out, expected) << c.name << "\n" << command;
+    if (c.after == nullptr) {
+      EXPECT_TRUE(fs::is_directory(dir / "w/famille.sqlite/inside"));
+    }
+  }
+}
+
+// "Convertir..." writes the database beside the tables when "SQLite" is ticked; a database
+// that fails shows the box of a failed table.
+TEST(SqliteCli, ThePanelsExportReadsTheSqliteBox) {
+  const struct {
+    bool ticked, folderInTheWay;
+    int result;
+    bool database;
+    const char* box;
+  } cases[] = {{false, false, 1, false, nullptr}, {true, false, 1, true, nullptr},
+               {true, true, 0, false, "Erreur \xE9" "criture"}};
+  for (const auto& c : cases) {
+    TempDir dir;
+    fs::copy_file(kExample, dir / "famille.ged");
+    if (c.folderInTheWay) fs::create_directory(dir / "famille.sqlite");
+    GedcomModel m;
+    test::FakeDialog d;
+    if (c.ticked) d.checked.insert(ctl::kSqlite);
+    d.WillChoose(dir / "famille.ged");
+    ASSERT_EQ(ReadGedcomCommand(m, d), 1);
+    EXPECT_EQ(ExportTablesCommand(m, d), c.result);
+    EXPECT_EQ(fs::is_regular_file(dir / "famille.sqlite"), c.database);
+    EXPECT_EQ(Listing(dir.Path()).size(), 8u + (c.database || c.folderInTheWay));
+    ASSERT_EQ(d.boxes.size(), c.box != nullptr ? 1u : 0u);
+    if (c.box == nullptr) continue;
+    EXPECT_EQ(d.boxes[0].text, dir / "famille.sqlite");
+    EXPECT_EQ(d.boxes[0].caption, c.box);
+    EXPECT_EQ(d.boxes[0].icon, MessageIcon::kError);
+  }
+}
+
+// Every "$ sqlite3 ..." example of the README's database section prints what follows it.
+TEST(SqliteCli, TheReadmeQueriesPrintWhatTheReadmeShows) {
+  if (std::system("sqlite3 -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no sqlite3 shell";
+  TempDir dir;
+  fs::copy_file(kExample, dir / "famille.ged");
+  ASSERT_EQ(RunCli(dir, {"convert", "--format", "sqlite", "famille.ged"}).status, 0);
+  std::istringstream readme(test::ReadBytes(std::string(BRIMSEL_SOURCE_DIR) + "/README.md"));
+  std::string line, command, shown, schema;
+  bool inSection = false, inSchema = false;
+  int examples = 0;
+  auto check = [&] {
+    if (command.empty()) return;
+    test::WriteBytes(dir / "query.sh", command + "\n");
+    const int status = std::system(("cd " + test::ShellQuote(dir.Path()) + " && sh query.sh >out 2>&1").c_str());
+    std::istringstream out(test::ReadBytes(dir / "out"));
+    std::string printed, l;
+    while (std::getline(out, l)) printed += l.erase(l.find_last_not_of(' ') + 1) + "\n";
+    EXPECT_EQ(status, 0) << command;
+    EXPECT_EQ(printed, shown) << command;
+    ++examples;
+    command.clear();
+  };
+  while (std::getline(readme, line)) {
+    if (line.rfind("## ", 0) == 0) inSection = line == "## The database";
+    if (!inSection) continue;
+    if (line == "```sql" || (inSchema && line == "```")) inSchema = line == "```sql";
+    else if (inSchema) schema += line + " ";
+    if (line.rfind("    $ sqlite3 ", 0) == 0) {
+      check();
+      command = line.substr(6);
+      shown.clear();
+    } else if (!command.empty() && line.rfind("    ", 0) == 0) {
+      shown += line.substr(4) + "\n";
+    } else {
+      check();
+    }
+  }
+  check();
+  EXPECT_EQ(examples, 3);
+  // The schema shown is the database's, statement by statement, white space aside.
+  ASSERT_EQ(std::system(("cd " + test::ShellQuote(dir.Path()) + " && sqlite3 famille.sqlite .schema >schema").c_str()), 0);
+  auto words = [](const std::string& text) {
+    std::string flat;
+    for (char ch : text) {
+      if (ch == '\n' || ch == ' ') {
+        if (!flat.empty() && flat.back() != ' ' && flat.back() != '(') flat += ' ';
+      } else {
+        if (ch == ')' && !flat.empty() && flat.back() == ' ') flat.pop_back();
+        flat += ch;
+      }
+    }
+    return flat;
+  };
+  const std::string actual = words(test::ReadBytes(dir / "schema"));
+  std::istringstream statements(schema);
+  int found = 0;
+  for (std::string statement; std::getline(statements, statement, ';');) {
+    if (words(statement).find("CREATE") == std::string::npos) continue;
+    std::string s = words(statement);
+    s.erase(0, s.find("CREATE"));
+    EXPECT_NE(actual.find(s + ";"), std::string::npos) << s;
+    ++found;
+  }
+  EXPECT_EQ(found, 18);
+}
+
+}  // namespace
+}  // namespace brimsel
