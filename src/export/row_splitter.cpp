@@ -7,12 +7,6 @@ namespace brimsel {
 
 bool RowSplitter::Write(const char* data, std::size_t size) {
   if (failed_) return false;
-  if (lock_ == nullptr) return Split(data, size);
-  std::lock_guard<std::mutex> hold(*lock_);
-  return Split(data, size);
-}
-
-bool RowSplitter::Split(const char* data, std::size_t size) {
   const char* p = data;
   const char* const end = data + size;
   // TableFile writes every line end as CR LF and nothing else as LF: each LF ends a row.
@@ -57,7 +51,6 @@ bool RowSplitter::Row(std::string_view row) {
     start = tab + 1;
   }
   cells_.push_back(row.substr(start));
-  ++rows_;
   if (!handler_(cells_)) failed_ = true;
   return !failed_;
 }

@@ -2,9 +2,7 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,32 +14,25 @@ namespace brimsel {
 // A byte sink that takes a table's bytes, in pieces of any size, and hands each complete row
 // (ended by CR LF) to a handler as its tab-separated cells; the header is the first row. A
 // handler that returns false fails the sink for good: later writes are dropped, Write and
-// Close return false. With a `lock`, each write holds it, so that sinks fed from several
-// threads may share what their handlers write to.
+// Close return false.
 class RowSplitter final : public ByteSink {
  public:
   // Cells of one row; the views stay valid only during the handler's call.
   using Cells = std::vector<std::string_view>;
   using Handler = std::function<bool(const Cells& cells)>;
 
-  explicit RowSplitter(Handler handler, std::mutex* lock = nullptr)
-      : handler_(std::move(handler)), lock_(lock) {}
+  explicit RowSplitter(Handler handler) : handler_(std::move(handler)) {}
 
   bool Write(const char* data, std::size_t size) override;
   // False when a write failed or the last row lacks its CR LF.
   bool Close(std::string* error = nullptr) override;
-  // Rows handed out so far, the header included.
-  std::int64_t Rows() const { return rows_; }
 
  private:
-  bool Split(const char* data, std::size_t size);
   bool Row(std::string_view row);
 
   Handler handler_;
-  std::mutex* lock_;
   std::string carry_;  // the start of a row that a later write completes
   Cells cells_;
-  std::int64_t rows_ = 0;
   bool failed_ = false;
 };
 
