@@ -75,28 +75,32 @@ TEST(SqliteCli, FormatChoosesTheOutputs) {
 }
 
 // A database that cannot be written: a folder in its way, a read-only folder, a full device
-// (the last two in a mount namespace of their own, skipped where none can be made). The run
-// fails naming the file and the cause; an earlier database is left as it was; no temporary
-// file remains.
+// (these two in a mount namespace of their own, skipped where none can be made), a file size
+// limit reached while the rows of a larger file go in. The run fails naming the file and the
+// cause; an earlier database is left as it was; no temporary file remains.
 TEST(SqliteCli, FailuresLeaveTheEarlierDatabase) {
   const bool namespaces = std::system("unshare -rm true >/dev/null 2>&1") == 0;
+  const std::string generate = test::ShellQuote(BRIMSEL_GEDCOM_GEN) + " --individuals 30000 w/famille.ged";
+  const std::string copy = "cp " + test::ShellQuote(kExample) + " w/";
   const struct {
     const char* name;
-    const char* before;  // shell commands run in the folder before the earlier database is made
-    const char* after;   // and after it
+    bool mounts;
+    std::string before;  // run in the folder before the earlier database is made
+    const char* after;   // run after it; none: there is no earlier database
     const char* cause;
   } cases[] = {
-      {"folder", "mkdir -p w/famille.sqlite/inside", nullptr, "Is a directory"},
-      {"read-only", "true", "mount --bind w w && mount -o remount,bind,ro w", "Read-only file system"},
-      {"full", "mount -t tmpfs -o size=160k tmpfs w", "head -c 1M /dev/zero >w/filler 2>/dev/null",
-       "No space left on device"},
+      {"folder", false, "mkdir -p w/famille.sqlite/inside && " + copy, nullptr, "Is a directory"},
+      {"read-only", true, copy, "mount --bind w w && mount -o remount,bind,ro w", "Read-only file system"},
+      {"full", true, "mount -t tmpfs -o size=160k tmpfs w && " + copy,
+       "head -c 1M /dev/zero >w/filler 2>/dev/null", "No space left on device"},
+      {"size limit", false, generate, "trap '' XFSZ && ulimit -f 2000", "File too large"},
   };
   for (const auto& c : cases) {
-    if (c.after != nullptr && !namespaces) continue;
+    if (c.mounts && !namespaces) continue;
     TempDir dir;
     fs::create_directory(dir / "w");
     const std::string cli = test::ShellQuote(BRIMSEL_CLI);
-    std::string script = std::string(c.before) + " && cp " + test::ShellQuote(kExample) + " w/";
+    std::string script = c.before;
     if (c.after != nullptr) {
       script += " && " + cli + " convert --format sqlite w/famille.ged >/dev/null && cp w/famille.sqlite old && " +
                 c.after;
@@ -104,17 +108,15 @@ TEST(SqliteCli, FailuresLeaveTheEarlierDatabase) {
     script += "; " + cli + " convert --notes --format sqlite w/famille.ged >/dev/null 2>err; echo $?;"
               " cmp -s w/famille.sqlite old && echo intact; ls -A w; cat err";
     const std::string command = "cd " + test::ShellQuote(dir.Path()) + " && " +
-                                (c.after != nullptr ? "unshare -rm " : "") + "sh -c " +
-                                test::ShellQuote(script) + " >out 2>&1";
+                                (c.mounts ? "unshare -rm " : "") + "sh -c " + test::ShellQuote(script) +
+                                " >out 2>&1";
     std::system(command.c_str());
-    const std::string out = test::ReadBytes(dir / "out");
-    std::string expected = "1\n";
-    if (c.after != nullptr) expected += "intact\n";
-    expected += "famille.ged\nfamille.sqlite\n";
-    if (std::string(c.name) == "full") expected += "filler\n";
-    expected += std::string("brimsel-cli: database not written: Erreur \xC3\xA9") +
-                "criture: w/famille.sqlite (" + c.cause + ")\n";
-    EXPECT_EQ(out, expected) << c.name << "\n" << command;
+    std::string expected = std::string("1\n") + (c.after != nullptr ? "intact\n" : "") +
+                           "famille.ged\nfamille.sqlite\n" +
+                           (std::string(c.name) == "full" ? "filler\n" : "") +
+                           "brimsel-cli: database not written: Erreur \xC3\xA9" +
+                           "criture: w/famille.sqlite (" + c.cause + ")\n";
+    EXPECT_EQ(test::ReadBytes(dir / "out"), expected) << c.name << "\n" << command;
     if (c.after == nullptr) {
       EXPECT_TRUE(fs::is_directory(dir / "w/famille.sqlite/inside"));
     }
