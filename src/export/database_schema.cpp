@@ -115,7 +115,8 @@ std::string CreateTableSql(const DatabaseTable& table) {
       case Cell::kReference:
       case Cell::kParents: {
         const DatabaseTable& target = DatabaseTables()[static_cast<std::size_t>(column.references)];
-        sql += std::string(" INTEGER REFERENCES ") + target.name + "(" + target.columns[0].name + ")";
+        sql +=
+            std::string(" INTEGER REFERENCES ") + target.name + "(" + target.columns[0].name + ")";
         break;
       }
       case Cell::kText:

@@ -57,8 +57,7 @@ std::size_t SortableDate(std::string_view date, int quality, TableEncoding encod
   const std::string_view monthText = date.substr(first + 1, last - first - 1);
   const std::string_view yearText = date.substr(last + 1);
   std::int64_t day = 0, year = 0;
-  if (!ParseNumber(dayText, day) || !ParseNumber(yearText, year) || year < 0 ||
-      year > 9999999999) {
+  if (!ParseNumber(dayText, day) || !ParseNumber(yearText, year) || year < 0 || year > 9999999999) {
     return 0;
   }
   static const auto kNames = [] {
@@ -78,7 +77,8 @@ std::size_t SortableDate(std::string_view date, int quality, TableEncoding encod
   // The year with at least four digits, then the month and the day when given.
   char digits[12];
   int n = 0;
-  for (std::int64_t y = year; y != 0 || n < 4; y /= 10) digits[n++] = static_cast<char>('0' + y % 10);
+  for (std::int64_t y = year; y != 0 || n < 4; y /= 10)
+    digits[n++] = static_cast<char>('0' + y % 10);
   std::size_t length = 0;
   while (n > 0) out[length++] = digits[--n];
   auto twoDigits = [&](int v) {
@@ -177,7 +177,10 @@ KeyRanges KeyRanges::Of(const GedcomModel& m) {
 }
 
 RowEncoder::RowEncoder(int table, const GedcomModel& m, const KeyRanges& keys, BatchQueue& queue)
-    : schema_(DatabaseTables()[static_cast<std::size_t>(table)]), table_(table), m_(m), keys_(keys),
+    : schema_(DatabaseTables()[static_cast<std::size_t>(table)]),
+      table_(table),
+      m_(m),
+      keys_(keys),
       queue_(queue),
       individuals_(std::min(m.individuals.size(),
                             static_cast<std::size_t>(std::max(m.counts.individuals, 0)))),
@@ -247,7 +250,8 @@ bool RowEncoder::Row(const RowSplitter::Cells& cells) {
     const DatabaseColumn& column = schema_.columns[c];
     BoundValue& v = row[c];
     const int at = source_[c];
-    const std::string_view cell = at >= 0 ? cells[static_cast<std::size_t>(at)] : std::string_view();
+    const std::string_view cell =
+        at >= 0 ? cells[static_cast<std::size_t>(at)] : std::string_view();
     std::int64_t number = 0;
     switch (column.cell) {
       case Cell::kKey:

@@ -1,5 +1,4 @@
-// Rows of the database's tables made ready to insert, and the queue that hands them from the
-// thread that makes them to the one that inserts them.
+// Rows of the database's tables made ready to insert, and the queue from maker to inserter.
 #pragma once
 
 #include <array>
@@ -103,10 +102,10 @@ class RowEncoder {
   const KeyRanges& keys_;
   BatchQueue& queue_;
   const Dictionary* dictionary_ = nullptr;
-  std::size_t individuals_;      // rows of INDI that are the model's individuals
-  std::vector<int> source_;      // the table's cell of each column, -1 for none
-  std::size_t width_ = 0;        // cells in a row of the table
-  std::size_t row_ = 0;          // rows after the header so far
+  std::size_t individuals_;  // rows of INDI that are the model's individuals
+  std::vector<int> source_;  // the table's cell of each column, -1 for none
+  std::size_t width_ = 0;    // cells in a row of the table
+  std::size_t row_ = 0;      // rows after the header so far
   bool header_ = true;
   std::unique_ptr<RowBatch> batch_;
 };

@@ -1,6 +1,4 @@
-// The database export: the rows made ready by a second thread from the tables' own writers
-// (or read back from the tables just written), inserted, indexed, and the file renamed into
-// place once complete.
+// The database export: rows inserted as a second thread makes them, indexes, safe replacement.
 #include "export/sqlite_tables.h"
 
 #include <fcntl.h>
@@ -39,8 +37,8 @@ std::string Cause(sqlite3* db, int rc) {
   const int primary = rc & 0xFF;
   // A short write is reported as a full disk without the system's error number.
   if (primary == SQLITE_FULL) return std::strerror(ENOSPC);
-  if (db != nullptr && (primary == SQLITE_IOERR || primary == SQLITE_CANTOPEN ||
-                        primary == SQLITE_READONLY)) {
+  if (db != nullptr &&
+      (primary == SQLITE_IOERR || primary == SQLITE_CANTOPEN || primary == SQLITE_READONLY)) {
     if (const int e = sqlite3_system_errno(db); e != 0) return std::strerror(e);
   }
   return db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
@@ -62,7 +60,8 @@ class TemporaryFile {
   explicit TemporaryFile(const std::string& final) : final_(final) {
     // Created with O_EXCL under a random ending, so that the system applies the user's umask
     // as for any new file.
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static constexpr char kLetters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     std::random_device seed;
     std::mt19937 random(seed());
     std::uniform_int_distribution<std::size_t> letter(0, sizeof kLetters - 2);
@@ -148,8 +147,8 @@ class DatabaseBuilder {
 
   std::string Build(const std::string& path) {
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                                   nullptr);
+    const int rc =
+        sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     db_.reset(raw);
     if (rc != SQLITE_OK) return Cause(raw, rc);
     // The file is new and is renamed into place only when complete: no journal and no syncs
@@ -206,8 +205,8 @@ class DatabaseBuilder {
 
   bool Prepare(const std::string& sql, Statement& statement) {
     sqlite3_stmt* raw = nullptr;
-    const int rc = sqlite3_prepare_v3(db_.get(), sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &raw,
-                                      nullptr);
+    const int rc =
+        sqlite3_prepare_v3(db_.get(), sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &raw, nullptr);
     statement.reset(raw);
     if (rc == SQLITE_OK) return true;
     if (cause_.empty()) cause_ = Cause(db_.get(), rc);
@@ -356,7 +355,8 @@ class DatabaseBuilder {
     char when[32] = {};
     const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
     std::tm utc{};
-    if (gmtime_r(&now, &utc) != nullptr) std::strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    if (gmtime_r(&now, &utc) != nullptr)
+      std::strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%SZ", &utc);
     const std::string charset(CharsetName(m_.charset));
     const char* encoding = m_.tableEncoding == TableEncoding::kUtf8 ? "UTF-8" : "Windows-1252";
     int p = 0;
@@ -394,8 +394,9 @@ class DatabaseBuilder {
 DatabaseResult ExportDatabase(GedcomModel& m, const DatabaseOptions& options,
                               ProgressSink& progress) {
   DatabaseResult result;
-  const std::optional<std::string> base = TableBaseName(
-      m.sourcePath ? std::string_view(*m.sourcePath) : std::string_view(), options.tables.outputDir);
+  const std::optional<std::string> base =
+      TableBaseName(m.sourcePath ? std::string_view(*m.sourcePath) : std::string_view(),
+                    options.tables.outputDir);
   if (!base) {
     result.outcome = DatabaseOutcome::kNoName;
     return result;
@@ -408,8 +409,9 @@ DatabaseResult ExportDatabase(GedcomModel& m, const DatabaseOptions& options,
     return result;
   };
   // A folder in the way would only show at the rename, after all the work.
-  struct stat st{};
-  if (::stat(result.file.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return fail(std::strerror(EISDIR));
+  struct stat st {};
+  if (::stat(result.file.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+    return fail(std::strerror(EISDIR));
   if (options.tables.indiBase) m.indiBase = *options.tables.indiBase;
   if (options.tables.famBase) m.famBase = *options.tables.famBase;
   try {

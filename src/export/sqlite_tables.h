@@ -1,5 +1,4 @@
-// The database export: the seven tables, two views and a record of the conversion in one
-// SQLite file, FILE.sqlite beside the tables.
+// The database export: the seven tables, two views and the conversion's record in FILE.sqlite.
 #pragma once
 
 #include <array>

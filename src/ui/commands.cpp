@@ -117,7 +117,8 @@ int WriteTables(GedcomModel& model, DialogServices& dialog, const ExportOptions&
 // shows the box of a failed table.
 int WriteDatabase(GedcomModel& model, DialogServices& dialog, const ExportOptions& options,
                   bool fromTables, ProgressSink& progress, std::string* cause) {
-  const DatabaseResult result = ExportDatabase(model, {options, fromTables, BRIMSEL_VERSION}, progress);
+  const DatabaseResult result =
+      ExportDatabase(model, {options, fromTables, BRIMSEL_VERSION}, progress);
   switch (result.outcome) {
     case DatabaseOutcome::kWritten:
       return 1;

@@ -1,5 +1,4 @@
-// Tests of the database export: sortable dates, and databases that hold exactly the tables of
-// the same conversion, on real and generated files, made from the rows or read back.
+// Tests of the database export: sortable dates; databases equal to the tables, on many files.
 #include "export/sqlite_tables.h"
 
 #include <gtest/gtest.h>
@@ -31,6 +30,7 @@ TEST(SortableDate, HoldsOnlyTheGivenParts) {
     TableEncoding encoding;
     const char* iso;
   } cases[] = {
+      // clang-format off
       {"12 mar 1841", 255, w, "1841-03-12"}, {"13 mar 1841", 253, w, "1841-03"},
       {"13 juin 1841", 249, w, "1841"},      {"13 juin 1841", 153, w, "1841"},
       {"13 juin 1841", 248, w, "1841"},      {"3 f\xE9v 1845", 254, w, "1845-02-03"},
@@ -40,6 +40,7 @@ TEST(SortableDate, HoldsOnlyTheGivenParts) {
       {"12 mar 1841", 127, w, ""},   {"", 0, w, ""},   {"ABT 1850", 127, w, ""},
       {"12 mar", 255, w, ""},        {"x mar 1841", 255, w, ""}, {"12 MAR 1841", 255, w, ""},
       {"12 mar 1841", 256, w, ""},   {"12 mar 1841", 143, w, ""}, {"0 mar 1841", 255, w, ""},
+      // clang-format on
   };
   for (const auto& c : cases) {
     SortableDateText out{};
@@ -53,7 +54,8 @@ TEST(SortableDate, HoldsOnlyTheGivenParts) {
 Rows Query(sqlite3* db, const std::string& sql, const char* null = "") {
   Rows rows;
   sqlite3_stmt* s = nullptr;
-  EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr), SQLITE_OK) << sql << sqlite3_errmsg(db);
+  EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr), SQLITE_OK)
+      << sql << sqlite3_errmsg(db);
   while (sqlite3_step(s) == SQLITE_ROW) {
     std::string row;
     for (int c = 0; c < sqlite3_column_count(s); ++c) {
@@ -74,8 +76,10 @@ Rows Query(sqlite3* db, const std::string& sql, const char* null = "") {
 struct Case {
   Case(std::string n, std::string g, bool notesRead = true, std::optional<TableEncoding> e = {},
        bool counts = false, std::optional<int> indi = {}, std::optional<int> fam = {})
+      // clang-format off
       : name(std::move(n)), gedcom(std::move(g)), notes(notesRead), tableEncoding(e),
         refCounts(counts), indiBase(indi), famBase(fam) {}
+  // clang-format on
   std::string name;
   std::string gedcom;  // a shared file's name, or the generator's options
   bool notes;
@@ -92,7 +96,8 @@ TEST_P(DatabaseEqualsTables, OnEveryTableRowAndCell) {
   std::string gedcom = std::string(BRIMSEL_SHARED_GEDCOM) + "/" + c.gedcom;
   if (c.gedcom.rfind("--", 0) == 0) {
     gedcom = dir / "gen.ged";
-    ASSERT_EQ(std::system((std::string(BRIMSEL_GEDCOM_GEN) + " " + c.gedcom + " " + gedcom).c_str()), 0);
+    ASSERT_EQ(
+        std::system((std::string(BRIMSEL_GEDCOM_GEN) + " " + c.gedcom + " " + gedcom).c_str()), 0);
   } else if (!fs::exists(gedcom)) {
     GTEST_SKIP() << gedcom << " is absent";
   }
@@ -151,43 +156,54 @@ TEST_P(DatabaseEqualsTables, OnEveryTableRowAndCell) {
     // Without the tables' NBREF, the database's is the dictionaries' count.
     const Dictionary* lists[] = {m.surnames.get(), m.givenNames.get(), m.places.get()};
     for (int t = 0; t < 3; ++t) {
-      for (const std::string& row : Query(db, std::string("SELECT rowid, NBREF FROM ") + names[t])) {
+      for (const std::string& row :
+           Query(db, std::string("SELECT rowid, NBREF FROM ") + names[t])) {
         EXPECT_EQ(row.substr(row.find('\t') + 1),
                   std::to_string(lists[t]->Entry(std::stoi(row) - 1).refCount));
       }
     }
     // A sortable date for every readable date that gives its year, and that year.
-    EXPECT_EQ(Query(db, "SELECT count(*) FROM (SELECT DAT1 AS d, DAT1_ISO AS i, QD1 AS q FROM INDI"
-                        " UNION ALL SELECT DAT2, DAT2_ISO, QD2 FROM INDI UNION ALL SELECT DAT, DAT_ISO, QD FROM FAM)"
-                        " WHERE (i IS NULL) <> ((q | 1) IN (1, 127) OR ((q | 1) - 145) & 8 = 0)"
-                        " OR CAST(i AS INTEGER) <> CAST(substr(d, length(rtrim(d, '0123456789')) + 1) AS INTEGER)"),
+    EXPECT_EQ(Query(db,
+                    "SELECT count(*) FROM (SELECT DAT1 AS d, DAT1_ISO AS i, QD1 AS q FROM INDI"
+                    " UNION ALL SELECT DAT2, DAT2_ISO, QD2 FROM INDI"
+                    " UNION ALL SELECT DAT, DAT_ISO, QD FROM FAM)"
+                    " WHERE (i IS NULL) <> ((q | 1) IN (1, 127) OR ((q | 1) - 145) & 8 = 0)"
+                    " OR CAST(i AS INTEGER)"
+                    " <> CAST(substr(d, length(rtrim(d, '0123456789')) + 1) AS INTEGER)"),
               Rows{"0"});
     // A union of the parents only where the model has one, whatever the unions' numbering.
-    const auto parents = std::count_if(m.individuals.begin(), m.individuals.begin() + m.counts.individuals,
-                                       [](const Individual& i) { return i.famc >= 0; });
+    const auto parents =
+        std::count_if(m.individuals.begin(), m.individuals.begin() + m.counts.individuals,
+                      [](const Individual& i) { return i.famc >= 0; });
     EXPECT_EQ(Query(db, "SELECT count(FAM) FROM INDI"), Rows{std::to_string(parents)});
-    EXPECT_EQ(Query(db, "SELECT (SELECT count(*) FROM individuals) = (SELECT count(*) FROM INDI),"
-                        " (SELECT count(*) FROM unions) = (SELECT count(*) FROM FAM)"),
+    EXPECT_EQ(Query(db,
+                    "SELECT (SELECT count(*) FROM individuals) = (SELECT count(*) FROM INDI),"
+                    " (SELECT count(*) FROM unions) = (SELECT count(*) FROM FAM)"),
               Rows{"1\t1"});
-    EXPECT_EQ(Query(db, "SELECT count(*), individuals, unions, added, version FROM conversion"),
-              Rows{"1\t" + std::to_string(m.counts.individuals) + "\t" + std::to_string(m.counts.unions) +
-                   "\t" + std::to_string(m.counts.added) + "\tt"});
+    EXPECT_EQ(
+        Query(db, "SELECT count(*), individuals, unions, added, version FROM conversion"),
+        Rows{"1\t" + std::to_string(m.counts.individuals) + "\t" + std::to_string(m.counts.unions) +
+             "\t" + std::to_string(m.counts.added) + "\tt"});
     sqlite3_close(db);
   }
-  EXPECT_TRUE(dumps[0] == dumps[1]) << "the database read back differs from the one made from the rows";
+  EXPECT_TRUE(dumps[0] == dumps[1])
+      << "the database read back differs from the one made from the rows";
 }
 
+// clang-format off
 INSTANTIATE_TEST_SUITE_P(
     RealAndGenerated, DatabaseEqualsTables,
-    ::testing::Values(Case{"allged", "allged.ged", true, {}, true},
-                      Case{"john_of_sea", "john_of_sea_20101009.ged"},
-                      Case{"royal92", "royal92.ged", true, {}, false, 0, 0},
-                      Case{"sample_5_51", "sample-5.51.ged"},
-                      Case{"vendor_heredis", "vendor-heredis.ged", false},
-                      Case{"generated_shuffled", "--individuals 3000 --seed 7 --shuffle", true, {}, true, 1000, 0},
-                      Case{"generated_utf8", "--individuals 2000 --seed 3 --lf", false, TableEncoding::kUtf8},
-                      Case{"generated_sorted", "--individuals 2000 --sorted", true, {}, false, {}, 5}),
+    ::testing::Values(
+        Case{"allged", "allged.ged", true, {}, true},
+        Case{"john_of_sea", "john_of_sea_20101009.ged"},
+        Case{"royal92", "royal92.ged", true, {}, false, 0, 0},
+        Case{"sample_5_51", "sample-5.51.ged"},
+        Case{"vendor_heredis", "vendor-heredis.ged", false},
+        Case{"generated_shuffled", "--individuals 3000 --seed 7 --shuffle", true, {}, true, 1000, 0},
+        Case{"generated_utf8", "--individuals 2000 --seed 3 --lf", false, TableEncoding::kUtf8},
+        Case{"generated_sorted", "--individuals 2000 --sorted", true, {}, false, {}, 5}),
     [](const auto& info) { return info.param.name; });
+// clang-format on
 
 }  // namespace
 }  // namespace brimsel

@@ -1,5 +1,4 @@
-// End-to-end tests of the database output: --format, "SQLite" in the panel's export, failures
-// that leave an earlier database intact, and the README's queries run by the sqlite3 shell.
+// End-to-end tests of the database output: --format, the SQLite box, failures, README queries.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -30,8 +29,14 @@ Names Listing(const std::string& dir) {
   return names;
 }
 
-const Names kTables = {"famille_NAME.txt",     "famille_SURNAME.txt",   "famille_PLAC.txt",
-                       "famille_INDI.txt",     "famille_FAM.txt",       "famille_INDInote.txt",
+// Runs `script` with sh in `dir`; its exit status.
+int Shell(const TempDir& dir, const std::string& script) {
+  const int raw = std::system(("cd " + test::ShellQuote(dir.Path()) + " && " + script).c_str());
+  return raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+const Names kTables = {"famille_NAME.txt",   "famille_SURNAME.txt", "famille_PLAC.txt",
+                       "famille_INDI.txt",   "famille_FAM.txt",     "famille_INDInote.txt",
                        "famille_FAMnote.txt"};
 
 TEST(SqliteCli, FormatChoosesTheOutputs) {
@@ -66,7 +71,8 @@ TEST(SqliteCli, FormatChoosesTheOutputs) {
     Names expected = c.written;
     expected.insert("famille.ged");
     EXPECT_EQ(Listing(dir.Path()), expected) << r.Describe();
-    const bool database = c.written.count("famille.sqlite") + c.written.count("out/famille.sqlite") != 0;
+    const bool database =
+        c.written.count("famille.sqlite") + c.written.count("out/famille.sqlite") != 0;
     EXPECT_EQ(r.out.find("\nBase SQLite ") != std::string::npos, database) << r.Describe();
     if (c.status == 2) {
       EXPECT_NE(r.err.find("--format"), std::string::npos) << r.Describe();
@@ -80,7 +86,8 @@ TEST(SqliteCli, FormatChoosesTheOutputs) {
 // cause; an earlier database is left as it was; no temporary file remains.
 TEST(SqliteCli, FailuresLeaveTheEarlierDatabase) {
   const bool namespaces = std::system("unshare -rm true >/dev/null 2>&1") == 0;
-  const std::string generate = test::ShellQuote(BRIMSEL_GEDCOM_GEN) + " --individuals 30000 w/famille.ged";
+  const std::string generate =
+      test::ShellQuote(BRIMSEL_GEDCOM_GEN) + " --individuals 30000 w/famille.ged";
   const std::string copy = "cp " + test::ShellQuote(kExample) + " w/";
   const struct {
     const char* name;
@@ -90,7 +97,8 @@ TEST(SqliteCli, FailuresLeaveTheEarlierDatabase) {
     const char* cause;
   } cases[] = {
       {"folder", false, "mkdir -p w/famille.sqlite/inside && " + copy, nullptr, "Is a directory"},
-      {"read-only", true, copy, "mount --bind w w && mount -o remount,bind,ro w", "Read-only file system"},
+      {"read-only", true, copy, "mount --bind w w && mount -o remount,bind,ro w",
+       "Read-only file system"},
       {"full", true, "mount -t tmpfs -o size=160k tmpfs w && " + copy,
        "head -c 1M /dev/zero >w/filler 2>/dev/null", "No space left on device"},
       {"size limit", false, generate, "trap '' XFSZ && ulimit -f 2000", "File too large"},
@@ -102,15 +110,16 @@ TEST(SqliteCli, FailuresLeaveTheEarlierDatabase) {
     const std::string cli = test::ShellQuote(BRIMSEL_CLI);
     std::string script = c.before;
     if (c.after != nullptr) {
-      script += " && " + cli + " convert --format sqlite w/famille.ged >/dev/null && cp w/famille.sqlite old && " +
+      script += " && " + cli +
+                " convert --format sqlite w/famille.ged >/dev/null && cp w/famille.sqlite old && " +
                 c.after;
     }
-    script += "; " + cli + " convert --notes --format sqlite w/famille.ged >/dev/null 2>err; echo $?;"
+    script += "; " + cli +
+              " convert --notes --format sqlite w/famille.ged >/dev/null 2>err; echo $?;"
               " cmp -s w/famille.sqlite old && echo intact; ls -A w; cat err";
-    const std::string command = "cd " + test::ShellQuote(dir.Path()) + " && " +
-                                (c.mounts ? "unshare -rm " : "") + "sh -c " + test::ShellQuote(script) +
-                                " >out 2>&1";
-    std::system(command.c_str());
+    const std::string command = std::string(c.mounts ? "unshare -rm " : "") + "sh -c " +
+                                test::ShellQuote(script) + " >out 2>&1";
+    Shell(dir, command);
     std::string expected = std::string("1\n") + (c.after != nullptr ? "intact\n" : "") +
                            "famille.ged\nfamille.sqlite\n" +
                            (std::string(c.name) == "full" ? "filler\n" : "") +
@@ -131,8 +140,9 @@ TEST(SqliteCli, ThePanelsExportReadsTheSqliteBox) {
     int result;
     bool database;
     const char* box;
-  } cases[] = {{false, false, 1, false, nullptr}, {true, false, 1, true, nullptr},
-               {true, true, 0, false, "Erreur \xE9" "criture"}};
+  } cases[] = {{false, false, 1, false, nullptr},
+               {true, false, 1, true, nullptr},
+               {true, true, 0, false, "Erreur \xE9\x63riture"}};
   for (const auto& c : cases) {
     TempDir dir;
     fs::copy_file(kExample, dir / "famille.ged");
@@ -166,7 +176,7 @@ TEST(SqliteCli, TheReadmeQueriesPrintWhatTheReadmeShows) {
   auto check = [&] {
     if (command.empty()) return;
     test::WriteBytes(dir / "query.sh", command + "\n");
-    const int status = std::system(("cd " + test::ShellQuote(dir.Path()) + " && sh query.sh >out 2>&1").c_str());
+    const int status = Shell(dir, "sh query.sh >out 2>&1");
     std::istringstream out(test::ReadBytes(dir / "out"));
     std::string printed, l;
     while (std::getline(out, l)) printed += l.erase(l.find_last_not_of(' ') + 1) + "\n";
@@ -178,8 +188,11 @@ TEST(SqliteCli, TheReadmeQueriesPrintWhatTheReadmeShows) {
   while (std::getline(readme, line)) {
     if (line.rfind("## ", 0) == 0) inSection = line == "## The database";
     if (!inSection) continue;
-    if (line == "```sql" || (inSchema && line == "```")) inSchema = line == "```sql";
-    else if (inSchema) schema += line + " ";
+    if (line == "```sql" || (inSchema && line == "```")) {
+      inSchema = line == "```sql";
+    } else if (inSchema) {
+      schema += line + " ";
+    }
     if (line.rfind("    $ sqlite3 ", 0) == 0) {
       check();
       command = line.substr(6);
@@ -193,7 +206,7 @@ TEST(SqliteCli, TheReadmeQueriesPrintWhatTheReadmeShows) {
   check();
   EXPECT_EQ(examples, 3);
   // The schema shown is the database's, statement by statement, white space aside.
-  ASSERT_EQ(std::system(("cd " + test::ShellQuote(dir.Path()) + " && sqlite3 famille.sqlite .schema >schema").c_str()), 0);
+  ASSERT_EQ(Shell(dir, "sqlite3 famille.sqlite .schema >schema"), 0);
   auto words = [](const std::string& text) {
     std::string flat;
     for (char ch : text) {

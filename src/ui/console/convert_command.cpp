@@ -73,7 +73,8 @@ std::optional<ExportChoice> ParseFormats(const std::string& text) {
   std::size_t start = 0;
   for (;;) {
     const std::size_t comma = text.find(',', start);
-    const std::string word = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    const std::string word =
+        text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
     if (word == "tsv") {
       choice.tables = true;
     } else if (word == "sqlite") {
@@ -160,7 +161,8 @@ bool ParseArgs(const std::vector<std::string>& args, ConvertOptions& o, Outcome&
   if (const std::optional<ExportChoice> choice = ParseFormats(formats)) {
     o.formats = *choice;
   } else {
-    bad = {kExitUsage, "convert: --format takes tsv, sqlite or tsv,sqlite, not '" + formats + "'", true};
+    bad = {kExitUsage, "convert: --format takes tsv, sqlite or tsv,sqlite, not '" + formats + "'",
+           true};
     return false;
   }
   if (outputEncodingGiven) {
