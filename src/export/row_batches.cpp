@@ -112,7 +112,7 @@ std::unique_ptr<RowBatch> BatchQueue::Take(int table) {
 
 bool BatchQueue::Push(std::unique_ptr<RowBatch> batch) {
   if (direct_) {
-    if (Cause() != "") return false;
+    if (!Cause().empty()) return false;
     const bool inserted = direct_(*batch);
     Give(std::move(batch));
     return inserted;

@@ -254,6 +254,16 @@ class DatabaseBuilder {
     BatchQueue threaded;
     BatchQueue direct([this](RowBatch& b) { return Insert(b); });
     std::thread maker;
+    // However this function is left, the maker is stopped and waited for first.
+    struct Stop {
+      BatchQueue& queue;
+      std::thread& thread;
+      ~Stop() {
+        if (!thread.joinable()) return;
+        queue.Abort("stopped");
+        thread.join();
+      }
+    } stop{threaded, maker};
     BatchQueue* queue = &threaded;
     bool made = false;
     auto make = [this, &made](BatchQueue& q) {
@@ -261,6 +271,8 @@ class DatabaseBuilder {
         made = options_.fromTables ? ReadTables(q) : WriteRows(q);
       } catch (const std::bad_alloc&) {
         q.Abort("out of memory");
+      } catch (const std::exception& e) {
+        q.Abort(e.what());
       }
       q.Finish();
     };
