@@ -28,6 +28,7 @@ bool LineReader::Rewind() {
   mask_ = 0;
   chunk_ = std::size_t{0} - kChunk;
   carry_.clear();
+  pieceRest_.clear();
   pendingPartner_ = 0;
   skipping_ = false;
   atEnd_ = false;
@@ -91,13 +92,14 @@ const char* LineReader::FindLineEndOrStop(const char* p, const char* end) {
   return p;
 }
 
-bool LineReader::NextPiece(Line& piece, std::size_t maxPiece) {
+bool LineReader::NextPiece(Line& piece, std::size_t maxPiece, PieceFit fit) {
   if (skipping_) {
     skipping_ = false;
     SkipRestOfLine();
   }
-  carry_.clear();
-  std::size_t count = 0;  // characters taken, the line end counting as one
+  carry_.swap(pieceRest_);
+  pieceRest_.clear();
+  std::size_t count = carry_.size();  // characters taken, the line end counting as one
   bool hasEnd = false;
   while (count < maxPiece) {
     if (pos_ >= end_ && !Refill()) break;
@@ -117,6 +119,13 @@ bool LineReader::NextPiece(Line& piece, std::size_t maxPiece) {
   }
   RestartMasks();
   if (count == 0) return false;
+  if (fit != nullptr && !hasEnd && count == maxPiece) {
+    const std::size_t whole = fit(std::string_view(carry_.data(), carry_.size()), maxPiece);
+    if (whole != 0 && whole < carry_.size()) {
+      pieceRest_.assign(carry_.begin() + static_cast<std::ptrdiff_t>(whole), carry_.end());
+      carry_.resize(whole);
+    }
+  }
   std::size_t size = carry_.size();
   carry_.push_back('\0');
   if (const void* nul = std::memchr(carry_.data(), '\0', size); nul != nullptr) {

@@ -183,7 +183,12 @@ class LineReader {
   // it. False at the end of the input (or after a read error). The text is a copy, valid until
   // the next call. For readers that take lines in bounded pieces; Next, ForEach and
   // ForEachSelected do not pay for it.
-  bool NextPiece(Line& piece, std::size_t maxPiece);
+  //
+  // With `fit`, a full piece that ends inside a character of the text's set is cut before that
+  // character: fit(text, max) gives the length of the longest start of `text` of at most `max`
+  // bytes that ends on a character boundary, and the bytes after it begin the next piece.
+  using PieceFit = std::size_t (*)(std::string_view text, std::size_t max);
+  bool NextPiece(Line& piece, std::size_t maxPiece, PieceFit fit = nullptr);
   // Goes back to the first line; false when the source cannot rewind.
   bool Rewind();
   // True when the source reported a read error; the input then ended early.
@@ -353,6 +358,7 @@ class LineReader {
 
   ByteSource& source_;
   std::vector<char> block_;
+  std::vector<char> pieceRest_;  // the start of the next piece, held back by a cut at a character
   std::vector<char> carry_;  // the start of a line that runs over a block boundary
   std::size_t capacity_ = 0;  // bytes read into the block at a time
   std::size_t pos_ = 0;

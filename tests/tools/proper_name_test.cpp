@@ -24,9 +24,10 @@ TEST(CapitaliseProperNameTest, HyphensStartWordsAndOnlyAsciiChanges) {
   EXPECT_EQ(Capitalised("JEAN--PAUL"), "Jean--Paul");
   EXPECT_EQ(Capitalised("-JEAN"), "-jean");  // only a hyphen after the first character marks
   EXPECT_EQ(Capitalised("JEAN-"), "Jean-");
-  EXPECT_EQ(Capitalised("\xC9LISE"), "\xC9lise");  // ÉLISE: the accented capital stays
-  EXPECT_EQ(Capitalised("JOS\xC9"), "Jos\xC9");    // JOSÉ keeps its capital É
-  EXPECT_EQ(Capitalised("\xE9mile-\xE9LIE"), "\xE9mile-\xE9lie");  // émile: é is never raised
+  // Accented letters change case like A to Z.
+  EXPECT_EQ(Capitalised("\xC9LISE"), "\xC9lise");
+  EXPECT_EQ(Capitalised("JOS\xC9"), "Jos\xE9");
+  EXPECT_EQ(Capitalised("\xE9mile-\xE9LIE"), "\xC9mile-\xC9lie");
   EXPECT_EQ(Capitalised("x"), "X");
   EXPECT_EQ(Capitalised(""), "");
 }
@@ -45,7 +46,7 @@ TEST(ProperNameTextTest, NameLinesKeepTwoPartsOtherLinesAreCopied) {
       {"given names and surname", "1 NAME JEAN PIERRE /DUPONT/\n",
        "1 NAME Jean pierre /Dupont/\r\n"},
       {"hyphens", "1 NAME MARIE-ANNE /LE-GOFF/\n", "1 NAME Marie-Anne /Le-Goff/\r\n"},
-      {"accents left alone", "1 NAME \xC9LISE /JOS\xC9/\n", "1 NAME \xC9lise /Jos\xC9/\r\n"},
+      {"accented letters", "1 NAME \xC9LISE /QU\xC9R\xC9/\n", "1 NAME \xC9lise /Qu\xE9r\xE9/\r\n"},
       {"text after the surname dropped", "1 NAME JEAN /DUPONT/ JR\n", "1 NAME Jean /Dupont/\r\n"},
       {"third part dropped", "1 NAME A/B/C/D\n", "1 NAME A/B/\r\n"},
       {"surname alone", "1 NAME /DUPONT/\n", "1 NAME Dupont/\r\n"},
@@ -125,4 +126,30 @@ TEST(ProperNameStream, WriteFailure) {
 }
 
 }  // namespace
+// Each set of a file: the names change case by that set's letters and the output stays in it.
+TEST(ProperNameTextTest, EveryCharacterSetStaysItself) {
+  const std::string longName(505, 'A');
+  ExpectAll({
+      {"UTF-8", "0 HEAD\n1 CHAR UTF-8\n1 NAME \xC3\x89LISE /QU\xC3\x89R\xC3\x89/\n",
+       "0 HEAD\r\n1 CHAR UTF-8\r\n1 NAME \xC3\x89lise /Qu\xC3\xA9r\xC3\xA9/\r\n"},
+      {"UTF-8 with a stray byte: valid UTF-8 out, other lines kept",
+       "0 HEAD\n1 CHAR UTF-8\n1 NOTE \xE9\n1 NAME JOS\xE9 /\xC3\x89/\n",
+       "0 HEAD\r\n1 CHAR UTF-8\r\n1 NOTE \xE9\r\n1 NAME Jos\xC3\xA9 /\xC3\x89/\r\n"},
+      {"code page 850: only A to Z", "0 HEAD\n1 CHAR MSDOS\n1 NAME \x90LISE /\x90\x90/\n",
+       "0 HEAD\r\n1 CHAR MSDOS\r\n1 NAME \x90lise /\x90\x90/\r\n"},
+      {"ANSEL: the mark stays before its letter", "0 HEAD\n1 CHAR ANSEL\n1 NAME \xE2" "ELISE /X/\n",
+       "0 HEAD\r\n1 CHAR ANSEL\r\n1 NAME \xE2" "Elise /X/\r\n"},
+      {"UTF-8 mark kept", "\xEF\xBB\xBF" "1 NAME JEAN /X/\n", "\xEF\xBB\xBF" "1 NAME Jean /X/\r\n"},
+      // A piece of 510 bytes would end inside é: the piece stops before it.
+      {"UTF-8 pieces end between characters", "1 NOTE \xC3\xA9" + longName + "\xC3\xA9z\n",
+       "1 NOTE \xC3\xA9" + longName + "\xC3\xA9z\r\n"},
+      {"UTF-16LE, mark kept",
+       std::string("\xFF\xFE" "1\0 \0N\0A\0M\0E\0 \0\xC9\0V\0E\0\n\0", 24),
+       std::string("\xFF\xFE" "1\0 \0N\0A\0M\0E\0 \0\xC9\0v\0e\0/\0\r\0\n\0", 28)},
+  });
+  // The UTF-8 cut: the first piece holds 509 bytes, é goes whole into the next.
+  const std::string out = ProperNameText("1 NOTE " + std::string(502, 'a') + "\xC3\xA9\n");
+  EXPECT_EQ(out, "1 NOTE " + std::string(502, 'a') + "\xC3\xA9\r\n");
+}
+
 }  // namespace brimsel
