@@ -153,7 +153,7 @@ ConversionResult ConvertSource(GedcomModel& m, ByteSource& source, const char* p
   HighByteTap tap(*text);
 
   LineReader reader(tap);
-  ReadingState state{m, progress, reader};
+  ReadingState state{.model = m, .progress = progress, .reader = reader};
   state.notes = options.notes;
   if (options.properNames) state.nameOptions |= kProperName;
   std::optional<TextDecoder> decoder;

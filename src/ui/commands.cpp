@@ -74,7 +74,12 @@ ConversionResult ConvertChosenFile(GedcomModel& model, DialogServices& dialog,
   const std::string path = dialog.CurrentFileName();
   std::string reason;
   auto source = FileSource::Open(path.c_str(), &reason);
-  if (!source) return {ConversionOutcome::kUnreadable, reason};
+  if (!source) {
+    ConversionResult unreadable;
+    unreadable.outcome = ConversionOutcome::kUnreadable;
+    unreadable.detail = reason;
+    return unreadable;
+  }
   return ConvertChosenSource(model, dialog, *source, path.c_str(), options);
 }
 
