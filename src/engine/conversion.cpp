@@ -153,7 +153,7 @@ ConversionResult ConvertSource(GedcomModel& m, ByteSource& source, const char* p
   HighByteTap tap(*text);
 
   LineReader reader(tap);
-  ReadingState state{.model = m, .progress = progress, .reader = reader};
+  ReadingState state{.model = m, .progress = progress, .reader = reader, .decoded = {}};
   state.notes = options.notes;
   if (options.properNames) state.nameOptions |= kProperName;
   std::optional<TextDecoder> decoder;
