@@ -24,6 +24,11 @@ inline std::uint64_t FoldAsciiWord(std::uint64_t x) {
   return x ^ (small >> 2);
 }
 
+// Leaves a word as it is: a hash of the exact bytes.
+inline std::uint64_t FoldNothing(std::uint64_t x) {
+  return x;
+}
+
 // The same for Windows-1252 text: a word with a byte from 0x80 up (an accented letter, most
 // often) folds each of its bytes through the upper-case table.
 inline std::uint64_t FoldCp1252Word(std::uint64_t x) {
@@ -155,19 +160,62 @@ int Dictionary::Insert(char* text, int length, int options) {
   if (n == 0) return -1;
   try {
     if (utf8_ && !IsAsciiText(text, n)) {
+      const std::uint32_t spelling = FoldedHash<FoldNothing>(text, n) ^ static_cast<std::uint32_t>(options);
+      if (const int id = FindSpelling(text, n, options, spelling); id >= 0) {
+        ++entries_[static_cast<std::size_t>(id)].refCount;
+        return id;
+      }
+      int id;
       if (options & kProperName) {
         // Case mappings may change a text's length: the result goes to a buffer of its own.
         ProperCaseUtf8(std::string_view(text, n), " -", proper_);
         std::replace(proper_.begin(), proper_.end(), ' ', '-');
-        return InsertKey(proper_.data(), proper_.size());
+        id = InsertKey(proper_.data(), proper_.size());
+      } else {
+        id = InsertKey(text, n);
       }
-      return InsertKey(text, n);
+      if (id >= 0) AddSpelling(text, n, options, spelling, id);
+      return id;
     }
     if (options & kProperName) ApplyProperNameRule(text, n);
     return InsertKey(text, n);
   } catch (const std::bad_alloc&) {
     return -1;
   }
+}
+
+int Dictionary::FindSpelling(const char* text, std::size_t length, int options,
+                             std::uint32_t hash) {
+  if (spellings_.empty()) return -1;
+  const std::size_t mask = spellings_.size() - 1;
+  for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+    const Spelling& s = spellings_[i];
+    if (s.idPlusOne == 0) return -1;
+    if (s.hash == hash && s.length == length && s.options == options &&
+        std::memcmp(s.text, text, length) == 0) {
+      return s.idPlusOne - 1;
+    }
+  }
+}
+
+void Dictionary::AddSpelling(const char* text, std::size_t length, int options,
+                             std::uint32_t hash, int id) {
+  if ((spellingCount_ + 1) * 4 > spellings_.size() * 3) {
+    std::vector<Spelling> larger(std::max<std::size_t>(64, spellings_.size() * 2));
+    const std::size_t mask = larger.size() - 1;
+    for (const Spelling& s : spellings_) {
+      if (s.idPlusOne == 0) continue;
+      std::size_t i = s.hash & mask;
+      while (larger[i].idPlusOne != 0) i = (i + 1) & mask;
+      larger[i] = s;
+    }
+    spellings_.swap(larger);
+  }
+  const std::size_t mask = spellings_.size() - 1;
+  std::size_t i = hash & mask;
+  while (spellings_[i].idPlusOne != 0) i = (i + 1) & mask;
+  spellings_[i] = {hash, id + 1, texts_.Copy(std::string_view(text, length)), length, options};
+  ++spellingCount_;
 }
 
 std::uint32_t Dictionary::Hash(const char* key, std::size_t length) const {

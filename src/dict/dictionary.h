@@ -66,7 +66,21 @@ class Dictionary {
   std::uint32_t Hash(const char* key, std::size_t length) const;
   bool SameKey(const char* a, const char* b, std::size_t length) const;
 
+  // A UTF-8 text with a character outside ASCII costs a case mapping and a case folding before
+  // its entry is found; the spellings already met lead straight to their entry instead.
+  struct Spelling {
+    std::uint32_t hash = 0;
+    std::int32_t idPlusOne = 0;  // 0: a free slot
+    const char* text = nullptr;
+    std::size_t length = 0;
+    int options = 0;
+  };
+  int FindSpelling(const char* text, std::size_t length, int options, std::uint32_t hash);
+  void AddSpelling(const char* text, std::size_t length, int options, std::uint32_t hash, int id);
+
   bool utf8_;
+  std::vector<Spelling> spellings_;
+  std::size_t spellingCount_ = 0;
   std::string proper_;  // a UTF-8 text in proper-name case
   std::string key_;     // the case-fold key of the text being inserted
 
