@@ -22,7 +22,7 @@ std::unique_ptr<test::Converted> Convert(std::string text, bool notes = true) {
   ConversionOptions options;
   options.notes = notes;
   auto c = test::Convert(std::move(text), options, "/tmp/hostile.ged");
-  if (c->r.Completed()) EXPECT_EQ(CheckModel(c->m), "");
+  EXPECT_TRUE(!c->r.Completed() || CheckModel(c->m).empty()) << CheckModel(c->m);
   return c;
 }
 
