@@ -170,19 +170,6 @@ TEST(NormaliseDate, EveryOutputMonthReadsBackAsGiven) {
   }
 }
 
-// A second export of the same model reads the dates the first one rewrote.
-TEST(NormaliseDate, SecondPassGivesFullCodeAndSameText) {
-  for (const Case& c :
-       {Case{"ABT 1850", 153, "13 juin 1850"}, Case{"BET 1185 AND 1195", 217, "13 juin 1185"}}) {
-    char buffer[32] = {};
-    std::strcpy(buffer, c.input);
-    EXPECT_EQ(NormaliseDate(buffer), c.code);
-    EXPECT_STREQ(buffer, c.text);
-    EXPECT_EQ(NormaliseDate(buffer), 255);
-    EXPECT_STREQ(buffer, c.text);
-  }
-}
-
 // "12 MAR 1841" and its kin are read at fixed places; a blank in front takes a date off that
 // path, and changes nothing else. Both readings must agree on dates of that shape and on near
 // misses: other lengths, digits, blanks, months and years.

@@ -23,32 +23,22 @@ TEST(Cp1252Case, PairsAndLoneLetters) {
     EXPECT_EQ(Cp1252Upper(static_cast<unsigned char>(upper)), upper) << upper;
     EXPECT_EQ(Cp1252Lower(static_cast<unsigned char>(lower)), lower) << lower;
   }
-  // Every byte outside the pairs keeps its case: × ÷ ß µ ª º, digits, signs.
+  // Every other byte keeps its case: × ÷ ß µ ª º among them.
   int changed = 0;
   for (int b = 0; b < 256; ++b) {
-    changed += Cp1252Upper(static_cast<unsigned char>(b)) != b;
-    changed += Cp1252Lower(static_cast<unsigned char>(b)) != b;
+    changed += (Cp1252Upper(static_cast<unsigned char>(b)) != b) + (Cp1252Lower(static_cast<unsigned char>(b)) != b);
   }
   EXPECT_EQ(changed, static_cast<int>(2 * pairs.size()));
-  for (int b : {0xD7, 0xF7, 0xDF, 0xB5, 0xAA, 0xBA}) {
-    EXPECT_EQ(Cp1252Upper(static_cast<unsigned char>(b)), b);
-    EXPECT_EQ(Cp1252Lower(static_cast<unsigned char>(b)), b);
-  }
 }
 
 TEST(Cp1252Case, CompareAndOrder) {
   EXPECT_EQ(CompareCp1252IgnoringCase("Qu\xE9r\xE9", "QU\xC9R\xC9"), 0);
-  EXPECT_EQ(CompareCp1252IgnoringCase("\x9A"
-                                      "abo",
-                                      "\x8A"
-                                      "ABO"),
-            0);
+  EXPECT_EQ(CompareCp1252IgnoringCase("\x9A" "abo", "\x8A" "ABO"), 0);
   EXPECT_LT(CompareCp1252IgnoringCase("Qu", "Qu\xE9"), 0);
   // The unsigned byte order of the upper-case images: '_' (0x5F) after 'Z', accents last.
   std::vector<std::string> words = {"\xE9mile", "_x", "zo\xE9", "Abel", "[a", "\xC9ric"};
-  std::sort(words.begin(), words.end(), [](const std::string& a, const std::string& b) {
-    return CompareCp1252IgnoringCase(a, b) < 0;
-  });
+  std::sort(words.begin(), words.end(),
+            [](const std::string& a, const std::string& b) { return CompareCp1252IgnoringCase(a, b) < 0; });
   EXPECT_EQ(words, (std::vector<std::string>{"Abel", "zo\xE9", "[a", "_x", "\xE9mile", "\xC9ric"}));
 }
 
@@ -61,21 +51,11 @@ TEST(ProperCaseBytes, BySet) {
   } cases[] = {
       {"QU\xC9R\xC9", Charset::kWindows1252, "-", "Qu\xE9r\xE9"},
       {"\xE9LODIE-\xDCRSULA", Charset::kWindows1252, "-", "\xC9lodie-\xDCrsula"},
-      {"\xFFVES \x9A"
-       "a",
-       Charset::kWindows1252, " -",
-       "\x9Fves \x8A"
-       "a"},
+      {"\xFFVES \x9A" "a", Charset::kWindows1252, " -", "\x9Fves \x8A" "a"},
       {"jean--pierre", Charset::kWindows1252, "-", "Jean--Pierre"},
       {"-abc", Charset::kWindows1252, "-", "-abc"},          // a separator first starts no word
       {"QU\xC9R\xC9", Charset::kCp850, "-", "Qu\xC9r\xC9"},  // A to Z only
-      {"\xE2"
-       "eLODIE-\xE2"
-       "eMILE",
-       Charset::kAnsel, "-",
-       "\xE2"
-       "Elodie-\xE2"
-       "Emile"},
+      {"\xE2" "eLODIE-\xE2" "eMILE", Charset::kAnsel, "-", "\xE2" "Elodie-\xE2" "Emile"},
       {"\xE2", Charset::kAnsel, "-", "\xE2"},
   };
   for (const auto& c : cases) {
@@ -107,13 +87,11 @@ TEST(Utf8Case, FoldKeysMakeOneEntry) {
 
 TEST(Utf8Case, CodePointOrderOfFoldedForms) {
   // Folded to small letters: '[' to '`' come before the letters, unlike Windows-1252 tables.
-  std::vector<std::string> words = {"\u00C9mile", "_x",          "Zo\u00E9", "abel",
-                                    "[a",         "\u0141ukasz", "eric"};
+  std::vector<std::string> words = {"\u00C9mile", "_x", "Zo\u00E9", "abel", "[a", "\u0141ukasz", "eric"};
   std::sort(words.begin(), words.end(), [](const std::string& a, const std::string& b) {
     return CompareUtf8IgnoringCase(a, b) < 0;
   });
-  EXPECT_EQ(words, (std::vector<std::string>{"[a", "_x", "abel", "eric", "Zo\u00E9", "\u00C9mile",
-                                             "\u0141ukasz"}));
+  EXPECT_EQ(words, (std::vector<std::string>{"[a", "_x", "abel", "eric", "Zo\u00E9", "\u00C9mile", "\u0141ukasz"}));
   // Mixed ASCII and non-ASCII compare as the keys do.
   EXPECT_LT(CompareUtf8IgnoringCase("Z", "\u00E9"), 0);
   EXPECT_GT(CompareUtf8IgnoringCase("a", "["), 0);
@@ -124,14 +102,12 @@ TEST(Utf8Case, ProperCase) {
     std::string in;
     std::string out;
   } cases[] = {
-      {"\u00C9LODIE-MARIE", "\u00C9lodie-Marie"},
-      {"qu\u00E9r\u00E9", "Qu\u00E9r\u00E9"},
+      {"\u00C9LODIE-MARIE", "\u00C9lodie-Marie"}, {"qu\u00E9r\u00E9", "Qu\u00E9r\u00E9"},
       {"\u01C6URO", "\u01C5uro"},       // titlecase, not capital
       {"x\u0130STANBUL", "Xistanbul"},  // simple lowercase of İ is i
       {"\u0141\u00D3D\u0179", "\u0141\u00F3d\u017A"},
       {"\xE9MILE", "\u00C9mile"},  // a stray byte read as Windows-1252, written as UTF-8
-      {"STRASSE-STRA\u1E9E", "Strasse-Stra\u00DF"},
-      {"", ""},
+      {"STRASSE-STRA\u1E9E", "Strasse-Stra\u00DF"}, {"", ""},
   };
   for (const auto& c : cases) {
     std::string out;
