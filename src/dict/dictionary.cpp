@@ -102,6 +102,21 @@ bool IsAsciiText(const char* s, std::size_t n) {
   return (any & kHighBits) == 0;
 }
 
+// Moves the used slots of an open-addressing table (slots with `hash` and `idPlusOne`, 0 for a
+// free one) into a table of `size` slots, a power of two.
+template <class Slot>
+void Rehash(std::vector<Slot>& table, std::size_t size) {
+  std::vector<Slot> larger(size);
+  const std::size_t mask = size - 1;
+  for (const Slot& slot : table) {
+    if (slot.idPlusOne == 0) continue;
+    std::size_t i = slot.hash & mask;
+    while (larger[i].idPlusOne != 0) i = (i + 1) & mask;
+    larger[i] = slot;
+  }
+  table.swap(larger);
+}
+
 inline unsigned char AsciiLower(unsigned char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c;
 }
@@ -201,15 +216,7 @@ int Dictionary::FindSpelling(const char* text, std::size_t length, int options,
 void Dictionary::AddSpelling(const char* text, std::size_t length, int options,
                              std::uint32_t hash, int id) {
   if ((spellingCount_ + 1) * 4 > spellings_.size() * 3) {
-    std::vector<Spelling> larger(std::max<std::size_t>(64, spellings_.size() * 2));
-    const std::size_t mask = larger.size() - 1;
-    for (const Spelling& s : spellings_) {
-      if (s.idPlusOne == 0) continue;
-      std::size_t i = s.hash & mask;
-      while (larger[i].idPlusOne != 0) i = (i + 1) & mask;
-      larger[i] = s;
-    }
-    spellings_.swap(larger);
+    Rehash(spellings_, std::max<std::size_t>(64, spellings_.size() * 2));
   }
   const std::size_t mask = spellings_.size() - 1;
   std::size_t i = hash & mask;
@@ -277,15 +284,7 @@ int Dictionary::InsertKey(const char* text, std::size_t textLength) {
 }
 
 void Dictionary::Grow() {
-  std::vector<Case> table(table_.size() * 2);
-  std::size_t mask = table.size() - 1;
-  for (const Case& c : table_) {
-    if (c.idPlusOne == 0) continue;
-    std::size_t i = c.hash & mask;
-    while (table[i].idPlusOne != 0) i = (i + 1) & mask;
-    table[i] = c;
-  }
-  table_.swap(table);
+  Rehash(table_, table_.size() * 2);
 }
 
 const std::vector<int>& Dictionary::AlphabeticalOrder() const {
