@@ -197,9 +197,11 @@ ConverterDecoder::ConverterDecoder(std::string name) : name_(std::move(name)) {
   if (!opened) return;
   converter_.reset(opened.release());
   if (ucnv_getMaxCharSize(converter_.get()) != 1) return;
-  // A single-byte set decodes through a table of its 256 bytes.
+  // A single-byte set decodes through a table of its 256 bytes. The ASCII bytes stay ASCII
+  // characters, as the lines' structure reads them (the IBM code pages swap some controls).
   table_.assign(256, kReplacement);
-  for (int byte = 0; byte < 256; ++byte) {
+  for (int byte = 0; byte < 0x80; ++byte) table_[byte] = static_cast<char32_t>(byte);
+  for (int byte = 0x80; byte < 256; ++byte) {
     const char c = static_cast<char>(byte);
     const std::u16string units = ToUnits(converter_.get(), std::string_view(&c, 1));
     if (units.size() == 1 && !U16_IS_SURROGATE(units[0])) table_[byte] = units[0];
@@ -222,12 +224,23 @@ void ConverterDecoder::Decode(std::string_view raw, std::u32string& out) {
     out.append(raw.size(), kReplacement);
     return;
   }
-  ToUnits(converter_.get(), raw, units_);
-  const auto length = static_cast<int32_t>(units_.size());
-  for (int32_t i = 0; i < length;) {
-    UChar32 cp;
-    U16_NEXT(units_.data(), i, length, cp);
-    out.push_back(static_cast<char32_t>(cp));
+  // No byte of a multi-byte character is ASCII in an accepted set: the ASCII bytes are copied
+  // and each run of other bytes is decoded on its own.
+  std::size_t i = 0;
+  while (i < raw.size()) {
+    if (static_cast<unsigned char>(raw[i]) < 0x80) {
+      out.push_back(static_cast<char32_t>(raw[i++]));
+      continue;
+    }
+    const std::size_t start = i;
+    while (i < raw.size() && static_cast<unsigned char>(raw[i]) >= 0x80) ++i;
+    ToUnits(converter_.get(), raw.substr(start, i - start), units_);
+    const auto length = static_cast<int32_t>(units_.size());
+    for (int32_t k = 0; k < length;) {
+      UChar32 cp;
+      U16_NEXT(units_.data(), k, length, cp);
+      out.push_back(static_cast<char32_t>(cp));
+    }
   }
 }
 
