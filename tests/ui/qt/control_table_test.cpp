@@ -183,6 +183,9 @@ void ControlTableTest::widgetsFollowTheTemplate() {
         QCOMPARE(list->selectionMode(), QAbstractItemView::ExtendedSelection);
         QVERIFY(!list->isSortingEnabled());
         break;
+      case ControlKind::kCombo:
+        QVERIFY2(widget->inherits("QComboBox"), where);
+        break;
     }
     if (row.kind != ControlKind::kRule && row.kind != ControlKind::kInput) {
       QCOMPARE(ShownText(widget), DecodeCp1252(row.text));
