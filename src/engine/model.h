@@ -117,7 +117,7 @@ class GedcomModel {
   int UnionIndex(int code) const;
 
   std::optional<std::string> sourcePath;  // path of the last successful conversion
-  FileCharset charset = Charset::kWindows1252;  // the set the file was read in
+  FileCharset charset = Charset::kWindows1252;                // the set the file was read in
   TableEncoding tableEncoding = TableEncoding::kWindows1252;  // the encoding of the model's texts
   HugeArray<Individual> individuals;
   HugeArray<Union> unions;

@@ -13,7 +13,15 @@ namespace brimsel {
 
 // kConverter: a set that one of ICU's converters decodes, chosen by the user by its name.
 enum class Charset {
-  kUtf8, kUtf16Le, kUtf16Be, kAnsel, kWindows1252, kCp437, kCp850, kMacRoman, kConverter
+  kUtf8,
+  kUtf16Le,
+  kUtf16Be,
+  kAnsel,
+  kWindows1252,
+  kCp437,
+  kCp850,
+  kMacRoman,
+  kConverter
 };
 
 // The set a file is read in: a built-in one, or an ICU converter named by the user. A built-in

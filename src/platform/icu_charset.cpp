@@ -179,10 +179,9 @@ std::vector<std::string> AcceptedCharsetNames() {
     if (seen.insert(key).second) converters.emplace_back(shown);
   }
   std::sort(converters.begin(), converters.end(), [](const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](unsigned char x, unsigned char y) {
-                                          return std::tolower(x) < std::tolower(y);
-                                        });
+    return std::lexicographical_compare(
+        a.begin(), a.end(), b.begin(), b.end(),
+        [](unsigned char x, unsigned char y) { return std::tolower(x) < std::tolower(y); });
   });
   names.insert(names.end(), converters.begin(), converters.end());
   return names;

@@ -23,8 +23,9 @@ struct DecodeCounts {
 //
 // UTF-8 input: a byte outside a valid sequence is read as the Windows-1252 character of that
 // byte (counted). UTF-16 input is the UTF-8 text that the UTF-16 source serves. ANSEL marks go
-// after their letter; a converter's text is read through ICU. The text is then put in normalization form C; for Windows-1252 tables,
-// a character with no Windows-1252 form becomes '?' (counted). Pure ASCII is copied as it is.
+// after their letter; a converter's text is read through ICU. The text is then put in normalization
+// form C; for Windows-1252 tables, a character with no Windows-1252 form becomes '?' (counted).
+// Pure ASCII is copied as it is.
 class TextDecoder {
  public:
   TextDecoder(const FileCharset& from, TableEncoding to);

@@ -33,10 +33,18 @@ struct CharsetChoice {
 };
 inline constexpr const char* kAutomaticCharset = "Automatique";
 inline constexpr CharsetChoice kCharsetChoices[] = {
-    {"UTF-8", "utf-8"},           {"UTF-16LE", "utf-16le"},         {"UTF-16BE", "utf-16be"},
-    {"ANSEL", "ansel"},           {"Windows-1252", "windows-1252"}, {"Windows-1250", "windows-1250"},
-    {"Windows-1251", "windows-1251"}, {"ISO-8859-1", "iso-8859-1"}, {"ISO-8859-2", "iso-8859-2"},
-    {"CP437", "cp437"},           {"CP850", "cp850"},               {"CP852", "ibm-852"},
+    {"UTF-8", "utf-8"},
+    {"UTF-16LE", "utf-16le"},
+    {"UTF-16BE", "utf-16be"},
+    {"ANSEL", "ansel"},
+    {"Windows-1252", "windows-1252"},
+    {"Windows-1250", "windows-1250"},
+    {"Windows-1251", "windows-1251"},
+    {"ISO-8859-1", "iso-8859-1"},
+    {"ISO-8859-2", "iso-8859-2"},
+    {"CP437", "cp437"},
+    {"CP850", "cp850"},
+    {"CP852", "ibm-852"},
     {"Mac Roman", "macintosh"},
 };
 

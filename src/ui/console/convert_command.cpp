@@ -131,7 +131,8 @@ bool ParseArgs(const std::vector<std::string>& args, ConvertOptions& o, Outcome&
     if (named.status == CharsetNameStatus::kRefused) {
       bad = {kExitUsage, "convert: the character set '" + encoding +
                              "' cannot be used, as the GEDCOM lines are read on the file's "
-                             "bytes: " + named.reason};
+                             "bytes: " +
+                             named.reason};
       return false;
     }
     o.charset = named.charset;

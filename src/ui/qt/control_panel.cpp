@@ -43,9 +43,12 @@ struct RememberedControl {
   const char* key;
 };
 constexpr RememberedControl kRememberedControls[] = {
-    {ctl::kIncludeNotes, "options/includeNotes"}, {ctl::kRefCounts, "options/refCounts"},
-    {ctl::kOem, "options/oem"},                   {ctl::kProperNames, "options/properNames"},
-    {ctl::kIndiBase, "options/indiBase"},         {ctl::kFamBase, "options/famBase"},
+    {ctl::kIncludeNotes, "options/includeNotes"},
+    {ctl::kRefCounts, "options/refCounts"},
+    {ctl::kOem, "options/oem"},
+    {ctl::kProperNames, "options/properNames"},
+    {ctl::kIndiBase, "options/indiBase"},
+    {ctl::kFamBase, "options/famBase"},
     {ctl::kCharsetList, "options/charset"},
 };
 constexpr char kLastFolderKey[] = "lastFolder";
@@ -110,7 +113,8 @@ QWidget* MakeControl(const ControlRow& row, QWidget* parent, int tabStopPixels) 
     case ControlKind::kCombo: {
       auto* list = new QComboBox(parent);
       list->addItem(QString::fromLatin1(kAutomaticCharset));
-      for (const CharsetChoice& choice : kCharsetChoices) list->addItem(QString::fromLatin1(choice.label));
+      for (const CharsetChoice& choice : kCharsetChoices)
+        list->addItem(QString::fromLatin1(choice.label));
       return list;
     }
   }
@@ -391,7 +395,8 @@ bool ControlPanel::ChooseOpenFile(const char* title) {
   }
   std::memcpy(fileName_, path.constData(), static_cast<std::size_t>(path.size()));
   fileName_[path.size()] = '\0';
-  if (settings_) settings_->setValue(QLatin1String(kLastFolderKey), QFileInfo(*chosen).absolutePath());
+  if (settings_)
+    settings_->setValue(QLatin1String(kLastFolderKey), QFileInfo(*chosen).absolutePath());
   return true;
 }
 

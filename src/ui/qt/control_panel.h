@@ -106,9 +106,9 @@ class ControlPanel final : public QWidget, public DialogServices {
   std::vector<QWidget*> controls_;  // template order; owned by this widget as their parent
   ProgressSwatch* swatch_ = nullptr;
   MessageList* messages_ = nullptr;
-  std::unique_ptr<QSettings> settings_;       // null: nothing is kept between runs
-  QString startFolder_;                       // where the file dialog starts before any choice
-  std::optional<QString> openedFile_;         // the file OpenFile hands to "Fichier..."
+  std::unique_ptr<QSettings> settings_;  // null: nothing is kept between runs
+  QString startFolder_;                  // where the file dialog starts before any choice
+  std::optional<QString> openedFile_;    // the file OpenFile hands to "Fichier..."
   bool commandRunning_ = false;
   bool busyCursor_ = false;  // our override cursor is on the application's stack
 };
