@@ -136,7 +136,7 @@ ConversionResult ConvertSource(GedcomModel& m, ByteSource& source, const char* p
   std::optional<CharsetDecision> decision;
   std::optional<ByteOrderMark> mark;
   if (options.charset) {
-    decision = DecideCharset(options.charset, firstBytes, CharsetDetector(false));
+    decision = DecideCharset(options.charset->kind, firstBytes, CharsetDetector(false));
   } else {
     mark = SniffByteOrderMark(firstBytes);
   }
@@ -182,9 +182,10 @@ ConversionResult ConvertSource(GedcomModel& m, ByteSource& source, const char* p
     if (!decision->message.empty()) progress.Message(decision->message);
     const TableEncoding encoding =
         options.tableEncoding.value_or(DefaultTableEncoding(decision->charset));
-    m.UseTableEncoding(decision->charset, encoding);
-    if (decision->charset != Charset::kWindows1252 || encoding != TableEncoding::kWindows1252) {
-      state.decoder = &decoder.emplace(decision->charset, encoding);
+    const FileCharset used = options.charset ? *options.charset : FileCharset(decision->charset);
+    m.UseTableEncoding(used, encoding);
+    if (used != Charset::kWindows1252 || encoding != TableEncoding::kWindows1252) {
+      state.decoder = &decoder.emplace(used, encoding);
     }
     if (m.counts.individuals == 0) {
       progress.Message("Aucun individu trouv\xE9!");

@@ -28,9 +28,10 @@ struct ConversionOptions {
   bool notes = false;        // read the notes ("inclure")
   bool properNames = true;   // names written as proper names ("Nom Propre")
   // The set the file is read in; none: what its byte-order mark, its HEAD record and its bytes
-  // say ("OEM => ANSI" chooses code page 850).
-  std::optional<Charset> charset;
-  // The tables' encoding; none: UTF-8 for UTF-8, UTF-16 and ANSEL files, else Windows-1252.
+  // say ("OEM => ANSI" chooses code page 850). A converter's set gives no message line.
+  std::optional<FileCharset> charset;
+  // The tables' encoding; none: UTF-8 for UTF-8, UTF-16, ANSEL and converters' files, else
+  // Windows-1252.
   std::optional<TableEncoding> tableEncoding;
 };
 

@@ -109,7 +109,7 @@ class GedcomModel {
   void Clear();
   // Sets the encoding of every text the model will hold and recreates the (empty)
   // dictionaries to compare texts of that encoding.
-  void UseTableEncoding(Charset charset, TableEncoding encoding);
+  void UseTableEncoding(const FileCharset& charset, TableEncoding encoding);
   // Index of the individual (union) carrying `code`, or -1. A binary search over the file-ordered
   // records; when it misses, the first record in file order with that number. The first lookup
   // learns the order of the numbers; they must not change afterwards until Clear().
@@ -117,7 +117,7 @@ class GedcomModel {
   int UnionIndex(int code) const;
 
   std::optional<std::string> sourcePath;  // path of the last successful conversion
-  Charset charset = Charset::kWindows1252;  // the set the file was read in
+  FileCharset charset = Charset::kWindows1252;                // the set the file was read in
   TableEncoding tableEncoding = TableEncoding::kWindows1252;  // the encoding of the model's texts
   HugeArray<Individual> individuals;
   HugeArray<Union> unions;

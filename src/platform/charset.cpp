@@ -127,6 +127,8 @@ std::string_view CharsetName(Charset set) {
       return "CP850";
     case Charset::kMacRoman:
       return "MACINTOSH";
+    case Charset::kConverter:
+      return "ICU";
   }
   return "Windows-1252";
 }
@@ -137,6 +139,7 @@ TableEncoding DefaultTableEncoding(Charset set) {
     case Charset::kUtf16Le:
     case Charset::kUtf16Be:
     case Charset::kAnsel:
+    case Charset::kConverter:
       return TableEncoding::kUtf8;
     default:
       return TableEncoding::kWindows1252;

@@ -7,20 +7,49 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace brimsel {
 
-enum class Charset { kUtf8, kUtf16Le, kUtf16Be, kAnsel, kWindows1252, kCp437, kCp850, kMacRoman };
+// kConverter: a set that one of ICU's converters decodes, chosen by the user by its name.
+enum class Charset {
+  kUtf8,
+  kUtf16Le,
+  kUtf16Be,
+  kAnsel,
+  kWindows1252,
+  kCp437,
+  kCp850,
+  kMacRoman,
+  kConverter
+};
+
+// The set a file is read in: a built-in one, or an ICU converter named by the user. A built-in
+// set converts to it implicitly and compares equal to it.
+struct FileCharset {
+  Charset kind = Charset::kWindows1252;
+  std::string converter;  // ICU's canonical name when kind is kConverter, empty otherwise
+
+  FileCharset() = default;
+  FileCharset(Charset set) : kind(set) {}  // NOLINT(google-explicit-constructor)
+  static FileCharset Converter(std::string name) {
+    FileCharset set(Charset::kConverter);
+    set.converter = std::move(name);
+    return set;
+  }
+  bool operator==(Charset set) const { return kind == set; }
+  bool operator==(const FileCharset&) const = default;
+};
 
 // The encoding of the tables written.
 enum class TableEncoding { kUtf8, kWindows1252 };
 
 // The display name: "UTF-8", "UTF-16LE", "UTF-16BE", "ANSEL", "Windows-1252", "CP437", "CP850",
-// "MACINTOSH".
+// "MACINTOSH"; "ICU" for a converter.
 std::string_view CharsetName(Charset set);
 
 // The tables' encoding when the user forces none: UTF-8 for UTF-8, UTF-16 and ANSEL files,
-// Windows-1252 for the single-byte sets.
+// Windows-1252 for the built-in single-byte sets, UTF-8 for a converter.
 TableEncoding DefaultTableEncoding(Charset set);
 
 // True for the two UTF-16 sets.

@@ -59,6 +59,10 @@ SingleByteSet SingleByteOf(Charset set) {
 
 }  // namespace
 
+TextDecoder::TextDecoder(const FileCharset& from, TableEncoding to) : from_(from.kind), to_(to) {
+  if (from_ == Charset::kConverter) converter_.emplace(from.converter);
+}
+
 void TextDecoder::Decode(std::string_view raw, std::string& out, DecodeCounts& counts) {
   const bool utf8In = from_ == Charset::kUtf8 || IsUtf16(from_);
   if (IsAscii(raw) || (from_ == Charset::kWindows1252 && to_ == TableEncoding::kWindows1252) ||
@@ -73,7 +77,9 @@ void TextDecoder::Decode(std::string_view raw, std::string& out, DecodeCounts& c
 
 void TextDecoder::ToCodePoints(std::string_view raw, DecodeCounts& counts) {
   codePoints_.clear();
-  if (from_ == Charset::kAnsel) {
+  if (converter_) {
+    converter_->Decode(raw, codePoints_);
+  } else if (from_ == Charset::kAnsel) {
     DecodeAnsel(raw, codePoints_);
   } else if (from_ == Charset::kUtf8 || IsUtf16(from_)) {
     std::size_t i = 0;
@@ -144,7 +150,7 @@ void TextDecoder::Write(std::string& out, DecodeCounts& counts) const {
   }
 }
 
-void DecodeText(std::string_view raw, Charset from, TableEncoding to, std::string& out,
+void DecodeText(std::string_view raw, const FileCharset& from, TableEncoding to, std::string& out,
                 DecodeCounts& counts) {
   TextDecoder decoder(from, to);
   decoder.Decode(raw, out, counts);

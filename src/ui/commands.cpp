@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/byte_source.h"
+#include "platform/icu_charset.h"
 #include "tools/proper_name.h"
 #include "tools/strip.h"
 #include "ui/count_fields.h"
@@ -40,7 +41,12 @@ void DialogProgress::Message(std::string_view line) {
 ConversionOptions ReadConversionOptions(DialogServices& dialog) {
   ConversionOptions options;
   options.properNames = dialog.IsChecked(ctl::kProperNames);
-  if (dialog.IsChecked(ctl::kOem)) options.charset = Charset::kCp850;
+  if (dialog.IsChecked(ctl::kOem)) {
+    options.charset = Charset::kCp850;
+  } else if (const std::string name = dialog.ChosenCharset(); !name.empty()) {
+    const CharsetNameResult named = LookUpCharset(name);
+    if (named.status == CharsetNameStatus::kFound) options.charset = named.charset;
+  }
   options.notes = dialog.IsChecked(ctl::kIncludeNotes);
   return options;
 }

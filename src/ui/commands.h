@@ -25,7 +25,31 @@ class DialogProgress final : public ProgressSink {
   DialogServices& dialog_;
 };
 
-// The conversion options that the check boxes say.
+// The sets that the list "Jeu de caractères" offers after kAutomaticCharset: the label shown
+// and the name that ChosenCharset gives for it.
+struct CharsetChoice {
+  const char* label;
+  const char* name;
+};
+inline constexpr const char* kAutomaticCharset = "Automatique";
+inline constexpr CharsetChoice kCharsetChoices[] = {
+    {"UTF-8", "utf-8"},
+    {"UTF-16LE", "utf-16le"},
+    {"UTF-16BE", "utf-16be"},
+    {"ANSEL", "ansel"},
+    {"Windows-1252", "windows-1252"},
+    {"Windows-1250", "windows-1250"},
+    {"Windows-1251", "windows-1251"},
+    {"ISO-8859-1", "iso-8859-1"},
+    {"ISO-8859-2", "iso-8859-2"},
+    {"CP437", "cp437"},
+    {"CP850", "cp850"},
+    {"CP852", "ibm-852"},
+    {"Mac Roman", "macintosh"},
+};
+
+// The conversion options that the check boxes and the list say: "OEM => ANSI" ticked reads
+// code page 850 whatever the list says; a name that names no usable set leaves the detection.
 ConversionOptions ReadConversionOptions(DialogServices& dialog);
 
 // "Fichier...": asks for a GEDCOM file, then converts it. Returns 1 when the conversion

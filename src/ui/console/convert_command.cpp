@@ -5,6 +5,7 @@
 
 #include "engine/conversion.h"
 #include "export/tables.h"
+#include "platform/icu_charset.h"
 #include "ui/commands.h"
 #include "ui/console/commands.h"
 #include "ui/console/console_services.h"
@@ -24,10 +25,13 @@ const char kConvertUsage[] =
     "  --oem                the file is in code page 850 (\"OEM => ANSI\"), as --encoding cp850\n"
     "  --encoding NAME      read the file in the character set NAME instead of detecting it:\n"
     "                       utf-8, utf-16le, utf-16be, ansel, windows-1252, cp437, cp850,\n"
-    "                       macintosh, or a CHAR value such as ANSI, IBMPC, MSDOS\n"
+    "                       macintosh, a CHAR value such as ANSI, IBMPC, MSDOS, or any set\n"
+    "                       of ICU's converters by its name or an alias (windows-1250,\n"
+    "                       ibm-852, iso-8859-2, koi8-r...; case ignored) in which the ASCII\n"
+    "                       bytes mean ASCII; brimsel-cli --list-encodings lists them\n"
     "  --output-encoding utf-8|windows-1252\n"
-    "                       the tables' encoding (default: UTF-8 for UTF-8, UTF-16 and\n"
-    "                       ANSEL files, Windows-1252 for the others)\n"
+    "                       the tables' encoding (default: Windows-1252 for the built-in\n"
+    "                       single-byte sets, UTF-8 for the others)\n"
     "  --no-proper-names    keep names as written (\"Nom Propre\" not ticked)\n"
     "  --nbref              add the reference counts to the code lists (\"nb ref\")\n"
     "  --indi-base TEXT     number of the first individual (\"INDI+\", default 1)\n"
@@ -58,7 +62,7 @@ struct ConvertOptions {
   std::string famBase = "1";
   std::string outputDir;
   std::string file;
-  std::optional<Charset> charset;
+  std::optional<FileCharset> charset;
   std::optional<TableEncoding> tableEncoding;
 };
 
@@ -118,11 +122,20 @@ bool ParseArgs(const std::vector<std::string>& args, ConvertOptions& o, Outcome&
     return false;
   }
   if (encodingGiven) {
-    o.charset = CharsetFromOption(encoding);
-    if (!o.charset) {
-      bad = {kExitUsage, "convert: unknown character set '" + encoding + "'", true};
+    const CharsetNameResult named = LookUpCharset(encoding);
+    if (named.status == CharsetNameStatus::kUnknown) {
+      bad = {kExitUsage, "convert: unknown character set '" + encoding +
+                             "' (brimsel-cli --list-encodings lists the names)"};
       return false;
     }
+    if (named.status == CharsetNameStatus::kRefused) {
+      bad = {kExitUsage, "convert: the character set '" + encoding +
+                             "' cannot be used, as the GEDCOM lines are read on the file's "
+                             "bytes: " +
+                             named.reason};
+      return false;
+    }
+    o.charset = named.charset;
     if (o.oem && o.charset != Charset::kCp850) {
       bad = {kExitUsage, "convert: --oem means code page 850 and cannot go with --encoding " +
                              encoding, true};

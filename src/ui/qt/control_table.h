@@ -1,4 +1,5 @@
-// The dialog template "DlgTarvel": the control panel's 73 controls as constant data.
+// The dialog template "DlgTarvel": the control panel's 73 controls as constant data, and the
+// controls added after them.
 #pragma once
 
 #include <array>
@@ -19,6 +20,7 @@ enum class ControlKind {
   kLabel,        // static text
   kRule,         // etched horizontal line
   kList,         // the message list
+  kCombo,        // drop-down list: the character sets of kCharsetChoices after "Automatique"
 };
 
 // One control of the template. Geometry in dialog units; text in Windows-1252 bytes.
@@ -31,7 +33,7 @@ struct ControlRow {
 
 inline constexpr int kPanelWidthDu = 254;
 inline constexpr int kPanelHeightDu = 286;
-inline constexpr std::size_t kControlCount = 73;
+inline constexpr std::size_t kControlCount = 75;
 
 // The controls in template order: creation order, tab order, and (first on top) stacking order.
 extern const std::array<ControlRow, kControlCount> kPanelControls;

@@ -71,6 +71,7 @@ const std::map<ControlKind, std::function<bool(QWidget*)>> kWidgetOfKind = {
        return list && list->selectionMode() == QAbstractItemView::ExtendedSelection &&
               !list->isSortingEnabled();
      }},
+    {ControlKind::kCombo, [](QWidget* w) { return w->inherits("QComboBox"); }},
 };
 
 }  // namespace
