@@ -66,6 +66,10 @@ TEST(Utf8Case, FoldKeysMakeOneEntry) {
       {"Qu\xE9r\xE9", "qu\u00E9r\u00E9"},  // a stray byte as its Windows-1252 letter
   };
   for (const auto& c : same) EXPECT_EQ(CompareUtf8IgnoringCase(c.a, c.b), 0) << c.a << " " << c.b;
+  // Folded to small letters, in code point order: '[' to '`' before the letters, ASCII or not.
+  EXPECT_LT(CompareUtf8IgnoringCase("_x", "abel"), 0);
+  EXPECT_LT(CompareUtf8IgnoringCase("_x", "\u00C9mile"), 0);
+  EXPECT_LT(CompareUtf8IgnoringCase("Z", "\u00E9"), 0);
   std::string key;
   CaseFoldKey("QU\u00C9R\u00C9", key);
   EXPECT_EQ(key, "qu\u00E9r\u00E9");
