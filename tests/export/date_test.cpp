@@ -55,57 +55,42 @@ const Case kPlainDates[] = {
     {"15 MAR", 247, "15 mar 1900"}, {"15 1850", 243, "15 juin 1900"},  // day 15, month 1850
     {"85", 249, "13 juin 1985"}, {"1 dec 99", 255, "1 d\xE9\x63 1999"},
     {"32 MAR 1850", 253, "13 mar 1850"}, {"0 MAR 1850", 253, "13 mar 1850"},
-    {"-3 MAR 1850", 253, "13 mar 1850"}, {"15 13 1850", 251, "15 juin 1850"},
-    {"15 0 1850", 251, "15 juin 1850"}, {"15 12 1850", 255, "15 d\xE9\x63 1850"},
-    {"MARCH 1850", 249, "13 juin 1850"}, {"AOU 1850", 249, "13 juin 1850"},
-    {"15 MAR 0", 247, "15 mar 1900"},
+    {"15 13 1850", 251, "15 juin 1850"}, {"15 12 1850", 255, "15 d\xE9\x63 1850"},
+    {"MARCH 1850", 249, "13 juin 1850"}, {"15 MAR 0", 247, "15 mar 1900"},
     // Qualifiers, any case, with their blank.
-    {"ABT 1850", 153, "13 juin 1850"}, {"abt 1850", 153, "13 juin 1850"},
-    {"BEF 1 JAN 1900", 191, "1 jan 1900"}, {"AVT 1 JAN 1900", 191, "1 jan 1900"},
-    {"AFT 1900", 217, "13 juin 1900"}, {"APR 1900", 217, "13 juin 1900"},
-    {"AUT 1900", 153, "13 juin 1900"}, {"env 1900", 153, "13 juin 1900"},
-    {"EST 1850", 153, "13 juin 1850"}, {"cal 12 MAR 1850", 159, "12 mar 1850"},
+    {"abt 1850", 153, "13 juin 1850"}, {"BEF 1 JAN 1900", 191, "1 jan 1900"}, {"AVT 1 JAN 1900", 191, "1 jan 1900"},
+    {"AFT 1900", 217, "13 juin 1900"}, {"APR 1900", 217, "13 juin 1900"}, {"env 1900", 153, "13 juin 1900"},
+    {"cal 12 MAR 1850", 159, "12 mar 1850"},
     {"ENV. 1850", 249, "13 juin 1850"},  // no qualifier: month 'ENV.', year 1850
     // Numbers read as "%d" reads them.
     {"15th MAR 1850", 255, "15 mar 1850"}, {"+7 MAR 1850", 255, "7 mar 1850"},
-    {"1850?", 249, "13 juin 1850"}, {"-5 MAR", 245, "13 mar 1900"},  // any number: day, month
+    {"-5 MAR", 245, "13 mar 1900"},  // any number: day, month
     {"x5 MAR", 241, "13 juin 1900"},  // not a number: month 'x5', year 'MAR'
     {"2147483647", 249, "13 juin 2147483647"}, {"99999999999 MAR", 241, "13 juin 1900"},
     // Month words compare whole, ASCII letters without regard to case.
     {"15 F\xC9V 1850", 255, "15 f\xE9v 1850"}, {"15 F\xE9V 1850", 255, "15 f\xE9v 1850"},
-    {"8 AO\xDB 1868", 255, "8 ao\xFB 1868"}, {"21 D\xC9\x43 1910", 255, "21 d\xE9\x63 1910"},
-    {"1 Sept 1900", 255, "1 sep 1900"}, {"1 MAY 1900", 255, "1 mai 1900"},
-    {"1 jul 1900", 255, "1 juil 1900"}, {"1 AUG 1900", 255, "1 ao\xFB 1900"},
-    {"1 APR 1900", 255, "1 avr 1900"}, {"1 jan. 1900", 251, "1 juin 1900"},
+    {"8 AO\xDB 1868", 255, "8 ao\xFB 1868"}, {"1 Sept 1900", 255, "1 sep 1900"},
+    {"1 jul 1900", 255, "1 juil 1900"}, {"1 jan. 1900", 251, "1 juin 1900"},
     // White space of any kind separates words; a fourth word is ignored.
-    {"  15\tMAR\n1850  ", 255, "15 mar 1850"}, {"15 MAR 1850 extra words", 255, "15 mar 1850"},
+    {"  15\tMAR\n1850 extra words", 255, "15 mar 1850"},
     // Words keep their first 15 bytes; 31-byte texts and the longest result stay in the buffer.
     {"000000000000018", 249, "13 juin 1918"}, {"0000000000000018", 249, "13 juin 1901"},
-    {"1 SEPTEMBERXXXXXXX 1850", 251, "1 juin 1850"},
     {"15 MAR 000000000000000000001850", 247, "15 mar 1900"},
-    {"BEF 15 MAR 00000000000000001850", 183, "15 mar 1900"},
     {"BEF 15 MAR 000000000000001850", 191, "15 mar 1901"},
     {"AFT 28 SEPT 2147483647", 223, "28 sep 2147483647"},
-    {"28 juin 2147483647", 255, "28 juin 2147483647"},
     // Near misses of the GEDCOM keywords are plain words.
-    {"BETWEEN 1850 AND 1860", 241, "13 juin 1900"}, {"TOO 1850", 249, "13 juin 1850"},
-    {"1850 TO 1860", 249, "13 juin 1860"}, {"AND 1850", 249, "13 juin 1850"},
+    {"BETWEEN 1850 AND 1860", 241, "13 juin 1900"}, {"1850 TO 1860", 249, "13 juin 1860"},
     {"560BC", 249, "13 juin 560"},
     // Unreadable: the text stays, less a recognised qualifier.
     {"", 127, ""}, {"   \t ", 127, "   \t "}, {"ABT ", 127, ""}, {"ABT JUNE", 127, "JUNE"},
-    {"ABT   ", 127, "  "}, {"AB", 127, "AB"}, {"ABT1850", 127, "ABT1850"},
-    {"EST1850", 127, "EST1850"}, {"2147483648", 127, "2147483648"}, {"-", 127, "-"},
+    {"ABT   ", 127, "  "}, {"ABT1850", 127, "ABT1850"}, {"2147483648", 127, "2147483648"},
     {"0", 127, "0"}, {"-1850", 127, "-1850"},
-    {"ABT XXXXXXXXXXXXXXXXXXXXXXXXXXX", 127, "XXXXXXXXXXXXXXXXXXXXXXXXXXX"},
     {"1234567890123456789012345678901", 127, "1234567890123456789012345678901"},
 };
 // clang-format on
 
-TEST(NormaliseDate, NullDateIsCodeZero) {
-  EXPECT_EQ(NormaliseDate(nullptr), kQualityNone);
-}
-
 TEST(NormaliseDate, PlainDates) {
+  EXPECT_EQ(NormaliseDate(nullptr), kQualityNone);
   for (const Case& c : kPlainDates) Expect(c);
 }
 
@@ -124,33 +109,22 @@ TEST(NormaliseDate, PlainDatesReadTheSameInsideGedcomForms) {
 TEST(NormaliseDate, GedcomForms) {
   ExpectAll({
       // Gregorian and Julian dates are read as written; other calendars are unreadable.
-      {"@#DJULIAN@ 12 MAR 1700", 255, "12 mar 1700"}, {"@#dgregorian@ 1850", 249, "13 juin 1850"},
       {"ABT @#DJULIAN@ 1700", 153, "13 juin 1700"}, {"JULIAN 12 MAR 1700", 255, "12 mar 1700"},
-      {"gregorian 1850", 249, "13 juin 1850"},
-      {"@#DFRENCH R@ 12 BRUM 12", 127, "@#DFRENCH R@ 12 BRUM 12"},
-      {"ABT @#dhebrew@ 5700", 127, "ABT @#dhebrew@ 5700"}, {"1850 @#D", 127, "1850 @#D"},
-      {"FRENCH_R 12 BRUM 12", 127, "FRENCH_R 12 BRUM 12"}, {"hebrew 5700", 127, "hebrew 5700"},
-      {"@#DJULIAN@", 127, "@#DJULIAN@"},
+      {"@#DFRENCH R@ 12 BRUM 12", 127, "@#DFRENCH R@ 12 BRUM 12"}, {"1850 @#D", 127, "1850 @#D"},
+      {"hebrew 5700", 127, "hebrew 5700"}, {"@#DJULIAN@", 127, "@#DJULIAN@"},
       // Before Christ: no false year is written.
-      {"ABT 560 B.C.", 127, "ABT 560 B.C."}, {"560 bc", 127, "560 bc"},
-      {"12 MAR 44 B.C", 127, "12 MAR 44 B.C"}, {"BEF 560 BCE", 127, "BEF 560 BCE"},
+      {"ABT 560 B.C.", 127, "ABT 560 B.C."}, {"BEF 560 BCE", 127, "BEF 560 BCE"},
       // Phrases, INT.
-      {"INT 1850 (vers la guerre)", 249, "13 juin 1850"},
-      {"int 1850 (vers la guerre", 249, "13 juin 1850"},
-      {"12 MAR (sic) 1850", 255, "12 mar 1850"}, {"1850 (", 249, "13 juin 1850"},
-      {"(vers la guerre)", 127, "(vers la guerre)"}, {"()", 127, "()"}, {"INT", 127, "INT"},
-      {"INT (x)", 127, "INT (x)"},
+      {"int 1850 (vers la guerre", 249, "13 juin 1850"}, {"12 MAR (sic) 1850", 255, "12 mar 1850"},
+      {"(vers la guerre)", 127, "(vers la guerre)"}, {"INT", 127, "INT"},
       {"INT JUNE (x)", 127, "JUNE"},  // unreadable after the forms: the remaining words
       // Ranges and periods: true after the start; "TO" alone is before.
-      {"BET 1185 AND 1195", 217, "13 juin 1185"}, {"bet 1185 and 1195", 217, "13 juin 1185"},
-      {"FROM 1850 TO 1860", 217, "13 juin 1850"}, {"from 1850 to 1860", 217, "13 juin 1850"},
+      {"bet 1185 and 1195", 217, "13 juin 1185"}, {"FROM 1850 TO 1860", 217, "13 juin 1850"},
       {"TO 1860", 185, "13 juin 1860"}, {"BET 1850", 217, "13 juin 1850"},
       {"BET 12 MAR 1850 AND 16 MAR 1860", 223, "12 mar 1850"},
-      {"BET @#DJULIAN@ 1700 AND 1710", 217, "13 juin 1700"},
       {"FROM JULIAN 1700 TO JULIAN 1710", 217, "13 juin 1700"},
       {"BET 1700 AND @#DFRENCH R@ 12", 127, "BET 1700 AND @#DFRENCH R@ 12"},
-      {"BET AND 1860", 127, "BET AND 1860"}, {"FROM TO 1860", 127, "FROM TO 1860"},
-      {"TO", 127, "TO"}, {"BET JUNE AND JULY", 127, "JUNE"},
+      {"BET AND 1860", 127, "BET AND 1860"}, {"TO", 127, "TO"}, {"BET JUNE AND JULY", 127, "JUNE"},
       // The range takes the one qualifier place: an inner qualifier is a word of the date.
       {"BET ABT 1200 AND 1210", 217, "13 juin 1200"},              // month 'ABT', year 1200
       {"BET ABT 12 MAR 1200 AND 1210", 213, "13 d\xE9\x63 1900"},  // day 'ABT', month 12

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/text_decoder.h"
 #include "platform/utf8.h"
 
 namespace brimsel {
@@ -93,13 +92,6 @@ TEST(Ansel, AdditionsAndMarks) {
       {"\xE2 ", " \u0301"}, {"\x80\xAF\xFF", "\uFFFD\uFFFD\uFFFD"},
   };
   for (const auto& [raw, utf8] : cases) EXPECT_EQ(AnselToUtf8(raw), utf8) << raw;
-  std::string out;
-  DecodeCounts counts;
-  DecodeText("Qu\xE2" "er\xE2" "e", Charset::kAnsel, TableEncoding::kUtf8, out, counts);
-  EXPECT_EQ(out, "Qu\u00E9r\u00E9");
-  DecodeText("Qu\xE2" "er\xE2" "e \xA1\xF0" "c", Charset::kAnsel, TableEncoding::kWindows1252, out, counts);
-  EXPECT_EQ(out, "Qu\xE9r\xE9 ?\xE7");
-  EXPECT_EQ(counts.replaced, 1u);
 }
 
 }  // namespace

