@@ -102,11 +102,74 @@ void TextDecoder::ToCodePoints(std::string_view raw, DecodeCounts& counts) {
   }
 }
 
+namespace {
+
+// The marks that accented Latin letters are most often written with (ANSEL's accents and
+// macOS's decomposed UTF-8): U+0300 to U+030C, U+0327 and U+0328.
+constexpr char32_t kMarks[] = {0x300, 0x301, 0x302, 0x303, 0x304, 0x306, 0x307, 0x308,
+                               0x30A, 0x30B, 0x30C, 0x327, 0x328};
+constexpr std::size_t kMarkCount = sizeof kMarks / sizeof kMarks[0];
+
+// What normalization form C makes of an ASCII letter followed by one of kMarks: the
+// composed letter, or 0 when they stay apart. Taken from ICU once.
+struct LatinCompositions {
+  char32_t composed[128][kMarkCount] = {};
+  LatinCompositions() {
+    const UNormalizer2* nfc = Nfc();
+    if (nfc == nullptr) return;
+    for (char32_t letter = 'A'; letter <= 'z'; ++letter) {
+      if (letter > 'Z' && letter < 'a') continue;
+      for (std::size_t m = 0; m < kMarkCount; ++m) {
+        const UChar32 c = unorm2_composePair(nfc, static_cast<UChar32>(letter),
+                                             static_cast<UChar32>(kMarks[m]));
+        composed[letter][m] = c < 0 ? 0 : static_cast<char32_t>(c);
+      }
+    }
+  }
+};
+
+std::size_t MarkIndex(char32_t cp) {
+  for (std::size_t m = 0; m < kMarkCount; ++m) {
+    if (kMarks[m] == cp) return m;
+  }
+  return kMarkCount;
+}
+
+}  // namespace
+
+bool TextDecoder::ComposeLatin() {
+  // Only the plain case: each character from U+0300 up is one of kMarks, alone after an ASCII
+  // letter it composes with. Anything else (two marks on a letter, other scripts) is left to
+  // ICU, which orders and composes marks in general.
+  static const LatinCompositions kTable;
+  std::size_t out = 0;
+  for (std::size_t i = 0; i < codePoints_.size(); ++i) {
+    const char32_t cp = codePoints_[i];
+    if (cp < kFirstComposing) {
+      codePoints_[out++] = cp;
+      continue;
+    }
+    const std::size_t m = MarkIndex(cp);
+    if (m == kMarkCount || out == 0 || codePoints_[out - 1] >= 128) return false;
+    if (i + 1 < codePoints_.size() && codePoints_[i + 1] >= kFirstComposing) return false;
+    const char32_t composed = kTable.composed[codePoints_[out - 1]][m];
+    if (composed == 0) return false;
+    codePoints_[out - 1] = composed;
+  }
+  codePoints_.resize(out);
+  return true;
+}
+
 void TextDecoder::Normalize() {
   bool simple = true;
   for (char32_t cp : codePoints_) simple = simple && cp < kFirstComposing;
   const UNormalizer2* nfc = Nfc();
   if (simple || nfc == nullptr) return;
+  // The common accented letters compose without a round trip through ICU; the code points are
+  // unchanged when the quick way does not apply.
+  saved_ = codePoints_;
+  if (ComposeLatin()) return;
+  codePoints_.swap(saved_);
   utf16_.clear();
   for (char32_t cp : codePoints_) {
     if (cp < 0x10000) {

@@ -39,12 +39,16 @@ class TextDecoder {
  private:
   void ToCodePoints(std::string_view raw, DecodeCounts& counts);
   void Normalize();
+  // Composes the plain accented Latin letters in place; false, with the code points in an
+  // unspecified state, when the text holds anything else.
+  bool ComposeLatin();
   void Write(std::string& out, DecodeCounts& counts) const;
 
   Charset from_;
   TableEncoding to_;
   std::optional<ConverterDecoder> converter_;  // for a converter's set
   std::u32string codePoints_;
+  std::u32string saved_;
   std::u16string utf16_;
   std::u16string normalized_;
 };

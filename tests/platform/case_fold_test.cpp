@@ -1,11 +1,14 @@
-// The quick case folding of Latin-1 texts gives exactly ICU's full case folding.
+// The quick ways around ICU give exactly what ICU gives: the case folding of Latin-1 texts and
+// the composition of accented Latin letters.
 #include <gtest/gtest.h>
 #include <unicode/uchar.h>
+#include <unicode/unorm2.h>
 #include <unicode/ustring.h>
 
 #include <string>
 
 #include "platform/text_case.h"
+#include "platform/text_decoder.h"
 #include "platform/utf8.h"
 
 namespace brimsel {
@@ -28,6 +31,31 @@ TEST(CaseFold, EveryLatin1CharacterFoldsAsIcuFoldsIt) {
     std::string key;
     CaseFoldKey("x" + text + "\xC3\xA9", key);  // not ASCII, so never the ASCII path
     EXPECT_EQ(key, "x" + IcuFold(cp) + "\xC3\xA9") << std::hex << static_cast<unsigned>(cp);
+  }
+}
+
+TEST(Composition, EveryLetterAndMarkComposesAsIcuComposesThem) {
+  UErrorCode status = U_ZERO_ERROR;
+  const UNormalizer2* nfc = unorm2_getNFCInstance(&status);
+  ASSERT_TRUE(U_SUCCESS(status));
+  for (char32_t letter = 'A'; letter <= 'z'; ++letter) {
+    for (char32_t mark = 0x300; mark < 0x370; ++mark) {
+      const UChar in[3] = {static_cast<UChar>(letter), static_cast<UChar>(mark), u'x'};
+      UChar out[8];
+      status = U_ZERO_ERROR;
+      const int32_t n = unorm2_normalize(nfc, in, 3, out, 8, &status);
+      std::string expected;
+      for (int32_t i = 0; i < n; ++i) AppendUtf8(expected, out[i]);
+      std::string text;
+      AppendUtf8(text, letter);
+      AppendUtf8(text, mark);
+      text += 'x';
+      std::string decoded;
+      DecodeCounts counts;
+      DecodeText(text, Charset::kUtf8, TableEncoding::kUtf8, decoded, counts);
+      EXPECT_EQ(decoded, expected) << static_cast<unsigned>(letter) << " " << std::hex
+                                   << static_cast<unsigned>(mark);
+    }
   }
 }
 
