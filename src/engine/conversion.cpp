@@ -54,23 +54,29 @@ bool PassIncomplete(ReadingState& state, ConversionResult& result) {
   return true;
 }
 
-// Passes the bytes of a source through, noting whether any byte from 0x80 up went by: a file
-// without one cannot be UTF-8, and then the byte check need not read it again.
-class HighByteTap final : public ByteSource {
+// Passes the bytes of a source through the UTF-8 byte check as pass 1 reads them, so that
+// deciding the file's set costs no read of its own.
+class CheckingSource final : public ByteSource {
  public:
-  explicit HighByteTap(ByteSource& inner) : inner_(inner) {}
+  CheckingSource(ByteSource& inner, bool check) : inner_(inner), check_(check) {}
   std::ptrdiff_t Read(char* buffer, std::size_t capacity) override {
     const std::ptrdiff_t n = inner_.Read(buffer, capacity);
-    if (n > 0 && !seen_) seen_ = !IsAscii(std::string_view(buffer, static_cast<std::size_t>(n)));
+    if (n > 0 && check_ && !stream_.Decided()) {
+      stream_.Feed(std::string_view(buffer, static_cast<std::size_t>(n)));
+    }
     return n;
   }
-  bool Rewind() override { return inner_.Rewind(); }
+  bool Rewind() override {
+    check_ = false;  // the first reading decided
+    return inner_.Rewind();
+  }
   std::int64_t Size() override { return inner_.Size(); }
-  bool SawHighByte() const { return seen_; }
+  const Utf8Check& Check() const { return stream_.Check(); }
 
  private:
   ByteSource& inner_;
-  bool seen_ = false;
+  bool check_;
+  Utf8Stream stream_;
 };
 
 // Serves a source whose first bytes (a byte-order mark, if any) were read ahead: they come
@@ -150,7 +156,7 @@ ConversionResult ConvertSource(GedcomModel& m, ByteSource& source, const char* p
   } else if (skip != 0) {
     text = &skipped.emplace(peeked, skip);
   }
-  HighByteTap tap(*text);
+  CheckingSource tap(*text, !decision && !mark);
 
   LineReader reader(tap);
   ReadingState state{.model = m, .progress = progress, .reader = reader, .decoded = {}};
@@ -173,10 +179,12 @@ ConversionResult ConvertSource(GedcomModel& m, ByteSource& source, const char* p
       if (state.lines != fileLines || source.Size() != size) state.fileChanged = true;
     };
     if (!decision) {
-      CharsetDetector detector(!mark && tap.SawHighByte());
+      // The HEAD record from the first lines; the bytes were checked as pass 1 read them.
+      CharsetDetector detector(false);
       if (!FeedDetector(*text, detector)) {
         return Stop(state, ConversionOutcome::kReadError, "read error");
       }
+      if (!mark) detector.TakeByteCheck(tap.Check());
       decision = DecideCharset(std::nullopt, firstBytes, detector);
     }
     if (!decision->message.empty()) progress.Message(decision->message);
