@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstring>
 #include <new>
+#include <thread>
 
 #include "dict/dictionary.h"
 #include "engine/reading_state.h"
@@ -44,7 +45,7 @@ bool Rewind(ReadingState& state) {
 // A pass that ended on a read error, or a file that changed under the reader, ends the
 // conversion: nothing is reported as converted that was not read.
 bool PassIncomplete(ReadingState& state, ConversionResult& result) {
-  if (state.reader.Failed()) {
+  if (state.reader.Failed() || state.rangeReadFailed) {
     result = Stop(state, ConversionOutcome::kReadError, "read error");
   } else if (state.fileChanged) {
     result = Stop(state, ConversionOutcome::kFileChanged, "the file changed while it was read");
@@ -125,7 +126,21 @@ bool FeedDetector(ByteSource& source, CharsetDetector& detector) {
   return !reader.Failed() && source.Rewind();
 }
 
+// Most threads a conversion takes by itself, and the least text each of them must have to be
+// worth its start and its share of the merge.
+constexpr int kMaxDefaultThreads = 4;
+constexpr std::int64_t kMinBytesPerThread = std::int64_t{4} << 20;
+// Most parts a file is cut into whatever is asked.
+constexpr int kMaxThreads = 64;
+
 }  // namespace
+
+int ConversionThreads(int requested, std::int64_t size) {
+  if (requested > 0) return std::min(requested, kMaxThreads);
+  const int cores = static_cast<int>(std::thread::hardware_concurrency());
+  const std::int64_t worth = std::max<std::int64_t>(size / kMinBytesPerThread, 1);
+  return static_cast<int>(std::min<std::int64_t>({std::max(cores, 1), kMaxDefaultThreads, worth}));
+}
 
 ConversionResult ConvertSource(GedcomModel& m, ByteSource& source, const char* path,
                                const ConversionOptions& options, ProgressSink& progress) {
@@ -164,6 +179,13 @@ ConversionResult ConvertSource(GedcomModel& m, ByteSource& source, const char* p
     m.sourceSize = size < 0 ? 0 : size;
     progress.Phase("Passe 1");
     progress.LineCount(ProgressSink::kNoLineCount);
+    // Passes 2 and 3 may read parts of the text side by side: pass 1 notes where they start.
+    // The text of a UTF-16 file is made as it is read, and is read whole.
+    if (!IsUtf16(readAs)) {
+      const std::int64_t textSize = std::max<std::int64_t>(m.sourceSize - static_cast<std::int64_t>(skip), 0);
+      const int parts = ConversionThreads(options.threads, textSize);
+      for (int k = 1; k < parts; ++k) state.cutTargets.push_back(textSize * k / parts);
+    }
 
     CountRecords(state);
     if (PassIncomplete(state, result)) return result;
@@ -195,7 +217,12 @@ ConversionResult ConvertSource(GedcomModel& m, ByteSource& source, const char* p
     if (!Rewind(state)) return Stop(state, ConversionOutcome::kReadError, "cannot rewind");
     progress.LineCount(ProgressSink::kNoLineCount);
     progress.Phase("Passe 2");
-    FillRecords(state);
+    int parts = 1;
+    if (ReadInRanges(state, source, static_cast<std::int64_t>(skip), RangePass::kFill)) {
+      parts = static_cast<int>(state.starts.size()) + 1;
+    } else {
+      FillRecords(state);
+    }
     checkUnchanged();
     if (PassIncomplete(state, result)) return result;
     result.recordsFilled = true;
@@ -206,7 +233,10 @@ ConversionResult ConvertSource(GedcomModel& m, ByteSource& source, const char* p
       result.recordsFilled = true;
       return result;
     }
-    CheckLinks(state);
+    progress.Phase("Passe 3");
+    if (!ReadInRanges(state, source, static_cast<std::int64_t>(skip), RangePass::kCheck)) {
+      CheckLinks(state);
+    }
     checkUnchanged();
     if (PassIncomplete(state, result)) {
       result.recordsFilled = true;
@@ -228,6 +258,7 @@ ConversionResult ConvertSource(GedcomModel& m, ByteSource& source, const char* p
                     static_cast<unsigned long long>(state.decoded.readAsCp1252));
     }
     result.outcome = ConversionOutcome::kCompleted;
+    result.parts = parts;
     result.counts = m.counts;
     result.decoded = state.decoded;
     return result;

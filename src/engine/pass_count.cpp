@@ -7,10 +7,22 @@ void CountRecords(ReadingState& state) {
   GedcomModel& m = state.model;
   RecordKind kind = RecordKind::kOther;
   const bool readNotes = state.notes;
+  std::size_t cut = 0;  // the next of state.cutTargets
+  state.starts.clear();
   // Only level-0 lines and "1 NOTE" lines count here.
   state.ForEachSelectedLine({'0', '1', {'N', 'N'}}, [&](const Line& line) {
     if (line.Length() < 6) return;
     if (line.text[0] == '0') {
+      if (cut < state.cutTargets.size()) {
+        // Every line of length 6 or more that starts with '0' ends the record before it, in
+        // every pass: a reader may start there.
+        const std::int64_t at = state.reader.Offset(line);
+        if (at >= state.cutTargets[cut]) {
+          state.starts.push_back({at, m.counts.individuals, m.counts.unions,
+                                  m.counts.individualNotes, m.counts.unionNotes});
+          while (cut < state.cutTargets.size() && state.cutTargets[cut] <= at) ++cut;
+        }
+      }
       kind = KindOfRecord(line);
       if (kind == RecordKind::kIndividual) ++m.counts.individuals;
       if (kind == RecordKind::kUnion) ++m.counts.unions;

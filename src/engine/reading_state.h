@@ -1,7 +1,9 @@
 // Working state shared by the passes of one conversion (internal to the engine).
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
+#include <vector>
 
 #include "engine/conversion.h"
 #include "engine/gedcom_line.h"
@@ -10,7 +12,29 @@
 
 namespace brimsel {
 
+// A place where the file can be cut for readers working side by side: the start of a level-0
+// line, and the records and notes before it.
+struct RangeStart {
+  std::int64_t offset = 0;  // of the line, in the text the reader reads
+  int individuals = 0;
+  int unions = 0;
+  int individualNotes = 0;
+  int unionNotes = 0;
+};
+
+// Where a reader's records go: the model's own dictionaries, texts and counts, or for a range
+// read in another thread, its own, merged into the model's afterwards.
+struct RecordStore {
+  Dictionary* givenNames = nullptr;
+  Dictionary* surnames = nullptr;
+  Dictionary* places = nullptr;
+  ModelTexts* texts = nullptr;
+  ConversionCounts* counts = nullptr;  // the counters of passes 2 and 3
+};
+
 struct ReadingState {
+  ReadingState(GedcomModel& m, ProgressSink& p, LineReader& r) : model(m), progress(p), reader(r) {}
+
   GedcomModel& model;
   ProgressSink& progress;
   LineReader& reader;
@@ -24,6 +48,35 @@ struct ReadingState {
   int lines = 0;             // line counter of the current pass
   int linesBeforeShow = 100;  // lines left before the counter is shown again
   bool fileChanged = false;  // the file no longer matches what pass 1 counted
+  bool rangeReadFailed = false;  // a read of a part read side by side failed
+  // The records this reader reads: those after `first` and before `end` (end's counts of -1:
+  // up to the model's counts), starting at first.offset.
+  RangeStart first;
+  RangeStart end{-1, -1, -1, -1, -1};
+  RecordStore store;  // empty: the model's
+  // Pass 1 notes in `starts` the first level-0 line read from the text itself at or after each
+  // offset of `cutTargets` (ascending), one start per target at most.
+  std::vector<std::int64_t> cutTargets;
+  std::vector<RangeStart> starts;
+
+  // The store, with the model's parts where it has none.
+  RecordStore Store() {
+    RecordStore s = store;
+    if (!s.givenNames) s.givenNames = model.givenNames.get();
+    if (!s.surnames) s.surnames = model.surnames.get();
+    if (!s.places) s.places = model.places.get();
+    if (!s.texts) s.texts = &model.texts;
+    if (!s.counts) s.counts = &model.counts;
+    return s;
+  }
+  // The records up to the end of this reader's part of the file.
+  RangeStart End() const {
+    const ConversionCounts& c = model.counts;
+    return {end.offset, end.individuals < 0 ? c.individuals : end.individuals,
+            end.unions < 0 ? c.unions : end.unions,
+            end.individualNotes < 0 ? c.individualNotes : end.individualNotes,
+            end.unionNotes < 0 ? c.unionNotes : end.unionNotes};
+  }
 
   // Calls f(line) for each line of the pass and counts the lines; the counter shows every 100.
   template <class F>
@@ -87,6 +140,14 @@ void FillRecords(ReadingState& state);
 void ResolveCodes(ReadingState& state);
 // Pass 3: checks every FAMS and CHIL line against the resolved links.
 void CheckLinks(ReadingState& state);
+enum class RangePass { kFill, kCheck };
+// Pass 2 (FillRecords) or pass 3 (CheckLinks) over the parts of the text that state.starts
+// cuts, each read in its own thread from its own range of `source` (whose first `skip` bytes
+// precede the text), then merged: the model, counts, line count and message lines come out as
+// one reader would leave them. False, with nothing done, when there is a single part or the
+// source cannot serve ranges. Throws std::bad_alloc, once every thread has ended, when an
+// allocation failed in any of them.
+bool ReadInRanges(ReadingState& state, ByteSource& source, std::int64_t skip, RangePass pass);
 // Gives each spouse that a union names but the file lacks an added individual.
 void AddMissingSpouses(ReadingState& state);
 

@@ -25,6 +25,7 @@ LineReader::LineReader(ByteSource& source, std::size_t blockSize) : source_(sour
 
 bool LineReader::Rewind() {
   pos_ = end_ = 0;
+  blockStart_ = bytesRead_ = 0;
   mask_ = 0;
   chunk_ = std::size_t{0} - kChunk;
   carry_.clear();
@@ -46,6 +47,8 @@ bool LineReader::Refill() {
   }
   pos_ = 0;
   end_ = static_cast<std::size_t>(n);
+  blockStart_ = bytesRead_;
+  bytesRead_ += n;
   if (pendingPartner_ != 0) {
     if (block_[0] == pendingPartner_) pos_ = 1;
     pendingPartner_ = 0;
