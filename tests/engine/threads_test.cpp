@@ -1,5 +1,6 @@
 // The conversion read in parts side by side gives exactly what one reader gives: the same
-// model, codes, counts, spellings, listing order and message lines, and the same failures.
+// model, codes, counts, spellings, listing order and message lines, and the same failures;
+// rows formatted by several threads are written exactly as one thread writes them.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -9,6 +10,8 @@
 #include <vector>
 
 #include "engine/conversion.h"
+#include "export/row_writer.h"
+#include "platform/byte_sink.h"
 #include "platform/byte_source.h"
 #include "support/model_dump.h"
 #include "support/recording_progress.h"
@@ -163,6 +166,64 @@ TEST(Threads, AFailingPartFailsTheConversion) {
     EXPECT_EQ(run->r.outcome, c.outcome) << static_cast<int>(c.fault) << " " << c.later.size();
     EXPECT_FALSE(run->m.sourcePath.has_value());
     EXPECT_FALSE(run->r.recordsFilled);
+  }
+}
+
+// Rows of every size (empty, with tabs and line ends, longer than the writer's buffer) written
+// through helper threads, in blocks of one row up to more than the whole table.
+TEST(Threads, RowsFormattedBySeveralThreadsComeOutInOrder) {
+  const auto row = [](TableFile& f, std::size_t i) {
+    f.Number(static_cast<std::int64_t>(i));
+    f.Tab();
+    f.Cell(i % 97 == 5 ? std::string(70000 + i, 'x') : std::string(i % 5, '\t') + "a\nb");
+    f.EndRow();
+  };
+  struct Into final : ByteSink {
+    explicit Into(std::string& s) : text(s) {}
+    bool Write(const char* data, std::size_t size) override { return text.append(data, size), true; }
+    bool Close(std::string* = nullptr) override { return true; }
+    std::string& text;
+  };
+  const auto write = [&](std::size_t count, int threads, std::size_t block) {
+    std::string text;
+    TableFile f;
+    f.Open(std::make_unique<Into>(text));
+    EXPECT_TRUE(WriteRows(f, count, threads, row, block));
+    const std::int64_t bytes = f.BytesWritten();
+    f.Close();
+    EXPECT_EQ(bytes, static_cast<std::int64_t>(text.size()));
+    return text;
+  };
+  for (std::size_t count : {0, 1, 7, 300}) {
+    const std::string expected = write(count, 1, 4096);
+    for (int threads : {2, 3, 8}) {
+      for (std::size_t block : {1, 3, 64, 1000}) {
+        EXPECT_EQ(write(count, threads, block), expected) << count << " " << threads << " " << block;
+      }
+    }
+  }
+}
+
+// A helper that runs out of memory, or a file that fails, stops the writing: false, and every
+// helper has ended.
+TEST(Threads, RowWritingStopsOnAFailure) {
+  struct FailingSink final : ByteSink {
+    bool Write(const char*, std::size_t) override { return false; }
+    bool Close(std::string* = nullptr) override { return false; }
+  };
+  for (bool sinkFails : {false, true}) {
+    TableFile f;
+    if (sinkFails) {
+      f.Open(std::make_unique<FailingSink>());
+    } else {
+      f.Open(std::make_unique<StringSink>());
+    }
+    const bool written = WriteRows(f, 100000, 3, [&](TableFile& t, std::size_t i) {
+      if (!sinkFails && i == 5000) throw std::bad_alloc();  // a helper's second block
+      t.Cell(std::string(100, 'r'));
+      t.EndRow();
+    }, 4096);
+    EXPECT_FALSE(written) << sinkFails;
   }
 }
 

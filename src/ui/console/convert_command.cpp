@@ -217,7 +217,7 @@ Outcome RunConvert(const std::vector<std::string>& args, std::FILE* out, std::FI
   ConversionResult r = ConvertChosenFile(model, services, options);
   services.EndProgress();
   if (!r.Completed()) return {kExitFailed, FailureText(r, o.file)};
-  if (!o.check && ExportTablesCommand(model, services, o.outputDir) != 1) {
+  if (!o.check && ExportTablesCommand(model, services, o.outputDir, o.threads) != 1) {
     services.EndProgress();
     if (!TableBaseName(services.CurrentFileName(), o.outputDir)) {
       return {kExitFailed,
