@@ -51,10 +51,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == 0) return 0;
   const std::uint8_t options = data[0];
   brimsel::test::FakeDialog dialog;
-  dialog.Check(brimsel::ctl::kIncludeNotes, options & 1);
-  dialog.Check(brimsel::ctl::kOem, options & 2);
-  dialog.Check(brimsel::ctl::kProperNames, options & 4);
-  dialog.Check(brimsel::ctl::kRefCounts, options & 8);
+  dialog.checked.clear();
+  const int boxes[] = {brimsel::ctl::kIncludeNotes, brimsel::ctl::kOem, brimsel::ctl::kProperNames,
+                       brimsel::ctl::kRefCounts};
+  for (int k = 0; k < 4; ++k) {
+    if (options & (1 << k)) dialog.checked.insert(boxes[k]);
+  }
   dialog.fields[brimsel::ctl::kIndiBase] = (options & 16) ? "1000" : "1";
   dialog.fields[brimsel::ctl::kFamBase] = (options & 32) ? "x" : "0";
 

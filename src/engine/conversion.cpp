@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 #include <thread>
+#include <vector>
 
 #include "dict/dictionary.h"
 #include "engine/reading_state.h"
@@ -54,25 +55,6 @@ bool PassIncomplete(ReadingState& state, ConversionResult& result) {
   }
   return true;
 }
-
-// Passes the bytes of a source through, noting whether any byte from 0x80 up went by: a file
-// without one cannot be UTF-8, and then the byte check need not read it again.
-class HighByteTap final : public ByteSource {
- public:
-  explicit HighByteTap(ByteSource& inner) : inner_(inner) {}
-  std::ptrdiff_t Read(char* buffer, std::size_t capacity) override {
-    const std::ptrdiff_t n = inner_.Read(buffer, capacity);
-    if (n > 0 && !seen_) seen_ = !IsAscii(std::string_view(buffer, static_cast<std::size_t>(n)));
-    return n;
-  }
-  bool Rewind() override { return inner_.Rewind(); }
-  std::int64_t Size() override { return inner_.Size(); }
-  bool SawHighByte() const { return seen_; }
-
- private:
-  ByteSource& inner_;
-  bool seen_ = false;
-};
 
 // Serves a source whose first bytes (a byte-order mark, if any) were read ahead: they come
 // first, then the rest, so that looking at them costs no extra read of the file.
@@ -179,15 +161,23 @@ ConversionResult ConvertSource(GedcomModel& m, ByteSource& source, const char* p
     m.sourceSize = size < 0 ? 0 : size;
     progress.Phase("Passe 1");
     progress.LineCount(ProgressSink::kNoLineCount);
-    // Passes 2 and 3 may read parts of the text side by side: pass 1 notes where they start.
-    // The text of a UTF-16 file is made as it is read, and is read whole.
+    // The passes may read parts of the text side by side: pass 1 finds where they start, or
+    // notes places near the targets as it reads. The text of a UTF-16 file is made as it is
+    // read, and is read whole.
+    std::vector<std::int64_t> cuts;
+    std::vector<std::int64_t> targets;
     if (!IsUtf16(readAs)) {
       const std::int64_t textSize = std::max<std::int64_t>(m.sourceSize - static_cast<std::int64_t>(skip), 0);
       const int parts = ConversionThreads(options.threads, textSize);
-      for (int k = 1; k < parts; ++k) state.cutTargets.push_back(textSize * k / parts);
+      for (int k = 1; k < parts; ++k) targets.push_back(textSize * k / parts);
+      if (parts > 1) cuts = FindCuts(source, static_cast<std::int64_t>(skip), textSize, parts);
     }
-
-    CountRecords(state);
+    bool sawHighByte = false;
+    if (!CountInRanges(state, source, static_cast<std::int64_t>(skip), cuts, sawHighByte)) {
+      state.cutTargets = targets;
+      CountRecords(state);
+      sawHighByte = tap.SawHighByte();
+    }
     if (PassIncomplete(state, result)) return result;
     // Every pass must read the same file: as many lines, the same size.
     const int fileLines = state.lines;
@@ -195,7 +185,7 @@ ConversionResult ConvertSource(GedcomModel& m, ByteSource& source, const char* p
       if (state.lines != fileLines || source.Size() != size) state.fileChanged = true;
     };
     if (!decision) {
-      CharsetDetector detector(!mark && tap.SawHighByte());
+      CharsetDetector detector(!mark && sawHighByte);
       if (!FeedDetector(*text, detector)) {
         return Stop(state, ConversionOutcome::kReadError, "read error");
       }

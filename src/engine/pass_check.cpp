@@ -164,6 +164,10 @@ void CheckLinks(ReadingState& state) {
       return;
     }
     if (!started || level != '1' || length < 8) return;
+    // Only the lines the selection names, whether the reader hands them out one by one or
+    // passes them over in bulk (which depends on where the line falls in the reader's block):
+    // a FAMS or CHIL tag in another place is never checked.
+    if (line.text[2] != 'F' && line.text[2] != 'C') return;
     // Most level-1 lines name another tag in the usual place: no split needed.
     if (IsNeitherTag(line.text, line.size, "FAMS", "CHIL")) return;
     SplitWords(line.text, line.size, words);

@@ -43,7 +43,27 @@ struct Part {
   bool readFailed = false;
   bool changed = false;
   bool outOfMemory = false;
+  bool stopped = false;   // a byte 26 ended the part's input
+  bool sawHighByte = false;
 };
+
+// Starts work(k) for every part after the first in a thread of its own, runs work(0) here,
+// and returns once every part is done.
+template <class Work>
+void RunParts(std::size_t parts, Work&& work) {
+  std::vector<std::jthread> threads;
+  threads.reserve(parts);
+  std::vector<std::size_t> here;  // parts no thread could be started for
+  for (std::size_t k = 1; k < parts; ++k) {
+    try {
+      threads.emplace_back([&work, k] { work(k); });
+    } catch (const std::system_error&) {
+      here.push_back(k);
+    }
+  }
+  work(0);
+  for (std::size_t k : here) work(k);
+}
 
 // Reads one part, in whichever thread runs it. Every exception stays here: an allocation that
 // fails is reported through the part.
@@ -137,7 +157,108 @@ void DropRecords(GedcomModel& m) {
   m.unionNotes = {};
 }
 
+// Pass 1 over one part; every exception stays here.
+void CountPart(ReadingState& whole, Part& part, bool first) noexcept {
+  try {
+    HighByteTap tap(*part.source);
+    LineReader reader(tap);
+    ReadingState state(whole.model, first ? whole.progress : part.messages, reader);
+    state.notes = whole.notes;
+    state.store.counts = &part.counts;
+    CountRecords(state);
+    part.lines = state.lines;
+    part.readFailed = reader.Failed();
+    part.stopped = reader.Stopped();
+    part.sawHighByte = tap.SawHighByte();
+  } catch (const std::bad_alloc&) {
+    part.outOfMemory = true;
+  }
+}
+
+// Reads up to `n` bytes from the start of `source`.
+std::string ReadWindow(ByteSource& source, std::size_t n) {
+  std::string window(n, '\0');
+  std::size_t got = 0;
+  while (got < n) {
+    const std::ptrdiff_t k = source.Read(window.data() + got, n - got);
+    if (k <= 0) break;
+    got += static_cast<std::size_t>(k);
+  }
+  window.resize(got);
+  return window;
+}
+
+bool IsLineBreak(char c) { return c == '\n' || c == '\r' || c == '\0' || c == 26; }
+
 }  // namespace
+
+std::vector<std::int64_t> FindCuts(ByteSource& source, std::int64_t skip, std::int64_t size,
+                                   int parts) {
+  constexpr std::size_t kWindow = std::size_t{64} << 10;
+  std::vector<std::int64_t> cuts;
+  for (int k = 1; k < parts; ++k) {
+    const std::int64_t target = size * k / parts;
+    if (target < 1 || (!cuts.empty() && target <= cuts.back())) continue;
+    std::unique_ptr<ByteSource> near = source.Range(skip + target - 1, skip + target - 1 + kWindow);
+    if (!near) return {};
+    const std::string w = ReadWindow(*near, kWindow);
+    // A byte after a LF or CR starts a line, unless it is one itself: a LF or CR is either a
+    // line end or the partner of the one before it (nothing before the target ends the input
+    // while the reader gets there, which the parts check). Six bytes that end no line make the
+    // line at least six characters long.
+    for (std::size_t i = 1; i + 6 <= w.size(); ++i) {
+      if ((w[i - 1] == '\n' || w[i - 1] == '\r') && w[i] == '0' &&
+          std::none_of(w.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                       w.begin() + static_cast<std::ptrdiff_t>(i) + 6, IsLineBreak)) {
+        const std::int64_t at = target - 1 + static_cast<std::int64_t>(i);
+        if (at < size && (cuts.empty() || at > cuts.back())) cuts.push_back(at);
+        break;
+      }
+    }
+  }
+  return cuts;
+}
+
+bool CountInRanges(ReadingState& whole, ByteSource& source, std::int64_t skip,
+                   const std::vector<std::int64_t>& cuts, bool& sawHighByte) {
+  if (cuts.empty()) return false;
+  std::vector<Part> parts(cuts.size() + 1);
+  for (std::size_t k = 0; k < parts.size(); ++k) {
+    const std::int64_t begin = k == 0 ? 0 : cuts[k - 1];
+    parts[k].source = source.Range(skip + begin, k < cuts.size() ? skip + cuts[k] : -1);
+    if (!parts[k].source) return false;
+  }
+  RunParts(parts.size(), [&](std::size_t k) { CountPart(whole, parts[k], k == 0); });
+  // Every byte that any part read counts for the high-byte check: reading more bytes than
+  // one reader would only makes the character-set check read lines that decide nothing.
+  sawHighByte = false;
+  for (const Part& part : parts) {
+    if (part.outOfMemory) throw std::bad_alloc();
+    sawHighByte = sawHighByte || part.sawHighByte;
+  }
+  // A part that a byte 26 ended ends the input: the parts after it are never read.
+  std::size_t kept = 0;
+  while (kept < parts.size() && !parts[kept++].stopped) {
+  }
+  ConversionCounts& counts = whole.model.counts;
+  whole.starts.clear();
+  int lines = 0;
+  for (std::size_t k = 0; k < kept; ++k) {
+    if (k > 0) {
+      whole.starts.push_back({cuts[k - 1], counts.individuals, counts.unions,
+                              counts.individualNotes, counts.unionNotes});
+    }
+    const ConversionCounts& c = parts[k].counts;
+    counts.individuals += c.individuals;
+    counts.unions += c.unions;
+    counts.individualNotes += c.individualNotes;
+    counts.unionNotes += c.unionNotes;
+    lines += parts[k].lines;
+    whole.rangeReadFailed = whole.rangeReadFailed || parts[k].readFailed;
+  }
+  whole.lines = lines;
+  return true;
+}
 
 bool ReadInRanges(ReadingState& whole, ByteSource& source, std::int64_t skip, RangePass pass) {
   const std::vector<RangeStart>& starts = whole.starts;
@@ -159,20 +280,7 @@ bool ReadInRanges(ReadingState& whole, ByteSource& source, std::int64_t skip, Ra
   for (Part& part : parts) {
     if (part.end.individuals < 0) part.end = totals;
   }
-  {
-    std::vector<std::jthread> threads;
-    threads.reserve(parts.size());
-    std::vector<Part*> here;  // parts no thread could be started for
-    for (std::size_t k = 1; k < parts.size(); ++k) {
-      try {
-        threads.emplace_back([&whole, &part = parts[k], pass] { ReadPart(whole, part, pass); });
-      } catch (const std::system_error&) {
-        here.push_back(&parts[k]);
-      }
-    }
-    ReadPart(whole, parts[0], pass);
-    for (Part* part : here) ReadPart(whole, *part, pass);
-  }  // every thread is joined here
+  RunParts(parts.size(), [&](std::size_t k) { ReadPart(whole, parts[k], pass); });
 
   GedcomModel& m = whole.model;
   bool outOfMemory = false;

@@ -9,8 +9,28 @@
 #include "engine/gedcom_line.h"
 #include "platform/line_reader.h"
 #include "platform/text_decoder.h"
+#include "platform/utf8.h"
 
 namespace brimsel {
+
+// Passes the bytes of a source through, noting whether any byte from 0x80 up went by: a file
+// without one cannot be UTF-8, and then the byte check need not read it again.
+class HighByteTap final : public ByteSource {
+ public:
+  explicit HighByteTap(ByteSource& inner) : inner_(inner) {}
+  std::ptrdiff_t Read(char* buffer, std::size_t capacity) override {
+    const std::ptrdiff_t n = inner_.Read(buffer, capacity);
+    if (n > 0 && !seen_) seen_ = !IsAscii(std::string_view(buffer, static_cast<std::size_t>(n)));
+    return n;
+  }
+  bool Rewind() override { return inner_.Rewind(); }
+  std::int64_t Size() override { return inner_.Size(); }
+  bool SawHighByte() const { return seen_; }
+
+ private:
+  ByteSource& inner_;
+  bool seen_ = false;
+};
 
 // A place where the file can be cut for readers working side by side: the start of a level-0
 // line, and the records and notes before it.
@@ -140,6 +160,18 @@ void FillRecords(ReadingState& state);
 void ResolveCodes(ReadingState& state);
 // Pass 3: checks every FAMS and CHIL line against the resolved links.
 void CheckLinks(ReadingState& state);
+// Offsets in the text (after the first `skip` bytes of `source`) near k / parts of its `size`
+// for k from 1, ascending, where a part may start: each the first line there that every reader
+// takes for a level-0 line of six characters or more, found in a window read after the target
+// (none where the window holds no such line).
+std::vector<std::int64_t> FindCuts(ByteSource& source, std::int64_t skip, std::int64_t size,
+                                   int parts);
+// Pass 1 over the parts that start at `cuts`, side by side: fills the model's counts, the line
+// count and state.starts as one reader with those cut targets would, and sets `sawHighByte`
+// when any part read a byte from 0x80 up. False, with nothing done, when the source cannot
+// serve ranges. Throws std::bad_alloc, once every thread has ended, when an allocation failed.
+bool CountInRanges(ReadingState& state, ByteSource& source, std::int64_t skip,
+                   const std::vector<std::int64_t>& cuts, bool& sawHighByte);
 enum class RangePass { kFill, kCheck };
 // Pass 2 (FillRecords) or pass 3 (CheckLinks) over the parts of the text that state.starts
 // cuts, each read in its own thread from its own range of `source` (whose first `skip` bytes

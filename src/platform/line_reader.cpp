@@ -32,6 +32,7 @@ bool LineReader::Rewind() {
   pendingPartner_ = 0;
   skipping_ = false;
   atEnd_ = false;
+  stopped_ = false;
   failed_ = false;
   return source_.Rewind();
 }
@@ -80,7 +81,7 @@ void LineReader::SkipRestOfLine() {
 bool LineReader::TakeLineEnd() {
   const char c = block_[pos_];
   if (c == kCtrlZ) {
-    atEnd_ = true;  // nothing after a byte 26 is read
+    atEnd_ = stopped_ = true;  // nothing after a byte 26 is read
     pos_ = end_;
     return false;
   }
@@ -168,7 +169,7 @@ bool LineReader::NextSlow(Line& line) {
     } else if (c == '\0') {
       skipping_ = true;  // the rest of this physical line is ignored
     } else {
-      atEnd_ = true;  // byte 26: nothing after it is read
+      atEnd_ = stopped_ = true;  // byte 26: nothing after it is read
       pos_ = end_;
       if (carry_.empty() && stop == start) return false;
     }

@@ -188,6 +188,8 @@ class LineReader {
   bool Rewind();
   // True when the source reported a read error; the input then ended early.
   bool Failed() const { return failed_; }
+  // True when a byte 26 ended the input before the source's end.
+  bool Stopped() const { return stopped_; }
   // Offset in the source of the first byte of `line`, a line just handed out, when its text
   // lies in the reader's block; -1 for a line pieced together across blocks. A reader started
   // at that offset hands out the same lines from that one on.
@@ -372,6 +374,7 @@ class LineReader {
   char pendingPartner_ = 0;  // partner byte to drop at the start of the next block
   bool skipping_ = false;    // inside the rest of a line cut by a NUL
   bool atEnd_ = false;
+  bool stopped_ = false;
   bool failed_ = false;
 };
 

@@ -62,6 +62,8 @@ std::string Family(unsigned seed, int individuals, int unions, const std::string
       if (rng() % 2) f += "0 X" + eol + "2 CONC " + pick(places) + eol;
     }
     if (rng() % 5 == 0) f += "1 OCCU " + pick(places) + eol + "2 SOUR @S1@" + eol + "3 QUAY 2" + eol;
+    // Tags out of their usual place, in lines that a reader may pass over in bulk.
+    if (rng() % 3 == 0) f += "11 FAMS @F2@" + eol + "1  CHIL @I1@" + eol;
   }
   for (int k = 1; k <= unions; ++k) {
     f += "0 @F" + std::to_string(k) + "@ FAM" + eol;
@@ -112,19 +114,20 @@ TEST(Threads, PartsGiveWhatOneReaderGives) {
   }
 }
 
-// A source whose ranges misbehave: the parts after the first fail to read, run out of memory,
-// or see another text (a file changed between the passes).
+// A source whose ranges misbehave from the first pass on, or once it has been rewound (after
+// pass 1): the parts after the first fail to read, run out of memory, or see another text (a
+// file changed between the passes).
 class FaultySource final : public ByteSource {
  public:
   enum class Fault { kReadError, kOutOfMemory, kChanged };
-  FaultySource(std::string text, Fault fault, std::string later = {})
-      : whole_(std::move(text)), later_(std::move(later)), fault_(fault) {}
+  FaultySource(std::string text, Fault fault, std::string later, bool afterPass1)
+      : whole_(std::move(text)), later_(std::move(later)), fault_(fault), rewound_(!afterPass1) {}
   std::ptrdiff_t Read(char* b, std::size_t n) override { return whole_.Read(b, n); }
-  bool Rewind() override { return whole_.Rewind(); }
+  bool Rewind() override { return rewound_ = true, whole_.Rewind(); }
   std::int64_t Size() override { return whole_.Size(); }
   std::unique_ptr<ByteSource> Range(std::int64_t begin, std::int64_t end) override {
+    if (!rewound_ || (begin == 0 && fault_ != Fault::kChanged)) return whole_.Range(begin, end);
     if (fault_ == Fault::kChanged) return later_.Range(begin, end);
-    if (begin == 0) return whole_.Range(begin, end);
     return std::make_unique<Failing>(fault_);
   }
 
@@ -142,6 +145,7 @@ class FaultySource final : public ByteSource {
   StringSource whole_;
   StringSource later_;
   Fault fault_;
+  bool rewound_;
 };
 
 TEST(Threads, AFailingPartFailsTheConversion) {
@@ -151,19 +155,23 @@ TEST(Threads, AFailingPartFailsTheConversion) {
   struct Case {
     FaultySource::Fault fault;
     std::string later;
+    bool afterPass1;
     ConversionOutcome outcome;
   };
+  using F = FaultySource::Fault;
   const std::vector<Case> cases = {
-      {FaultySource::Fault::kReadError, {}, ConversionOutcome::kReadError},
-      {FaultySource::Fault::kOutOfMemory, {}, ConversionOutcome::kOutOfMemory},
-      {FaultySource::Fault::kChanged, text.substr(0, text.size() / 2), ConversionOutcome::kFileChanged},
-      {FaultySource::Fault::kChanged, text + "0 @I99@ INDI\n", ConversionOutcome::kFileChanged},
-      {FaultySource::Fault::kChanged, swapped, ConversionOutcome::kFileChanged},
+      {F::kReadError, {}, false, ConversionOutcome::kReadError},
+      {F::kReadError, {}, true, ConversionOutcome::kReadError},
+      {F::kOutOfMemory, {}, false, ConversionOutcome::kOutOfMemory},
+      {F::kOutOfMemory, {}, true, ConversionOutcome::kOutOfMemory},
+      {F::kChanged, text.substr(0, text.size() / 2), true, ConversionOutcome::kFileChanged},
+      {F::kChanged, text + "0 @I99@ INDI\n", true, ConversionOutcome::kFileChanged},
+      {F::kChanged, swapped, true, ConversionOutcome::kFileChanged},
   };
   for (const Case& c : cases) {
-    FaultySource source(text, c.fault, c.later);
+    FaultySource source(text, c.fault, c.later, c.afterPass1);
     const auto run = Convert(source, {.notes = true, .threads = 3});
-    EXPECT_EQ(run->r.outcome, c.outcome) << static_cast<int>(c.fault) << " " << c.later.size();
+    EXPECT_EQ(run->r.outcome, c.outcome) << static_cast<int>(c.fault) << " " << c.later.size() << " " << c.afterPass1;
     EXPECT_FALSE(run->m.sourcePath.has_value());
     EXPECT_FALSE(run->r.recordsFilled);
   }
