@@ -244,6 +244,11 @@ int Dictionary::InsertKey(const char* text, std::size_t textLength) {
     key = key_.data();
     length = key_.size();
   }
+  return FindOrAdd(text, textLength, key, length, key == text, 1);
+}
+
+int Dictionary::FindOrAdd(const char* text, std::size_t textLength, const char* key,
+                          std::size_t length, bool keyIsText, int refs) {
   std::uint32_t h = Hash(key, length);
   std::size_t mask = table_.size() - 1;
   std::size_t i = h & mask;
@@ -253,7 +258,7 @@ int Dictionary::InsertKey(const char* text, std::size_t textLength) {
     if (c.hash != h) continue;
     DictionaryEntry& nd = entries_[static_cast<std::size_t>(c.idPlusOne - 1)];
     if (static_cast<std::size_t>(nd.keyLength) == length && SameKey(nd.key, key, length)) {
-      ++nd.refCount;
+      nd.refCount += refs;
       return nd.id;
     }
   }
@@ -271,16 +276,27 @@ int Dictionary::InsertKey(const char* text, std::size_t textLength) {
   if (entries_.size() == entries_.capacity()) entries_.reserve(entries_.size() * 2 + 16);
   DictionaryEntry nd;
   nd.text = texts_.Copy(std::string_view(text, textLength));
-  nd.key = key == text ? nd.text : texts_.Copy(std::string_view(key, length));
+  nd.key = keyIsText ? nd.text : texts_.Copy(std::string_view(key, length));
   nd.keyLength = static_cast<int>(length);
   nd.id = count;
   nd.length = static_cast<int>(textLength);
-  nd.refCount = 1;
+  nd.refCount = refs;
   entries_.push_back(nd);
   table_[i] = {h, nd.id + 1};
   ++count;
   orderCurrent_ = false;
   return nd.id;
+}
+
+std::vector<int> Dictionary::Absorb(const Dictionary& other) {
+  std::vector<int> ids(static_cast<std::size_t>(other.count));
+  for (int id = 0; id < other.count; ++id) {
+    const DictionaryEntry& e = other.Entry(id);
+    ids[static_cast<std::size_t>(id)] =
+        FindOrAdd(e.text, static_cast<std::size_t>(e.length), e.key,
+                  static_cast<std::size_t>(e.keyLength), e.key == e.text, e.refCount);
+  }
+  return ids;
 }
 
 void Dictionary::Grow() {

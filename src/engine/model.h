@@ -115,6 +115,12 @@ class GedcomModel {
   // learns the order of the numbers; they must not change afterwards until Clear().
   int IndividualIndex(int code) const;
   int UnionIndex(int code) const;
+  // Learns the order of the numbers now, so that the lookups above then only read the model
+  // and may run in several threads at once.
+  void PrepareLookups() const {
+    IndividualIndex(0);
+    UnionIndex(0);
+  }
 
   std::optional<std::string> sourcePath;  // path of the last successful conversion
   FileCharset charset = Charset::kWindows1252;                // the set the file was read in

@@ -25,6 +25,7 @@ LineReader::LineReader(ByteSource& source, std::size_t blockSize) : source_(sour
 
 bool LineReader::Rewind() {
   pos_ = end_ = 0;
+  blockStart_ = bytesRead_ = 0;
   mask_ = 0;
   chunk_ = std::size_t{0} - kChunk;
   carry_.clear();
@@ -32,6 +33,7 @@ bool LineReader::Rewind() {
   pendingPartner_ = 0;
   skipping_ = false;
   atEnd_ = false;
+  stopped_ = false;
   failed_ = false;
   return source_.Rewind();
 }
@@ -47,6 +49,8 @@ bool LineReader::Refill() {
   }
   pos_ = 0;
   end_ = static_cast<std::size_t>(n);
+  blockStart_ = bytesRead_;
+  bytesRead_ += n;
   if (pendingPartner_ != 0) {
     if (block_[0] == pendingPartner_) pos_ = 1;
     pendingPartner_ = 0;
@@ -78,7 +82,7 @@ void LineReader::SkipRestOfLine() {
 bool LineReader::TakeLineEnd() {
   const char c = block_[pos_];
   if (c == kCtrlZ) {
-    atEnd_ = true;  // nothing after a byte 26 is read
+    atEnd_ = stopped_ = true;  // nothing after a byte 26 is read
     pos_ = end_;
     return false;
   }
@@ -174,7 +178,7 @@ bool LineReader::NextSlow(Line& line) {
     } else if (c == '\0') {
       skipping_ = true;  // the rest of this physical line is ignored
     } else {
-      atEnd_ = true;  // byte 26: nothing after it is read
+      atEnd_ = stopped_ = true;  // byte 26: nothing after it is read
       pos_ = end_;
       if (carry_.empty() && stop == start) return false;
     }

@@ -105,9 +105,11 @@ std::optional<int> ReadBase(DialogServices& dialog, int id) {
 
 }  // namespace
 
-int ExportTablesCommand(GedcomModel& model, DialogServices& dialog, const std::string& outputDir) {
+int ExportTablesCommand(GedcomModel& model, DialogServices& dialog, const std::string& outputDir,
+                        int threads) {
   ExportOptions options;
   options.outputDir = outputDir;
+  options.threads = threads;
   options.refCounts = dialog.IsChecked(ctl::kRefCounts);
   options.indiBase = ReadBase(dialog, ctl::kIndiBase);
   options.famBase = ReadBase(dialog, ctl::kFamBase);

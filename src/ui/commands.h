@@ -70,9 +70,9 @@ ConversionResult ConvertChosenSource(GedcomModel& model, DialogServices& dialog,
 
 // "Convertir...": writes the seven tables beside the source file, or into `outputDir`,
 // reading "nb ref", "INDI+" and "FAM +". Returns 1 when every table was written, 0 otherwise
-// (a message box then says which file failed).
+// (a message box then says which file failed). `threads` as ExportOptions::threads.
 int ExportTablesCommand(GedcomModel& model, DialogServices& dialog,
-                        const std::string& outputDir = {});
+                        const std::string& outputDir = {}, int threads = 0);
 
 // "Capital...": asks for a GEDCOM file (title "FIchier Nom Propre") and writes it, with its
 // name lines rewritten, to the same name plus ".txt".

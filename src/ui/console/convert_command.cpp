@@ -38,6 +38,9 @@ const char kConvertUsage[] =
     "  --fam-base TEXT      number of the first union (\"FAM +\", default 1)\n"
     "  -o, --output-dir DIR write the tables into DIR instead of beside FILE\n"
     "  --check              read and check only, write no table\n"
+    "  --threads N          read with N threads (1: one thread; default: the machine's\n"
+    "                       cores, as many as the file's size makes worth it); the\n"
+    "                       output is the same for any N\n"
     "  -h, --help           show this help\n"
     "\n"
     "Without --encoding the character set is, in this order: the byte-order mark (UTF-8,\n"
@@ -64,13 +67,27 @@ struct ConvertOptions {
   std::string file;
   std::optional<FileCharset> charset;
   std::optional<TableEncoding> tableEncoding;
+  int threads = 0;
 };
+
+// A thread count: a plain decimal number from 1 up; 0 for anything else.
+int ParseThreads(const std::string& text) {
+  if (text.empty() || text.size() > 6) return 0;
+  int n = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return 0;
+    n = n * 10 + (c - '0');
+  }
+  return n;
+}
 
 bool ParseArgs(const std::vector<std::string>& args, ConvertOptions& o, Outcome& bad) {
   std::string encoding;
   std::string outputEncoding;
+  std::string threads;
   bool encodingGiven = false;
   bool outputEncodingGiven = false;
+  bool threadsGiven = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     std::string* value = nullptr;
@@ -86,6 +103,9 @@ bool ParseArgs(const std::vector<std::string>& args, ConvertOptions& o, Outcome&
     } else if (a == "--output-encoding") {
       value = &outputEncoding;
       outputEncodingGiven = true;
+    } else if (a == "--threads") {
+      value = &threads;
+      threadsGiven = true;
     }
     if (value != nullptr) {
       if (i + 1 == args.size()) {
@@ -143,6 +163,13 @@ bool ParseArgs(const std::vector<std::string>& args, ConvertOptions& o, Outcome&
     }
   }
   if (o.oem) o.charset = Charset::kCp850;
+  if (threadsGiven) {
+    o.threads = ParseThreads(threads);
+    if (o.threads == 0) {
+      bad = {kExitUsage, "convert: --threads takes a number from 1 up, not '" + threads + "'", true};
+      return false;
+    }
+  }
   if (outputEncodingGiven) {
     o.tableEncoding = TableEncodingFromOption(outputEncoding);
     if (!o.tableEncoding) {
@@ -199,10 +226,11 @@ Outcome RunConvert(const std::vector<std::string>& args, std::FILE* out, std::FI
   ConversionOptions options = ReadConversionOptions(services);
   options.charset = o.charset;
   options.tableEncoding = o.tableEncoding;
+  options.threads = o.threads;
   ConversionResult r = ConvertChosenFile(model, services, options);
   services.EndProgress();
   if (!r.Completed()) return {kExitFailed, FailureText(r, o.file)};
-  if (!o.check && ExportTablesCommand(model, services, o.outputDir) != 1) {
+  if (!o.check && ExportTablesCommand(model, services, o.outputDir, o.threads) != 1) {
     services.EndProgress();
     if (!TableBaseName(services.CurrentFileName(), o.outputDir)) {
       return {kExitFailed,
