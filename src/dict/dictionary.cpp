@@ -174,7 +174,8 @@ int Dictionary::Insert(char* text, int length, int options) {
   while (n != 0 && text[n - 1] == ' ') text[--n] = '\0';
   if (n == 0) return -1;
   try {
-    if (utf8_ && !IsAsciiText(text, n)) {
+    const bool ascii = !utf8_ || IsAsciiText(text, n);
+    if (!ascii) {
       const std::uint32_t spelling = FoldedHash<FoldNothing>(text, n) ^ static_cast<std::uint32_t>(options);
       if (const int id = FindSpelling(text, n, options, spelling); id >= 0) {
         ++entries_[static_cast<std::size_t>(id)].refCount;
@@ -193,7 +194,7 @@ int Dictionary::Insert(char* text, int length, int options) {
       return id;
     }
     if (options & kProperName) ApplyProperNameRule(text, n);
-    return InsertKey(text, n);
+    return FindOrAdd(text, n, text, n, true, 1);  // its own key: ASCII, or Windows-1252
   } catch (const std::bad_alloc&) {
     return -1;
   }
@@ -207,7 +208,7 @@ int Dictionary::FindSpelling(const char* text, std::size_t length, int options,
     const Spelling& s = spellings_[i];
     if (s.idPlusOne == 0) return -1;
     if (s.hash == hash && s.length == length && s.options == options &&
-        std::memcmp(s.text, text, length) == 0) {
+        EqualFolded<FoldNothing>(s.text, text, length)) {
       return s.idPlusOne - 1;
     }
   }

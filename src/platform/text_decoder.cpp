@@ -28,18 +28,17 @@ const UNormalizer2* Nfc() {
 // True when `text` is valid UTF-8 of code points below U+0300 only: then it is already in
 // normalization form C. A lead byte below 0xCC starts such a code point.
 bool IsPlainUtf8(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (c < 0x80) {
-      ++i;
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* const end = p + text.size();
+  while (p < end) {
+    if (*p < 0x80) {
+      ++p;
       continue;
     }
-    if (c >= 0xCC) return false;
-    char32_t cp;
-    const std::size_t n = Utf8SequenceAt(text.substr(i), cp);
-    if (n == 0) return false;
-    i += n;
+    // Below U+0300 a character takes two bytes: a lead from 0xC2 (0xC0 and 0xC1 would be
+    // overlong) to 0xCB, and one continuation byte.
+    if (*p < 0xC2 || *p > 0xCB || end - p < 2 || (p[1] & 0xC0) != 0x80) return false;
+    p += 2;
   }
   return true;
 }
@@ -65,8 +64,13 @@ TextDecoder::TextDecoder(const FileCharset& from, TableEncoding to) : from_(from
 
 void TextDecoder::Decode(std::string_view raw, std::string& out, DecodeCounts& counts) {
   const bool utf8In = from_ == Charset::kUtf8 || IsUtf16(from_);
-  if (IsAscii(raw) || (from_ == Charset::kWindows1252 && to_ == TableEncoding::kWindows1252) ||
-      (utf8In && to_ == TableEncoding::kUtf8 && IsPlainUtf8(raw))) {
+  // Texts that decode to themselves: plain UTF-8 (ASCII included) into UTF-8 tables, ASCII or
+  // Windows-1252 into Windows-1252 tables.
+  const bool same = utf8In && to_ == TableEncoding::kUtf8
+                        ? IsPlainUtf8(raw)
+                        : IsAscii(raw) || (from_ == Charset::kWindows1252 &&
+                                           to_ == TableEncoding::kWindows1252);
+  if (same) {
     out.assign(raw);
     return;
   }
