@@ -205,25 +205,27 @@ int Dictionary::FindSpelling(const char* text, std::size_t length, int options,
   if (spellings_.empty()) return -1;
   const std::size_t mask = spellings_.size() - 1;
   for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-    const Spelling& s = spellings_[i];
-    if (s.idPlusOne == 0) return -1;
-    if (s.hash == hash && s.length == length && s.options == options &&
+    const SpellingSlot& slot = spellings_[i];
+    if (slot.idPlusOne == 0) return -1;
+    if (slot.hash != hash) continue;
+    const Spelling& s = spellingTexts_[static_cast<std::size_t>(slot.idPlusOne - 1)];
+    if (s.length == length && s.options == options &&
         EqualFolded<FoldNothing>(s.text, text, length)) {
-      return s.idPlusOne - 1;
+      return s.id;
     }
   }
 }
 
 void Dictionary::AddSpelling(const char* text, std::size_t length, int options,
                              std::uint32_t hash, int id) {
-  if ((spellingCount_ + 1) * 4 > spellings_.size() * 3) {
+  if ((spellingTexts_.size() + 1) * 4 > spellings_.size() * 3) {
     Rehash(spellings_, std::max<std::size_t>(64, spellings_.size() * 2));
   }
   const std::size_t mask = spellings_.size() - 1;
   std::size_t i = hash & mask;
   while (spellings_[i].idPlusOne != 0) i = (i + 1) & mask;
-  spellings_[i] = {hash, id + 1, texts_.Copy(std::string_view(text, length)), length, options};
-  ++spellingCount_;
+  spellingTexts_.push_back({texts_.Copy(std::string_view(text, length)), length, options, id});
+  spellings_[i] = {hash, static_cast<std::int32_t>(spellingTexts_.size())};
 }
 
 std::uint32_t Dictionary::Hash(const char* key, std::size_t length) const {

@@ -79,19 +79,23 @@ class Dictionary {
 
   // A UTF-8 text with a character outside ASCII costs a case mapping and a case folding before
   // its entry is found; the spellings already met lead straight to their entry instead.
-  struct Spelling {
+  // Slots of eight bytes, as in table_, lead to the spellings themselves.
+  struct SpellingSlot {
     std::uint32_t hash = 0;
-    std::int32_t idPlusOne = 0;  // 0: a free slot
+    std::int32_t idPlusOne = 0;  // index in spellingTexts_ plus one; 0: a free slot
+  };
+  struct Spelling {
     const char* text = nullptr;
     std::size_t length = 0;
     int options = 0;
+    int id = 0;
   };
   int FindSpelling(const char* text, std::size_t length, int options, std::uint32_t hash);
   void AddSpelling(const char* text, std::size_t length, int options, std::uint32_t hash, int id);
 
   bool utf8_;
-  std::vector<Spelling> spellings_;
-  std::size_t spellingCount_ = 0;
+  std::vector<SpellingSlot> spellings_;
+  std::vector<Spelling> spellingTexts_;
   std::string proper_;  // a UTF-8 text in proper-name case
   std::string key_;     // the case-fold key of the text being inserted
 

@@ -274,20 +274,36 @@ void Utf8Stream::Feed(std::string_view bytes) {
   const char* p = bytes.data();
   const char* const end = p + bytes.size();
   while (p < end && !Decided()) {
-    if (mode_ == Mode::kText && check_.need == 0) {
-      // Nothing open: line ends do not matter, only bytes from 0x80 up, NUL and byte 26.
-      constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-      constexpr std::uint64_t kHigh = 0x8080808080808080ull;
-      while (end - p >= 8) {
-        std::uint64_t w;
-        std::memcpy(&w, p, 8);
-        const std::uint64_t sub = w ^ (0x1A * kOnes);
-        const std::uint64_t special =
-            (w | ((w - kOnes) & ~w) | ((sub - kOnes) & ~sub)) & kHigh;
-        if (special != 0) break;
-        p += 8;
+    if (mode_ == Mode::kText) {
+      // The text of a line, in a loop of its own: the other modes only last a few bytes.
+      while (p < end) {
+        if (check_.need == 0) {
+          // Nothing open: line ends do not matter, only bytes from 0x80 up, NUL and byte 26.
+          constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+          constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+          while (end - p >= 8) {
+            std::uint64_t w;
+            std::memcpy(&w, p, 8);
+            const std::uint64_t sub = w ^ (0x1A * kOnes);
+            const std::uint64_t special =
+                (w | ((w - kOnes) & ~w) | ((sub - kOnes) & ~sub)) & kHigh;
+            if (special != 0) break;
+            p += 8;
+          }
+          if (p == end) return;
+        }
+        const auto c = static_cast<unsigned char>(*p);
+        if (c >= 0x80) {
+          sawHigh_ = true;
+          ++p;
+          if (!check_.Take(c)) return;
+          continue;
+        }
+        if (c == 0 || c == 0x1A || ((c == '\n' || c == '\r') && check_.need != 0)) break;
+        ++p;
+        if (check_.need != 0 && !check_.Take(c)) return;  // ASCII inside a sequence
       }
-      if (p == end) break;
+      if (p == end) return;
     }
     const char ch = *p++;
     const auto c = static_cast<unsigned char>(ch);

@@ -231,6 +231,24 @@ int CompareUtf8IgnoringCase(std::string_view a, std::string_view b) {
   return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
+namespace {
+
+// Unicode's simple titlecase and lowercase mappings of the characters below U+0100, as ICU has
+// them: A-Z and À-Þ (but ×) have small letters; a-z and à-þ (but ÷) capitals; ÿ is Ÿ (U+0178)
+// and µ Greek Μ (U+039C) as capitals; ß has no simple capital.
+char32_t Latin1Title(char32_t cp) {
+  if ((cp >= 'a' && cp <= 'z') || (cp >= 0xE0 && cp <= 0xFE && cp != 0xF7)) return cp - 0x20;
+  if (cp == 0xFF) return 0x178;
+  if (cp == 0xB5) return 0x39C;
+  return cp;
+}
+char32_t Latin1Lower(char32_t cp) {
+  if ((cp >= 'A' && cp <= 'Z') || (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7)) return cp + 0x20;
+  return cp;
+}
+
+}  // namespace
+
 void ProperCaseUtf8(std::string_view text, std::string_view separators, std::string& out) {
   out.clear();
   out.reserve(text.size());
@@ -243,10 +261,10 @@ void ProperCaseUtf8(std::string_view text, std::string_view separators, std::str
       startsWord = true;
       mapped = cp;
     } else if (startsWord) {
-      mapped = static_cast<char32_t>(u_totitle(static_cast<UChar32>(cp)));
+      mapped = cp < 0x100 ? Latin1Title(cp) : static_cast<char32_t>(u_totitle(static_cast<UChar32>(cp)));
       startsWord = false;
     } else {
-      mapped = static_cast<char32_t>(u_tolower(static_cast<UChar32>(cp)));
+      mapped = cp < 0x100 ? Latin1Lower(cp) : static_cast<char32_t>(u_tolower(static_cast<UChar32>(cp)));
     }
     first = false;
     AppendUtf8(out, mapped);

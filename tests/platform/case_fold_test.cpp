@@ -34,6 +34,19 @@ TEST(CaseFold, EveryLatin1CharacterFoldsAsIcuFoldsIt) {
   }
 }
 
+TEST(CaseFold, EveryLatin1CharacterChangesCaseAsIcuChangesIt) {
+  for (char32_t cp = 1; cp < 0x100; ++cp) {
+    std::string text;
+    AppendUtf8(text, cp);
+    std::string expected;
+    AppendUtf8(expected, static_cast<char32_t>(u_totitle(static_cast<UChar32>(cp))));
+    AppendUtf8(expected, static_cast<char32_t>(u_tolower(static_cast<UChar32>(cp))));
+    std::string cased;
+    ProperCaseUtf8(text + text, "", cased);  // first a word's start, then inside a word
+    EXPECT_EQ(cased, expected) << std::hex << static_cast<unsigned>(cp);
+  }
+}
+
 TEST(Composition, EveryLetterAndMarkComposesAsIcuComposesThem) {
   UErrorCode status = U_ZERO_ERROR;
   const UNormalizer2* nfc = unorm2_getNFCInstance(&status);
