@@ -67,8 +67,8 @@ class RecordFiller {
   EventTargets CurrentTargets();
   void StoreDate(std::string_view text);
   void StorePlace(const Line& line);
-  // `raw` in the tables' encoding: as it stands when the file is Windows-1252 like the tables,
-  // else decoded into `buffer`.
+  // `raw` in the tables' encoding: itself when decoding changes nothing (the file is in the
+  // tables' encoding, or the text is plain), else decoded into `buffer`.
   std::string_view Decoded(std::string_view raw, std::string& buffer);
 
   Individual& CurrentIndividual() { return m_.individuals[static_cast<std::size_t>(indi_)]; }
@@ -254,9 +254,9 @@ void RecordFiller::Name(Line& line) {
   Individual& individual = CurrentIndividual();
   char* p = ValueStart(line);
   char* end = line.text + line.size;
-  if (state_.decoder) {
-    // The whole value is decoded, then cut: a '/' is never part of another character.
-    Decoded(std::string_view(p, static_cast<std::size_t>(end - p)), decoded_);
+  // The whole value is decoded, then cut: a '/' is never part of another character.
+  const std::string_view value(p, static_cast<std::size_t>(end - p));
+  if (Decoded(value, decoded_).data() != value.data()) {
     p = decoded_.data();
     end = p + decoded_.size();
   }
@@ -342,8 +342,7 @@ void RecordFiller::StorePlace(const Line& line) {
   ++*targets.placeCount;
   char* start = ValueStart(line);
   std::size_t length = static_cast<std::size_t>(line.text + line.size - start);
-  if (state_.decoder) {
-    Decoded(std::string_view(start, length), decoded_);
+  if (Decoded(std::string_view(start, length), decoded_).data() != start) {
     start = decoded_.data();
     length = decoded_.size();
   }
@@ -351,8 +350,7 @@ void RecordFiller::StorePlace(const Line& line) {
 }
 
 std::string_view RecordFiller::Decoded(std::string_view raw, std::string& buffer) {
-  if (!state_.decoder) return raw;
-  state_.decoder->Decode(raw, buffer, state_.decoded);
+  if (!state_.decoder || !state_.decoder->DecodeChanged(raw, buffer, state_.decoded)) return raw;
   return buffer;
 }
 

@@ -6,6 +6,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "platform/text_decoder.h"
 #include "platform/utf8.h"
 
@@ -279,6 +283,17 @@ void Utf8Stream::Feed(std::string_view bytes) {
       while (p < end) {
         if (check_.need == 0) {
           // Nothing open: line ends do not matter, only bytes from 0x80 up, NUL and byte 26.
+#if defined(__SSE2__)
+          const __m128i zero = _mm_setzero_si128();
+          const __m128i sub = _mm_set1_epi8(0x1A);
+          while (end - p >= 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const __m128i special =
+                _mm_or_si128(_mm_cmpeq_epi8(v, zero), _mm_cmpeq_epi8(v, sub));
+            if (_mm_movemask_epi8(_mm_or_si128(v, special)) != 0) break;
+            p += 16;
+          }
+#endif
           constexpr std::uint64_t kOnes = 0x0101010101010101ull;
           constexpr std::uint64_t kHigh = 0x8080808080808080ull;
           while (end - p >= 8) {
@@ -295,6 +310,13 @@ void Utf8Stream::Feed(std::string_view bytes) {
         const auto c = static_cast<unsigned char>(*p);
         if (c >= 0x80) {
           sawHigh_ = true;
+          // The usual case, a two-byte character, at once.
+          if (check_.need == 0 && c >= 0xC2 && c <= 0xDF && end - p >= 2 &&
+              (static_cast<unsigned char>(p[1]) & 0xC0) == 0x80) {
+            check_.multibyte = true;
+            p += 2;
+            continue;
+          }
           ++p;
           if (!check_.Take(c)) return;
           continue;

@@ -43,6 +43,8 @@ bool IsPlainUtf8(std::string_view text) {
   return true;
 }
 
+bool QuickAnselToUtf8(std::string_view raw, std::string& out);
+
 SingleByteSet SingleByteOf(Charset set) {
   switch (set) {
     case Charset::kCp437:
@@ -63,6 +65,10 @@ TextDecoder::TextDecoder(const FileCharset& from, TableEncoding to) : from_(from
 }
 
 void TextDecoder::Decode(std::string_view raw, std::string& out, DecodeCounts& counts) {
+  if (!DecodeChanged(raw, out, counts)) out.assign(raw);
+}
+
+bool TextDecoder::DecodeChanged(std::string_view raw, std::string& out, DecodeCounts& counts) {
   const bool utf8In = from_ == Charset::kUtf8 || IsUtf16(from_);
   // Texts that decode to themselves: plain UTF-8 (ASCII included) into UTF-8 tables, ASCII or
   // Windows-1252 into Windows-1252 tables.
@@ -70,13 +76,12 @@ void TextDecoder::Decode(std::string_view raw, std::string& out, DecodeCounts& c
                         ? IsPlainUtf8(raw)
                         : IsAscii(raw) || (from_ == Charset::kWindows1252 &&
                                            to_ == TableEncoding::kWindows1252);
-  if (same) {
-    out.assign(raw);
-    return;
-  }
+  if (same) return false;
+  if (from_ == Charset::kAnsel && to_ == TableEncoding::kUtf8 && QuickAnselToUtf8(raw, out)) return true;
   ToCodePoints(raw, counts);
   Normalize();
   Write(out, counts);
+  return true;
 }
 
 void TextDecoder::ToCodePoints(std::string_view raw, DecodeCounts& counts) {
@@ -139,13 +144,49 @@ std::size_t MarkIndex(char32_t cp) {
   return kMarkCount;
 }
 
+const LatinCompositions& Compositions() {
+  static const LatinCompositions table;
+  return table;
+}
+
+bool IsAsciiLetter(char32_t c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// ANSEL into UTF-8 the quick way: ASCII as it is, a single mark before an ASCII letter as the
+// composed letter, the other bytes of the extended half as their characters. False when the
+// text needs the general way (marks on one letter that do not compose into one character, or
+// marks at the end).
+bool QuickAnselToUtf8(std::string_view raw, std::string& out) {
+  out.clear();
+  const LatinCompositions& table = Compositions();
+  for (std::size_t i = 0; i < raw.size(); ++i) {
+    const auto c = static_cast<unsigned char>(raw[i]);
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+      continue;
+    }
+    if (!IsAnselMark(c)) {
+      AppendUtf8(out, AnselCharacter(c));
+      continue;
+    }
+    if (i + 1 == raw.size()) return false;
+    const auto letter = static_cast<unsigned char>(raw[i + 1]);
+    const std::size_t m = MarkIndex(AnselMark(c));
+    if (!IsAsciiLetter(letter) || m == kMarkCount || table.composed[letter][m] == 0) return false;
+    AppendUtf8(out, table.composed[letter][m]);
+    ++i;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool TextDecoder::ComposeLatin() {
   // Only the plain case: each character from U+0300 up is one of kMarks, alone after an ASCII
   // letter it composes with. Anything else (two marks on a letter, other scripts) is left to
   // ICU, which orders and composes marks in general.
-  static const LatinCompositions kTable;
+  const LatinCompositions& kTable = Compositions();
   std::size_t out = 0;
   for (std::size_t i = 0; i < codePoints_.size(); ++i) {
     const char32_t cp = codePoints_[i];

@@ -32,6 +32,9 @@ class TextDecoder {
 
   // Writes the decoded form of `raw` into `out` (replacing its content).
   void Decode(std::string_view raw, std::string& out, DecodeCounts& counts);
+  // The same without a copy of a text that decodes to itself: false, with `out` untouched,
+  // when `raw` is already its decoded form.
+  bool DecodeChanged(std::string_view raw, std::string& out, DecodeCounts& counts);
 
   Charset from() const { return from_; }
   TableEncoding to() const { return to_; }

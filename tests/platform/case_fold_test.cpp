@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "platform/ansel.h"
 #include "platform/text_case.h"
 #include "platform/text_decoder.h"
 #include "platform/utf8.h"
@@ -68,6 +69,31 @@ TEST(Composition, EveryLetterAndMarkComposesAsIcuComposesThem) {
       DecodeText(text, Charset::kUtf8, TableEncoding::kUtf8, decoded, counts);
       EXPECT_EQ(decoded, expected) << static_cast<unsigned>(letter) << " " << std::hex
                                    << static_cast<unsigned>(mark);
+    }
+  }
+}
+
+TEST(Composition, AnselTextsAsTheirCodePointsInNormalizationFormC) {
+  UErrorCode status = U_ZERO_ERROR;
+  const UNormalizer2* nfc = unorm2_getNFCInstance(&status);
+  ASSERT_TRUE(U_SUCCESS(status));
+  for (int first = 0x80; first < 0x100; ++first) {
+    for (const char* after : {"a", "E", "z", "", "\xE2" "e", " "}) {
+      const std::string raw = "x" + std::string(1, static_cast<char>(first)) + after;
+      std::u32string cps;
+      DecodeAnsel(raw, cps);
+      std::u16string utf16;
+      for (char32_t cp : cps) utf16.push_back(static_cast<char16_t>(cp));  // all in the BMP
+      UChar out[64];
+      status = U_ZERO_ERROR;
+      const int32_t n = unorm2_normalize(nfc, reinterpret_cast<const UChar*>(utf16.data()),
+                                         static_cast<int32_t>(utf16.size()), out, 64, &status);
+      std::string expected;
+      for (int32_t i = 0; i < n; ++i) AppendUtf8(expected, out[i]);
+      std::string decoded;
+      DecodeCounts counts;
+      DecodeText(raw, Charset::kAnsel, TableEncoding::kUtf8, decoded, counts);
+      EXPECT_EQ(decoded, expected) << std::hex << first << " " << after;
     }
   }
 }
