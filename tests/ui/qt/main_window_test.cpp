@@ -1,4 +1,4 @@
-// Tests of the main window: start-up order, size around the panel, icon, failed panel.
+// Tests of the main window: start-up order, size around the panel, failed panel.
 #include "ui/qt/main_window.h"
 
 #include <QApplication>
@@ -17,7 +17,6 @@ class MainWindowTest : public QObject {
  private slots:
   void init() { boxes_.clear(); }
   void startsBareThenPanelThenIdleThenNotice();
-  void windowIsFixedWithoutMaximiseAndHasItsIcon();
   void panelThatCannotBeBuilt();
 
  private:
@@ -56,23 +55,6 @@ void MainWindowTest::startsBareThenPanelThenIdleThenNotice() {
   QTest::qWait(50);
   QCOMPARE(boxes_.size(), qsizetype(1));
   QCOMPARE(QApplication::overrideCursor(), nullptr);
-}
-
-void MainWindowTest::windowIsFixedWithoutMaximiseAndHasItsIcon() {
-  MainWindow* self = nullptr;
-  MainWindow window(Seams(&self));
-  self = &window;
-  const Qt::WindowFlags flags = window.windowFlags();
-  QVERIFY(flags.testFlags(Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowCloseButtonHint));
-  QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
-  QVERIFY(window.CreateControlPanel());
-  QVERIFY(window.CreateControlPanel());  // a second request builds nothing new
-  QCOMPARE(window.findChildren<ControlPanel*>().size(), 1);
-  QCOMPARE(window.minimumSize(), window.Panel()->size());
-  QCOMPARE(window.maximumSize(), window.Panel()->size());
-
-  QVERIFY(window.windowIcon().availableSizes().contains(QSize(32, 32)));
 }
 
 void MainWindowTest::panelThatCannotBeBuilt() {
