@@ -159,14 +159,6 @@ TEST(CharsetConversion, WhichSetAndTheMessageLine) {
     EXPECT_EQ(run->p.messages.front().rfind("Jeu", 0) == 0 ? run->p.messages.front() : "",
               c.line ? kSet + c.line : "") << c.bytes;
   }
-  // A chosen Windows-1252 skips no UTF-8 mark: it is read as three characters of the first line.
-  ConversionOptions options;
-  options.charset = Charset::kWindows1252;
-  options.properNames = false;
-  auto marked = Convert("\xEF\xBB\xBF" "0 @I1@ INDI\n0 @I2@ INDI\n1 NAME \xEF\xBB\xBF /X/\n", options);
-  ASSERT_TRUE(marked->r.Completed());
-  EXPECT_EQ(marked->m.counts.individuals, 1);
-  EXPECT_EQ(std::string(marked->m.givenNames->Entry(0).text), "\xEF\xBB\xBF");
   // The set line comes before "no individual found".
   auto none = Convert(WithHead("UTF-8", "0 @F1@ FAM\n1 NOTE \xC3\xA9t\xC3\xA9\n"));
   EXPECT_EQ(none->r.outcome, ConversionOutcome::kNoIndividual);

@@ -23,7 +23,6 @@ class CharsetChoiceTest : public QObject {
 
  private slots:
   void init();
-  void listGivesTheOptions_data();
   void listGivesTheOptions();
   void drops_data();
   void drops();
@@ -97,46 +96,29 @@ bool CharsetChoiceTest::Drop(ControlPanel& panel, const QMimeData& data) {
 
 // The items in order, "Automatique" first and chosen; each item's set; "OEM => ANSI" wins and
 // turns the list off.
-void CharsetChoiceTest::listGivesTheOptions_data() {
-  QTest::addColumn<QString>("item");
-  QTest::addColumn<bool>("oem");
-  QTest::addColumn<int>("kind");  // -1: the detection
-  QTest::addColumn<QString>("converter");
-  const std::pair<const char*, Charset> items[] = {
-      {"UTF-8", Charset::kUtf8},           {"UTF-16LE", Charset::kUtf16Le},
-      {"UTF-16BE", Charset::kUtf16Be},     {"ANSEL", Charset::kAnsel},
-      {"Windows-1252", Charset::kWindows1252}, {"Windows-1250", Charset::kConverter},
-      {"Windows-1251", Charset::kConverter}, {"ISO-8859-1", Charset::kWindows1252},
-      {"ISO-8859-2", Charset::kConverter}, {"CP437", Charset::kCp437},
-      {"CP850", Charset::kCp850},          {"CP852", Charset::kConverter},
-      {"Mac Roman", Charset::kMacRoman}};
-  QTest::newRow("0 Automatique") << "Automatique" << false << -1 << "";
-  int index = 0;
-  for (const auto& [item, kind] : items) {
-    const char* converter = QByteArray(item) == "CP852" ? "ibm-852_P100-1995" : "";
-    QTest::addRow("%d %s", ++index, item) << item << false << int(kind) << converter;
-  }
-  QTest::newRow("OEM wins") << "Windows-1250" << true << int(Charset::kCp850) << "";
-}
-
 void CharsetChoiceTest::listGivesTheOptions() {
-  QFETCH(QString, item);
-  QFETCH(bool, oem);
-  QFETCH(int, kind);
-  QFETCH(QString, converter);
+  const std::pair<const char*, int> items[] = {  // the kind of each item's set, -1: the detection
+      {"Automatique", -1}, {"UTF-8", int(Charset::kUtf8)}, {"UTF-16LE", int(Charset::kUtf16Le)},
+      {"UTF-16BE", int(Charset::kUtf16Be)}, {"ANSEL", int(Charset::kAnsel)},
+      {"Windows-1252", int(Charset::kWindows1252)}, {"Windows-1250", int(Charset::kConverter)},
+      {"Windows-1251", int(Charset::kConverter)}, {"ISO-8859-1", int(Charset::kWindows1252)},
+      {"ISO-8859-2", int(Charset::kConverter)}, {"CP437", int(Charset::kCp437)}, {"CP850", int(Charset::kCp850)},
+      {"CP852", int(Charset::kConverter)}, {"Mac Roman", int(Charset::kMacRoman)}};
   auto panel = MakePanel();
   QComboBox* list = List(*panel);
   QCOMPARE(list->count(), 14);
   QCOMPARE(list->currentText(), QStringLiteral("Automatique"));
-  if (!oem)
-    QCOMPARE(QString::number(list->findText(item)),
-             QString(QTest::currentDataTag()).section(' ', 0, 0));
-  list->setCurrentText(item);
-  Box(*panel, ctl::kOem)->setChecked(oem);
-  QCOMPARE(list->isEnabled(), !oem);
-  const brimsel::ConversionOptions options = brimsel::ReadConversionOptions(*panel);
-  QCOMPARE(options.charset ? int(options.charset->kind) : -1, kind);
-  if (!converter.isEmpty()) QCOMPARE(QString::fromStdString(options.charset->converter), converter);
+  for (int index = 0; index < 14; ++index) {
+    QCOMPARE(list->itemText(index), QString(items[index].first));
+    list->setCurrentIndex(index);
+    const std::optional<brimsel::FileCharset> charset = brimsel::ReadConversionOptions(*panel).charset;
+    QCOMPARE(charset ? int(charset->kind) : -1, items[index].second);
+    if (index == 12) QCOMPARE(charset->converter, std::string("ibm-852_P100-1995"));
+  }
+  list->setCurrentIndex(6);
+  Box(*panel, ctl::kOem)->setChecked(true);
+  QVERIFY(!list->isEnabled());
+  QCOMPARE(int(brimsel::ReadConversionOptions(*panel).charset->kind), int(Charset::kCp850));
   Box(*panel, ctl::kOem)->setChecked(false);
   QVERIFY(list->isEnabled());
 }
