@@ -26,28 +26,6 @@ std::string List(const Dictionary& d, bool refCounts) {
   return text;
 }
 
-TEST(CodeList, AlphabeticalLinesWithCodesOfFirstAppearance) {
-  struct Case {
-    std::vector<std::string> inserted;
-    const char *withCounts, *withoutCounts;
-  } cases[] = {
-      {{}, "", ""},
-      {{"Martin", "Dupont", "martin", "\xC9mile", "Albert"},
-       "4\t1\tAlbert\r\n2\t1\tDupont\r\n1\t2\tMartin\r\n3\t1\t\xC9mile\r\n",
-       "4\tAlbert\r\n2\tDupont\r\n1\tMartin\r\n3\t\xC9mile\r\n"},
-      {{"Quimper", "Quimper", "Quimper"}, "1\t3\tQuimper\r\n", "1\tQuimper\r\n"},
-      {{"\xE9mile", "\xC9mile"}, "1\t2\t\xE9mile\r\n", "1\t\xE9mile\r\n"},  // one letter
-      {{"Saint\tMalo"}, "1\t1\tSaint Malo\r\n", "1\tSaint Malo\r\n"},  // a tab becomes a space
-  };
-  for (const Case& c : cases) {
-    Dictionary d;
-    for (const std::string& t : c.inserted) Insert(d, t);
-    EXPECT_EQ(List(d, true), c.withCounts);
-    EXPECT_EQ(List(d, false), c.withoutCounts);
-    EXPECT_EQ(List(d, true), c.withCounts);  // a second listing is the same
-  }
-}
-
 TEST(CodeList, SortedInsertsOfManyEntriesListInOrderWithoutRecursion) {
   // Entries inserted in alphabetical order: a chain-shaped tree for a naive binary tree.
   Dictionary d;

@@ -63,8 +63,7 @@ void HandMade(GedcomModel& m, int indiBase = 1, int famBase = 0) {
   m.Clear();
   m.indiBase = indiBase;
   m.famBase = famBase;
-  m.individuals.resize(2);
-  m.counts.individuals = 2;
+  m.individuals.resize(m.counts.individuals = 2);
   Individual& a = m.individuals[0];
   a.famc = 0;
   a.sex = 1;
@@ -77,18 +76,15 @@ void HandMade(GedcomModel& m, int indiBase = 1, int famBase = 0) {
   b.birthPlace = 2;  // the baptism stands in but has no place: the birth's place is used
   b.burialDate = Date(m, "5 MAY 1900");
   b.deathPlace = 7;  // the burial has no place: the death's place stands in
-  m.unions.resize(1);
-  m.counts.unions = 1;
+  m.unions.resize(m.counts.unions = 1);
   m.unions[0].husband = 0;
   m.unions[0].wife = 2;
   m.addedSexes = {0};
   m.counts.added = 1;
-  m.individualNotes.resize(2);
-  m.counts.individualNotes = 2;
+  m.individualNotes.resize(m.counts.individualNotes = 2);
   m.individualNotes[0].owner = 1;
   m.individualNotes[0].text = m.texts.Copy("a\tb");
-  m.unionNotes.resize(1);
-  m.counts.unionNotes = 1;  // a note never reached: no owner, no text
+  m.unionNotes.resize(m.counts.unionNotes = 1);  // a note never reached: no owner, no text
 }
 
 TEST(WriteTableRows, EdgeValuesOfAHandMadeModel) {
@@ -119,8 +115,7 @@ TEST(WriteTableRows, LargestBasesAreNotWrapped) {
 TEST(WriteTableRows, StopsAtTheFirstFailedFile) {
   GedcomModel m;
   HandMade(m);
-  m.unions.resize(20000);  // more than the buffer holds: the failure shows before the close
-  m.counts.unions = 20000;
+  m.unions.resize(m.counts.unions = 20000);  // more than the buffer holds: fails before the close
   bool done = true;
   const std::vector<std::string> t = Rows(m, &done, 0);
   EXPECT_FALSE(done);

@@ -1,4 +1,4 @@
-// Letter case: Windows-1252 tables and order, Unicode folding keys, proper-name casing.
+// Letter case: Windows-1252 tables, Unicode folding keys and order, proper-name casing.
 #include "platform/text_case.h"
 
 #include <gtest/gtest.h>
@@ -26,29 +26,6 @@ TEST(Cp1252Case, PairsAndLoneLetters) {
     changed += (Cp1252Upper(static_cast<unsigned char>(b)) != b) + (Cp1252Lower(static_cast<unsigned char>(b)) != b);
   }
   EXPECT_EQ(changed, static_cast<int>(2 * pairs.size()));
-}
-
-TEST(ProperCaseBytes, BySet) {
-  const struct {
-    std::string in;
-    Charset set;
-    std::string separators;
-    std::string out;
-  } cases[] = {
-      {"QU\xC9R\xC9", Charset::kWindows1252, "-", "Qu\xE9r\xE9"},
-      {"\xE9LODIE-\xDCRSULA", Charset::kWindows1252, "-", "\xC9lodie-\xDCrsula"},
-      {"\xFFVES \x9A" "a", Charset::kWindows1252, " -", "\x9Fves \x8A" "a"},
-      {"jean--pierre", Charset::kWindows1252, "-", "Jean--Pierre"},
-      {"-abc", Charset::kWindows1252, "-", "-abc"},          // a separator first starts no word
-      {"QU\xC9R\xC9", Charset::kCp850, "-", "Qu\xC9r\xC9"},  // A to Z only
-      {"\xE2" "eLODIE-\xE2" "eMILE", Charset::kAnsel, "-", "\xE2" "Elodie-\xE2" "Emile"},
-      {"\xE2", Charset::kAnsel, "-", "\xE2"},
-  };
-  for (const auto& c : cases) {
-    std::string text = c.in;
-    ProperCaseBytes(text.data(), text.size(), c.set, c.separators);
-    EXPECT_EQ(text, c.out) << c.in;
-  }
 }
 
 TEST(Utf8Case, FoldKeysMakeOneEntry) {

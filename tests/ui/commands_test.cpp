@@ -149,22 +149,6 @@ TEST(Commands, ExportReadsItsFieldsAndBoxes) {
   }
 }
 
-TEST(Commands, OutputFailuresOfTheToolsShowTheirBox) {
-  const std::pair<ToolStatus, const char*> cases[] = {{ToolStatus::kOutputNameTooLong, "Erreur ouverture"},
-                                                      {ToolStatus::kWriteFailed, "Erreur \xE9" "criture"},
-                                                      {ToolStatus::kInputUnreadable, nullptr}};
-  for (const auto& [status, caption] : cases) {
-    FakeDialog d;
-    ToolResult r;
-    r.status = status;
-    r.output = "/out/x.txt";
-    ReportOutputFailure(r, d);
-    std::string boxes;
-    for (const auto& box : d.boxes) boxes += box.text + "|" + box.caption + "|" + std::to_string(int(box.icon));
-    EXPECT_EQ(boxes, caption ? "/out/x.txt|" + std::string(caption) + "|" + std::to_string(int(MessageIcon::kError)) : "");
-  }
-}
-
 TEST(Commands, ToolsAskWithTheirTitleAndWriteBeside) {
   test::TempDir dir;
   test::WriteBytes(dir / "a.csv", "\"a\",\"b\"\r\n");
