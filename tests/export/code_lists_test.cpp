@@ -1,10 +1,9 @@
-// Tests of WriteCodeList: the body of a code list, in alphabetical order with its codes.
+// Tests of WriteCodeList on a dictionary whose sorted inserts make a chain of a plain tree.
 #include "export/code_lists.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
 
 #include "dict/dictionary.h"
 #include "support/append_sink.h"
@@ -17,15 +16,6 @@ void Insert(Dictionary& d, std::string text) {
   d.Insert(text.data(), static_cast<int>(text.size() - 1), 0);
 }
 
-std::string List(const Dictionary& d, bool refCounts) {
-  std::string text;
-  TableFile f;
-  f.Open(std::make_unique<test::AppendSink>(text));
-  WriteCodeList(f, d, refCounts);
-  EXPECT_TRUE(f.Close());
-  return text;
-}
-
 TEST(CodeList, SortedInsertsOfManyEntriesListInOrderWithoutRecursion) {
   // Entries inserted in alphabetical order: a chain-shaped tree for a naive binary tree.
   Dictionary d;
@@ -36,7 +26,12 @@ TEST(CodeList, SortedInsertsOfManyEntriesListInOrderWithoutRecursion) {
     Insert(d, text);
     expected += std::to_string(i + 1) + "\t" + text + "\r\n";
   }
-  EXPECT_TRUE(List(d, false) == expected);
+  std::string text;
+  TableFile f;
+  f.Open(std::make_unique<test::AppendSink>(text));
+  WriteCodeList(f, d, false);
+  EXPECT_TRUE(f.Close());
+  EXPECT_TRUE(text == expected);
 }
 
 }  // namespace

@@ -29,11 +29,6 @@ TEST(CharsetNames, CharValuesAndOptions) {
     EXPECT_EQ(CharsetFromCharValue(c.name), c.asChar) << c.name;
     EXPECT_EQ(CharsetFromOption(c.name), c.asOption) << c.name;
   }
-  for (Charset set :
-       {Charset::kUtf8, Charset::kUtf16Le, Charset::kUtf16Be, Charset::kAnsel,
-        Charset::kWindows1252, Charset::kCp437, Charset::kCp850, Charset::kMacRoman}) {
-    EXPECT_EQ(CharsetFromOption(CharsetName(set)), set) << CharsetName(set);
-  }
   EXPECT_EQ(TableEncodingFromOption("UTF-8"), TableEncoding::kUtf8);
   EXPECT_EQ(TableEncodingFromOption("windows-1252"), TableEncoding::kWindows1252);
   EXPECT_EQ(TableEncodingFromOption("latin1"), std::nullopt);

@@ -31,15 +31,9 @@ class CharsetChoiceTest : public QObject {
  private:
   // A panel whose conversion is recorded, with its settings in the temporary folder.
   std::unique_ptr<ControlPanel> MakePanel();
-  QComboBox* List(ControlPanel& panel) {
-    return qobject_cast<QComboBox*>(panel.Control(ctl::kCharsetList));
-  }
-  QCheckBox* Box(ControlPanel& panel, int id) {
-    return qobject_cast<QCheckBox*>(panel.Control(id));
-  }
-  QLineEdit* Field(ControlPanel& panel, int id) {
-    return qobject_cast<QLineEdit*>(panel.Control(id));
-  }
+  QComboBox* List(ControlPanel& panel) { return qobject_cast<QComboBox*>(panel.Control(ctl::kCharsetList)); }
+  QCheckBox* Box(ControlPanel& panel, int id) { return qobject_cast<QCheckBox*>(panel.Control(id)); }
+  QLineEdit* Field(ControlPanel& panel, int id) { return qobject_cast<QLineEdit*>(panel.Control(id)); }
   QString Write(const QString& name, const QByteArray& bytes);
   // Drags `data` onto the panel and drops it; true when the drop was taken.
   bool Drop(ControlPanel& panel, const QMimeData& data);
@@ -55,8 +49,7 @@ void CharsetChoiceTest::init() {
   dir_ = std::make_unique<QTemporaryDir>();
   QVERIFY(dir_->isValid());
   beeps_ = 0;
-  converted_.clear();
-  starts_.clear();
+  converted_ = starts_ = {};
   answer_.clear();
 }
 
@@ -170,12 +163,9 @@ void CharsetChoiceTest::settingsSurviveARestart() {
   panel.reset();
   answer_.clear();
   panel = MakePanel();
-  QVERIFY(Box(*panel, ctl::kIncludeNotes)->isChecked());
-  QVERIFY(!Box(*panel, ctl::kProperNames)->isChecked());
-  QVERIFY(Box(*panel, ctl::kRefCounts)->isChecked());
-  QVERIFY(!Box(*panel, ctl::kOem)->isChecked());
-  QCOMPARE(Field(*panel, ctl::kIndiBase)->text(), QStringLiteral("100"));
-  QCOMPARE(Field(*panel, ctl::kFamBase)->text(), QStringLiteral("7"));
+  QVERIFY(Box(*panel, ctl::kIncludeNotes)->isChecked() && !Box(*panel, ctl::kProperNames)->isChecked());
+  QVERIFY(Box(*panel, ctl::kRefCounts)->isChecked() && !Box(*panel, ctl::kOem)->isChecked());
+  QCOMPARE(Field(*panel, ctl::kIndiBase)->text() + Field(*panel, ctl::kFamBase)->text(), QStringLiteral("1007"));
   QCOMPARE(List(*panel)->currentText(), QStringLiteral("CP852"));
   panel->HandleCommand(ctl::kChooseFile);
   QCOMPARE(starts_.last(), dir_->filePath(QStringLiteral("famille")));

@@ -51,24 +51,10 @@ class ControlTableTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void identifiersAreUniqueAndRectsInsideTheDialog();
   void dialogRect();
   void widgetsFollowTheTemplate();
   void fieldsInsideGroupsTakeClicks();
 };
-
-void ControlTableTest::identifiersAreUniqueAndRectsInsideTheDialog() {
-  QVERIFY(ControlTableIsConsistent());
-  for (const ControlRow& row : kPanelControls) {
-    const QByteArray where = QByteArray("id ") + QByteArray::number(row.id) + " " + row.text;
-    QVERIFY2(row.x >= 0 && row.y >= 0 && row.w > 0 && row.h > 0, where);
-    // Only a label may run past the right edge, clipped: the line counter does.
-    QVERIFY2(row.x + row.w <= kPanelWidthDu || row.kind == ControlKind::kLabel, where);
-    QVERIFY2(row.x < kPanelWidthDu && row.y + row.h <= kPanelHeightDu, where);
-    if (row.id != -1) QCOMPARE(FindControl(row.id), &row);
-  }
-  QCOMPARE(FindControl(999), nullptr);
-}
 
 // Each edge is mapped on its own with MulDiv rounding, as MapDialogRect does.
 void ControlTableTest::dialogRect() {
