@@ -14,26 +14,22 @@
 #include "platform/byte_sink.h"
 #include "platform/byte_source.h"
 #include "support/model_dump.h"
-#include "support/recording_progress.h"
+#include "support/convert.h"
 
 namespace brimsel {
 namespace {
 
-struct Run {
-  GedcomModel m;
-  test::RecordingProgress p;
-  ConversionResult r;
-  std::string Dump() const {
-    std::string s = test::DumpModel(m, r);
-    for (const std::string& line : p.messages) s += line + '\n';
-    return s;
-  }
-};
+std::unique_ptr<test::Converted> Convert(ByteSource& source, ConversionOptions options) {
+  auto c = std::make_unique<test::Converted>();
+  c->r = ConvertSource(c->m, source, "/tmp/t.ged", options, c->p);
+  return c;
+}
 
-std::unique_ptr<Run> Convert(ByteSource& source, ConversionOptions options) {
-  auto run = std::make_unique<Run>();
-  run->r = ConvertSource(run->m, source, "/tmp/t.ged", options, run->p);
-  return run;
+// The model and the message lines, as one text.
+std::string Dump(const test::Converted& c) {
+  std::string s = test::DumpModel(c.m, c.r);
+  for (const std::string& line : c.p.messages) s += line + '\n';
+  return s;
 }
 
 // Individuals whose names, places and notes come from small pools in varied case, so that
@@ -104,7 +100,7 @@ TEST(Threads, PartsGiveWhatOneReaderGives) {
     for (int threads : {2, 3, 4, 7, 64}) {
       StringSource many(c.text);
       const auto got = Convert(many, {.notes = c.notes, .properNames = c.properNames, .threads = threads});
-      EXPECT_EQ(got->Dump(), expected->Dump()) << c.name << ", " << threads << " threads";
+      EXPECT_EQ(Dump(*got), Dump(*expected)) << c.name << ", " << threads << " threads";
       split = std::max(split, got->r.parts);
     }
     EXPECT_GT(split, 2) << c.name << ": the file was never cut";

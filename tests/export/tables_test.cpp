@@ -190,14 +190,6 @@ TEST(ExportTables, PhasesBytesAndSizeReport) {
   EXPECT_EQ(e.p.messages.back(), "0 Kb => 0 Kb (-" + std::to_string(r.bytesWritten - 100) + "%)");
 }
 
-TEST(ExportTables, NoBaseWritesNothing) {
-  Export e;
-  e.m.sourcePath = std::string(600, 'x') + ".ged";
-  EXPECT_EQ(e.Run().outcome, ExportOutcome::kNoTableName);
-  EXPECT_TRUE(e.p.messages.empty());
-  EXPECT_EQ(std::distance(fs::directory_iterator(e.dir.Path()), fs::directory_iterator()), 0);
-}
-
 TEST(ExportTables, OpenFailureStopsAtOnceAndTouchesNoPhase) {
   Export e;
   fs::create_directory(e.dir / "t_FAM.txt");
