@@ -32,9 +32,7 @@ TEST(Dictionary, TrimsSpacesAndRefusesBlankTexts) {
 TEST(Dictionary, LetterCaseAndProperNames) {
   Dictionary d;
   for (const char* t : {"Dupont", "DUPONT", "\xC9mile", "Emile", "\xE9mile", "QU\xC9R\xC9", "Qu\xE9r\xE9", "Jean\t",
-                        "Jean", "Je\tan"}) {
-    Add(d, t);
-  }
+                        "Jean", "Je\tan"}) Add(d, t);
   EXPECT_EQ(d.count, 7);
   EXPECT_EQ(d.Entry(0).refCount, 2);
   const std::pair<const char*, const char*> cases[] = {

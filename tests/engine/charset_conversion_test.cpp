@@ -23,9 +23,7 @@ std::unique_ptr<test::Converted> Convert(const std::string& bytes, ConversionOpt
 std::string Tables(GedcomModel& model) {
   test::TempDir dir;
   test::RecordingProgress progress;
-  ExportOptions options;
-  options.outputDir = dir.Path();
-  EXPECT_TRUE(ExportTables(model, options, progress).Written());
+  EXPECT_TRUE(ExportTables(model, {.outputDir = dir.Path(), .indiBase = {}, .famBase = {}}, progress).Written());
   std::string all;
   for (const char* suffix : kTableSuffixes) all += test::ReadBytes(dir / (std::string("family") + suffix));
   return all;

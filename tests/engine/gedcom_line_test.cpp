@@ -54,14 +54,13 @@ TEST(SplitWords, ItemsTagAndValue) {
 TEST(IsNeitherTag, RulesOutOnlyLinesOfAnotherTag) {
   std::mt19937 rng(5);
   const char alphabet[] = "1 \t\vFAMSCHILx@";
+  // Half of the lines in the usual shape, most of those with a tag near the ones looked for.
+  const char* const tags[] = {"FAMS", "CHIL", "FAMC", "CHILD", "NAME", "FAM", ""};
+  const char* const starts[] = {"1 ", "1  ", "1\t", "1 \t"};
   int ruledOut = 0;
   for (int round = 0; round < 20000; ++round) {
     std::string line;
-    std::size_t length = rng() % 12;
-    for (std::size_t i = 0; i < length; ++i) line += alphabet[rng() % (sizeof alphabet - 1)];
-    // Half of them in the usual shape, most of those with a tag near the ones looked for.
-    const char* const tags[] = {"FAMS", "CHIL", "FAMC", "CHILD", "NAME", "FAM", ""};
-    const char* const starts[] = {"1 ", "1  ", "1\t", "1 \t"};
+    for (std::size_t i = 0, length = rng() % 12; i < length; ++i) line += alphabet[rng() % (sizeof alphabet - 1)];
     if (round % 2 == 0) line = std::string(starts[rng() % 4]) + tags[rng() % 7] + line;
     if (!IsNeitherTag(line.data(), line.size(), "FAMS", "CHIL")) continue;
     ++ruledOut;

@@ -11,11 +11,6 @@
 namespace brimsel {
 namespace {
 
-void Insert(Dictionary& d, std::string text) {
-  text.push_back('\0');  // room for the terminator the insert writes
-  d.Insert(text.data(), static_cast<int>(text.size() - 1), 0);
-}
-
 TEST(CodeList, SortedInsertsOfManyEntriesListInOrderWithoutRecursion) {
   // Entries inserted in alphabetical order: a chain-shaped tree for a naive binary tree.
   Dictionary d;
@@ -23,7 +18,7 @@ TEST(CodeList, SortedInsertsOfManyEntriesListInOrderWithoutRecursion) {
   for (int i = 0; i < 200000; ++i) {
     char text[16];
     std::snprintf(text, sizeof text, "N%07d", i);
-    Insert(d, text);
+    d.Insert(text, 8, 0);
     expected += std::to_string(i + 1) + "\t" + text + "\r\n";
   }
   std::string text;

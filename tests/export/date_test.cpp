@@ -70,18 +70,20 @@ const Case kPlainDates[] = {
     {"0", 127, "0"}, {"-1850", 127, "-1850"},
     {"1234567890123456789012345678901", 127, "1234567890123456789012345678901"},
     // Near misses of the usual shape "12 MAR 1841", which is read at fixed places.
-    {"07 MAR 1841", 255, "7 mar 1841"}, {"1X MAR 1841", 255, "1 mar 1841"},
-    {"12 MA 1841", 251, "12 juin 1841"}, {"12/MAR/1841", 249, "13 juin 1912"},
-    {"12\tMAR 0099", 255, "12 mar 1999"}, {"12 MAR 184X", 255, "12 mar 184"},
-    {"12 mar 12000", 255, "12 mar 12000"}, {"31 AO\xDB 0000", 247, "31 ao\xFB 1900"},
-    {"9 Sept 999", 255, "9 sep 999"}, {"12  MAR 1841", 255, "12 mar 1841"},
-    {"12 JUIN 1841", 255, "12 juin 1841"}, {"32 XYZ 1841", 249, "13 juin 1841"},
+    {"07 MAR 1841", 255, "7 mar 1841"}, {"1X MAR 1841", 255, "1 mar 1841"}, {"12 MA 1841", 251, "12 juin 1841"},
+    {"12/MAR/1841", 249, "13 juin 1912"}, {"12\tMAR 0099", 255, "12 mar 1999"}, {"12 MAR 184X", 255, "12 mar 184"},
+    {"12 mar 12000", 255, "12 mar 12000"}, {"31 AO\xDB 0000", 247, "31 ao\xFB 1900"}, {"9 Sept 999", 255, "9 sep 999"},
+    {"12  MAR 1841", 255, "12 mar 1841"}, {"12 JUIN 1841", 255, "12 juin 1841"}, {"32 XYZ 1841", 249, "13 juin 1841"},
 };
 // clang-format on
 
 TEST(NormaliseDate, PlainDates) {
   EXPECT_EQ(NormaliseDate(nullptr), kQualityNone);
   for (const Case& c : kPlainDates) Expect(c);
+  for (int month = 1; month <= 12; ++month) {  // every month the export writes reads back as given
+    const std::string text = "2 " + std::string(kMonthNames[month]) + " 1900";
+    Expect({text.c_str(), 255, text.c_str()});
+  }
 }
 
 // The same dates off the quick path of the usual shape (a blank before a number), and inside
@@ -128,13 +130,6 @@ TEST(NormaliseDate, GedcomForms) {
   }) Expect(c);
 }
 // clang-format on
-
-TEST(NormaliseDate, EveryOutputMonthReadsBackAsGiven) {
-  for (int month = 1; month <= 12; ++month) {
-    const std::string text = "2 " + std::string(kMonthNames[month]) + " 1900";
-    Expect({text.c_str(), 255, text.c_str()});
-  }
-}
 
 }  // namespace
 }  // namespace brimsel

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -52,12 +51,6 @@ std::vector<std::string> Rows(GedcomModel& m, bool* done = nullptr, std::size_t 
   return text;
 }
 
-char* Date(GedcomModel& m, const char* text) {
-  char* date = m.texts.NewDate();
-  std::strncpy(date, text, kDateBufferSize - 1);
-  return date;
-}
-
 // Two individuals, an added spouse, one union, notes; numbered from the given bases.
 void HandMade(GedcomModel& m, int indiBase = 1, int famBase = 0) {
   m.Clear();
@@ -67,14 +60,14 @@ void HandMade(GedcomModel& m, int indiBase = 1, int famBase = 0) {
   Individual& a = m.individuals[0];
   a.famc = 0;
   a.sex = 1;
-  a.birthDate = Date(m, "\t");  // unreadable: written as it stands, tab as a space
+  a.birthDate = m.texts.StoreDate(nullptr, "\t");  // unreadable: written as it stands, tab as a space
   a.birthPlace = 4;
   a.occupation = m.texts.Copy("100% %s\tmeunier");
   Individual& b = m.individuals[1];
-  b.baptismDate = Date(m, "1850");
+  b.baptismDate = m.texts.StoreDate(nullptr, "1850");
   b.baptismPlace = -1;
   b.birthPlace = 2;  // the baptism stands in but has no place: the birth's place is used
-  b.burialDate = Date(m, "5 MAY 1900");
+  b.burialDate = m.texts.StoreDate(nullptr, "5 MAY 1900");
   b.deathPlace = 7;  // the burial has no place: the death's place stands in
   m.unions.resize(m.counts.unions = 1);
   m.unions[0].husband = 0;

@@ -13,8 +13,7 @@ namespace {
 std::string Bytes(const std::vector<char16_t>& units, bool bigEndian) {
   std::string out;
   for (char16_t u : units) {
-    const char hi = static_cast<char>(u >> 8);
-    const char lo = static_cast<char>(u & 0xFF);
+    const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
     out += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
   }
   return out;

@@ -87,8 +87,8 @@ bool CharsetChoiceTest::Drop(ControlPanel& panel, const QMimeData& data) {
   return enter.isAccepted() && drop.isAccepted();
 }
 
-// The items in order, "Automatique" first and chosen; each item's set; "OEM => ANSI" wins and
-// turns the list off.
+// The items in order, "Automatique" first and chosen; each item's set, with the boxes' options;
+// "OEM => ANSI" wins and turns the list off.
 void CharsetChoiceTest::listGivesTheOptions() {
   const std::pair<const char*, int> items[] = {  // the kind of each item's set, -1: the detection
       {"Automatique", -1}, {"UTF-8", int(Charset::kUtf8)}, {"UTF-16LE", int(Charset::kUtf16Le)},
@@ -104,7 +104,9 @@ void CharsetChoiceTest::listGivesTheOptions() {
   for (int index = 0; index < 14; ++index) {
     QCOMPARE(list->itemText(index), QString(items[index].first));
     list->setCurrentIndex(index);
-    const std::optional<brimsel::FileCharset> charset = brimsel::ReadConversionOptions(*panel).charset;
+    const brimsel::ConversionOptions options = brimsel::ReadConversionOptions(*panel);
+    QVERIFY(options.properNames && !options.notes);  // the boxes' defaults
+    const std::optional<brimsel::FileCharset>& charset = options.charset;
     QCOMPARE(charset ? int(charset->kind) : -1, items[index].second);
     if (index == 12) QCOMPARE(charset->converter, std::string("ibm-852_P100-1995"));
   }
@@ -166,6 +168,8 @@ void CharsetChoiceTest::settingsSurviveARestart() {
   QVERIFY(Box(*panel, ctl::kIncludeNotes)->isChecked() && !Box(*panel, ctl::kProperNames)->isChecked());
   QVERIFY(Box(*panel, ctl::kRefCounts)->isChecked() && !Box(*panel, ctl::kOem)->isChecked());
   QCOMPARE(Field(*panel, ctl::kIndiBase)->text() + Field(*panel, ctl::kFamBase)->text(), QStringLiteral("1007"));
+  unsigned base = 0;
+  QVERIFY(panel->ReadNumber(ctl::kIndiBase, &base) && base == 100);  // the export reads it back
   QCOMPARE(List(*panel)->currentText(), QStringLiteral("CP852"));
   panel->HandleCommand(ctl::kChooseFile);
   QCOMPARE(starts_.last(), dir_->filePath(QStringLiteral("famille")));

@@ -26,20 +26,15 @@ const QColor kRed(255, 0, 0), kGreen(0, 255, 0);
 // Counts the paint events a widget receives, and runs `onPaint` at each.
 class PaintCounter final : public QObject {
  public:
-  explicit PaintCounter(QWidget* widget, std::function<void()> onPaint = {})
-      : QObject(widget), onPaint_(std::move(onPaint)) {
+  explicit PaintCounter(QWidget* widget, std::function<void()> paint = {}) : QObject(widget), onPaint(paint) {
     widget->installEventFilter(this);
   }
-  int count = 0;
-
- protected:
   bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint && ++count && onPaint_) onPaint_();
+    if (event->type() == QEvent::Paint && ++count && onPaint) onPaint();
     return false;
   }
-
- private:
-  std::function<void()> onPaint_;
+  int count = 0;
+  std::function<void()> onPaint;
 };
 
 QString FieldText(ControlPanel& panel, int id) {
