@@ -23,9 +23,7 @@ std::unique_ptr<test::Converted> Convert(const std::string& bytes, ConversionOpt
 std::string Tables(GedcomModel& model) {
   test::TempDir dir;
   test::RecordingProgress progress;
-  ExportOptions options;
-  options.outputDir = dir.Path();
-  EXPECT_TRUE(ExportTables(model, options, progress).Written());
+  EXPECT_TRUE(ExportTables(model, {.outputDir = dir.Path(), .indiBase = {}, .famBase = {}}, progress).Written());
   std::string all;
   for (const char* suffix : kTableSuffixes) all += test::ReadBytes(dir / (std::string("family") + suffix));
   return all;
@@ -130,51 +128,8 @@ TEST(CharsetConversion, EverySetOfOneFamilyGivesTheSameTables) {
   EXPECT_EQ(Tables(cp1252->m), ToCp1252(tables));
 }
 
-TEST(CharsetConversion, WhichSetAndTheMessageLine) {
-  const std::string ascii = "0 @I1@ INDI\n1 NAME Jean /Martin/\n0 TRLR\n";
-  const std::string latin = "0 @I1@ INDI\n1 NAME Jos\xE9 /Martin/\n0 TRLR\n";
-  const std::string utf8 = "0 @I1@ INDI\n1 NAME Jos\xC3\xA9 /Martin/\n0 TRLR\n";
-  struct Case {
-    std::string bytes;
-    std::optional<Charset> chosen;
-    Charset used;
-    const char* line;  // the first message when it names the set, else nullptr
-  } cases[] = {
-      {WithHead(nullptr, ascii), {}, Charset::kWindows1252, nullptr},
-      {WithHead("ANSI", latin), {}, Charset::kWindows1252, nullptr},
-      {WithHead(" windows-1252 ", latin), {}, Charset::kWindows1252, nullptr},
-      // Bytes that are not UTF-8 decide nothing: the CHAR value stands, a stray byte is read
-      // as Windows-1252.
-      {WithHead("UTF-8", latin), {}, Charset::kUtf8, "UTF-8"},
-      {WithHead("NOSUCHSET", latin), {}, Charset::kWindows1252, "Windows-1252 (CHAR NOSUCHSET)"},
-      {WithHead("IBMPC", latin), {}, Charset::kCp437, "CP437"},
-      {WithHead("MSDOS", ascii), {}, Charset::kCp850, "CP850"},
-      {WithHead("MACINTOSH", latin), {}, Charset::kMacRoman, "MACINTOSH"},
-      {WithHead("ANSEL", ascii), {}, Charset::kAnsel, "ANSEL"},
-      {"0 HEAD\n1 GEDC\n2 VERS 7.0\n" + ascii, {}, Charset::kUtf8, "UTF-8"},
-      {WithHead("ANSI", utf8), {}, Charset::kUtf8, "UTF-8 (CHAR ANSI)"},
-      // A user's choice wins, and the message list does not repeat it.
-      {WithHead("UTF-8", latin), Charset::kCp850, Charset::kCp850, nullptr},
-      {"\xEF\xBB\xBF" + WithHead(nullptr, ascii), Charset::kWindows1252, Charset::kWindows1252, nullptr},
-  };
-  for (const Case& c : cases) {
-    ConversionOptions options;
-    options.charset = c.chosen;
-    auto run = Convert(c.bytes, options);
-    ASSERT_TRUE(run->r.Completed()) << c.bytes;
-    EXPECT_EQ(run->m.charset, c.used) << c.bytes;
-    EXPECT_EQ(run->p.messages.front().rfind("Jeu", 0) == 0 ? run->p.messages.front() : "",
-              c.line ? kSet + c.line : "") << c.bytes;
-  }
-  // A chosen Windows-1252 skips no UTF-8 mark: it is read as three characters of the first line.
-  ConversionOptions options;
-  options.charset = Charset::kWindows1252;
-  options.properNames = false;
-  auto marked = Convert("\xEF\xBB\xBF" "0 @I1@ INDI\n0 @I2@ INDI\n1 NAME \xEF\xBB\xBF /X/\n", options);
-  ASSERT_TRUE(marked->r.Completed());
-  EXPECT_EQ(marked->m.counts.individuals, 1);
-  EXPECT_EQ(std::string(marked->m.givenNames->Entry(0).text), "\xEF\xBB\xBF");
-  // The set line comes before "no individual found".
+// The set line comes before "no individual found".
+TEST(CharsetConversion, SetLineBeforeNoIndividual) {
   auto none = Convert(WithHead("UTF-8", "0 @F1@ FAM\n1 NOTE \xC3\xA9t\xC3\xA9\n"));
   EXPECT_EQ(none->r.outcome, ConversionOutcome::kNoIndividual);
   EXPECT_EQ(none->p.messages, (Lines{kSet + "UTF-8", "Aucun individu trouv\xE9!"}));
@@ -196,19 +151,6 @@ TEST(CharsetConversion, ReplacedCharactersAndBytesReadAsWindows1252AreCounted) {
   EXPECT_EQ(stray->m.charset, Charset::kUtf8);
   EXPECT_EQ(std::string(stray->m.givenNames->Entry(0).text), "Jos\xC3\xA9");
   EXPECT_EQ(stray->p.messages.back(), "1 octets lus en Windows-1252");
-}
-
-TEST(CharsetConversion, LettersOfUtf8Texts) {
-  auto run = Convert(WithHead("UTF-8", "0 @I1@ INDI\n1 NAME \xC3\x89LISE /STRAUSS/\n0 @I2@ INDI\n"
-                                       "1 NAME \xC3\xA9lise /Strau\xC3\x9F/\n0 @I3@ INDI\n1 NAME _x /Zola/\n0 TRLR\n"));
-  ASSERT_TRUE(run->r.Completed());
-  // Full case folding: ß is ss; the first spelling stays, in proper case.
-  EXPECT_EQ(run->m.surnames->count, 2);
-  EXPECT_EQ(run->m.individuals[1].surname, run->m.individuals[0].surname);
-  EXPECT_EQ(std::string(run->m.givenNames->Entry(0).text), "\xC3\x89lise");
-  // The order folds to small letters: '_' comes before the letters.
-  const std::vector<int>& order = run->m.givenNames->AlphabeticalOrder();
-  EXPECT_EQ(std::string(run->m.givenNames->Entry(order.front()).text), "_x");
 }
 
 TEST(CharsetConversion, CutsNeverSplitACharacter) {

@@ -38,7 +38,7 @@ std::string Probe(const Converted& c, const std::string& field) {
       {"#quay", &ConversionCounts::quay}, {"#sources", &ConversionCounts::sources},
       {"#individualNotes", &ConversionCounts::individualNotes}};
   if (kCounts.count(field)) return std::to_string(c.r.counts.*kCounts.at(field));
-  Lines v;
+  Lines v = field == "messages" ? c.p.messages : field == "phases" ? c.p.phases : Lines{};
   for (const Individual& i : m.individuals) {
     const std::map<std::string, std::string> values = {
         {"given", entry(m.givenNames, i.givenName)}, {"surname", entry(m.surnames, i.surname)},
@@ -53,16 +53,10 @@ std::string Probe(const Converted& c, const std::string& field) {
         {"marr", text(u.marriageDate)}, {"marrplace", entry(m.places, u.marriagePlace)}};
     if (values.count(field)) v.push_back(values.at(field));
   }
-  for (const auto& [name, notes] : {std::make_pair("inotes", &m.individualNotes), std::make_pair("unotes", &m.unionNotes)}) {
-    if (field == name) {
-      for (const Note& n : *notes) v.push_back(std::to_string(n.owner) + ":" + text(n.text));
-    }
+  if (const auto* notes = field == "inotes" ? &m.individualNotes : field == "unotes" ? &m.unionNotes : nullptr) {
+    for (const Note& n : *notes) v.push_back(std::to_string(n.owner) + ":" + text(n.text));
   }
-  if (field == "messages") v = c.p.messages;
-  if (field == "phases") v = c.p.phases;
-  if (field == "added") {
-    for (int sex : m.addedSexes) v.push_back(std::to_string(sex));
-  }
+  for (int sex : field == "added" ? m.addedSexes : std::vector<int>{}) v.push_back(std::to_string(sex));
   std::string out;
   for (const std::string& s : v) out += (out.empty() ? "" : "|") + s;
   return out;
@@ -111,9 +105,7 @@ TEST(Conversion, ModelAndReports) {
       {"proper names", names, {},
        {{"given", "Jean-Pierre|\x90lise"}, {"surname", "Dupont|B\x82rard"}, {"birthplace", "-|\x90vreux"},
         {"occu", "-|M\x82" "decin"}, {"birth", "-|3 F\x90V 1850"}}},
-      {"names as written", names, ConversionOptions{.properNames = false},
-       {{"given", "jean pierre|\x90lise"}, {"surname", "DUPONT|B\x82rard"}}},
-      // Code page 850 applies to every text.
+      // Code page 850 applies to every text; names as written.
       {"code page 850", names, ConversionOptions{.properNames = false, .charset = Charset::kCp850},
        {{"given", "jean pierre|\xC9lise"}, {"surname", "DUPONT|B\xE9rard"}, {"birthplace", "-|\xC9vreux"},
         {"occu", "-|M\xE9" "decin"}, {"birth", "-|3 F\xC9V 1850"}}},
@@ -141,6 +133,7 @@ TEST(Conversion, ModelAndReports) {
       // The last note of a file without a final level-0 line is kept.
       {"notes", notes, ConversionOptions{.notes = true},
        {{"inotes", "0:first second third |0:glued onto|1:last words"}, {"unotes", "0:family"}}},
+      {"notes not asked for", notes, {}, {{"inotes", ""}, {"unotes", ""}}},
       {"lines before the first record and in other records",
        "0 HEAD\n1 NAME Header /Name/\n2 QUAY 3\n"
        "0 @F1@ FAM\n1 HUSB @I1@\n1 WIFE @I2@\n1 CHIL @I3@\n1 MARR\n2 DATE 1900\n1 NOTE union\n"
@@ -201,13 +194,7 @@ TEST(Conversion, ModelAndReports) {
   EXPECT_EQ(run->m.sourceSize, static_cast<std::int64_t>(sizeof kFamily - 1));
 }
 
-TEST(Conversion, LineCounterAndNoIndividual) {
-  std::string g = "0 @I1@ INDI\n";
-  for (int i = 0; i < 249; ++i) g += "1 SEX M\n";
-  // Passes 1 and 2: emptied, 100, 200; codes: 0 for the first individual; pass 3: 100, 200;
-  // the end: lines read by pass 3.
-  EXPECT_EQ(Convert(g)->p.lineCounts, (std::vector<int>{-1, 100, 200, -1, 100, 200, 0, 100, 200, 250}));
-
+TEST(Conversion, NoIndividual) {
   auto run = Convert("0 HEAD\n0 @F1@ FAM\n1 HUSB @I1@\n0 TRLR\n");
   EXPECT_EQ(run->r.outcome, ConversionOutcome::kNoIndividual);
   EXPECT_EQ(run->p.messages, (Lines{"Aucun individu trouv\xE9!"}));

@@ -75,24 +75,19 @@ TEST(IcuCharset, NamesFoundRefusedOrUnknown) {
     Charset kind;
     const char* reason;  // a part of it
   } cases[] = {
-      {" CP1250 ", S::kFound, Charset::kConverter, ""},
-      {"KOI8-R", S::kFound, Charset::kConverter, ""},
+      {" CP1250 ", S::kFound, Charset::kConverter, ""}, {"KOI8-R", S::kFound, Charset::kConverter, ""},
       {"euc-kr", S::kFound, Charset::kConverter, ""},
       // Another name of a built-in set gives the built-in set.
-      {"UTF8", S::kFound, Charset::kUtf8, ""},
-      {"utf16le", S::kFound, Charset::kUtf16Le, ""},
-      {"ibm-850", S::kFound, Charset::kCp850, ""},
-      {"IBM437", S::kFound, Charset::kCp437, ""},
-      {"x-mac-roman", S::kFound, Charset::kMacRoman, ""},
-      {"IBMPC", S::kFound, Charset::kCp437, ""},
+      {"UTF8", S::kFound, Charset::kUtf8, ""},       {"utf16le", S::kFound, Charset::kUtf16Le, ""},
+      {"ibm-850", S::kFound, Charset::kCp850, ""},   {"IBM437", S::kFound, Charset::kCp437, ""},
+      {"x-mac-roman", S::kFound, Charset::kMacRoman, ""}, {"IBMPC", S::kFound, Charset::kCp437, ""},
       {"UTF-32", S::kRefused, Charset::kWindows1252, "ASCII characters are other bytes"},
       {"utf-16", S::kRefused, Charset::kWindows1252, "ASCII characters are other bytes"},
       {"ibm-33722", S::kRefused, Charset::kWindows1252, "ASCII characters are other bytes"},
       {"ibm-037", S::kRefused, Charset::kWindows1252, "ASCII characters are other bytes"},
       {"Shift_JIS", S::kRefused, Charset::kWindows1252, "multi-byte characters"},
       {"ISO-2022-JP", S::kRefused, Charset::kWindows1252, "escape or shift"},
-      {"no-such-set", S::kUnknown, Charset::kWindows1252, ""},
-      {"", S::kUnknown, Charset::kWindows1252, ""},
+      {"no-such-set", S::kUnknown, Charset::kWindows1252, ""}, {"", S::kUnknown, Charset::kWindows1252, ""},
   };
   for (const auto& c : cases) {
     const CharsetNameResult r = LookUpCharset(c.name);

@@ -1,4 +1,4 @@
-// Decoding of texts into the tables' encoding, cuts inside characters, character sizes.
+// Decoding of texts into the tables' encoding, cuts inside characters.
 #include "platform/text_decoder.h"
 
 #include <gtest/gtest.h>
@@ -69,19 +69,6 @@ TEST(CutToFit, NeverInsideACharacter) {
   for (const auto& c : cases) {
     EXPECT_EQ(CutToFit(c.text, c.max, c.encoding), c.expected) << c.text << " " << c.max;
   }
-}
-
-TEST(CharacterSize, ByFileSet) {
-  const struct {
-    std::string text;
-    Charset set;
-    std::size_t expected;
-  } cases[] = {
-      {"\u00E9x", Charset::kUtf8, 2},       {"\U0001F600", Charset::kUtf16Be, 4},
-      {"\xE9x", Charset::kUtf8, 1},         {"\xE9x", Charset::kWindows1252, 1},
-      {"\xE2\xE8" "ex", Charset::kAnsel, 3}, {"\xE2", Charset::kAnsel, 1}, {"", Charset::kAnsel, 0},
-  };
-  for (const auto& c : cases) EXPECT_EQ(CharacterSize(c.text, c.set), c.expected) << c.text;
 }
 
 }  // namespace

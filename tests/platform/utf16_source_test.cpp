@@ -1,4 +1,4 @@
-// The UTF-16 source: marks, surrogates, odd length, tiny reads, rewind; the skipping source.
+// The UTF-16 source: marks, surrogates, odd length, tiny reads.
 #include "platform/utf16_source.h"
 
 #include <gtest/gtest.h>
@@ -13,8 +13,7 @@ namespace {
 std::string Bytes(const std::vector<char16_t>& units, bool bigEndian) {
   std::string out;
   for (char16_t u : units) {
-    const char hi = static_cast<char>(u >> 8);
-    const char lo = static_cast<char>(u & 0xFF);
+    const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
     out += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
   }
   return out;
@@ -61,28 +60,6 @@ TEST(Utf16Source, ServesUtf8) {
       }
     }
   }
-}
-
-// A mark of the other order is text; a rewind starts again and skips the mark again, and so
-// does the source that skips a UTF-8 mark.
-TEST(Utf16Source, OtherMarkRewindAndSkipSource) {
-  StringSource other("\xFE\xFF" + Bytes({u'a'}, false));  // FE FF read as little-endian: U+FFFE
-  Utf16Source little(other, false);
-  EXPECT_EQ(ReadAll(little, 64), "\uFFFEa");
-  StringSource inner(Bytes({0xFEFF, u'a', 0xD83D}, false));
-  Utf16Source source(inner, false, 3);
-  char buffer[2];
-  ASSERT_EQ(source.Read(buffer, 1), 1);
-  for (std::size_t capacity : {2, 64}) {
-    ASSERT_TRUE(source.Rewind());
-    EXPECT_EQ(ReadAll(source, capacity), "a\uFFFD");
-  }
-  StringSource marked("\xEF\xBB\xBF" "0 HEAD");
-  SkipSource skip(marked, 3);
-  EXPECT_EQ(ReadAll(skip, 2), "0 HEAD");
-  ASSERT_TRUE(skip.Rewind());
-  EXPECT_EQ(ReadAll(skip, 64), "0 HEAD");
-  EXPECT_EQ(skip.Size(), 9);
 }
 
 }  // namespace

@@ -57,6 +57,7 @@ void BrimselMainTest::screenshotAfterAConversion() {
   const QString picture = dir.filePath(QStringLiteral("window.png"));
   const Run run = Start({QStringLiteral("--screenshot"), picture, gedcom});
   QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+  QVERIFY(QFile::exists(dir.filePath(QStringLiteral("famille_FAMnote.txt"))));  // the real export ran
   const QImage image(picture);
   QVERIFY(!image.isNull());
   // The window is the panel's size, which the same fonts give in this process too.
