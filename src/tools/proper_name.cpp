@@ -7,6 +7,7 @@
 #include <new>
 #include <optional>
 
+#include "platform/ansel.h"
 #include "platform/line_reader.h"
 #include "platform/text_case.h"
 #include "platform/text_decoder.h"
@@ -34,6 +35,8 @@ std::size_t FitAnsel(std::string_view text, std::size_t max) {
   while (whole < text.size()) {
     const std::size_t next = whole + CharacterSize(text.substr(whole), Charset::kAnsel);
     if (next > max) break;
+    // Marks at the very end of a full piece: their letter is the next piece's first byte.
+    if (next == text.size() && IsAnselMark(static_cast<unsigned char>(text[next - 1]))) break;
     whole = next;
   }
   return whole;

@@ -100,6 +100,10 @@ TEST(ProperNameTextTest, EveryCharacterSetStaysItself) {
       // A piece of 510 bytes would end inside é: the piece stops before it.
       {"UTF-8 pieces end between characters", "1 NOTE \xC3\xA9" + longName + "\xC3\xA9z\n",
        "1 NOTE \xC3\xA9" + longName + "\xC3\xA9z\r\n"},
+      // In ANSEL a mark stays with its letter, in the next piece.
+      {"ANSEL pieces keep a mark with its letter",
+       "0 HEAD\n1 CHAR ANSEL\n1 NAME " + std::string(502, 'A') + "\xE2" "E /X/\n",
+       "0 HEAD\r\n1 CHAR ANSEL\r\n1 NAME A" + std::string(501, 'a') + "/\r\n\xE2" "E /X/\r\n"},
       {"UTF-16LE, mark kept",
        std::string("\xFF\xFE" "1\0 \0N\0A\0M\0E\0 \0\xC9\0V\0E\0\n\0", 24),
        std::string("\xFF\xFE" "1\0 \0N\0A\0M\0E\0 \0\xC9\0v\0e\0/\0\r\0\n\0", 28)},
