@@ -33,6 +33,20 @@ inline std::uint64_t FoldNothing(std::uint64_t x) {
 // often) folds each of its bytes through the upper-case table.
 inline std::uint64_t FoldCp1252Word(std::uint64_t x) {
   if ((x & kHighBits) == 0) return FoldAsciiWord(x);
+  // The accented small letters à to þ (0xE0 to 0xFE but ÷) lose their 0x20 bit like a to z,
+  // eight bytes at once; a word with another byte from 0x80 up (š, œ, ž, ÿ, signs) takes the
+  // table. Bit 6 and bit 5 of each byte are moved up to bit 7 to be tested there.
+  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+  const auto zeroBytes = [](std::uint64_t v) {  // 0x80 in each byte of `v` that is 0
+    return ~(((v & kLow7) + kLow7) | v | kLow7);
+  };
+  const std::uint64_t b7 = x & kHighBits;
+  const std::uint64_t b6 = (x << 1) & kHighBits;
+  if ((b7 & ~b6) == 0 && zeroBytes(~x) == 0) {  // nothing from 0x80 to 0xBF, no 0xFF
+    const std::uint64_t b5 = (x << 2) & kHighBits;
+    const std::uint64_t small = b7 & b6 & b5 & ~zeroBytes(x ^ 0xF7F7F7F7F7F7F7F7ull);
+    return FoldAsciiWord(x) ^ (small >> 2);
+  }
   const std::array<unsigned char, 256>& upper = Cp1252UpperTable();
   std::uint64_t folded = 0;
   for (int i = 0; i < 64; i += 8) folded |= std::uint64_t{upper[(x >> i) & 0xFF]} << i;

@@ -56,12 +56,12 @@ class LinkChecks {
 
   void Fams(int indi, const LineWords& words) {
     const std::string_view word = words.Value();
-    Pending& a = Queue(false, indi, m_.UnionIndex(ReferenceNumber(word)), MessageWord(words));
+    Pending& a = Queue(false, indi, m_.UnionIndex(ReferenceNumber(word)), MessageWord(words, word));
     if (a.target >= 0) __builtin_prefetch(&m_.unions[static_cast<std::size_t>(a.target)]);
   }
   void Chil(int fam, const LineWords& words) {
     const std::string_view word = words.Value();
-    Pending& a = Queue(true, fam, m_.IndividualIndex(ReferenceNumber(word)), MessageWord(words));
+    Pending& a = Queue(true, fam, m_.IndividualIndex(ReferenceNumber(word)), MessageWord(words, word));
     if (a.target >= 0) __builtin_prefetch(&m_.individuals[static_cast<std::size_t>(a.target)].famc);
   }
   // Makes every check still waiting.
@@ -82,8 +82,7 @@ class LinkChecks {
   // The value word as a message quotes it: a Windows-1252 text of at most kWordCapacity - 1
   // bytes. A word of a file in another set is decoded whole first ('?' for a character that
   // Windows-1252 lacks, not counted), so that the cut never splits a character.
-  std::string_view MessageWord(const LineWords& words) {
-    const std::string_view value = words.Value();
+  std::string_view MessageWord(const LineWords& words, std::string_view value) {
     if (m_.charset == Charset::kWindows1252 || IsAscii(value)) return value;
     const char* start = words.valueStart;
     while (start < words.lineEnd && IsBlank(*start)) ++start;
