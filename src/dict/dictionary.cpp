@@ -155,8 +155,10 @@ int CompareIgnoringCase(std::string_view a, std::string_view b) {
 
 void ApplyProperNameRule(char* text, std::size_t length) {
   if (length == 0) return;
-  const auto upper = [](char c) { return static_cast<char>(Cp1252Upper(static_cast<unsigned char>(c))); };
-  const auto lower = [](char c) { return static_cast<char>(Cp1252Lower(static_cast<unsigned char>(c))); };
+  const std::array<unsigned char, 256>& upperTable = Cp1252UpperTable();
+  const std::array<unsigned char, 256>& lowerTable = Cp1252LowerTable();
+  const auto upper = [&](char c) { return static_cast<char>(upperTable[static_cast<unsigned char>(c)]); };
+  const auto lower = [&](char c) { return static_cast<char>(lowerTable[static_cast<unsigned char>(c)]); };
   text[0] = upper(text[0]);
   bool wordStart = false;
   for (std::size_t i = 1; i < length; ++i) {
