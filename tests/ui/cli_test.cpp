@@ -24,7 +24,10 @@ TEST(Cli, UsageErrorsExitWithTwo) {
       {{}, ""}, {{"frobnicate"}, ""}, {{"convert"}, ""}, {{"convert", "--bogus", "x.ged"}, ""},
       {{"convert", "a", "b"}, ""}, {{"convert", "x.ged", "--indi-base"}, "'--indi-base' needs a value"},
       {{"convert", "--encoding", "ebcdic-cp-us", "x.ged"}, "cannot be used, as the GEDCOM lines"},
-      {{"convert", "--encoding", "klingon", "x.ged"}, "unknown character set 'klingon' (brimsel-cli --list-encodings"}};
+      {{"convert", "--encoding", "klingon", "x.ged"}, "unknown character set 'klingon' (brimsel-cli --list-encodings"},
+      {{"convert", "--oem", "--encoding", "cp437", "x.ged"}, "--oem means code page 850"},
+      {{"convert", "--output-encoding", "latin9", "x.ged"}, "--output-encoding takes utf-8 or windows-1252"},
+      {{"convert", "--threads", "0", "x.ged"}, "--threads"}};
   for (const auto& [args, says] : cases) {
     const test::CliRun r = RunCli(dir, args);
     EXPECT_EQ(r.status, 2) << r.Describe();
