@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/charset.h"
+#include "platform/icu_charset.h"
 #include "platform/text_case.h"
 #include "platform/text_decoder.h"
 
@@ -58,6 +59,21 @@ BENCHMARK_CAPTURE(BM_DecodeName, ansel,
                   "er\xE2"
                   "e",
                   Charset::kAnsel, TableEncoding::kUtf8);
+
+// A set chosen by an ICU name: a single-byte one decodes through its table, a multi-byte one
+// through the converter, against the built-in CP850.
+void BM_DecodeNamedSet(benchmark::State& state, const char* name, const char* text) {
+  TextDecoder decoder(LookUpCharset(name).charset, TableEncoding::kUtf8);
+  std::string out;
+  DecodeCounts counts;
+  for (auto _ : state) {
+    decoder.Decode(text, out, counts);
+    benchmark::DoNotOptimize(out.data());
+  }
+}
+BENCHMARK_CAPTURE(BM_DecodeNamedSet, cp850BuiltIn, "cp850", "Ivan Buri\x86 \x8A");
+BENCHMARK_CAPTURE(BM_DecodeNamedSet, windows1250, "windows-1250", "Ivan Buri\xE6 \x8Aibenik");
+BENCHMARK_CAPTURE(BM_DecodeNamedSet, eucJp, "EUC-JP", "\xA4\xA2 /\xB0\xA1/");
 
 void BM_CaseFoldKey(benchmark::State& state, const char* text) {
   std::string key;

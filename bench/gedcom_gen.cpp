@@ -14,7 +14,10 @@
 namespace {
 
 const char kUsage[] =
-    "Usage: gedcom_gen [--individuals N] [--seed S] [--crlf | --lf] [--sorted] [--shuffle] OUT\n"
+    "Usage: gedcom_gen [--individuals N] [--seed S] [--crlf | --lf] [--sorted] [--shuffle]\n"
+    "                  [--utf8 | --ansel] OUT\n"
+    "  --utf8     the same people in UTF-8 (a few names decomposed, a few characters cut by a\n"
+    "             CONC line); --ansel: in ANSEL. Windows-1252 otherwise\n"
     "  --sorted   individuals in ascending surname order (numbers ascending too)\n"
     "  --shuffle  records of each kind in random order (numbers out of order)\n";
 
@@ -81,24 +84,68 @@ std::string Word(Gen& g, int syllables) {
   return s;
 }
 
+enum class Encoding { kWindows1252, kUtf8, kAnsel };
+
+// The base letter and the combining mark of a Latin-1 letter with one diacritic: the mark as
+// UTF-8 (U+0300 + mark) and as an ANSEL byte.
+struct Diacritic {
+  char base;
+  unsigned char mark;  // 0 none; 0x00 grave ... offsets from U+0300
+};
+struct MarkBytes {
+  unsigned char utf8Low;  // second byte of the mark's UTF-8 form after 0xCC
+  unsigned char ansel;
+};
+MarkBytes MarkOf(unsigned char combining) {
+  switch (combining) {
+    case 0x00: return {0x80, 0xE1};  // grave
+    case 0x01: return {0x81, 0xE2};  // acute
+    case 0x02: return {0x82, 0xE3};  // circumflex
+    case 0x03: return {0x83, 0xE4};  // tilde
+    case 0x08: return {0x88, 0xE8};  // diaeresis
+    case 0x0A: return {0x8A, 0xEA};  // ring
+    default: return {0xA7, 0xF0};    // cedilla (0x27)
+  }
+}
+// The letters from 0xC0 to 0xFF as base + mark, or base 0 for the others (Æ, Ð, ×, ß...).
+Diacritic Decompose(unsigned char c) {
+  static const char kBases[] = "AAAAAA\0CEEEEIIII\0NOOOOO\0\0UUUUY\0\0aaaaaa\0ceeeeiiii\0nooooo\0\0uuuuy\0y";
+  static const unsigned char kMarks[] = {0x00, 0x01, 0x02, 0x03, 0x08, 0x0A, 0, 0x27, 0x00, 0x01,
+                                         0x02, 0x08, 0x00, 0x01, 0x02, 0x08, 0, 0x03, 0x00, 0x01,
+                                         0x02, 0x03, 0x08, 0, 0, 0x00, 0x01, 0x02, 0x08, 0x01, 0, 0};
+  if (c < 0xC0) return {0, 0};
+  const unsigned i = c - 0xC0;
+  return {kBases[i], kMarks[i % 32]};
+}
+
+// Writes the file through one buffer; the generator's texts are Windows-1252 and are written in
+// the file's encoding as they are appended.
 class Out {
  public:
-  Out(std::FILE* f, const char* eol) : f_(f), eol_(eol) { buf_.reserve(1 << 22); }
+  Out(std::FILE* f, const char* eol, Encoding encoding)
+      : f_(f), eol_(eol), encoding_(encoding) {
+    buf_.reserve(1 << 22);
+  }
   ~Out() { Flush(); }
   Out& operator<<(const std::string& s) {
-    buf_ += s;
+    Append(s);
     return *this;
   }
   Out& operator<<(const char* s) {
-    buf_ += s;
+    Append(s);
     return *this;
   }
   Out& operator<<(long long v) {
     buf_ += std::to_string(v);
     return *this;
   }
+  // Bytes written as they are, whatever the encoding.
+  void Raw(std::string_view bytes) { buf_ += bytes; }
+  // The accented letters of the rest of the line are written decomposed (UTF-8 only).
+  void DecomposeLine() { decompose_ = true; }
   void End() {
     buf_ += eol_;
+    decompose_ = false;
     if (buf_.size() > (1 << 21)) Flush();
   }
   void Flush() {
@@ -107,8 +154,39 @@ class Out {
   }
 
  private:
+  void Append(std::string_view text) {
+    if (encoding_ == Encoding::kWindows1252) {
+      buf_ += text;
+      return;
+    }
+    for (char ch : text) {
+      const unsigned char c = static_cast<unsigned char>(ch);
+      if (c < 0x80) {
+        buf_ += ch;
+        continue;
+      }
+      const Diacritic d = Decompose(c);
+      const MarkBytes mark = MarkOf(d.mark);
+      if (encoding_ == Encoding::kAnsel && d.base != 0) {
+        buf_ += static_cast<char>(mark.ansel);
+        buf_ += d.base;
+      } else if (encoding_ == Encoding::kUtf8 && decompose_ && d.base != 0) {
+        buf_ += d.base;
+        buf_ += '\xCC';
+        buf_ += static_cast<char>(mark.utf8Low);
+      } else if (encoding_ == Encoding::kAnsel) {
+        buf_ += '?';  // the generator writes no such letter
+      } else {  // UTF-8 of a Latin-1 letter (the generator writes no other)
+        buf_ += static_cast<char>(0xC0 | (c >> 6));
+        buf_ += static_cast<char>(0x80 | (c & 0x3F));
+      }
+    }
+  }
+
   std::FILE* f_;
   const char* eol_;
+  Encoding encoding_;
+  bool decompose_ = false;
   std::string buf_;
 };
 
@@ -149,6 +227,7 @@ int main(int argc, char** argv) {
   std::uint64_t seed = 1996;
   const char* eol = "\r\n";
   bool sorted = false, shuffle = false;
+  Encoding encoding = Encoding::kWindows1252;
   const char* out = nullptr;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
@@ -158,6 +237,8 @@ int main(int argc, char** argv) {
     else if (a == "--lf") eol = "\n";
     else if (a == "--sorted") sorted = true;
     else if (a == "--shuffle") shuffle = true;
+    else if (a == "--utf8") encoding = Encoding::kUtf8;
+    else if (a == "--ansel") encoding = Encoding::kAnsel;
     else if (a[0] != '-' && !out) out = argv[i];
     else {
       std::fputs(kUsage, stderr);
@@ -256,13 +337,19 @@ int main(int argc, char** argv) {
     return 1;
   }
   {
-    Out o(f, eol);
+    Out o(f, eol, encoding);
+    // Counters, not the random generator: every encoding writes the same people.
+    long long namesWritten = 0;
+    long long notesWritten = 0;
     o << "0 HEAD"; o.End();
     o << "1 SOUR BRIMSEL_BENCH"; o.End();
     o << "1 GEDC"; o.End();
     o << "2 VERS 5.5"; o.End();
     o << "2 FORM LINEAGE-LINKED"; o.End();
-    o << "1 CHAR ANSI"; o.End();
+    o << (encoding == Encoding::kUtf8    ? "1 CHAR UTF-8"
+          : encoding == Encoding::kAnsel ? "1 CHAR ANSEL"
+                                         : "1 CHAR ANSI");
+    o.End();
     o << "1 SUBM @U1@"; o.End();
     o << "0 @U1@ SUBM"; o.End();
     o << "1 NAME Cercle g\xE9n\xE9" "alogique"; o.End();
@@ -282,6 +369,7 @@ int main(int argc, char** argv) {
       o << "0 @I" << number[p] << "@ INDI"; o.End();
       std::string given = kGiven[ind.given];
       if (g.P(25)) given += std::string(" ") + kGiven[g.U(std::size(kGiven))];
+      if (encoding == Encoding::kUtf8 && ++namesWritten % 50 == 0) o.DecomposeLine();
       o << "1 NAME " << given << " /" << surnames[ind.surname] << "/"; o.End();
       o << "1 SEX " << (ind.male ? "M" : "F"); o.End();
       if (g.P(90)) event("BIRT", ind.birthYear);
@@ -306,6 +394,11 @@ int main(int argc, char** argv) {
           o << (g.P(70) ? "2 CONT" : "2 CONC");
           for (int w = 0; w < 6; ++w) o << " " << kWords[g.U(std::size(kWords))];
           o.End();
+        }
+        if (encoding == Encoding::kUtf8 && ++notesWritten % 40 == 0) {
+          // An exporter that cut a line inside a character: é split between two CONC lines.
+          o << "2 CONC caf"; o.Raw("\xC3"); o.End();
+          o << "2 CONC "; o.Raw("\xA9"); o << " au lait"; o.End();
         }
       }
     }

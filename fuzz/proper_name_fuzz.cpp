@@ -7,13 +7,17 @@
 #include <string>
 #include <string_view>
 
+#include "platform/charset.h"
 #include "platform/line_reader.h"
 #include "tools/proper_name.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string_view input(reinterpret_cast<const char*>(data), size);
   std::string out = brimsel::ProperNameText(input);
-  for (std::size_t i = 0; i < out.size(); ++i) {
+  // A UTF-16 file is written back in UTF-16: its line ends are two-byte units.
+  const auto mark = brimsel::SniffByteOrderMark(input.substr(0, 4));
+  const bool utf16 = mark && brimsel::IsUtf16(mark->charset);
+  for (std::size_t i = 0; i < out.size() && !utf16; ++i) {
     if (out[i] == '\r' && (i + 1 == out.size() || out[i + 1] != '\n')) std::abort();
     if (out[i] == '\n' && (i == 0 || out[i - 1] != '\r')) std::abort();
   }

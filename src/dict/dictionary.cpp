@@ -24,10 +24,29 @@ inline std::uint64_t FoldAsciiWord(std::uint64_t x) {
   return x ^ (small >> 2);
 }
 
+// Leaves a word as it is: a hash of the exact bytes.
+inline std::uint64_t FoldNothing(std::uint64_t x) {
+  return x;
+}
+
 // The same for Windows-1252 text: a word with a byte from 0x80 up (an accented letter, most
 // often) folds each of its bytes through the upper-case table.
 inline std::uint64_t FoldCp1252Word(std::uint64_t x) {
   if ((x & kHighBits) == 0) return FoldAsciiWord(x);
+  // The accented small letters à to þ (0xE0 to 0xFE but ÷) lose their 0x20 bit like a to z,
+  // eight bytes at once; a word with another byte from 0x80 up (š, œ, ž, ÿ, signs) takes the
+  // table. Bit 6 and bit 5 of each byte are moved up to bit 7 to be tested there.
+  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+  const auto zeroBytes = [](std::uint64_t v) {  // 0x80 in each byte of `v` that is 0
+    return ~(((v & kLow7) + kLow7) | v | kLow7);
+  };
+  const std::uint64_t b7 = x & kHighBits;
+  const std::uint64_t b6 = (x << 1) & kHighBits;
+  if ((b7 & ~b6) == 0 && zeroBytes(~x) == 0) {  // nothing from 0x80 to 0xBF, no 0xFF
+    const std::uint64_t b5 = (x << 2) & kHighBits;
+    const std::uint64_t small = b7 & b6 & b5 & ~zeroBytes(x ^ 0xF7F7F7F7F7F7F7F7ull);
+    return FoldAsciiWord(x) ^ (small >> 2);
+  }
   const std::array<unsigned char, 256>& upper = Cp1252UpperTable();
   std::uint64_t folded = 0;
   for (int i = 0; i < 64; i += 8) folded |= std::uint64_t{upper[(x >> i) & 0xFF]} << i;
@@ -97,6 +116,21 @@ bool IsAsciiText(const char* s, std::size_t n) {
   return (any & kHighBits) == 0;
 }
 
+// Moves the used slots of an open-addressing table (slots with `hash` and `idPlusOne`, 0 for a
+// free one) into a table of `size` slots, a power of two.
+template <class Slot>
+void Rehash(std::vector<Slot>& table, std::size_t size) {
+  std::vector<Slot> larger(size);
+  const std::size_t mask = size - 1;
+  for (const Slot& slot : table) {
+    if (slot.idPlusOne == 0) continue;
+    std::size_t i = slot.hash & mask;
+    while (larger[i].idPlusOne != 0) i = (i + 1) & mask;
+    larger[i] = slot;
+  }
+  table.swap(larger);
+}
+
 inline unsigned char AsciiLower(unsigned char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c;
 }
@@ -121,8 +155,10 @@ int CompareIgnoringCase(std::string_view a, std::string_view b) {
 
 void ApplyProperNameRule(char* text, std::size_t length) {
   if (length == 0) return;
-  const auto upper = [](char c) { return static_cast<char>(Cp1252Upper(static_cast<unsigned char>(c))); };
-  const auto lower = [](char c) { return static_cast<char>(Cp1252Lower(static_cast<unsigned char>(c))); };
+  const std::array<unsigned char, 256>& upperTable = Cp1252UpperTable();
+  const std::array<unsigned char, 256>& lowerTable = Cp1252LowerTable();
+  const auto upper = [&](char c) { return static_cast<char>(upperTable[static_cast<unsigned char>(c)]); };
+  const auto lower = [&](char c) { return static_cast<char>(lowerTable[static_cast<unsigned char>(c)]); };
   text[0] = upper(text[0]);
   bool wordStart = false;
   for (std::size_t i = 1; i < length; ++i) {
@@ -154,20 +190,58 @@ int Dictionary::Insert(char* text, int length, int options) {
   while (n != 0 && text[n - 1] == ' ') text[--n] = '\0';
   if (n == 0) return -1;
   try {
-    if (utf8_ && !IsAsciiText(text, n)) {
+    const bool ascii = !utf8_ || IsAsciiText(text, n);
+    if (!ascii) {
+      const std::uint32_t spelling = FoldedHash<FoldNothing>(text, n) ^ static_cast<std::uint32_t>(options);
+      if (const int id = FindSpelling(text, n, options, spelling); id >= 0) {
+        ++entries_[static_cast<std::size_t>(id)].refCount;
+        return id;
+      }
+      int id;
       if (options & kProperName) {
         // Case mappings may change a text's length: the result goes to a buffer of its own.
         ProperCaseUtf8(std::string_view(text, n), " -", proper_);
         std::replace(proper_.begin(), proper_.end(), ' ', '-');
-        return InsertKey(proper_.data(), proper_.size());
+        id = InsertKey(proper_.data(), proper_.size());
+      } else {
+        id = InsertKey(text, n);
       }
-      return InsertKey(text, n);
+      if (id >= 0) AddSpelling(text, n, options, spelling, id);
+      return id;
     }
     if (options & kProperName) ApplyProperNameRule(text, n);
-    return InsertKey(text, n);
+    return FindOrAdd(text, n, text, n, true, 1);  // its own key: ASCII, or Windows-1252
   } catch (const std::bad_alloc&) {
     return -1;
   }
+}
+
+int Dictionary::FindSpelling(const char* text, std::size_t length, int options,
+                             std::uint32_t hash) {
+  if (spellings_.empty()) return -1;
+  const std::size_t mask = spellings_.size() - 1;
+  for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+    const SpellingSlot& slot = spellings_[i];
+    if (slot.idPlusOne == 0) return -1;
+    if (slot.hash != hash) continue;
+    const Spelling& s = spellingTexts_[static_cast<std::size_t>(slot.idPlusOne - 1)];
+    if (s.length == length && s.options == options &&
+        EqualFolded<FoldNothing>(s.text, text, length)) {
+      return s.id;
+    }
+  }
+}
+
+void Dictionary::AddSpelling(const char* text, std::size_t length, int options,
+                             std::uint32_t hash, int id) {
+  if ((spellingTexts_.size() + 1) * 4 > spellings_.size() * 3) {
+    Rehash(spellings_, std::max<std::size_t>(64, spellings_.size() * 2));
+  }
+  const std::size_t mask = spellings_.size() - 1;
+  std::size_t i = hash & mask;
+  while (spellings_[i].idPlusOne != 0) i = (i + 1) & mask;
+  spellingTexts_.push_back({texts_.Copy(std::string_view(text, length)), length, options, id});
+  spellings_[i] = {hash, static_cast<std::int32_t>(spellingTexts_.size())};
 }
 
 std::uint32_t Dictionary::Hash(const char* key, std::size_t length) const {
@@ -189,6 +263,11 @@ int Dictionary::InsertKey(const char* text, std::size_t textLength) {
     key = key_.data();
     length = key_.size();
   }
+  return FindOrAdd(text, textLength, key, length, key == text, 1);
+}
+
+int Dictionary::FindOrAdd(const char* text, std::size_t textLength, const char* key,
+                          std::size_t length, bool keyIsText, int refs) {
   std::uint32_t h = Hash(key, length);
   std::size_t mask = table_.size() - 1;
   std::size_t i = h & mask;
@@ -198,7 +277,7 @@ int Dictionary::InsertKey(const char* text, std::size_t textLength) {
     if (c.hash != h) continue;
     DictionaryEntry& nd = entries_[static_cast<std::size_t>(c.idPlusOne - 1)];
     if (static_cast<std::size_t>(nd.keyLength) == length && SameKey(nd.key, key, length)) {
-      ++nd.refCount;
+      nd.refCount += refs;
       return nd.id;
     }
   }
@@ -216,11 +295,11 @@ int Dictionary::InsertKey(const char* text, std::size_t textLength) {
   if (entries_.size() == entries_.capacity()) entries_.reserve(entries_.size() * 2 + 16);
   DictionaryEntry nd;
   nd.text = texts_.Copy(std::string_view(text, textLength));
-  nd.key = key == text ? nd.text : texts_.Copy(std::string_view(key, length));
+  nd.key = keyIsText ? nd.text : texts_.Copy(std::string_view(key, length));
   nd.keyLength = static_cast<int>(length);
   nd.id = count;
   nd.length = static_cast<int>(textLength);
-  nd.refCount = 1;
+  nd.refCount = refs;
   entries_.push_back(nd);
   table_[i] = {h, nd.id + 1};
   ++count;
@@ -228,16 +307,19 @@ int Dictionary::InsertKey(const char* text, std::size_t textLength) {
   return nd.id;
 }
 
-void Dictionary::Grow() {
-  std::vector<Case> table(table_.size() * 2);
-  std::size_t mask = table.size() - 1;
-  for (const Case& c : table_) {
-    if (c.idPlusOne == 0) continue;
-    std::size_t i = c.hash & mask;
-    while (table[i].idPlusOne != 0) i = (i + 1) & mask;
-    table[i] = c;
+std::vector<int> Dictionary::Absorb(const Dictionary& other) {
+  std::vector<int> ids(static_cast<std::size_t>(other.count));
+  for (int id = 0; id < other.count; ++id) {
+    const DictionaryEntry& e = other.Entry(id);
+    ids[static_cast<std::size_t>(id)] =
+        FindOrAdd(e.text, static_cast<std::size_t>(e.length), e.key,
+                  static_cast<std::size_t>(e.keyLength), e.key == e.text, e.refCount);
   }
-  table_.swap(table);
+  return ids;
+}
+
+void Dictionary::Grow() {
+  Rehash(table_, table_.size() * 2);
 }
 
 const std::vector<int>& Dictionary::AlphabeticalOrder() const {

@@ -53,6 +53,13 @@ class Dictionary {
   // Returns the entry's identifier, or -1 for a null or blank text, or when memory runs out.
   int Insert(char* text, int length, int options);
 
+  // Adds the entries of `other`, in its identifier order, as if its inserts had followed this
+  // dictionary's: an entry whose text this one has adds its count to that entry, which keeps
+  // its identifier and spelling; any other becomes a new entry with the next identifier and
+  // other's spelling. Returns, for each identifier of `other`, its identifier here. Throws
+  // std::bad_alloc when memory runs out. Both dictionaries must compare texts alike.
+  std::vector<int> Absorb(const Dictionary& other);
+
   // Number of distinct entries; also the identifier of the next new entry.
   int count = 0;
 
@@ -62,11 +69,33 @@ class Dictionary {
 
  private:
   int InsertKey(const char* text, std::size_t length);
+  // Finds the entry of `key`, adding `refs` to its count, or adds an entry of `text` and `key`
+  // (the text itself when keyIsText) with `refs` references. -1 when a limit is reached.
+  int FindOrAdd(const char* text, std::size_t textLength, const char* key, std::size_t length,
+                bool keyIsText, int refs);
   void Grow();
   std::uint32_t Hash(const char* key, std::size_t length) const;
   bool SameKey(const char* a, const char* b, std::size_t length) const;
 
+  // A UTF-8 text with a character outside ASCII costs a case mapping and a case folding before
+  // its entry is found; the spellings already met lead straight to their entry instead.
+  // Slots of eight bytes, as in table_, lead to the spellings themselves.
+  struct SpellingSlot {
+    std::uint32_t hash = 0;
+    std::int32_t idPlusOne = 0;  // index in spellingTexts_ plus one; 0: a free slot
+  };
+  struct Spelling {
+    const char* text = nullptr;
+    std::size_t length = 0;
+    int options = 0;
+    int id = 0;
+  };
+  int FindSpelling(const char* text, std::size_t length, int options, std::uint32_t hash);
+  void AddSpelling(const char* text, std::size_t length, int options, std::uint32_t hash, int id);
+
   bool utf8_;
+  std::vector<SpellingSlot> spellings_;
+  std::vector<Spelling> spellingTexts_;
   std::string proper_;  // a UTF-8 text in proper-name case
   std::string key_;     // the case-fold key of the text being inserted
 

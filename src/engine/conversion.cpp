@@ -5,6 +5,8 @@
 #include <cstdarg>
 #include <cstring>
 #include <new>
+#include <thread>
+#include <vector>
 
 #include "dict/dictionary.h"
 #include "engine/reading_state.h"
@@ -44,7 +46,7 @@ bool Rewind(ReadingState& state) {
 // A pass that ended on a read error, or a file that changed under the reader, ends the
 // conversion: nothing is reported as converted that was not read.
 bool PassIncomplete(ReadingState& state, ConversionResult& result) {
-  if (state.reader.Failed()) {
+  if (state.reader.Failed() || state.rangeReadFailed) {
     result = Stop(state, ConversionOutcome::kReadError, "read error");
   } else if (state.fileChanged) {
     result = Stop(state, ConversionOutcome::kFileChanged, "the file changed while it was read");
@@ -53,25 +55,6 @@ bool PassIncomplete(ReadingState& state, ConversionResult& result) {
   }
   return true;
 }
-
-// Passes the bytes of a source through, noting whether any byte from 0x80 up went by: a file
-// without one cannot be UTF-8, and then the byte check need not read it again.
-class HighByteTap final : public ByteSource {
- public:
-  explicit HighByteTap(ByteSource& inner) : inner_(inner) {}
-  std::ptrdiff_t Read(char* buffer, std::size_t capacity) override {
-    const std::ptrdiff_t n = inner_.Read(buffer, capacity);
-    if (n > 0 && !seen_) seen_ = !IsAscii(std::string_view(buffer, static_cast<std::size_t>(n)));
-    return n;
-  }
-  bool Rewind() override { return inner_.Rewind(); }
-  std::int64_t Size() override { return inner_.Size(); }
-  bool SawHighByte() const { return seen_; }
-
- private:
-  ByteSource& inner_;
-  bool seen_ = false;
-};
 
 // Serves a source whose first bytes (a byte-order mark, if any) were read ahead: they come
 // first, then the rest, so that looking at them costs no extra read of the file.
@@ -125,7 +108,21 @@ bool FeedDetector(ByteSource& source, CharsetDetector& detector) {
   return !reader.Failed() && source.Rewind();
 }
 
+// Most threads a conversion takes by itself, and the least text each of them must have to be
+// worth its start and its share of the merge.
+constexpr int kMaxDefaultThreads = 4;
+constexpr std::int64_t kMinBytesPerThread = std::int64_t{4} << 20;
+// Most parts a file is cut into whatever is asked.
+constexpr int kMaxThreads = 64;
+
 }  // namespace
+
+int ConversionThreads(int requested, std::int64_t size) {
+  if (requested > 0) return std::min(requested, kMaxThreads);
+  const int cores = static_cast<int>(std::thread::hardware_concurrency());
+  const std::int64_t worth = std::max<std::int64_t>(size / kMinBytesPerThread, 1);
+  return static_cast<int>(std::min<std::int64_t>({std::max(cores, 1), kMaxDefaultThreads, worth}));
+}
 
 ConversionResult ConvertSource(GedcomModel& m, ByteSource& source, const char* path,
                                const ConversionOptions& options, ProgressSink& progress) {
@@ -136,7 +133,7 @@ ConversionResult ConvertSource(GedcomModel& m, ByteSource& source, const char* p
   std::optional<CharsetDecision> decision;
   std::optional<ByteOrderMark> mark;
   if (options.charset) {
-    decision = DecideCharset(options.charset, firstBytes, CharsetDetector(false));
+    decision = DecideCharset(options.charset->kind, firstBytes, CharsetDetector(false));
   } else {
     mark = SniffByteOrderMark(firstBytes);
   }
@@ -150,10 +147,10 @@ ConversionResult ConvertSource(GedcomModel& m, ByteSource& source, const char* p
   } else if (skip != 0) {
     text = &skipped.emplace(peeked, skip);
   }
-  HighByteTap tap(*text);
+  CheckingSource tap(*text, !decision && !mark);
 
   LineReader reader(tap);
-  ReadingState state{m, progress, reader};
+  ReadingState state(m, progress, reader);
   state.notes = options.notes;
   if (options.properNames) state.nameOptions |= kProperName;
   std::optional<TextDecoder> decoder;
@@ -164,8 +161,23 @@ ConversionResult ConvertSource(GedcomModel& m, ByteSource& source, const char* p
     m.sourceSize = size < 0 ? 0 : size;
     progress.Phase("Passe 1");
     progress.LineCount(ProgressSink::kNoLineCount);
-
-    CountRecords(state);
+    // The passes may read parts of the text side by side: pass 1 finds where they start, or
+    // notes places near the targets as it reads. The text of a UTF-16 file is made as it is
+    // read, and is read whole.
+    std::vector<std::int64_t> cuts;
+    std::vector<std::int64_t> targets;
+    if (!IsUtf16(readAs)) {
+      const std::int64_t textSize = std::max<std::int64_t>(m.sourceSize - static_cast<std::int64_t>(skip), 0);
+      const int parts = ConversionThreads(options.threads, textSize);
+      for (int k = 1; k < parts; ++k) targets.push_back(textSize * k / parts);
+      if (parts > 1) cuts = FindCuts(source, static_cast<std::int64_t>(skip), textSize, parts);
+    }
+    std::optional<Utf8Check> bytes;
+    if (!CountInRanges(state, source, static_cast<std::int64_t>(skip), cuts, bytes)) {
+      state.cutTargets = targets;
+      CountRecords(state);
+      bytes = tap.Check();
+    }
     if (PassIncomplete(state, result)) return result;
     // Every pass must read the same file: as many lines, the same size.
     const int fileLines = state.lines;
@@ -173,18 +185,22 @@ ConversionResult ConvertSource(GedcomModel& m, ByteSource& source, const char* p
       if (state.lines != fileLines || source.Size() != size) state.fileChanged = true;
     };
     if (!decision) {
-      CharsetDetector detector(!mark && tap.SawHighByte());
+      // The HEAD record from the first lines; the bytes were checked as pass 1 read them,
+      // unless the parts of pass 1 could not tell (then the lines are read again).
+      CharsetDetector detector(!mark && !bytes);
       if (!FeedDetector(*text, detector)) {
         return Stop(state, ConversionOutcome::kReadError, "read error");
       }
+      if (!mark && bytes) detector.TakeByteCheck(*bytes);
       decision = DecideCharset(std::nullopt, firstBytes, detector);
     }
     if (!decision->message.empty()) progress.Message(decision->message);
     const TableEncoding encoding =
         options.tableEncoding.value_or(DefaultTableEncoding(decision->charset));
-    m.UseTableEncoding(decision->charset, encoding);
-    if (decision->charset != Charset::kWindows1252 || encoding != TableEncoding::kWindows1252) {
-      state.decoder = &decoder.emplace(decision->charset, encoding);
+    const FileCharset used = options.charset ? *options.charset : FileCharset(decision->charset);
+    m.UseTableEncoding(used, encoding);
+    if (used != Charset::kWindows1252 || encoding != TableEncoding::kWindows1252) {
+      state.decoder = &decoder.emplace(used, encoding);
     }
     if (m.counts.individuals == 0) {
       progress.Message("Aucun individu trouv\xE9!");
@@ -195,7 +211,12 @@ ConversionResult ConvertSource(GedcomModel& m, ByteSource& source, const char* p
     if (!Rewind(state)) return Stop(state, ConversionOutcome::kReadError, "cannot rewind");
     progress.LineCount(ProgressSink::kNoLineCount);
     progress.Phase("Passe 2");
-    FillRecords(state);
+    int parts = 1;
+    if (ReadInRanges(state, source, static_cast<std::int64_t>(skip), RangePass::kFill)) {
+      parts = static_cast<int>(state.starts.size()) + 1;
+    } else {
+      FillRecords(state);
+    }
     checkUnchanged();
     if (PassIncomplete(state, result)) return result;
     result.recordsFilled = true;
@@ -206,7 +227,10 @@ ConversionResult ConvertSource(GedcomModel& m, ByteSource& source, const char* p
       result.recordsFilled = true;
       return result;
     }
-    CheckLinks(state);
+    progress.Phase("Passe 3");
+    if (!ReadInRanges(state, source, static_cast<std::int64_t>(skip), RangePass::kCheck)) {
+      CheckLinks(state);
+    }
     checkUnchanged();
     if (PassIncomplete(state, result)) {
       result.recordsFilled = true;
@@ -230,6 +254,7 @@ ConversionResult ConvertSource(GedcomModel& m, ByteSource& source, const char* p
                     static_cast<unsigned long long>(state.decoded.readAsCp1252));
     }
     result.outcome = ConversionOutcome::kCompleted;
+    result.parts = parts;
     result.counts = m.counts;
     result.decoded = state.decoded;
     return result;

@@ -1,6 +1,7 @@
 // The conversion: reads a GEDCOM file three times into the genealogy model.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -28,11 +29,19 @@ struct ConversionOptions {
   bool notes = false;        // read the notes ("inclure")
   bool properNames = true;   // names written as proper names ("Nom Propre")
   // The set the file is read in; none: what its byte-order mark, its HEAD record and its bytes
-  // say ("OEM => ANSI" chooses code page 850).
-  std::optional<Charset> charset;
-  // The tables' encoding; none: UTF-8 for UTF-8, UTF-16 and ANSEL files, else Windows-1252.
+  // say ("OEM => ANSI" chooses code page 850). A converter's set gives no message line.
+  std::optional<FileCharset> charset;
+  // The tables' encoding; none: UTF-8 for UTF-8, UTF-16, ANSEL and converters' files, else
+  // Windows-1252.
   std::optional<TableEncoding> tableEncoding;
+  // Threads that read parts of the file side by side: 1 reads it in one; 0 takes as many as
+  // the machine has cores and the file's size makes worth it. Any number gives the same result.
+  int threads = 0;
 };
+
+// The threads a conversion of a text of `size` bytes uses for `requested` (ConversionOptions::
+// threads).
+int ConversionThreads(int requested, std::int64_t size);
 
 struct ConversionResult {
   ConversionOutcome outcome = ConversionOutcome::kUnreadable;
@@ -40,6 +49,7 @@ struct ConversionResult {
   bool recordsFilled = false;  // the second pass completed: the totals of INDI and FAM hold
   ConversionCounts counts;     // what the model's counts were when the conversion ended
   DecodeCounts decoded;        // characters written '?', bytes of UTF-8 text read as Windows-1252
+  int parts = 1;               // parts of the file read side by side in passes 2 and 3
   bool Completed() const { return outcome == ConversionOutcome::kCompleted; }
   // A read that failed or a file that changed under the reader: the front-ends say "Erreur
   // lecture" with the file's name.

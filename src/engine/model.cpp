@@ -25,7 +25,7 @@ void GedcomModel::Clear() {
   UseTableEncoding(Charset::kWindows1252, TableEncoding::kWindows1252);
 }
 
-void GedcomModel::UseTableEncoding(Charset set, TableEncoding encoding) {
+void GedcomModel::UseTableEncoding(const FileCharset& set, TableEncoding encoding) {
   charset = set;
   tableEncoding = encoding;
   givenNames = std::make_unique<Dictionary>(encoding);

@@ -109,15 +109,21 @@ class GedcomModel {
   void Clear();
   // Sets the encoding of every text the model will hold and recreates the (empty)
   // dictionaries to compare texts of that encoding.
-  void UseTableEncoding(Charset charset, TableEncoding encoding);
+  void UseTableEncoding(const FileCharset& charset, TableEncoding encoding);
   // Index of the individual (union) carrying `code`, or -1. A binary search over the file-ordered
   // records; when it misses, the first record in file order with that number. The first lookup
   // learns the order of the numbers; they must not change afterwards until Clear().
   int IndividualIndex(int code) const;
   int UnionIndex(int code) const;
+  // Learns the order of the numbers now, so that the lookups above then only read the model
+  // and may run in several threads at once.
+  void PrepareLookups() const {
+    IndividualIndex(0);
+    UnionIndex(0);
+  }
 
   std::optional<std::string> sourcePath;  // path of the last successful conversion
-  Charset charset = Charset::kWindows1252;  // the set the file was read in
+  FileCharset charset = Charset::kWindows1252;                // the set the file was read in
   TableEncoding tableEncoding = TableEncoding::kWindows1252;  // the encoding of the model's texts
   HugeArray<Individual> individuals;
   HugeArray<Union> unions;

@@ -19,14 +19,14 @@ void CheckFams(ReadingState& state, int indi, int u, std::string_view word) {
   GedcomModel& m = state.model;
   if (u < 0) {
     state.Message("erreur FAMS inexistant(%.*s) %d", Length(word), word.data(), indi);
-    ++m.counts.errors;
+    ++state.Store().counts->errors;
     return;
   }
   const Union& theUnion = m.unions[static_cast<std::size_t>(u)];
   int spouse = m.individuals[static_cast<std::size_t>(indi)].sex == 1 ? theUnion.husband : theUnion.wife;
   if (spouse != indi) {
     state.Message("erreur FAMS retro %.*s (%d) %d", Length(word), word.data(), indi, spouse);
-    ++m.counts.errors;
+    ++state.Store().counts->errors;
   }
 }
 
@@ -35,13 +35,13 @@ void CheckChil(ReadingState& state, int fam, int child, std::string_view word) {
   GedcomModel& m = state.model;
   if (child < 0) {
     state.Message("erreur CHIL(%.*s) %d", Length(word), word.data(), fam);
-    ++m.counts.errors;
+    ++state.Store().counts->errors;
     return;
   }
   int famc = m.individuals[static_cast<std::size_t>(child)].famc;
   if (famc != fam) {
     state.Message("erreur CHIL %.*s (%d) %d", Length(word), word.data(), fam, famc);
-    ++m.counts.errors;
+    ++state.Store().counts->errors;
   }
 }
 
@@ -56,12 +56,12 @@ class LinkChecks {
 
   void Fams(int indi, const LineWords& words) {
     const std::string_view word = words.Value();
-    Pending& a = Queue(false, indi, m_.UnionIndex(ReferenceNumber(word)), MessageWord(words));
+    Pending& a = Queue(false, indi, m_.UnionIndex(ReferenceNumber(word)), MessageWord(words, word));
     if (a.target >= 0) __builtin_prefetch(&m_.unions[static_cast<std::size_t>(a.target)]);
   }
   void Chil(int fam, const LineWords& words) {
     const std::string_view word = words.Value();
-    Pending& a = Queue(true, fam, m_.IndividualIndex(ReferenceNumber(word)), MessageWord(words));
+    Pending& a = Queue(true, fam, m_.IndividualIndex(ReferenceNumber(word)), MessageWord(words, word));
     if (a.target >= 0) __builtin_prefetch(&m_.individuals[static_cast<std::size_t>(a.target)].famc);
   }
   // Makes every check still waiting.
@@ -82,8 +82,7 @@ class LinkChecks {
   // The value word as a message quotes it: a Windows-1252 text of at most kWordCapacity - 1
   // bytes. A word of a file in another set is decoded whole first ('?' for a character that
   // Windows-1252 lacks, not counted), so that the cut never splits a character.
-  std::string_view MessageWord(const LineWords& words) {
-    const std::string_view value = words.Value();
+  std::string_view MessageWord(const LineWords& words, std::string_view value) {
     if (m_.charset == Charset::kWindows1252 || IsAscii(value)) return value;
     const char* start = words.valueStart;
     while (start < words.lineEnd && IsBlank(*start)) ++start;
@@ -129,12 +128,11 @@ class LinkChecks {
 }  // namespace
 
 void CheckLinks(ReadingState& state) {
-  GedcomModel& m = state.model;
-  state.Phase("Passe 3");
+  const RangeStart end = state.End();
   RecordKind kind = RecordKind::kOther;
-  bool started = false;
-  int indi = -1;
-  int fam = -1;
+  bool started = state.first.individuals + state.first.unions > 0;
+  int indi = state.first.individuals - 1;
+  int fam = state.first.unions - 1;
   LineWords words;
   LinkChecks checks(state);
   // Only level-0 lines and level-1 FAMS and CHIL lines matter here.
@@ -146,7 +144,7 @@ void CheckLinks(ReadingState& state) {
       kind = KindOfRecord(line);
       // Record numbering follows pass 2; headers beyond its counts belong to a changed file.
       if (kind == RecordKind::kIndividual) {
-        if (indi + 1 >= m.counts.individuals) {
+        if (indi + 1 >= end.individuals) {
           state.fileChanged = true;
           kind = RecordKind::kOther;
         } else {
@@ -154,7 +152,7 @@ void CheckLinks(ReadingState& state) {
           started = true;
         }
       } else if (kind == RecordKind::kUnion) {
-        if (fam + 1 >= m.counts.unions) {
+        if (fam + 1 >= end.unions) {
           state.fileChanged = true;
           kind = RecordKind::kOther;
         } else {
@@ -165,6 +163,10 @@ void CheckLinks(ReadingState& state) {
       return;
     }
     if (!started || level != '1' || length < 8) return;
+    // Only the lines the selection names, whether the reader hands them out one by one or
+    // passes them over in bulk (which depends on where the line falls in the reader's block):
+    // a FAMS or CHIL tag in another place is never checked.
+    if (line.text[2] != 'F' && line.text[2] != 'C') return;
     // Most level-1 lines name another tag in the usual place: no split needed.
     if (IsNeitherTag(line.text, line.size, "FAMS", "CHIL")) return;
     SplitWords(line.text, line.size, words);
@@ -173,7 +175,7 @@ void CheckLinks(ReadingState& state) {
     if (kind == RecordKind::kUnion && words.TagIs("CHIL")) checks.Chil(fam, words);
   });
   checks.Finish();
-  if (indi + 1 != m.counts.individuals || fam + 1 != m.counts.unions) state.fileChanged = true;
+  if (indi + 1 != end.individuals || fam + 1 != end.unions) state.fileChanged = true;
 }
 
 }  // namespace brimsel

@@ -22,15 +22,28 @@ enum class EventContext { kNone, kBirth, kBaptism, kDeath, kBurial, kMarriage, k
 class RecordFiller {
  public:
   explicit RecordFiller(ReadingState& state)
-      : state_(state), m_(state.model), note_(state.decoder ? kRawNoteMax : kNoteMax) {}
+      : state_(state),
+        m_(state.model),
+        store_(state.Store()),
+        counts_(*store_.counts),
+        texts_(*store_.texts),
+        end_(state.End()),
+        indi_(state.first.individuals - 1),
+        fam_(state.first.unions - 1),
+        individualNote_(state.first.individualNotes - 1),
+        unionNote_(state.first.unionNotes - 1),
+        // Lines of level 1 and 2 count under a record once an individual or union has begun.
+        started_(state.first.individuals + state.first.unions > 0),
+        note_(state.decoder ? kRawNoteMax : kNoteMax) {}
 
   void Read(Line& line);
   // Stores a note still pending at the end of the file, as a level-0 line would.
   void Finish() { CloseNote(); }
   // True when pass 2 met exactly the records and notes that pass 1 counted.
   bool Complete() const {
-    return indi_ + 1 == m_.counts.individuals && fam_ + 1 == m_.counts.unions &&
-           (!state_.notes || (individualNote_ + 1 == m_.counts.individualNotes && unionNote_ + 1 == m_.counts.unionNotes));
+    return indi_ + 1 == end_.individuals && fam_ + 1 == end_.unions &&
+           (!state_.notes ||
+            (individualNote_ + 1 == end_.individualNotes && unionNote_ + 1 == end_.unionNotes));
   }
 
  private:
@@ -54,8 +67,8 @@ class RecordFiller {
   EventTargets CurrentTargets();
   void StoreDate(std::string_view text);
   void StorePlace(const Line& line);
-  // `raw` in the tables' encoding: as it stands when the file is Windows-1252 like the tables,
-  // else decoded into `buffer`.
+  // `raw` in the tables' encoding: itself when decoding changes nothing (the file is in the
+  // tables' encoding, or the text is plain), else decoded into `buffer`.
   std::string_view Decoded(std::string_view raw, std::string& buffer);
 
   Individual& CurrentIndividual() { return m_.individuals[static_cast<std::size_t>(indi_)]; }
@@ -63,14 +76,18 @@ class RecordFiller {
 
   ReadingState& state_;
   GedcomModel& m_;
+  RecordStore store_;
+  ConversionCounts& counts_;
+  ModelTexts& texts_;
+  RangeStart end_;  // the records before the end of the part read
+  int indi_;
+  int fam_;
+  int individualNote_;
+  int unionNote_;
+  bool started_;  // an individual or union header has been read
   RecordKind kind_ = RecordKind::kOther;
-  bool started_ = false;  // an individual or union header has been read
-  int indi_ = -1;
-  int fam_ = -1;
   EventContext context_ = EventContext::kNone;
   RecordKind noteKind_ = RecordKind::kOther;
-  int individualNote_ = -1;
-  int unionNote_ = -1;
   std::vector<char> note_;  // the raw bytes of the note being read
   std::size_t noteLength_ = 0;
   LineWords words_;
@@ -101,9 +118,9 @@ void RecordFiller::CloseNote() {
   std::string_view text = Decoded(std::string_view(note_.data(), noteLength_), decoded_);
   text = text.substr(0, CutToFit(text, kNoteMax, m_.tableEncoding));
   if (noteKind_ == RecordKind::kIndividual && individualNote_ >= 0) {
-    m_.individualNotes[static_cast<std::size_t>(individualNote_)].text = m_.texts.Copy(text);
+    m_.individualNotes[static_cast<std::size_t>(individualNote_)].text = texts_.Copy(text);
   } else if (noteKind_ == RecordKind::kUnion && unionNote_ >= 0) {
-    m_.unionNotes[static_cast<std::size_t>(unionNote_)].text = m_.texts.Copy(text);
+    m_.unionNotes[static_cast<std::size_t>(unionNote_)].text = texts_.Copy(text);
   }
   noteLength_ = 0;
   context_ = EventContext::kNone;
@@ -113,7 +130,7 @@ void RecordFiller::Level0(const Line& line) {
   context_ = EventContext::kNone;
   kind_ = KindOfRecord(line);
   if (kind_ == RecordKind::kIndividual) {
-    if (indi_ + 1 >= m_.counts.individuals) {  // more headers than pass 1 counted
+    if (indi_ + 1 >= end_.individuals) {  // more headers than pass 1 counted
       state_.fileChanged = true;
       kind_ = RecordKind::kOther;
       return;
@@ -122,7 +139,7 @@ void RecordFiller::Level0(const Line& line) {
     started_ = true;
     CurrentIndividual().code = HeaderNumber(line.View());
   } else if (kind_ == RecordKind::kUnion) {
-    if (fam_ + 1 >= m_.counts.unions) {
+    if (fam_ + 1 >= end_.unions) {
       state_.fileChanged = true;
       kind_ = RecordKind::kOther;
       return;
@@ -156,14 +173,14 @@ void RecordFiller::OpenNote(const Line& line) {
   noteKind_ = kind_;
   noteLength_ = 0;
   if (kind_ == RecordKind::kIndividual) {
-    if (individualNote_ + 1 >= m_.counts.individualNotes) {
+    if (individualNote_ + 1 >= end_.individualNotes) {
       state_.fileChanged = true;
       noteKind_ = RecordKind::kOther;
       return;
     }
     m_.individualNotes[static_cast<std::size_t>(++individualNote_)].owner = indi_;
   } else if (kind_ == RecordKind::kUnion) {
-    if (unionNote_ + 1 >= m_.counts.unionNotes) {
+    if (unionNote_ + 1 >= end_.unionNotes) {
       state_.fileChanged = true;
       noteKind_ = RecordKind::kOther;
       return;
@@ -210,7 +227,7 @@ void RecordFiller::IndividualValue(Line& line, const LineWords& words) {
       break;
     case 'O':
       if (words.TagIs("OCCU")) {
-        individual.occupation = m_.texts.Copy(Decoded(ValueText(line), decoded_));
+        individual.occupation = texts_.Copy(Decoded(ValueText(line), decoded_));
       }
       break;
     default:
@@ -237,14 +254,14 @@ void RecordFiller::Name(Line& line) {
   Individual& individual = CurrentIndividual();
   char* p = ValueStart(line);
   char* end = line.text + line.size;
-  if (state_.decoder) {
-    // The whole value is decoded, then cut: a '/' is never part of another character.
-    Decoded(std::string_view(p, static_cast<std::size_t>(end - p)), decoded_);
+  // The whole value is decoded, then cut: a '/' is never part of another character.
+  const std::string_view value(p, static_cast<std::size_t>(end - p));
+  if (Decoded(value, decoded_).data() != value.data()) {
     p = decoded_.data();
     end = p + decoded_.size();
   }
   int* targets[2] = {&individual.givenName, &individual.surname};
-  Dictionary* dictionaries[2] = {m_.givenNames.get(), m_.surnames.get()};
+  Dictionary* dictionaries[2] = {store_.givenNames, store_.surnames};
   for (int part = 0; part < 2; ++part) {
     while (p < end && *p == '/') ++p;
     if (p == end) break;
@@ -272,9 +289,9 @@ void RecordFiller::Level2(const Line& line) {
   SplitWords(line.text, line.size, words_);
   if (words_.items != 3) return;
   if (words_.TagIs("QUAY")) {
-    ++m_.counts.quay;
+    ++counts_.quay;
   } else if (words_.TagIs("SOUR")) {
-    ++m_.counts.sources;
+    ++counts_.sources;
   } else if (words_.TagIs("DATE")) {
     StoreDate(ValueText(line));
   } else if (words_.TagIs("PLAC")) {
@@ -286,23 +303,23 @@ RecordFiller::EventTargets RecordFiller::CurrentTargets() {
   switch (context_) {
     case EventContext::kBirth: {
       Individual& i = CurrentIndividual();
-      return {&m_.counts.birthDates, &m_.counts.birthPlaces, &i.birthDate, &i.birthPlace};
+      return {&counts_.birthDates, &counts_.birthPlaces, &i.birthDate, &i.birthPlace};
     }
     case EventContext::kBaptism: {
       Individual& i = CurrentIndividual();
-      return {&m_.counts.baptismDates, &m_.counts.baptismPlaces, &i.baptismDate, &i.baptismPlace};
+      return {&counts_.baptismDates, &counts_.baptismPlaces, &i.baptismDate, &i.baptismPlace};
     }
     case EventContext::kDeath: {
       Individual& i = CurrentIndividual();
-      return {&m_.counts.deathDates, &m_.counts.deathPlaces, &i.deathDate, &i.deathPlace};
+      return {&counts_.deathDates, &counts_.deathPlaces, &i.deathDate, &i.deathPlace};
     }
     case EventContext::kBurial: {
       Individual& i = CurrentIndividual();
-      return {&m_.counts.burialDates, &m_.counts.burialPlaces, &i.burialDate, &i.burialPlace};
+      return {&counts_.burialDates, &counts_.burialPlaces, &i.burialDate, &i.burialPlace};
     }
     case EventContext::kMarriage: {
       Union& u = CurrentUnion();
-      return {&m_.counts.marriageDates, &m_.counts.marriagePlaces, &u.marriageDate, &u.marriagePlace};
+      return {&counts_.marriageDates, &counts_.marriagePlaces, &u.marriageDate, &u.marriagePlace};
     }
     default:
       return {};
@@ -316,7 +333,7 @@ void RecordFiller::StoreDate(std::string_view text) {
   // A later date of the same event replaces the earlier one.
   text = Decoded(text, decoded_);
   text = text.substr(0, CutToFit(text, kDateBufferSize - 1, m_.tableEncoding));
-  *targets.date = m_.texts.StoreDate(*targets.date, text);
+  *targets.date = texts_.StoreDate(*targets.date, text);
 }
 
 void RecordFiller::StorePlace(const Line& line) {
@@ -325,17 +342,15 @@ void RecordFiller::StorePlace(const Line& line) {
   ++*targets.placeCount;
   char* start = ValueStart(line);
   std::size_t length = static_cast<std::size_t>(line.text + line.size - start);
-  if (state_.decoder) {
-    Decoded(std::string_view(start, length), decoded_);
+  if (Decoded(std::string_view(start, length), decoded_).data() != start) {
     start = decoded_.data();
     length = decoded_.size();
   }
-  *targets.place = m_.places->Insert(start, static_cast<int>(length), state_.placeOptions);
+  *targets.place = store_.places->Insert(start, static_cast<int>(length), state_.placeOptions);
 }
 
 std::string_view RecordFiller::Decoded(std::string_view raw, std::string& buffer) {
-  if (!state_.decoder) return raw;
-  state_.decoder->Decode(raw, buffer, state_.decoded);
+  if (!state_.decoder || !state_.decoder->DecodeChanged(raw, buffer, state_.decoded)) return raw;
   return buffer;
 }
 

@@ -1,16 +1,68 @@
 // Working state shared by the passes of one conversion (internal to the engine).
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
+#include <optional>
+#include <vector>
 
 #include "engine/conversion.h"
 #include "engine/gedcom_line.h"
+#include "platform/charset.h"
 #include "platform/line_reader.h"
 #include "platform/text_decoder.h"
+#include "platform/utf8.h"
 
 namespace brimsel {
 
+// Passes the bytes of a source through the UTF-8 byte check as they are read (pass 1), so that
+// deciding the file's set costs no read of its own.
+class CheckingSource final : public ByteSource {
+ public:
+  CheckingSource(ByteSource& inner, bool check) : inner_(inner), check_(check) {}
+  std::ptrdiff_t Read(char* buffer, std::size_t capacity) override {
+    const std::ptrdiff_t n = inner_.Read(buffer, capacity);
+    if (n > 0 && check_ && !stream_.Decided()) {
+      stream_.Feed(std::string_view(buffer, static_cast<std::size_t>(n)));
+    }
+    return n;
+  }
+  bool Rewind() override {
+    check_ = false;  // the first reading decided
+    return inner_.Rewind();
+  }
+  std::int64_t Size() override { return inner_.Size(); }
+  const Utf8Check& Check() const { return stream_.Check(); }
+
+ private:
+  ByteSource& inner_;
+  bool check_;
+  Utf8Stream stream_;
+};
+
+// A place where the file can be cut for readers working side by side: the start of a level-0
+// line, and the records and notes before it.
+struct RangeStart {
+  std::int64_t offset = 0;  // of the line, in the text the reader reads
+  int individuals = 0;
+  int unions = 0;
+  int individualNotes = 0;
+  int unionNotes = 0;
+};
+
+// Where a reader's records go: the model's own dictionaries, texts and counts, or for a range
+// read in another thread, its own, merged into the model's afterwards.
+struct RecordStore {
+  Dictionary* givenNames = nullptr;
+  Dictionary* surnames = nullptr;
+  Dictionary* places = nullptr;
+  ModelTexts* texts = nullptr;
+  ConversionCounts* counts = nullptr;  // the counters of passes 2 and 3
+};
+
 struct ReadingState {
+  ReadingState(GedcomModel& m, ProgressSink& p, LineReader& r) : model(m), progress(p), reader(r) {}
+
   GedcomModel& model;
   ProgressSink& progress;
   LineReader& reader;
@@ -24,6 +76,35 @@ struct ReadingState {
   int lines = 0;             // line counter of the current pass
   int linesBeforeShow = 100;  // lines left before the counter is shown again
   bool fileChanged = false;  // the file no longer matches what pass 1 counted
+  bool rangeReadFailed = false;  // a read of a part read side by side failed
+  // The records this reader reads: those after `first` and before `end` (end's counts of -1:
+  // up to the model's counts), starting at first.offset.
+  RangeStart first;
+  RangeStart end{-1, -1, -1, -1, -1};
+  RecordStore store;  // empty: the model's
+  // Pass 1 notes in `starts` the first level-0 line read from the text itself at or after each
+  // offset of `cutTargets` (ascending), one start per target at most.
+  std::vector<std::int64_t> cutTargets;
+  std::vector<RangeStart> starts;
+
+  // The store, with the model's parts where it has none.
+  RecordStore Store() {
+    RecordStore s = store;
+    if (!s.givenNames) s.givenNames = model.givenNames.get();
+    if (!s.surnames) s.surnames = model.surnames.get();
+    if (!s.places) s.places = model.places.get();
+    if (!s.texts) s.texts = &model.texts;
+    if (!s.counts) s.counts = &model.counts;
+    return s;
+  }
+  // The records up to the end of this reader's part of the file.
+  RangeStart End() const {
+    const ConversionCounts& c = model.counts;
+    return {end.offset, end.individuals < 0 ? c.individuals : end.individuals,
+            end.unions < 0 ? c.unions : end.unions,
+            end.individualNotes < 0 ? c.individualNotes : end.individualNotes,
+            end.unionNotes < 0 ? c.unionNotes : end.unionNotes};
+  }
 
   // Calls f(line) for each line of the pass and counts the lines; the counter shows every 100.
   template <class F>
@@ -87,6 +168,28 @@ void FillRecords(ReadingState& state);
 void ResolveCodes(ReadingState& state);
 // Pass 3: checks every FAMS and CHIL line against the resolved links.
 void CheckLinks(ReadingState& state);
+// Offsets in the text (after the first `skip` bytes of `source`) near k / parts of its `size`
+// for k from 1, ascending, where a part may start: each the first line there that every reader
+// takes for a level-0 line of six characters or more, found in a window read after the target
+// (none where the window holds no such line).
+std::vector<std::int64_t> FindCuts(ByteSource& source, std::int64_t skip, std::int64_t size,
+                                   int parts);
+// Pass 1 over the parts that start at `cuts`, side by side: fills the model's counts, the line
+// count and state.starts as one reader with those cut targets would, and sets `bytes` to the
+// UTF-8 byte check of the whole text (none when a part other than the last ends inside a
+// sequence, which only a check across the cut can judge). False, with nothing done, when the
+// source cannot serve ranges. Throws std::bad_alloc, once every thread has ended, when an
+// allocation failed.
+bool CountInRanges(ReadingState& state, ByteSource& source, std::int64_t skip,
+                   const std::vector<std::int64_t>& cuts, std::optional<Utf8Check>& bytes);
+enum class RangePass { kFill, kCheck };
+// Pass 2 (FillRecords) or pass 3 (CheckLinks) over the parts of the text that state.starts
+// cuts, each read in its own thread from its own range of `source` (whose first `skip` bytes
+// precede the text), then merged: the model, counts, line count and message lines come out as
+// one reader would leave them. False, with nothing done, when there is a single part or the
+// source cannot serve ranges. Throws std::bad_alloc, once every thread has ended, when an
+// allocation failed in any of them.
+bool ReadInRanges(ReadingState& state, ByteSource& source, std::int64_t skip, RangePass pass);
 // Gives each spouse that a union names but the file lacks an added individual.
 void AddMissingSpouses(ReadingState& state);
 

@@ -387,7 +387,10 @@ class DatabaseBuilder {
     std::tm utc{};
     if (gmtime_r(&now, &utc) != nullptr)
       std::strftime(when, sizeof when, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    const std::string charset(CharsetName(m_.charset));
+    // A set chosen by name is recorded by ICU's name for it.
+    const std::string charset = m_.charset.kind == Charset::kConverter
+                                    ? m_.charset.converter
+                                    : std::string(CharsetName(m_.charset.kind));
     const char* encoding = m_.tableEncoding == TableEncoding::kUtf8 ? "UTF-8" : "Windows-1252";
     int p = 0;
     sqlite3_bind_text(s, ++p, source.c_str(), -1, SQLITE_TRANSIENT);

@@ -139,6 +139,17 @@ char* TableFile::WriteShortCell(char* p, const char* text, std::size_t max) {
   return p;
 }
 
+void TableFile::Formatted(std::string_view bytes) {
+  bytes_ += static_cast<std::int64_t>(bytes.size());
+  if (bytes.size() > kBufferSize - used_) Flush();
+  if (bytes.size() <= kBufferSize - used_) {
+    if (!bytes.empty()) std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
+    used_ += bytes.size();
+  } else if (!failed_ && sink_ && !sink_->Write(bytes.data(), bytes.size())) {
+    failed_ = true;
+  }
+}
+
 void TableFile::EndRow() {
   PutByte('\r');
   PutByte('\n');

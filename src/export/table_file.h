@@ -59,6 +59,11 @@ class TableFile {
   // 2 * max bytes (a '\n' becomes CR LF). Returns the end.
   static char* WriteShortCell(char* p, const char* text, std::size_t max);
 
+  // Bytes that another TableFile formatted (its line ends already CR LF), written as they are.
+  void Formatted(std::string_view bytes);
+  // Makes the file failed, as a failed write does.
+  void Fail() { failed_ = true; }
+
   // Bytes written so far, each line end counting as two.
   std::int64_t BytesWritten() const { return bytes_; }
   // True once a write has failed.

@@ -7,8 +7,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "engine/conversion.h"
 #include "export/code_lists.h"
 #include "export/date.h"
+#include "export/row_writer.h"
 
 namespace brimsel {
 
@@ -119,16 +121,14 @@ void WriteUnion(TableFile& f, Union& u, std::int64_t number, int indiBase,
   f.EndRow();
 }
 
-bool WriteNotes(TableFile& f, const HugeArray<Note>& notes, int count, int base) {
+bool WriteNotes(TableFile& file, const HugeArray<Note>& notes, int count, int base, int threads) {
   const std::size_t n = std::min(notes.size(), static_cast<std::size_t>(std::max(count, 0)));
-  for (std::size_t i = 0; i < n; ++i) {
-    if (f.Failed()) return false;
+  return WriteRows(file, n, threads, [&](TableFile& f, std::size_t i) {
     f.Number(std::int64_t{notes[i].owner} + base);
     f.Tab();
     f.Cell(notes[i].text);
     f.EndRow();
-  }
-  return !f.Failed();
+  });
 }
 
 const Dictionary* DictionaryOfList(const GedcomModel& m, int list) {
@@ -183,13 +183,14 @@ std::optional<std::string> TableBaseName(std::string_view source, std::string_vi
 }
 
 bool WriteTableRows(GedcomModel& m, TableFile& indi, TableFile& fam, TableFile& indiNotes,
-                    TableFile& famNotes) {
+                    TableFile& famNotes, int threads) {
   const std::size_t individualCount =
       std::min(m.individuals.size(), static_cast<std::size_t>(std::max(m.counts.individuals, 0)));
-  for (std::size_t i = 0; i < individualCount; ++i) {
-    if (indi.Failed()) return false;
-    WriteIndividual(indi, m.individuals[i], static_cast<std::int64_t>(i) + m.indiBase, m.famBase,
-                    m.tableEncoding);
+  if (!WriteRows(indi, individualCount, threads, [&m](TableFile& f, std::size_t i) {
+        WriteIndividual(f, m.individuals[i], static_cast<std::int64_t>(i) + m.indiBase, m.famBase,
+                        m.tableEncoding);
+      })) {
+    return false;
   }
   const std::size_t addedCount =
       std::min(m.addedSexes.size(), static_cast<std::size_t>(std::max(m.counts.added, 0)));
@@ -201,15 +202,15 @@ bool WriteTableRows(GedcomModel& m, TableFile& indi, TableFile& fam, TableFile& 
 
   const std::size_t unionCount =
       std::min(m.unions.size(), static_cast<std::size_t>(std::max(m.counts.unions, 0)));
-  for (std::size_t i = 0; i < unionCount; ++i) {
-    if (fam.Failed()) return false;
-    WriteUnion(fam, m.unions[i], static_cast<std::int64_t>(i) + m.famBase, m.indiBase,
-               m.tableEncoding);
+  if (!WriteRows(fam, unionCount, threads, [&m](TableFile& f, std::size_t i) {
+        WriteUnion(f, m.unions[i], static_cast<std::int64_t>(i) + m.famBase, m.indiBase,
+                   m.tableEncoding);
+      })) {
+    return false;
   }
-  if (fam.Failed()) return false;
 
-  return WriteNotes(indiNotes, m.individualNotes, m.counts.individualNotes, m.indiBase) &&
-         WriteNotes(famNotes, m.unionNotes, m.counts.unionNotes, m.famBase);
+  return WriteNotes(indiNotes, m.individualNotes, m.counts.individualNotes, m.indiBase, threads) &&
+         WriteNotes(famNotes, m.unionNotes, m.counts.unionNotes, m.famBase, threads);
 }
 
 ExportResult ExportTables(GedcomModel& m, const ExportOptions& options, ProgressSink& progress) {
@@ -244,7 +245,7 @@ ExportResult ExportTables(GedcomModel& m, const ExportOptions& options, Progress
   for (int k = 0; k < 4; ++k) rows[k].Raw(kRowHeaders[k]);
   if (options.indiBase) m.indiBase = *options.indiBase;
   if (options.famBase) m.famBase = *options.famBase;
-  WriteTableRows(m, rows[0], rows[1], rows[2], rows[3]);
+  WriteTableRows(m, rows[0], rows[1], rows[2], rows[3], ConversionThreads(options.threads, m.sourceSize));
   progress.Phase({});
   // Every file is closed, so that those that did not fail are complete; the first failure in
   // table order is the one reported.

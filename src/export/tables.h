@@ -26,6 +26,8 @@ struct ExportOptions {
   bool refCounts = false;     // the code lists get the reference-count column ("nb ref")
   std::optional<int> indiBase;  // number of the first individual; none: the model's stays
   std::optional<int> famBase;   // number of the first union; none: the model's stays
+  // Threads that format the rows (ConversionOptions::threads); the tables are the same for any.
+  int threads = 0;
 };
 
 enum class ExportOutcome {
@@ -54,9 +56,9 @@ ExportResult ExportTables(GedcomModel& model, const ExportOptions& options,
                           ProgressSink& progress);
 
 // Writes every row of the individual, union and note tables (whose headers are already
-// written) with the model's numbering bases, normalising the dates in place. Stops early and
-// returns false as soon as one of the files has failed.
+// written) with the model's numbering bases, normalising the dates in place, the rows formatted
+// by `threads` threads. Stops early and returns false as soon as one of the files has failed.
 bool WriteTableRows(GedcomModel& model, TableFile& indi, TableFile& fam, TableFile& indiNotes,
-                    TableFile& famNotes);
+                    TableFile& famNotes, int threads = 1);
 
 }  // namespace brimsel

@@ -17,6 +17,13 @@ class ByteSource {
   virtual bool Rewind() = 0;
   // Size in bytes as measured now, -1 when it cannot be measured.
   virtual std::int64_t Size() = 0;
+  // A source of its own for the bytes from `begin` up to `end` (to the end of the source when
+  // `end` is negative), read as they are now, independently of this source's position, and
+  // usable from another thread while this one is read. Null when the source cannot serve one.
+  // This source must outlive it.
+  virtual std::unique_ptr<ByteSource> Range(std::int64_t /*begin*/, std::int64_t /*end*/) {
+    return nullptr;
+  }
 };
 
 // A regular file opened read-only. Closed when destroyed.
@@ -32,6 +39,7 @@ class FileSource final : public ByteSource {
   std::ptrdiff_t Read(char* buffer, std::size_t capacity) override;
   bool Rewind() override;
   std::int64_t Size() override;
+  std::unique_ptr<ByteSource> Range(std::int64_t begin, std::int64_t end) override;
 
  private:
   struct OpenKey {};
@@ -53,6 +61,7 @@ class StringSource final : public ByteSource {
     return true;
   }
   std::int64_t Size() override { return static_cast<std::int64_t>(data_.size()); }
+  std::unique_ptr<ByteSource> Range(std::int64_t begin, std::int64_t end) override;
 
  private:
   std::string data_;

@@ -3,6 +3,12 @@
 #include "platform/charset.h"
 
 #include <array>
+#include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/text_decoder.h"
 #include "platform/utf8.h"
@@ -127,6 +133,8 @@ std::string_view CharsetName(Charset set) {
       return "CP850";
     case Charset::kMacRoman:
       return "MACINTOSH";
+    case Charset::kConverter:
+      return "ICU";
   }
   return "Windows-1252";
 }
@@ -137,6 +145,7 @@ TableEncoding DefaultTableEncoding(Charset set) {
     case Charset::kUtf16Le:
     case Charset::kUtf16Be:
     case Charset::kAnsel:
+    case Charset::kConverter:
       return TableEncoding::kUtf8;
     default:
       return TableEncoding::kWindows1252;
@@ -192,8 +201,8 @@ std::size_t OwnByteOrderMarkSize(Charset set, std::string_view first) {
 
 void CharsetDetector::Feed(std::string_view line, bool hasEnd) {
   if (head_ != HeadState::kAfter && line.size() + (hasEnd ? 1 : 0) >= 6) ReadHeadLine(line);
-  if (!checkBytes_ || invalid_) return;
-  if (need_ == 0) {
+  if (!checkBytes_ || bytes_.invalid) return;
+  if (bytes_.need == 0) {
     if (!IsAscii(line)) CheckBytes(line);
     return;
   }
@@ -202,7 +211,7 @@ void CharsetDetector::Feed(std::string_view line, bool hasEnd) {
   if (SplitLine(line, parts) && parts.tag == "CONC") {
     CheckBytes(parts.value);
   } else {
-    invalid_ = true;
+    bytes_.invalid = true;
   }
 }
 
@@ -236,34 +245,166 @@ void CharsetDetector::ReadHeadLine(std::string_view line) {
   }
 }
 
+bool Utf8Check::Take(unsigned char c) {
+  if (need != 0) {
+    if (c < low || c > high) {
+      invalid = true;
+      return false;
+    }
+    low = 0x80;
+    high = 0xBF;
+    if (--need == 0) multibyte = true;
+    return true;
+  }
+  if (c < 0x80) return true;
+  if (c >= 0xC2 && c <= 0xDF) {
+    need = 1;
+  } else if (c >= 0xE0 && c <= 0xEF) {
+    need = 2;
+    if (c == 0xE0) low = 0xA0;
+    if (c == 0xED) high = 0x9F;
+  } else if (c >= 0xF0 && c <= 0xF4) {
+    need = 3;
+    if (c == 0xF0) low = 0x90;
+    if (c == 0xF4) high = 0x8F;
+  } else {
+    invalid = true;
+    return false;
+  }
+  return true;
+}
+
+void Utf8Stream::Feed(std::string_view bytes) {
+  const char* p = bytes.data();
+  const char* const end = p + bytes.size();
+  while (p < end && !Decided()) {
+    if (mode_ == Mode::kText) {
+      // The text of a line, in a loop of its own: the other modes only last a few bytes.
+      while (p < end) {
+        if (check_.need == 0) {
+          // Nothing open: line ends do not matter, only bytes from 0x80 up, NUL and byte 26.
+#if defined(__SSE2__)
+          const __m128i zero = _mm_setzero_si128();
+          const __m128i sub = _mm_set1_epi8(0x1A);
+          while (end - p >= 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const __m128i special =
+                _mm_or_si128(_mm_cmpeq_epi8(v, zero), _mm_cmpeq_epi8(v, sub));
+            if (_mm_movemask_epi8(_mm_or_si128(v, special)) != 0) break;
+            p += 16;
+          }
+#endif
+          constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+          constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+          while (end - p >= 8) {
+            std::uint64_t w;
+            std::memcpy(&w, p, 8);
+            const std::uint64_t sub = w ^ (0x1A * kOnes);
+            const std::uint64_t special =
+                (w | ((w - kOnes) & ~w) | ((sub - kOnes) & ~sub)) & kHigh;
+            if (special != 0) break;
+            p += 8;
+          }
+          if (p == end) return;
+        }
+        const auto c = static_cast<unsigned char>(*p);
+        if (c >= 0x80) {
+          sawHigh_ = true;
+          // The usual case, a two-byte character, at once.
+          if (check_.need == 0 && c >= 0xC2 && c <= 0xDF && end - p >= 2 &&
+              (static_cast<unsigned char>(p[1]) & 0xC0) == 0x80) {
+            check_.multibyte = true;
+            p += 2;
+            continue;
+          }
+          ++p;
+          if (!check_.Take(c)) return;
+          continue;
+        }
+        if (c == 0 || c == 0x1A || ((c == '\n' || c == '\r') && check_.need != 0)) break;
+        ++p;
+        if (check_.need != 0 && !check_.Take(c)) return;  // ASCII inside a sequence
+      }
+      if (p == end) return;
+    }
+    const char ch = *p++;
+    const auto c = static_cast<unsigned char>(ch);
+    if (c == 0x1A) {
+      mode_ = Mode::kEnded;
+      break;
+    }
+    switch (mode_) {
+      case Mode::kText:
+        if (ch == '\n' || ch == '\r') {
+          if (check_.need != 0) {
+            lineEnd_ = ch;
+            mode_ = Mode::kLineEnd;
+          }
+        } else if (c == 0) {
+          mode_ = Mode::kHidden;
+        } else {
+          if (c >= 0x80) sawHigh_ = true;
+          check_.Take(c);
+        }
+        break;
+      case Mode::kHidden:
+        if (ch == '\n' || ch == '\r') {
+          if (check_.need != 0) {
+            lineEnd_ = ch;
+            mode_ = Mode::kLineEnd;
+          } else {
+            mode_ = Mode::kText;
+          }
+        }
+        break;
+      case Mode::kLineEnd:
+        mode_ = Mode::kLevel;
+        if ((ch == '\n' || ch == '\r') && ch != lineEnd_) break;  // the partner of a pair
+        --p;  // the first byte of the next line
+        break;
+      case Mode::kLevel:
+      case Mode::kLevelDigits:
+        if (ch >= '0' && ch <= '9') {
+          mode_ = Mode::kLevelDigits;
+        } else if (mode_ == Mode::kLevelDigits && IsBlank(ch) && ch != '\n' && ch != '\r') {
+          mode_ = Mode::kTag;
+          tagBytes_ = 0;
+          tagIsConc_ = true;
+        } else {
+          Fail();  // not "level blank": no CONC line
+        }
+        break;
+      case Mode::kTag: {
+        const bool lineEnds = ch == '\n' || ch == '\r' || c == 0;
+        if (lineEnds || IsBlank(ch)) {
+          if (!tagIsConc_ || tagBytes_ != 4) {
+            Fail();
+          } else if (lineEnds) {
+            // "CONC" without a value: the sequence stays open for the line after.
+            if (c == 0) {
+              mode_ = Mode::kHidden;
+            } else {
+              lineEnd_ = ch;
+              mode_ = Mode::kLineEnd;
+            }
+          } else {
+            mode_ = Mode::kText;  // the value follows the one blank after the tag
+          }
+        } else {
+          tagIsConc_ = tagIsConc_ && tagBytes_ < 4 && ch == "CONC"[tagBytes_];
+          ++tagBytes_;
+        }
+        break;
+      }
+      case Mode::kEnded:
+        break;
+    }
+  }
+}
+
 void CharsetDetector::CheckBytes(std::string_view bytes) {
   for (char ch : bytes) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (need_ != 0) {
-      if (c < low_ || c > high_) {
-        invalid_ = true;
-        return;
-      }
-      low_ = 0x80;
-      high_ = 0xBF;
-      if (--need_ == 0) hasMultibyte_ = true;
-      continue;
-    }
-    if (c < 0x80) continue;
-    if (c >= 0xC2 && c <= 0xDF) {
-      need_ = 1;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      need_ = 2;
-      if (c == 0xE0) low_ = 0xA0;
-      if (c == 0xED) high_ = 0x9F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      need_ = 3;
-      if (c == 0xF0) low_ = 0x90;
-      if (c == 0xF4) high_ = 0x8F;
-    } else {
-      invalid_ = true;
-      return;
-    }
+    if (!bytes_.Take(static_cast<unsigned char>(ch))) return;
   }
 }
 

@@ -25,12 +25,15 @@ LineReader::LineReader(ByteSource& source, std::size_t blockSize) : source_(sour
 
 bool LineReader::Rewind() {
   pos_ = end_ = 0;
+  blockStart_ = bytesRead_ = 0;
   mask_ = 0;
   chunk_ = std::size_t{0} - kChunk;
   carry_.clear();
+  pieceRest_.clear();
   pendingPartner_ = 0;
   skipping_ = false;
   atEnd_ = false;
+  stopped_ = false;
   failed_ = false;
   return source_.Rewind();
 }
@@ -46,6 +49,8 @@ bool LineReader::Refill() {
   }
   pos_ = 0;
   end_ = static_cast<std::size_t>(n);
+  blockStart_ = bytesRead_;
+  bytesRead_ += n;
   if (pendingPartner_ != 0) {
     if (block_[0] == pendingPartner_) pos_ = 1;
     pendingPartner_ = 0;
@@ -77,7 +82,7 @@ void LineReader::SkipRestOfLine() {
 bool LineReader::TakeLineEnd() {
   const char c = block_[pos_];
   if (c == kCtrlZ) {
-    atEnd_ = true;  // nothing after a byte 26 is read
+    atEnd_ = stopped_ = true;  // nothing after a byte 26 is read
     pos_ = end_;
     return false;
   }
@@ -91,13 +96,14 @@ const char* LineReader::FindLineEndOrStop(const char* p, const char* end) {
   return p;
 }
 
-bool LineReader::NextPiece(Line& piece, std::size_t maxPiece) {
+bool LineReader::NextPiece(Line& piece, std::size_t maxPiece, PieceFit fit) {
   if (skipping_) {
     skipping_ = false;
     SkipRestOfLine();
   }
-  carry_.clear();
-  std::size_t count = 0;  // characters taken, the line end counting as one
+  carry_.swap(pieceRest_);
+  pieceRest_.clear();
+  std::size_t count = carry_.size();  // characters taken, the line end counting as one
   bool hasEnd = false;
   while (count < maxPiece) {
     if (pos_ >= end_ && !Refill()) break;
@@ -117,6 +123,13 @@ bool LineReader::NextPiece(Line& piece, std::size_t maxPiece) {
   }
   RestartMasks();
   if (count == 0) return false;
+  if (fit != nullptr && !hasEnd && count == maxPiece) {
+    const std::size_t whole = fit(std::string_view(carry_.data(), carry_.size()), maxPiece);
+    if (whole != 0 && whole < carry_.size()) {
+      pieceRest_.assign(carry_.begin() + static_cast<std::ptrdiff_t>(whole), carry_.end());
+      carry_.resize(whole);
+    }
+  }
   std::size_t size = carry_.size();
   carry_.push_back('\0');
   if (const void* nul = std::memchr(carry_.data(), '\0', size); nul != nullptr) {
@@ -165,7 +178,7 @@ bool LineReader::NextSlow(Line& line) {
     } else if (c == '\0') {
       skipping_ = true;  // the rest of this physical line is ignored
     } else {
-      atEnd_ = true;  // byte 26: nothing after it is read
+      atEnd_ = stopped_ = true;  // byte 26: nothing after it is read
       pos_ = end_;
       if (carry_.empty() && stop == start) return false;
     }

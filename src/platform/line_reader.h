@@ -183,11 +183,26 @@ class LineReader {
   // it. False at the end of the input (or after a read error). The text is a copy, valid until
   // the next call. For readers that take lines in bounded pieces; Next, ForEach and
   // ForEachSelected do not pay for it.
-  bool NextPiece(Line& piece, std::size_t maxPiece);
+  //
+  // With `fit`, a full piece that ends inside a character of the text's set is cut before that
+  // character: fit(text, max) gives the length of the longest start of `text` of at most `max`
+  // bytes that ends on a character boundary, and the bytes after it begin the next piece.
+  using PieceFit = std::size_t (*)(std::string_view text, std::size_t max);
+  bool NextPiece(Line& piece, std::size_t maxPiece, PieceFit fit = nullptr);
   // Goes back to the first line; false when the source cannot rewind.
   bool Rewind();
   // True when the source reported a read error; the input then ended early.
   bool Failed() const { return failed_; }
+  // True when a byte 26 ended the input before the source's end.
+  bool Stopped() const { return stopped_; }
+  // Offset in the source of the first byte of `line`, a line just handed out, when its text
+  // lies in the reader's block; -1 for a line pieced together across blocks. A reader started
+  // at that offset hands out the same lines from that one on.
+  std::int64_t Offset(const Line& line) const {
+    const char* base = block_.data();
+    if (line.text < base || line.text > base + end_) return -1;
+    return blockStart_ + (line.text - base);
+  }
 
  private:
   static constexpr std::size_t kChunk = 64;
@@ -353,8 +368,11 @@ class LineReader {
 
   ByteSource& source_;
   std::vector<char> block_;
+  std::vector<char> pieceRest_;  // the start of the next piece, held back by a cut at a character
   std::vector<char> carry_;  // the start of a line that runs over a block boundary
   std::size_t capacity_ = 0;  // bytes read into the block at a time
+  std::int64_t blockStart_ = 0;  // offset in the source of the block's first byte
+  std::int64_t bytesRead_ = 0;   // bytes read from the source since the start
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
   std::size_t chunk_ = std::size_t{0} - kChunk;  // offset of the 64 bytes that mask_ covers
@@ -362,6 +380,7 @@ class LineReader {
   char pendingPartner_ = 0;  // partner byte to drop at the start of the next block
   bool skipping_ = false;    // inside the rest of a line cut by a NUL
   bool atEnd_ = false;
+  bool stopped_ = false;
   bool failed_ = false;
 };
 

@@ -45,6 +45,16 @@ char* TextBlocks::Zeros(std::size_t size) {
   return p;
 }
 
+void TextBlocks::Adopt(TextBlocks& other) {
+  blocks_.reserve(blocks_.size() + other.blocks_.size());
+  blocks_.insert(blocks_.end(), other.blocks_.begin(), other.blocks_.end());
+  reserved_ += other.reserved_;
+  other.blocks_.clear();
+  other.free_ = nullptr;
+  other.left_ = 0;
+  other.reserved_ = 0;
+}
+
 void TextBlocks::Release() {
   for (const Block& b : blocks_) FreeHuge(b.start, b.size);
   blocks_.clear();

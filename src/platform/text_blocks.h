@@ -21,6 +21,9 @@ class TextBlocks {
   char* Zeros(std::size_t size);
   // Releases every block.
   void Release();
+  // Takes over every block of `other`, whose texts then live as long as this storage's; `other`
+  // is left empty.
+  void Adopt(TextBlocks& other);
   // Bytes held in blocks, for the memory budget.
   std::size_t ReservedBytes() const { return reserved_; }
 

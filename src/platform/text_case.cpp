@@ -145,6 +145,39 @@ void ProperCaseBytes(char* text, std::size_t size, Charset set, std::string_view
   }
 }
 
+namespace {
+
+// The key of a text whose characters are all below U+0100: such a text is in normalization
+// form C already (it has no combining mark), and Unicode's full case folding of Latin-1 is A-Z
+// and À-Þ (but ×) to small letters, ß to "ss" and µ to Greek μ. False, with `key` undefined, for
+// a text with another character (or a byte outside a valid sequence), which ICU then folds.
+bool Latin1FoldKey(std::string_view text, std::string& key) {
+  key.clear();
+  key.reserve(text.size() + 2);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80) {
+      key.push_back(AsciiLower(static_cast<char>(c)));
+      continue;
+    }
+    if ((c != 0xC2 && c != 0xC3) || i + 1 == text.size()) return false;
+    const unsigned char next = static_cast<unsigned char>(text[i + 1]);
+    if ((next & 0xC0) != 0x80) return false;
+    ++i;
+    char32_t cp = static_cast<char32_t>(((c & 0x1F) << 6) | (next & 0x3F));
+    if (cp == 0xDF) {
+      key += "ss";
+      continue;
+    }
+    if (cp == 0xB5) cp = 0x3BC;
+    if (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7) cp += 0x20;
+    AppendUtf8(key, cp);
+  }
+  return true;
+}
+
+}  // namespace
+
 void CaseFoldKey(std::string_view text, std::string& key) {
   key.clear();
   if (IsAscii(text)) {
@@ -152,6 +185,8 @@ void CaseFoldKey(std::string_view text, std::string& key) {
     for (char c : text) key.push_back(AsciiLower(c));
     return;
   }
+  if (Latin1FoldKey(text, key)) return;
+  key.clear();
   std::u16string utf16;
   for (std::size_t i = 0; i < text.size();) AppendUtf16(utf16, NextCodePoint(text, i));
   std::u16string normalized;
@@ -196,6 +231,24 @@ int CompareUtf8IgnoringCase(std::string_view a, std::string_view b) {
   return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
+namespace {
+
+// Unicode's simple titlecase and lowercase mappings of the characters below U+0100, as ICU has
+// them: A-Z and À-Þ (but ×) have small letters; a-z and à-þ (but ÷) capitals; ÿ is Ÿ (U+0178)
+// and µ Greek Μ (U+039C) as capitals; ß has no simple capital.
+char32_t Latin1Title(char32_t cp) {
+  if ((cp >= 'a' && cp <= 'z') || (cp >= 0xE0 && cp <= 0xFE && cp != 0xF7)) return cp - 0x20;
+  if (cp == 0xFF) return 0x178;
+  if (cp == 0xB5) return 0x39C;
+  return cp;
+}
+char32_t Latin1Lower(char32_t cp) {
+  if ((cp >= 'A' && cp <= 'Z') || (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7)) return cp + 0x20;
+  return cp;
+}
+
+}  // namespace
+
 void ProperCaseUtf8(std::string_view text, std::string_view separators, std::string& out) {
   out.clear();
   out.reserve(text.size());
@@ -208,10 +261,10 @@ void ProperCaseUtf8(std::string_view text, std::string_view separators, std::str
       startsWord = true;
       mapped = cp;
     } else if (startsWord) {
-      mapped = static_cast<char32_t>(u_totitle(static_cast<UChar32>(cp)));
+      mapped = cp < 0x100 ? Latin1Title(cp) : static_cast<char32_t>(u_totitle(static_cast<UChar32>(cp)));
       startsWord = false;
     } else {
-      mapped = static_cast<char32_t>(u_tolower(static_cast<UChar32>(cp)));
+      mapped = cp < 0x100 ? Latin1Lower(cp) : static_cast<char32_t>(u_tolower(static_cast<UChar32>(cp)));
     }
     first = false;
     AppendUtf8(out, mapped);

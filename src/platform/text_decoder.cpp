@@ -28,21 +28,22 @@ const UNormalizer2* Nfc() {
 // True when `text` is valid UTF-8 of code points below U+0300 only: then it is already in
 // normalization form C. A lead byte below 0xCC starts such a code point.
 bool IsPlainUtf8(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (c < 0x80) {
-      ++i;
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* const end = p + text.size();
+  while (p < end) {
+    if (*p < 0x80) {
+      ++p;
       continue;
     }
-    if (c >= 0xCC) return false;
-    char32_t cp;
-    const std::size_t n = Utf8SequenceAt(text.substr(i), cp);
-    if (n == 0) return false;
-    i += n;
+    // Below U+0300 a character takes two bytes: a lead from 0xC2 (0xC0 and 0xC1 would be
+    // overlong) to 0xCB, and one continuation byte.
+    if (*p < 0xC2 || *p > 0xCB || end - p < 2 || (p[1] & 0xC0) != 0x80) return false;
+    p += 2;
   }
   return true;
 }
+
+bool QuickAnselToUtf8(std::string_view raw, std::string& out);
 
 SingleByteSet SingleByteOf(Charset set) {
   switch (set) {
@@ -59,21 +60,35 @@ SingleByteSet SingleByteOf(Charset set) {
 
 }  // namespace
 
+TextDecoder::TextDecoder(const FileCharset& from, TableEncoding to) : from_(from.kind), to_(to) {
+  if (from_ == Charset::kConverter) converter_.emplace(from.converter);
+}
+
 void TextDecoder::Decode(std::string_view raw, std::string& out, DecodeCounts& counts) {
+  if (!DecodeChanged(raw, out, counts)) out.assign(raw);
+}
+
+bool TextDecoder::DecodeChanged(std::string_view raw, std::string& out, DecodeCounts& counts) {
   const bool utf8In = from_ == Charset::kUtf8 || IsUtf16(from_);
-  if (IsAscii(raw) || (from_ == Charset::kWindows1252 && to_ == TableEncoding::kWindows1252) ||
-      (utf8In && to_ == TableEncoding::kUtf8 && IsPlainUtf8(raw))) {
-    out.assign(raw);
-    return;
-  }
+  // Texts that decode to themselves: plain UTF-8 (ASCII included) into UTF-8 tables, ASCII or
+  // Windows-1252 into Windows-1252 tables.
+  const bool same = utf8In && to_ == TableEncoding::kUtf8
+                        ? IsPlainUtf8(raw)
+                        : IsAscii(raw) || (from_ == Charset::kWindows1252 &&
+                                           to_ == TableEncoding::kWindows1252);
+  if (same) return false;
+  if (from_ == Charset::kAnsel && to_ == TableEncoding::kUtf8 && QuickAnselToUtf8(raw, out)) return true;
   ToCodePoints(raw, counts);
   Normalize();
   Write(out, counts);
+  return true;
 }
 
 void TextDecoder::ToCodePoints(std::string_view raw, DecodeCounts& counts) {
   codePoints_.clear();
-  if (from_ == Charset::kAnsel) {
+  if (converter_) {
+    converter_->Decode(raw, codePoints_);
+  } else if (from_ == Charset::kAnsel) {
     DecodeAnsel(raw, codePoints_);
   } else if (from_ == Charset::kUtf8 || IsUtf16(from_)) {
     std::size_t i = 0;
@@ -96,11 +111,110 @@ void TextDecoder::ToCodePoints(std::string_view raw, DecodeCounts& counts) {
   }
 }
 
+namespace {
+
+// The marks that accented Latin letters are most often written with (ANSEL's accents and
+// macOS's decomposed UTF-8): U+0300 to U+030C, U+0327 and U+0328.
+constexpr char32_t kMarks[] = {0x300, 0x301, 0x302, 0x303, 0x304, 0x306, 0x307, 0x308,
+                               0x30A, 0x30B, 0x30C, 0x327, 0x328};
+constexpr std::size_t kMarkCount = sizeof kMarks / sizeof kMarks[0];
+
+// What normalization form C makes of an ASCII letter followed by one of kMarks: the
+// composed letter, or 0 when they stay apart. Taken from ICU once.
+struct LatinCompositions {
+  char32_t composed[128][kMarkCount] = {};
+  LatinCompositions() {
+    const UNormalizer2* nfc = Nfc();
+    if (nfc == nullptr) return;
+    for (char32_t letter = 'A'; letter <= 'z'; ++letter) {
+      if (letter > 'Z' && letter < 'a') continue;
+      for (std::size_t m = 0; m < kMarkCount; ++m) {
+        const UChar32 c = unorm2_composePair(nfc, static_cast<UChar32>(letter),
+                                             static_cast<UChar32>(kMarks[m]));
+        composed[letter][m] = c < 0 ? 0 : static_cast<char32_t>(c);
+      }
+    }
+  }
+};
+
+std::size_t MarkIndex(char32_t cp) {
+  for (std::size_t m = 0; m < kMarkCount; ++m) {
+    if (kMarks[m] == cp) return m;
+  }
+  return kMarkCount;
+}
+
+const LatinCompositions& Compositions() {
+  static const LatinCompositions table;
+  return table;
+}
+
+bool IsAsciiLetter(char32_t c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// ANSEL into UTF-8 the quick way: ASCII as it is, a single mark before an ASCII letter as the
+// composed letter, the other bytes of the extended half as their characters. False when the
+// text needs the general way (marks on one letter that do not compose into one character, or
+// marks at the end).
+bool QuickAnselToUtf8(std::string_view raw, std::string& out) {
+  out.clear();
+  const LatinCompositions& table = Compositions();
+  for (std::size_t i = 0; i < raw.size(); ++i) {
+    const auto c = static_cast<unsigned char>(raw[i]);
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+      continue;
+    }
+    if (!IsAnselMark(c)) {
+      AppendUtf8(out, AnselCharacter(c));
+      continue;
+    }
+    if (i + 1 == raw.size()) return false;
+    const auto letter = static_cast<unsigned char>(raw[i + 1]);
+    const std::size_t m = MarkIndex(AnselMark(c));
+    if (!IsAsciiLetter(letter) || m == kMarkCount || table.composed[letter][m] == 0) return false;
+    AppendUtf8(out, table.composed[letter][m]);
+    ++i;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool TextDecoder::ComposeLatin() {
+  // Only the plain case: each character from U+0300 up is one of kMarks, alone after an ASCII
+  // letter it composes with. Anything else (two marks on a letter, other scripts) is left to
+  // ICU, which orders and composes marks in general.
+  const LatinCompositions& kTable = Compositions();
+  std::size_t out = 0;
+  for (std::size_t i = 0; i < codePoints_.size(); ++i) {
+    const char32_t cp = codePoints_[i];
+    if (cp < kFirstComposing) {
+      codePoints_[out++] = cp;
+      continue;
+    }
+    const std::size_t m = MarkIndex(cp);
+    if (m == kMarkCount || out == 0 || codePoints_[out - 1] >= 128) return false;
+    if (i + 1 < codePoints_.size() && codePoints_[i + 1] >= kFirstComposing) return false;
+    const char32_t composed = kTable.composed[codePoints_[out - 1]][m];
+    if (composed == 0) return false;
+    codePoints_[out - 1] = composed;
+  }
+  codePoints_.resize(out);
+  return true;
+}
+
 void TextDecoder::Normalize() {
   bool simple = true;
   for (char32_t cp : codePoints_) simple = simple && cp < kFirstComposing;
   const UNormalizer2* nfc = Nfc();
   if (simple || nfc == nullptr) return;
+  // The common accented letters compose without a round trip through ICU; the code points are
+  // unchanged when the quick way does not apply.
+  saved_ = codePoints_;
+  if (ComposeLatin()) return;
+  codePoints_.swap(saved_);
   utf16_.clear();
   for (char32_t cp : codePoints_) {
     if (cp < 0x10000) {
@@ -144,7 +258,7 @@ void TextDecoder::Write(std::string& out, DecodeCounts& counts) const {
   }
 }
 
-void DecodeText(std::string_view raw, Charset from, TableEncoding to, std::string& out,
+void DecodeText(std::string_view raw, const FileCharset& from, TableEncoding to, std::string& out,
                 DecodeCounts& counts) {
   TextDecoder decoder(from, to);
   decoder.Decode(raw, out, counts);

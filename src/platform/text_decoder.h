@@ -4,10 +4,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "platform/charset.h"
+#include "platform/icu_charset.h"
 
 namespace brimsel {
 
@@ -21,14 +23,18 @@ struct DecodeCounts {
 //
 // UTF-8 input: a byte outside a valid sequence is read as the Windows-1252 character of that
 // byte (counted). UTF-16 input is the UTF-8 text that the UTF-16 source serves. ANSEL marks go
-// after their letter. The text is then put in normalization form C; for Windows-1252 tables,
-// a character with no Windows-1252 form becomes '?' (counted). Pure ASCII is copied as it is.
+// after their letter; a converter's text is read through ICU. The text is then put in normalization
+// form C; for Windows-1252 tables, a character with no Windows-1252 form becomes '?' (counted).
+// Pure ASCII is copied as it is.
 class TextDecoder {
  public:
-  TextDecoder(Charset from, TableEncoding to) : from_(from), to_(to) {}
+  TextDecoder(const FileCharset& from, TableEncoding to);
 
   // Writes the decoded form of `raw` into `out` (replacing its content).
   void Decode(std::string_view raw, std::string& out, DecodeCounts& counts);
+  // The same without a copy of a text that decodes to itself: false, with `out` untouched,
+  // when `raw` is already its decoded form.
+  bool DecodeChanged(std::string_view raw, std::string& out, DecodeCounts& counts);
 
   Charset from() const { return from_; }
   TableEncoding to() const { return to_; }
@@ -36,17 +42,22 @@ class TextDecoder {
  private:
   void ToCodePoints(std::string_view raw, DecodeCounts& counts);
   void Normalize();
+  // Composes the plain accented Latin letters in place; false, with the code points in an
+  // unspecified state, when the text holds anything else.
+  bool ComposeLatin();
   void Write(std::string& out, DecodeCounts& counts) const;
 
   Charset from_;
   TableEncoding to_;
+  std::optional<ConverterDecoder> converter_;  // for a converter's set
   std::u32string codePoints_;
+  std::u32string saved_;
   std::u16string utf16_;
   std::u16string normalized_;
 };
 
 // The same for a single text.
-void DecodeText(std::string_view raw, Charset from, TableEncoding to, std::string& out,
+void DecodeText(std::string_view raw, const FileCharset& from, TableEncoding to, std::string& out,
                 DecodeCounts& counts);
 
 // The length of the longest start of `text` of at most `max_bytes` bytes that does not end

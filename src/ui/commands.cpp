@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/byte_source.h"
+#include "platform/icu_charset.h"
 #include "tools/proper_name.h"
 #include "tools/strip.h"
 #include "ui/count_fields.h"
@@ -40,7 +41,12 @@ void DialogProgress::Message(std::string_view line) {
 ConversionOptions ReadConversionOptions(DialogServices& dialog) {
   ConversionOptions options;
   options.properNames = dialog.IsChecked(ctl::kProperNames);
-  if (dialog.IsChecked(ctl::kOem)) options.charset = Charset::kCp850;
+  if (dialog.IsChecked(ctl::kOem)) {
+    options.charset = Charset::kCp850;
+  } else if (const std::string name = dialog.ChosenCharset(); !name.empty()) {
+    const CharsetNameResult named = LookUpCharset(name);
+    if (named.status == CharsetNameStatus::kFound) options.charset = named.charset;
+  }
   options.notes = dialog.IsChecked(ctl::kIncludeNotes);
   return options;
 }
@@ -74,7 +80,12 @@ ConversionResult ConvertChosenFile(GedcomModel& model, DialogServices& dialog,
   const std::string path = dialog.CurrentFileName();
   std::string reason;
   auto source = FileSource::Open(path.c_str(), &reason);
-  if (!source) return {ConversionOutcome::kUnreadable, reason};
+  if (!source) {
+    ConversionResult unreadable;
+    unreadable.outcome = ConversionOutcome::kUnreadable;
+    unreadable.detail = reason;
+    return unreadable;
+  }
   return ConvertChosenSource(model, dialog, *source, path.c_str(), options);
 }
 
@@ -136,14 +147,16 @@ int WriteDatabase(GedcomModel& model, DialogServices& dialog, const ExportOption
 
 }  // namespace
 
-int ExportTablesCommand(GedcomModel& model, DialogServices& dialog, const std::string& outputDir) {
-  return ExportCommand(model, dialog, outputDir, {true, dialog.IsChecked(ctl::kSqlite)});
+int ExportTablesCommand(GedcomModel& model, DialogServices& dialog, const std::string& outputDir,
+                        int threads) {
+  return ExportCommand(model, dialog, outputDir, {true, dialog.IsChecked(ctl::kSqlite)}, threads);
 }
 
 int ExportCommand(GedcomModel& model, DialogServices& dialog, const std::string& outputDir,
-                  ExportChoice choice, std::string* cause) {
+                  ExportChoice choice, int threads, std::string* cause) {
   ExportOptions options;
   options.outputDir = outputDir;
+  options.threads = threads;
   options.refCounts = dialog.IsChecked(ctl::kRefCounts);
   options.indiBase = ReadBase(dialog, ctl::kIndiBase);
   options.famBase = ReadBase(dialog, ctl::kFamBase);

@@ -26,7 +26,31 @@ class DialogProgress final : public ProgressSink {
   DialogServices& dialog_;
 };
 
-// The conversion options that the check boxes say.
+// The sets that the list "Jeu de caractères" offers after kAutomaticCharset: the label shown
+// and the name that ChosenCharset gives for it.
+struct CharsetChoice {
+  const char* label;
+  const char* name;
+};
+inline constexpr const char* kAutomaticCharset = "Automatique";
+inline constexpr CharsetChoice kCharsetChoices[] = {
+    {"UTF-8", "utf-8"},
+    {"UTF-16LE", "utf-16le"},
+    {"UTF-16BE", "utf-16be"},
+    {"ANSEL", "ansel"},
+    {"Windows-1252", "windows-1252"},
+    {"Windows-1250", "windows-1250"},
+    {"Windows-1251", "windows-1251"},
+    {"ISO-8859-1", "iso-8859-1"},
+    {"ISO-8859-2", "iso-8859-2"},
+    {"CP437", "cp437"},
+    {"CP850", "cp850"},
+    {"CP852", "ibm-852"},
+    {"Mac Roman", "macintosh"},
+};
+
+// The conversion options that the check boxes and the list say: "OEM => ANSI" ticked reads
+// code page 850 whatever the list says; a name that names no usable set leaves the detection.
 ConversionOptions ReadConversionOptions(DialogServices& dialog);
 
 // "Fichier...": asks for a GEDCOM file, then converts it. Returns 1 when the conversion
@@ -48,8 +72,9 @@ ConversionResult ConvertChosenSource(GedcomModel& model, DialogServices& dialog,
 // "Convertir...": writes the seven tables beside the source file, or into `outputDir`,
 // reading "nb ref", "INDI+" and "FAM +", and with "SQLite" ticked the database too. Returns 1
 // when every table was written, 0 otherwise (a message box then says which file failed).
+// `threads` as ExportOptions::threads.
 int ExportTablesCommand(GedcomModel& model, DialogServices& dialog,
-                        const std::string& outputDir = {});
+                        const std::string& outputDir = {}, int threads = 0);
 
 // What an export writes: the seven tables, the database FILE.sqlite, or both.
 struct ExportChoice {
@@ -61,7 +86,7 @@ struct ExportChoice {
 // fails, its message box is that of a failed table ("Erreur \xE9criture" with its name) and
 // `cause`, when given, receives the reason (UTF-8).
 int ExportCommand(GedcomModel& model, DialogServices& dialog, const std::string& outputDir,
-                  ExportChoice choice, std::string* cause = nullptr);
+                  ExportChoice choice, int threads = 0, std::string* cause = nullptr);
 
 // "Capital...": asks for a GEDCOM file (title "FIchier Nom Propre") and writes it, with its
 // name lines rewritten, to the same name plus ".txt".

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 namespace brimsel {
 
@@ -45,6 +46,7 @@ inline constexpr int kMessageList = 561;
 inline constexpr int kNotice = 563;       // button "?"
 inline constexpr int kSwatch = 565;
 inline constexpr int kFileLabel = 566;
+inline constexpr int kCharsetList = 571;  // list "Jeu de caractères"
 }  // namespace ctl
 
 // Capacity of the shared path buffer, terminator included.
@@ -69,6 +71,9 @@ class DialogServices {
   // Busy: shows `text` with the busy look; idle: empties the line. A null text empties it too.
   virtual void SetStatus(bool busy, const char* text) = 0;
   virtual bool IsChecked(int id) = 0;
+  // The name of the character set chosen in the list "Jeu de caractères" (see
+  // kCharsetChoices); empty for "Automatique", the detection, and where there is no list.
+  virtual std::string ChosenCharset() { return {}; }
   // Reads an edit field as an unsigned decimal number. Returns false, leaving `value` alone,
   // when its text is not a valid number.
   virtual bool ReadNumber(int id, unsigned* value) = 0;

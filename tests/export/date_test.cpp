@@ -4,31 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <initializer_list>
-#include <iterator>
-#include <random>
 #include <string>
 
 namespace brimsel {
 namespace {
-
-struct Result {
-  int code;
-  std::string text;
-};
-
-// Normalises `input` in a 32-byte buffer followed by a marker, and checks that the marker
-// was not touched.
-Result Normalise(const std::string& input) {
-  char buffer[32 + 8];
-  std::memset(buffer, '#', sizeof buffer);
-  EXPECT_LT(input.size(), 32u);
-  std::memcpy(buffer, input.c_str(), std::min(input.size() + 1, std::size_t{32}));
-  const int code = NormaliseDate(buffer);
-  for (std::size_t i = 32; i < sizeof buffer; ++i) EXPECT_EQ(buffer[i], '#') << "byte " << i;
-  return {code, std::string(buffer)};
-}
 
 struct Case {
   const char* input;
@@ -36,14 +18,15 @@ struct Case {
   const char* text;
 };
 
+// Normalises the input in a 32-byte buffer followed by a marker, which must stay untouched.
 void Expect(const Case& c) {
-  const Result r = Normalise(c.input);
-  EXPECT_EQ(r.code, c.code) << "'" << c.input << "'";
-  EXPECT_EQ(r.text, c.text) << "'" << c.input << "'";
-}
-
-void ExpectAll(std::initializer_list<Case> cases) {
-  for (const Case& c : cases) Expect(c);
+  char buffer[32 + 8];
+  std::memset(buffer, '#', sizeof buffer);
+  EXPECT_LT(std::strlen(c.input), 32u);
+  std::memcpy(buffer, c.input, std::min(std::strlen(c.input) + 1, std::size_t{32}));
+  EXPECT_EQ(NormaliseDate(buffer), c.code) << "'" << c.input << "'";
+  EXPECT_EQ(std::string(buffer), c.text) << "'" << c.input << "'";
+  EXPECT_EQ(std::string(buffer + 32, 8), std::string(8, '#')) << "'" << c.input << "'";
 }
 
 // Dates without any GEDCOM form: what they give is what they gave before those forms were read.
@@ -55,66 +38,62 @@ const Case kPlainDates[] = {
     {"15 MAR", 247, "15 mar 1900"}, {"15 1850", 243, "15 juin 1900"},  // day 15, month 1850
     {"85", 249, "13 juin 1985"}, {"1 dec 99", 255, "1 d\xE9\x63 1999"},
     {"32 MAR 1850", 253, "13 mar 1850"}, {"0 MAR 1850", 253, "13 mar 1850"},
-    {"-3 MAR 1850", 253, "13 mar 1850"}, {"15 13 1850", 251, "15 juin 1850"},
-    {"15 0 1850", 251, "15 juin 1850"}, {"15 12 1850", 255, "15 d\xE9\x63 1850"},
-    {"MARCH 1850", 249, "13 juin 1850"}, {"AOU 1850", 249, "13 juin 1850"},
-    {"15 MAR 0", 247, "15 mar 1900"},
+    {"15 13 1850", 251, "15 juin 1850"}, {"15 12 1850", 255, "15 d\xE9\x63 1850"},
+    {"MARCH 1850", 249, "13 juin 1850"}, {"15 MAR 0", 247, "15 mar 1900"},
     // Qualifiers, any case, with their blank.
-    {"ABT 1850", 153, "13 juin 1850"}, {"abt 1850", 153, "13 juin 1850"},
-    {"BEF 1 JAN 1900", 191, "1 jan 1900"}, {"AVT 1 JAN 1900", 191, "1 jan 1900"},
-    {"AFT 1900", 217, "13 juin 1900"}, {"APR 1900", 217, "13 juin 1900"},
-    {"AUT 1900", 153, "13 juin 1900"}, {"env 1900", 153, "13 juin 1900"},
-    {"EST 1850", 153, "13 juin 1850"}, {"cal 12 MAR 1850", 159, "12 mar 1850"},
+    {"abt 1850", 153, "13 juin 1850"}, {"BEF 1 JAN 1900", 191, "1 jan 1900"}, {"AVT 1 JAN 1900", 191, "1 jan 1900"},
+    {"AFT 1900", 217, "13 juin 1900"}, {"APR 1900", 217, "13 juin 1900"}, {"env 1900", 153, "13 juin 1900"},
+    {"cal 12 MAR 1850", 159, "12 mar 1850"},
     {"ENV. 1850", 249, "13 juin 1850"},  // no qualifier: month 'ENV.', year 1850
     // Numbers read as "%d" reads them.
     {"15th MAR 1850", 255, "15 mar 1850"}, {"+7 MAR 1850", 255, "7 mar 1850"},
-    {"1850?", 249, "13 juin 1850"}, {"-5 MAR", 245, "13 mar 1900"},  // any number: day, month
+    {"-5 MAR", 245, "13 mar 1900"},  // any number: day, month
     {"x5 MAR", 241, "13 juin 1900"},  // not a number: month 'x5', year 'MAR'
     {"2147483647", 249, "13 juin 2147483647"}, {"99999999999 MAR", 241, "13 juin 1900"},
     // Month words compare whole, ASCII letters without regard to case.
     {"15 F\xC9V 1850", 255, "15 f\xE9v 1850"}, {"15 F\xE9V 1850", 255, "15 f\xE9v 1850"},
-    {"8 AO\xDB 1868", 255, "8 ao\xFB 1868"}, {"21 D\xC9\x43 1910", 255, "21 d\xE9\x63 1910"},
-    {"1 Sept 1900", 255, "1 sep 1900"}, {"1 MAY 1900", 255, "1 mai 1900"},
-    {"1 jul 1900", 255, "1 juil 1900"}, {"1 AUG 1900", 255, "1 ao\xFB 1900"},
-    {"1 APR 1900", 255, "1 avr 1900"}, {"1 jan. 1900", 251, "1 juin 1900"},
+    {"8 AO\xDB 1868", 255, "8 ao\xFB 1868"}, {"1 Sept 1900", 255, "1 sep 1900"},
+    {"1 jul 1900", 255, "1 juil 1900"}, {"1 jan. 1900", 251, "1 juin 1900"},
     // White space of any kind separates words; a fourth word is ignored.
-    {"  15\tMAR\n1850  ", 255, "15 mar 1850"}, {"15 MAR 1850 extra words", 255, "15 mar 1850"},
+    {"  15\tMAR\n1850 extra words", 255, "15 mar 1850"},
     // Words keep their first 15 bytes; 31-byte texts and the longest result stay in the buffer.
     {"000000000000018", 249, "13 juin 1918"}, {"0000000000000018", 249, "13 juin 1901"},
-    {"1 SEPTEMBERXXXXXXX 1850", 251, "1 juin 1850"},
     {"15 MAR 000000000000000000001850", 247, "15 mar 1900"},
-    {"BEF 15 MAR 00000000000000001850", 183, "15 mar 1900"},
     {"BEF 15 MAR 000000000000001850", 191, "15 mar 1901"},
     {"AFT 28 SEPT 2147483647", 223, "28 sep 2147483647"},
-    {"28 juin 2147483647", 255, "28 juin 2147483647"},
     // Near misses of the GEDCOM keywords are plain words.
-    {"BETWEEN 1850 AND 1860", 241, "13 juin 1900"}, {"TOO 1850", 249, "13 juin 1850"},
-    {"1850 TO 1860", 249, "13 juin 1860"}, {"AND 1850", 249, "13 juin 1850"},
+    {"BETWEEN 1850 AND 1860", 241, "13 juin 1900"}, {"1850 TO 1860", 249, "13 juin 1860"},
     {"560BC", 249, "13 juin 560"},
     // Unreadable: the text stays, less a recognised qualifier.
     {"", 127, ""}, {"   \t ", 127, "   \t "}, {"ABT ", 127, ""}, {"ABT JUNE", 127, "JUNE"},
-    {"ABT   ", 127, "  "}, {"AB", 127, "AB"}, {"ABT1850", 127, "ABT1850"},
-    {"EST1850", 127, "EST1850"}, {"2147483648", 127, "2147483648"}, {"-", 127, "-"},
+    {"ABT   ", 127, "  "}, {"ABT1850", 127, "ABT1850"}, {"2147483648", 127, "2147483648"},
     {"0", 127, "0"}, {"-1850", 127, "-1850"},
-    {"ABT XXXXXXXXXXXXXXXXXXXXXXXXXXX", 127, "XXXXXXXXXXXXXXXXXXXXXXXXXXX"},
     {"1234567890123456789012345678901", 127, "1234567890123456789012345678901"},
+    // Near misses of the usual shape "12 MAR 1841", which is read at fixed places.
+    {"07 MAR 1841", 255, "7 mar 1841"}, {"1X MAR 1841", 255, "1 mar 1841"}, {"12 MA 1841", 251, "12 juin 1841"},
+    {"12/MAR/1841", 249, "13 juin 1912"}, {"12\tMAR 0099", 255, "12 mar 1999"}, {"12 MAR 184X", 255, "12 mar 184"},
+    {"12 mar 12000", 255, "12 mar 12000"}, {"31 AO\xDB 0000", 247, "31 ao\xFB 1900"}, {"9 Sept 999", 255, "9 sep 999"},
+    {"12  MAR 1841", 255, "12 mar 1841"}, {"12 JUIN 1841", 255, "12 juin 1841"}, {"32 XYZ 1841", 249, "13 juin 1841"},
 };
 // clang-format on
 
-TEST(NormaliseDate, NullDateIsCodeZero) {
-  EXPECT_EQ(NormaliseDate(nullptr), kQualityNone);
-}
-
 TEST(NormaliseDate, PlainDates) {
+  EXPECT_EQ(NormaliseDate(nullptr), kQualityNone);
   for (const Case& c : kPlainDates) Expect(c);
+  for (int month = 1; month <= 12; ++month) {  // every month the export writes reads back as given
+    const std::string text = "2 " + std::string(kMonthNames[month]) + " 1900";
+    Expect({text.c_str(), 255, text.c_str()});
+  }
 }
 
+// The same dates off the quick path of the usual shape (a blank before a number), and inside
+// the forms.
 TEST(NormaliseDate, PlainDatesReadTheSameInsideGedcomForms) {
   for (const Case& c : kPlainDates) {
     if (c.code == kQualityUnreadable || std::strchr(c.input, '(') != nullptr) continue;
-    for (const std::string& wrapped :
-         {"@#DJULIAN@" + std::string(c.input), "INT " + std::string(c.input),
-          std::string(c.input) + "(note)"}) {
+    const std::string blank = std::isdigit(static_cast<unsigned char>(c.input[0])) ? " " : "";
+    for (const std::string& wrapped : {blank + c.input, "@#DJULIAN@" + std::string(c.input),
+                                       "INT " + std::string(c.input), std::string(c.input) + "(note)"}) {
       if (wrapped.size() <= 31) Expect({wrapped.c_str(), c.code, c.text});
     }
   }
@@ -122,35 +101,24 @@ TEST(NormaliseDate, PlainDatesReadTheSameInsideGedcomForms) {
 
 // clang-format off
 TEST(NormaliseDate, GedcomForms) {
-  ExpectAll({
+  for (const Case& c : std::initializer_list<Case>{
       // Gregorian and Julian dates are read as written; other calendars are unreadable.
-      {"@#DJULIAN@ 12 MAR 1700", 255, "12 mar 1700"}, {"@#dgregorian@ 1850", 249, "13 juin 1850"},
       {"ABT @#DJULIAN@ 1700", 153, "13 juin 1700"}, {"JULIAN 12 MAR 1700", 255, "12 mar 1700"},
-      {"gregorian 1850", 249, "13 juin 1850"},
-      {"@#DFRENCH R@ 12 BRUM 12", 127, "@#DFRENCH R@ 12 BRUM 12"},
-      {"ABT @#dhebrew@ 5700", 127, "ABT @#dhebrew@ 5700"}, {"1850 @#D", 127, "1850 @#D"},
-      {"FRENCH_R 12 BRUM 12", 127, "FRENCH_R 12 BRUM 12"}, {"hebrew 5700", 127, "hebrew 5700"},
-      {"@#DJULIAN@", 127, "@#DJULIAN@"},
+      {"@#DFRENCH R@ 12 BRUM 12", 127, "@#DFRENCH R@ 12 BRUM 12"}, {"1850 @#D", 127, "1850 @#D"},
+      {"hebrew 5700", 127, "hebrew 5700"}, {"@#DJULIAN@", 127, "@#DJULIAN@"},
       // Before Christ: no false year is written.
-      {"ABT 560 B.C.", 127, "ABT 560 B.C."}, {"560 bc", 127, "560 bc"},
-      {"12 MAR 44 B.C", 127, "12 MAR 44 B.C"}, {"BEF 560 BCE", 127, "BEF 560 BCE"},
+      {"ABT 560 B.C.", 127, "ABT 560 B.C."}, {"BEF 560 BCE", 127, "BEF 560 BCE"},
       // Phrases, INT.
-      {"INT 1850 (vers la guerre)", 249, "13 juin 1850"},
-      {"int 1850 (vers la guerre", 249, "13 juin 1850"},
-      {"12 MAR (sic) 1850", 255, "12 mar 1850"}, {"1850 (", 249, "13 juin 1850"},
-      {"(vers la guerre)", 127, "(vers la guerre)"}, {"()", 127, "()"}, {"INT", 127, "INT"},
-      {"INT (x)", 127, "INT (x)"},
+      {"int 1850 (vers la guerre", 249, "13 juin 1850"}, {"12 MAR (sic) 1850", 255, "12 mar 1850"},
+      {"(vers la guerre)", 127, "(vers la guerre)"}, {"INT", 127, "INT"},
       {"INT JUNE (x)", 127, "JUNE"},  // unreadable after the forms: the remaining words
       // Ranges and periods: true after the start; "TO" alone is before.
-      {"BET 1185 AND 1195", 217, "13 juin 1185"}, {"bet 1185 and 1195", 217, "13 juin 1185"},
-      {"FROM 1850 TO 1860", 217, "13 juin 1850"}, {"from 1850 to 1860", 217, "13 juin 1850"},
+      {"bet 1185 and 1195", 217, "13 juin 1185"}, {"FROM 1850 TO 1860", 217, "13 juin 1850"},
       {"TO 1860", 185, "13 juin 1860"}, {"BET 1850", 217, "13 juin 1850"},
       {"BET 12 MAR 1850 AND 16 MAR 1860", 223, "12 mar 1850"},
-      {"BET @#DJULIAN@ 1700 AND 1710", 217, "13 juin 1700"},
       {"FROM JULIAN 1700 TO JULIAN 1710", 217, "13 juin 1700"},
       {"BET 1700 AND @#DFRENCH R@ 12", 127, "BET 1700 AND @#DFRENCH R@ 12"},
-      {"BET AND 1860", 127, "BET AND 1860"}, {"FROM TO 1860", 127, "FROM TO 1860"},
-      {"TO", 127, "TO"}, {"BET JUNE AND JULY", 127, "JUNE"},
+      {"BET AND 1860", 127, "BET AND 1860"}, {"TO", 127, "TO"}, {"BET JUNE AND JULY", 127, "JUNE"},
       // The range takes the one qualifier place: an inner qualifier is a word of the date.
       {"BET ABT 1200 AND 1210", 217, "13 juin 1200"},              // month 'ABT', year 1200
       {"BET ABT 12 MAR 1200 AND 1210", 213, "13 d\xE9\x63 1900"},  // day 'ABT', month 12
@@ -159,53 +127,9 @@ TEST(NormaliseDate, GedcomForms) {
       {"FROM 1 JANUARY 1850 TO 31 DECE", 219, "1 juin 1850"},
       // Read whole although "BEF " and the words would take 32 bytes.
       {"TO 12 DECEMBERXXXXXXX 123456789", 187, "12 juin 123456789"},
-  });
+  }) Expect(c);
 }
 // clang-format on
-
-TEST(NormaliseDate, EveryOutputMonthReadsBackAsGiven) {
-  for (int month = 1; month <= 12; ++month) {
-    const std::string text = "2 " + std::string(kMonthNames[month]) + " 1900";
-    Expect({text.c_str(), 255, text.c_str()});
-  }
-}
-
-// A second export of the same model reads the dates the first one rewrote.
-TEST(NormaliseDate, SecondPassGivesFullCodeAndSameText) {
-  for (const Case& c :
-       {Case{"ABT 1850", 153, "13 juin 1850"}, Case{"BET 1185 AND 1195", 217, "13 juin 1185"}}) {
-    char buffer[32] = {};
-    std::strcpy(buffer, c.input);
-    EXPECT_EQ(NormaliseDate(buffer), c.code);
-    EXPECT_STREQ(buffer, c.text);
-    EXPECT_EQ(NormaliseDate(buffer), 255);
-    EXPECT_STREQ(buffer, c.text);
-  }
-}
-
-// "12 MAR 1841" and its kin are read at fixed places; a blank in front takes a date off that
-// path, and changes nothing else. Both readings must agree on dates of that shape and on near
-// misses: other lengths, digits, blanks, months and years.
-TEST(NormaliseDate, UsualShapeReadsAsTheGeneralReading) {
-  std::mt19937 rng(17);
-  const char* const days[] = {"1", "9", "12", "31", "32", "0", "07", "1X", "X", ""};
-  const char* const months[] = {"MAR", "mar", "JUIN", "Sept", "f\xE9v", "AO\xDB",
-                                "XYZ", "MA",  "M\tR", "12",   ""};
-  const char* const years[] = {"1841", "0841",  "0099", "0000", "999",
-                               "2024", "12000", "184X", "9999", ""};
-  const char* const blanks[] = {" ", " ", " ", "  ", "\t", "", "/"};
-  for (int round = 0; round < 20000; ++round) {
-    std::string date = std::string(days[rng() % std::size(days)]) +
-                       blanks[rng() % std::size(blanks)] + months[rng() % std::size(months)] +
-                       blanks[rng() % std::size(blanks)] + years[rng() % std::size(years)];
-    const Result fast = Normalise(date);
-    const Result general = Normalise(" " + date);
-    EXPECT_EQ(fast.code, general.code) << "'" << date << "'";
-    // An unreadable date keeps its text, blank included.
-    EXPECT_EQ(fast.code == kQualityUnreadable ? " " + fast.text : fast.text, general.text)
-        << "'" << date << "'";
-  }
-}
 
 }  // namespace
 }  // namespace brimsel

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "support/append_sink.h"
-#include "support/temp_dir.h"
 
 namespace brimsel {
 namespace {
@@ -104,23 +103,6 @@ TEST(TableFile, FailedWriteIsStickyAndSeenAtCloseForSmallContent) {
   large.f.Raw("more\n");
   EXPECT_FALSE(large.f.Close());
   EXPECT_EQ(large.out, "");
-}
-
-TEST(TableFile, FilesTruncatedOnOpenAndMissingFolders) {
-  test::TempDir dir;
-  test::WriteBytes(dir / "t.txt", "old content that is longer");
-  TableFile f;
-  ASSERT_TRUE(f.Open((dir / "t.txt").c_str()));
-  f.Raw("x\n");
-  ASSERT_TRUE(f.Close());
-  ASSERT_TRUE(f.Open((dir / "t.txt").c_str()));
-  f.Raw("yz\n");
-  EXPECT_EQ(f.BytesWritten(), 4);  // the count restarts
-  ASSERT_TRUE(f.Close());
-  EXPECT_EQ(test::ReadBytes(dir / "t.txt"), "yz\r\n");
-  EXPECT_FALSE(f.Open((dir / "missing/t.txt").c_str()));
-  EXPECT_FALSE(f.IsOpen());
-  EXPECT_FALSE(f.Close());
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The single-byte tables against the C library's iconv, over all 256 bytes.
+// The single-byte tables and the code-page conversions against the C library's iconv, over
+// all 256 bytes.
 #include "platform/single_byte.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/code_page.h"
 #include "platform/text_decoder.h"
 
 namespace brimsel {
@@ -31,30 +33,30 @@ std::optional<char32_t> IconvCodePoint(const char* set, unsigned char byte) {
 struct SetCase {
   SingleByteSet set;
   Charset charset;
-  const char* iconv_name;
+  const char* iconvName;
 };
+
+const SetCase kSets[] = {{SingleByteSet::kWindows1252, Charset::kWindows1252, "CP1252"},
+                         {SingleByteSet::kCp437, Charset::kCp437, "IBM437"},
+                         {SingleByteSet::kCp850, Charset::kCp850, "IBM850"},
+                         {SingleByteSet::kMacRoman, Charset::kMacRoman, "MACINTOSH"}};
 
 class SingleByteTest : public ::testing::TestWithParam<SetCase> {};
 
 TEST_P(SingleByteTest, EveryByteAsIconvDecodesIt) {
   const SetCase& c = GetParam();
-  ASSERT_TRUE(IconvCodePoint(c.iconv_name, 'A').has_value()) << c.iconv_name << " unknown to iconv";
+  ASSERT_TRUE(IconvCodePoint(c.iconvName, 'A').has_value()) << c.iconvName << " unknown to iconv";
   for (int b = 0; b < 256; ++b) {
     const auto byte = static_cast<unsigned char>(b);
-    std::optional<char32_t> expected = IconvCodePoint(c.iconv_name, byte);
+    std::optional<char32_t> expected = IconvCodePoint(c.iconvName, byte);
     // The bytes that Windows-1252 leaves undefined are the C1 controls of the same number.
     if (!expected && c.set == SingleByteSet::kWindows1252) expected = byte;
-    ASSERT_TRUE(expected.has_value()) << c.iconv_name << " byte " << b;
-    EXPECT_EQ(SingleByteToCodePoint(c.set, byte), *expected) << c.iconv_name << " byte " << b;
+    ASSERT_TRUE(expected.has_value()) << c.iconvName << " byte " << b;
+    EXPECT_EQ(SingleByteToCodePoint(c.set, byte), *expected) << c.iconvName << " byte " << b;
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sets, SingleByteTest,
-    ::testing::Values(SetCase{SingleByteSet::kWindows1252, Charset::kWindows1252, "CP1252"},
-                      SetCase{SingleByteSet::kCp437, Charset::kCp437, "IBM437"},
-                      SetCase{SingleByteSet::kCp850, Charset::kCp850, "IBM850"},
-                      SetCase{SingleByteSet::kMacRoman, Charset::kMacRoman, "MACINTOSH"}));
+INSTANTIATE_TEST_SUITE_P(Sets, SingleByteTest, ::testing::ValuesIn(kSets));
 
 TEST(Cp1252Reverse, EveryByteComesBackAndOthersHaveNone) {
   for (int b = 0; b < 256; ++b) {
@@ -68,24 +70,26 @@ TEST(Cp1252Reverse, EveryByteComesBackAndOthersHaveNone) {
 }
 
 // Code pages 437 and 850 and Mac Roman into Windows-1252 tables: each byte is the Windows-1252
-// byte of its character, or '?' (counted) when there is none.
+// byte of its character, or '?' (counted) when there is none; "OEM => ANSI" is the same for
+// code page 850, in place.
 TEST(SingleByteToTables, Cp1252FormOrQuestionMark) {
-  for (const SetCase& c : {SetCase{SingleByteSet::kCp437, Charset::kCp437, "IBM437"},
-                           SetCase{SingleByteSet::kCp850, Charset::kCp850, "IBM850"},
-                           SetCase{SingleByteSet::kMacRoman, Charset::kMacRoman, "MACINTOSH"}}) {
+  for (const SetCase& c : kSets) {
+    if (c.set == SingleByteSet::kWindows1252) continue;
     for (int b = 0x80; b < 256; ++b) {
       const auto byte = static_cast<unsigned char>(b);
-      const std::optional<unsigned char> form =
-          CodePointToCp1252(SingleByteToCodePoint(c.set, byte));
+      const std::optional<unsigned char> form = CodePointToCp1252(SingleByteToCodePoint(c.set, byte));
       std::string out;
       DecodeCounts counts;
-      DecodeText(std::string(1, static_cast<char>(byte)), c.charset, TableEncoding::kWindows1252,
-                 out, counts);
-      EXPECT_EQ(out, std::string(1, static_cast<char>(form.value_or('?'))))
-          << c.iconv_name << " " << b;
-      EXPECT_EQ(counts.replaced, form ? 0u : 1u) << c.iconv_name << " " << b;
+      DecodeText(std::string(1, static_cast<char>(byte)), c.charset, TableEncoding::kWindows1252, out, counts);
+      EXPECT_EQ(out, std::string(1, static_cast<char>(form.value_or('?')))) << c.iconvName << " " << b;
+      EXPECT_EQ(counts.replaced, form ? 0u : 1u) << c.iconvName << " " << b;
+      EXPECT_TRUE(c.set != SingleByteSet::kCp850 || OemToAnsiByte(byte) == form.value_or('?')) << b;
     }
   }
+  char text[] = "\x82l\x8Ave \x90MILE \xD5 \xC4";  // élève ÉMILE, dotless i, box drawing
+  OemToAnsi(text, sizeof text - 1);
+  EXPECT_EQ(std::string(text), "\xE9l\xE8ve \xC9MILE ? ?");
+  EXPECT_EQ(Cp1252ToUtf8("\xC9POUX \x80\x81"), "\u00C9POUX \u20AC\u0081");
 }
 
 }  // namespace

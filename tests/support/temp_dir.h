@@ -51,6 +51,14 @@ inline void WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
+// Copies the file `from` to `dir`/`to`, making the folders on the way; returns the copy's path.
+inline std::string CopyInto(const TempDir& dir, const std::string& from, const std::string& to) {
+  const std::string target = dir / to;
+  std::filesystem::create_directories(std::filesystem::path(target).parent_path());
+  std::filesystem::copy_file(from, target, std::filesystem::copy_options::overwrite_existing);
+  return target;
+}
+
 inline bool Exists(const std::string& path) {
   std::error_code ignored;
   return std::filesystem::exists(std::filesystem::symlink_status(path, ignored));

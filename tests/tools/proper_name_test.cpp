@@ -11,26 +11,6 @@
 namespace brimsel {
 namespace {
 
-std::string Capitalised(std::string text) {
-  CapitaliseProperName(text.data());
-  return text;
-}
-
-TEST(CapitaliseProperNameTest, HyphensStartWordsAndOnlyAsciiChanges) {
-  EXPECT_EQ(Capitalised("MARIE-ANNE"), "Marie-Anne");
-  EXPECT_EQ(Capitalised("JEAN PIERRE"), "Jean pierre");  // a space starts no word
-  EXPECT_EQ(Capitalised("o'NEIL"), "O'neil");
-  EXPECT_EQ(Capitalised(" JEAN"), " jean");
-  EXPECT_EQ(Capitalised("JEAN--PAUL"), "Jean--Paul");
-  EXPECT_EQ(Capitalised("-JEAN"), "-jean");  // only a hyphen after the first character marks
-  EXPECT_EQ(Capitalised("JEAN-"), "Jean-");
-  EXPECT_EQ(Capitalised("\xC9LISE"), "\xC9lise");  // ÉLISE: the accented capital stays
-  EXPECT_EQ(Capitalised("JOS\xC9"), "Jos\xC9");    // JOSÉ keeps its capital É
-  EXPECT_EQ(Capitalised("\xE9mile-\xE9LIE"), "\xE9mile-\xE9lie");  // émile: é is never raised
-  EXPECT_EQ(Capitalised("x"), "X");
-  EXPECT_EQ(Capitalised(""), "");
-}
-
 struct Case {
   const char* what;
   std::string in, out;
@@ -42,42 +22,26 @@ void ExpectAll(const std::vector<Case>& cases) {
 
 TEST(ProperNameTextTest, NameLinesKeepTwoPartsOtherLinesAreCopied) {
   ExpectAll({
-      {"given names and surname", "1 NAME JEAN PIERRE /DUPONT/\n",
-       "1 NAME Jean pierre /Dupont/\r\n"},
-      {"hyphens", "1 NAME MARIE-ANNE /LE-GOFF/\n", "1 NAME Marie-Anne /Le-Goff/\r\n"},
-      {"accents left alone", "1 NAME \xC9LISE /JOS\xC9/\n", "1 NAME \xC9lise /Jos\xC9/\r\n"},
-      {"text after the surname dropped", "1 NAME JEAN /DUPONT/ JR\n", "1 NAME Jean /Dupont/\r\n"},
-      {"third part dropped", "1 NAME A/B/C/D\n", "1 NAME A/B/\r\n"},
+      // A space starts no word, a hyphen after the first character does; accented letters change
+      // case like A to Z.
+      {"given names and surname", "1 NAME JEAN PIERRE /DUPONT/\n", "1 NAME Jean pierre /Dupont/\r\n"},
+      {"hyphens", "1 NAME -JEAN--PAUL o'NEIL /\xE9mile-\xE9LIE/\n", "1 NAME -jean--Paul o'neil /\xC9mile-\xC9lie/\r\n"},
+      {"accented letters", "1 NAME \xC9LISE /QU\xC9R\xC9/\n", "1 NAME \xC9lise /Qu\xE9r\xE9/\r\n"},
+      {"text after the surname dropped", "1 NAME A/B/C/D\n", "1 NAME A/B/\r\n"},
       {"surname alone", "1 NAME /DUPONT/\n", "1 NAME Dupont/\r\n"},
       {"given names alone", "1 NAME JEAN\n", "1 NAME Jean/\r\n"},
       {"runs of slashes are one separator", "1 NAME //JEAN//DUPONT//\n", "1 NAME Jean/Dupont/\r\n"},
-      {"nothing after the prefix", "1 NAME \n", "1 NAME \r\n"},
       {"slashes only", "1 NAME ///\n", "1 NAME \r\n"},
       {"last line without end still gets one", "1 NAME JEAN /X/", "1 NAME Jean /X/\r\n"},
       // Other lines are copied.
       {"tag without the space", "1 NAME\n", "1 NAME\r\n"},
       {"tag glued to the name", "1 NAMEJEAN /X/\n", "1 NAMEJEAN /X/\r\n"},
       {"two spaces after the level", "1  NAME JEAN\n", "1  NAME JEAN\r\n"},
-      {"level 2", "2 NAME JEAN /X/\n", "2 NAME JEAN /X/\r\n"},
-      {"small letters", "1 name JEAN /X/\n", "1 name JEAN /X/\r\n"},
-      {"leading space", " 1 NAME JEAN /X/\n", " 1 NAME JEAN /X/\r\n"},
-      {"other tags untouched", "0 @I1@ INDI\n2 GIVN JEAN\n", "0 @I1@ INDI\r\n2 GIVN JEAN\r\n"},
-      {"empty lines", "\n\n", "\r\n\r\n"},
+      {"level 2, small letters", "2 NAME JEAN /X/\n1 name JEAN /X/\n", "2 NAME JEAN /X/\r\n1 name JEAN /X/\r\n"},
       {"last line without end gets none", "0 TRLR", "0 TRLR"},
-      {"empty input", "", ""},
-      // Every line end becomes CR LF.
-      {"CR LF", "a\r\nb\r\n", "a\r\nb\r\n"},
-      {"LF CR", "a\n\rb\n\r", "a\r\nb\r\n"},
-      {"CR only", "0 HEAD\r1 NAME JEAN /DUPONT/\r0 TRLR\r",
-       "0 HEAD\r\n1 NAME Jean /Dupont/\r\n0 TRLR\r\n"},
-      {"two CR LF make an empty line", "a\r\n\r\nb", "a\r\n\r\nb"},
-      {"LF LF is two ends", "a\n\nb", "a\r\n\r\nb"},
-      {"CR CR is two ends", "a\r\rb", "a\r\n\r\nb"},
-      {"byte 26 ends the input",
-       "a\r\nb\x1A"
-       "c\r\n",
-       "a\r\nb"},
-      {"byte 26 alone on its line", "a\n\x1A\n1 NAME X\n", "a\r\n"},
+      // Every line end becomes CR LF; byte 26 ends the input.
+      {"line ends", "a\n\rb\r\n\r\nc\rd\n\ne", "a\r\nb\r\n\r\nc\r\nd\r\n\r\ne"},
+      {"byte 26 ends the input", "a\r\nb\x1A" "c\r\n", "a\r\nb"},
   });
 }
 
@@ -93,19 +57,13 @@ TEST(ProperNameTextTest, NulEndsTheTextOfItsPiece) {
 }
 
 TEST(ProperNameTextTest, LongLinesAreReadInPiecesOf510) {
-  // 509 characters and the line end fit one piece.
-  std::string fits = std::string(509, 'x') + "\n";
-  EXPECT_EQ(ProperNameText(fits), std::string(509, 'x') + "\r\n");
-
   // A long ordinary line comes out whole: its pieces carry no line end but the last.
-  std::string longLine = std::string(1200, 'x') + "\r\nnext\r\n";
+  const std::string longLine = std::string(1200, 'x') + "\r\nnext\r\n";
   EXPECT_EQ(ProperNameText(longLine), longLine);
-
   // A long name line: its first piece is rewritten and given a line end, the rest follows as a
   // line of its own.
   std::string name = "1 NAME " + std::string(503, 'A') + "BCD /E/\n";
   EXPECT_EQ(ProperNameText(name), "1 NAME A" + std::string(502, 'a') + "/\r\nBCD /E/\r\n");
-
   // A piece that starts with the prefix is a name line even in the middle of a physical line.
   std::string inner = std::string(510, 'x') + "1 NAME JEAN /DUPONT/\n";
   EXPECT_EQ(ProperNameText(inner), std::string(510, 'x') + "1 NAME Jean /Dupont/\r\n");
@@ -125,4 +83,34 @@ TEST(ProperNameStream, WriteFailure) {
 }
 
 }  // namespace
+// Each set of a file: the names change case by that set's letters and the output stays in it.
+TEST(ProperNameTextTest, EveryCharacterSetStaysItself) {
+  const std::string longName(505, 'A');
+  ExpectAll({
+      {"UTF-8", "0 HEAD\n1 CHAR UTF-8\n1 NAME \xC3\x89LISE /QU\xC3\x89R\xC3\x89/\n",
+       "0 HEAD\r\n1 CHAR UTF-8\r\n1 NAME \xC3\x89lise /Qu\xC3\xA9r\xC3\xA9/\r\n"},
+      {"UTF-8 with a stray byte: valid UTF-8 out, other lines kept",
+       "0 HEAD\n1 CHAR UTF-8\n1 NOTE \xE9\n1 NAME JOS\xE9 /\xC3\x89/\n",
+       "0 HEAD\r\n1 CHAR UTF-8\r\n1 NOTE \xE9\r\n1 NAME Jos\xC3\xA9 /\xC3\x89/\r\n"},
+      {"code page 850: only A to Z", "0 HEAD\n1 CHAR MSDOS\n1 NAME \x90LISE /\x90\x90/\n",
+       "0 HEAD\r\n1 CHAR MSDOS\r\n1 NAME \x90lise /\x90\x90/\r\n"},
+      {"ANSEL: the mark stays before its letter", "0 HEAD\n1 CHAR ANSEL\n1 NAME \xE2" "ELISE /X/\n",
+       "0 HEAD\r\n1 CHAR ANSEL\r\n1 NAME \xE2" "Elise /X/\r\n"},
+      {"UTF-8 mark kept", "\xEF\xBB\xBF" "1 NAME JEAN /X/\n", "\xEF\xBB\xBF" "1 NAME Jean /X/\r\n"},
+      // A piece of 510 bytes would end inside é: the piece stops before it.
+      {"UTF-8 pieces end between characters", "1 NOTE \xC3\xA9" + longName + "\xC3\xA9z\n",
+       "1 NOTE \xC3\xA9" + longName + "\xC3\xA9z\r\n"},
+      // In ANSEL a mark stays with its letter, in the next piece.
+      {"ANSEL pieces keep a mark with its letter",
+       "0 HEAD\n1 CHAR ANSEL\n1 NAME " + std::string(502, 'A') + "\xE2" "E /X/\n",
+       "0 HEAD\r\n1 CHAR ANSEL\r\n1 NAME A" + std::string(501, 'a') + "/\r\n\xE2" "E /X/\r\n"},
+      {"UTF-16LE, mark kept",
+       std::string("\xFF\xFE" "1\0 \0N\0A\0M\0E\0 \0\xC9\0V\0E\0\n\0", 24),
+       std::string("\xFF\xFE" "1\0 \0N\0A\0M\0E\0 \0\xC9\0v\0e\0/\0\r\0\n\0", 28)},
+  });
+  // The UTF-8 cut: the first piece holds 509 bytes, é goes whole into the next.
+  const std::string out = ProperNameText("1 NOTE " + std::string(502, 'a') + "\xC3\xA9\n");
+  EXPECT_EQ(out, "1 NOTE " + std::string(502, 'a') + "\xC3\xA9\r\n");
+}
+
 }  // namespace brimsel

@@ -1,5 +1,5 @@
-// Tests of the panel's commands: check boxes and fields to options, count fields and message
-// list filled, message boxes on failures.
+// Tests of the panel's commands: fields to options, count fields and message list filled,
+// message boxes on failures.
 #include "ui/commands.h"
 
 #include <gtest/gtest.h>
@@ -25,21 +25,6 @@ const char kFamily[] =
     "0 @I2@ INDI\n1 SEX F\n1 FAMS @F1@\n1 NOTE n\n0 @I3@ INDI\n1 FAMC @F1@\n"
     "0 @F1@ FAM\n1 HUSB @I1@\n1 WIFE @I2@\n1 CHIL @I3@\n0 TRLR\n";
 
-TEST(Commands, CheckBoxesGiveTheConversionOptions) {
-  for (int boxes = 0; boxes < 8; ++boxes) {
-    FakeDialog d;
-    d.checked = {};
-    if (boxes & 1) d.checked.insert(ctl::kIncludeNotes);
-    if (boxes & 2) d.checked.insert(ctl::kProperNames);
-    if (boxes & 4) d.checked.insert(ctl::kOem);
-    const ConversionOptions o = ReadConversionOptions(d);
-    EXPECT_EQ(o.notes, (boxes & 1) != 0);
-    EXPECT_EQ(o.properNames, (boxes & 2) != 0);
-    EXPECT_EQ(o.charset == Charset::kCp850, (boxes & 4) != 0);
-    EXPECT_FALSE(o.tableEncoding.has_value());
-  }
-}
-
 TEST(Commands, ConversionFillsTheCountFieldsTheMessagesAndTheStatus) {
   test::TempDir dir;
   test::WriteBytes(dir / "f.ged", kFamily);
@@ -54,81 +39,55 @@ TEST(Commands, ConversionFillsTheCountFieldsTheMessagesAndTheStatus) {
   EXPECT_EQ(d.statuses, (Lines{"Passe 1", "Passe 2", "Codes INDI", "Codes FAM", "Passe 3", "<idle>"}));
   EXPECT_EQ(d.messages, (Lines{"maxunion 1, maxenfant 1", "1 pr\xE9noms, 1 noms, 0 places."}));
   EXPECT_EQ(d.Field(ctl::kFileLabel), dir / "f.ged");
-  EXPECT_EQ(d.Field(ctl::kLineCounter), "18");  // lines of pass 3
   EXPECT_GE(d.repaints, 1);
-  // The totals first, then the file label, then the other counts in their order.
-  std::vector<int> order, expected = {kCountFields[0].id, kCountFields[1].id, ctl::kFileLabel};
-  for (std::size_t i = 2; i < kCountFields.size(); ++i) expected.push_back(kCountFields[i].id);
+  // The line counter is emptied at the start of passes 1 and 2, and counts the lines of pass 3.
+  Lines counter;
   for (const auto& [id, text] : d.fieldHistory) {
-    if (id != ctl::kLineCounter) order.push_back(id);
+    if (id == ctl::kLineCounter) counter.push_back(text);
   }
-  EXPECT_EQ(order, expected);
+  EXPECT_EQ(counter, (Lines{"", "", "0", "0", "18"}));
   for (const CountField& f : kCountFields) {
     EXPECT_EQ(d.Field(f.id), std::to_string(f.count ? m.counts.*f.count : 0)) << f.label;
   }
-  EXPECT_EQ(d.Field(ctl::kIndiTotal), "3");
-  EXPECT_EQ(d.Field(ctl::kBirthDate), "1");
-  EXPECT_EQ(d.Field(ctl::kNoteIndi), "1");
-  EXPECT_EQ(d.Field(ctl::kUnionEndPlace), "0");
+  EXPECT_EQ(d.Field(ctl::kIndiTotal) + d.Field(ctl::kBirthDate) + d.Field(ctl::kNoteIndi), "311");
 }
 
-TEST(Commands, FailedConversionsShowTheirOwnFields) {
-  // A file with no individual: the totals stay empty, no box.
+// No individual: the totals stay empty, no box; a read failure: "Erreur lecture"; a cancelled
+// or unreadable choice changes nothing.
+TEST(Commands, FailedConversions) {
   GedcomModel m;
   FakeDialog d;
   StringSource none("0 @F1@ FAM\n0 TRLR\n");
   EXPECT_EQ(ConvertChosenSource(m, d, none, "x.ged").outcome, ConversionOutcome::kNoIndividual);
-  EXPECT_EQ(d.Field(ctl::kIndiTotal), "");
-  EXPECT_EQ(d.Field(ctl::kFileLabel), "<unset>");
+  EXPECT_EQ(d.Field(ctl::kIndiTotal) + d.Field(ctl::kFileLabel), "<unset>");
   EXPECT_TRUE(d.boxes.empty());
   EXPECT_EQ(d.messages, Lines{"Aucun individu trouv\xE9!"});
-}
 
-// Serves a text on the first read and nothing after a rewind.
-class VanishingSource : public ByteSource {
- public:
-  explicit VanishingSource(std::string text) : text_(std::move(text)) {}
-  bool Rewind() override { return text_.Rewind() && (gone_ = true); }
-  std::ptrdiff_t Read(char* b, std::size_t n) override { return gone_ ? 0 : text_.Read(b, n); }
-  std::int64_t Size() override { return text_.Size(); }
-
- private:
-  StringSource text_;
-  bool gone_ = false;
-};
-
-TEST(Commands, ReadFailureShowsErreurLecture) {
-  GedcomModel m;
-  FakeDialog d;
-  VanishingSource source("0 @I1@ INDI\n0 TRLR\n");
-  EXPECT_TRUE(ConvertChosenSource(m, d, source, "/tmp/x.ged").ReadFailed());
+  const std::unique_ptr<FileSource> source = FileSource::Open("/proc/self/mem");  // reads fail
+  ASSERT_TRUE(source);
+  EXPECT_TRUE(ConvertChosenSource(m, d, *source, "/tmp/x.ged").ReadFailed());
   ASSERT_EQ(d.boxes.size(), 1u);
-  EXPECT_EQ(d.boxes[0].text, "/tmp/x.ged");
-  EXPECT_EQ(d.boxes[0].caption, "Erreur lecture");
+  EXPECT_EQ(d.boxes[0].text + "|" + d.boxes[0].caption, "/tmp/x.ged|Erreur lecture");
   EXPECT_EQ(d.boxes[0].icon, MessageIcon::kError);
   EXPECT_EQ(d.statuses.back(), "<idle>");
-}
 
-TEST(Commands, CancelledOrUnreadableChoiceChangesNothing) {
-  GedcomModel m;
   m.Clear();
   m.sourcePath = "previous.ged";
-  FakeDialog d;
+  FakeDialog chooser;
   for (const char* path : {"", "/nonexistent/x.ged", "/tmp"}) {
-    d.WillChoose(path, *path != '\0');
-    EXPECT_EQ(ReadGedcomCommand(m, d), 0);
+    chooser.WillChoose(path, *path != '\0');
+    EXPECT_EQ(ReadGedcomCommand(m, chooser), 0);
     EXPECT_EQ(m.sourcePath, "previous.ged");
   }
-  EXPECT_EQ(d.resets, 0);
-  EXPECT_TRUE(d.boxes.empty());
+  EXPECT_EQ(chooser.resets, 0);
+  EXPECT_TRUE(chooser.boxes.empty());
 }
 
 // "Convertir..." reads "nb ref", "INDI+" and "FAM +"; a base that is not a plain number leaves
 // the model's base alone.
 TEST(Commands, ExportReadsItsFieldsAndBoxes) {
   const std::pair<const char*, std::optional<int>> bases[] = {
-      {"  1000", 1000}, {"0", 0}, {"2147483647", 2147483647}, {"-5", {}}, {"abc", {}}, {"", {}},
-      {"12 ", {}},      {"2147483648", {}}, {"+1", {}}};
+      {"  1000", 1000}, {"2147483647", 2147483647}, {"-5", {}}, {"", {}}, {"12 ", {}}, {"2147483648", {}}};
   test::TempDir dir;
   test::WriteBytes(dir / "f.ged", kFamily);
   for (const auto& [text, base] : bases) {
@@ -165,26 +124,6 @@ TEST(Commands, ExportReadsItsFieldsAndBoxes) {
   }
 }
 
-TEST(Commands, OutputFailuresOfTheToolsShowTheirBox) {
-  const std::pair<ToolStatus, const char*> cases[] = {
-      {ToolStatus::kOutputNameTooLong, "Erreur ouverture"}, {ToolStatus::kOutputNotCreated, "Erreur ouverture"},
-      {ToolStatus::kWriteFailed, "Erreur \xE9" "criture"},  {ToolStatus::kDone, nullptr},
-      {ToolStatus::kInputUnreadable, nullptr},              {ToolStatus::kSameFile, nullptr},
-      {ToolStatus::kOutOfMemory, nullptr}};
-  for (const auto& [status, caption] : cases) {
-    FakeDialog d;
-    ToolResult r;
-    r.status = status;
-    r.output = "/out/x.txt";
-    ReportOutputFailure(r, d);
-    ASSERT_EQ(d.boxes.size(), caption ? 1u : 0u) << static_cast<int>(status);
-    if (caption == nullptr) continue;
-    EXPECT_EQ(d.boxes[0].text, "/out/x.txt");
-    EXPECT_EQ(d.boxes[0].caption, caption);
-    EXPECT_EQ(d.boxes[0].icon, MessageIcon::kError);
-  }
-}
-
 TEST(Commands, ToolsAskWithTheirTitleAndWriteBeside) {
   test::TempDir dir;
   test::WriteBytes(dir / "a.csv", "\"a\",\"b\"\r\n");
@@ -209,21 +148,6 @@ TEST(Commands, ToolsAskWithTheirTitleAndWriteBeside) {
   ProperNameCommand(d);
   ASSERT_EQ(d.boxes.size(), 1u);
   EXPECT_EQ(d.boxes[0].text, dir / "b.ged.txt");
-}
-
-TEST(Commands, DialogProgressDrivesStatusCounterAndList) {
-  FakeDialog d;
-  DialogProgress p(d);
-  p.Phase("Passe 1");
-  p.LineCount(ProgressSink::kNoLineCount);
-  p.LineCount(2147483647);
-  p.Message("ligne");
-  p.Phase("");
-  EXPECT_EQ(d.statuses, (Lines{"Passe 1", "<idle>"}));
-  EXPECT_EQ(d.fieldHistory, (std::vector<std::pair<int, std::string>>{{ctl::kLineCounter, ""},
-                                                                       {ctl::kLineCounter, "2147483647"}}));
-  EXPECT_EQ(d.repaints, 1);
-  EXPECT_EQ(d.messages, Lines{"ligne"});
 }
 
 }  // namespace

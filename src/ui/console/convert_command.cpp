@@ -5,6 +5,7 @@
 
 #include "engine/conversion.h"
 #include "export/tables.h"
+#include "platform/icu_charset.h"
 #include "ui/commands.h"
 #include "ui/console/commands.h"
 #include "ui/console/console_services.h"
@@ -24,10 +25,13 @@ const char kConvertUsage[] =
     "  --oem                the file is in code page 850 (\"OEM => ANSI\"), as --encoding cp850\n"
     "  --encoding NAME      read the file in the character set NAME instead of detecting it:\n"
     "                       utf-8, utf-16le, utf-16be, ansel, windows-1252, cp437, cp850,\n"
-    "                       macintosh, or a CHAR value such as ANSI, IBMPC, MSDOS\n"
+    "                       macintosh, a CHAR value such as ANSI, IBMPC, MSDOS, or any set\n"
+    "                       of ICU's converters by its name or an alias (windows-1250,\n"
+    "                       ibm-852, iso-8859-2, koi8-r...; case ignored) in which the ASCII\n"
+    "                       bytes mean ASCII; brimsel-cli --list-encodings lists them\n"
     "  --output-encoding utf-8|windows-1252\n"
-    "                       the tables' encoding (default: UTF-8 for UTF-8, UTF-16 and\n"
-    "                       ANSEL files, Windows-1252 for the others)\n"
+    "                       the tables' encoding (default: Windows-1252 for the built-in\n"
+    "                       single-byte sets, UTF-8 for the others)\n"
     "  --no-proper-names    keep names as written (\"Nom Propre\" not ticked)\n"
     "  --nbref              add the reference counts to the code lists (\"nb ref\")\n"
     "  --indi-base TEXT     number of the first individual (\"INDI+\", default 1)\n"
@@ -37,6 +41,9 @@ const char kConvertUsage[] =
     "                       FILE.sqlite (sqlite), or both\n"
     "  -o, --output-dir DIR write the tables into DIR instead of beside FILE\n"
     "  --check              read and check only, write no table\n"
+    "  --threads N          read with N threads (1: one thread; default: the machine's\n"
+    "                       cores, as many as the file's size makes worth it); the\n"
+    "                       output is the same for any N\n"
     "  -h, --help           show this help\n"
     "\n"
     "Without --encoding the character set is, in this order: the byte-order mark (UTF-8,\n"
@@ -62,10 +69,22 @@ struct ConvertOptions {
   std::string famBase = "1";
   std::string outputDir;
   std::string file;
-  std::optional<Charset> charset;
+  std::optional<FileCharset> charset;
   std::optional<TableEncoding> tableEncoding;
   ExportChoice formats;
+  int threads = 0;
 };
+
+// A thread count: a plain decimal number from 1 up; 0 for anything else.
+int ParseThreads(const std::string& text) {
+  if (text.empty() || text.size() > 6) return 0;
+  int n = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return 0;
+    n = n * 10 + (c - '0');
+  }
+  return n;
+}
 
 // The outputs that --format names: "tsv", "sqlite", or both separated by a comma.
 std::optional<ExportChoice> ParseFormats(const std::string& text) {
@@ -91,8 +110,10 @@ bool ParseArgs(const std::vector<std::string>& args, ConvertOptions& o, Outcome&
   std::string encoding;
   std::string outputEncoding;
   std::string formats = "tsv";
+  std::string threads;
   bool encodingGiven = false;
   bool outputEncodingGiven = false;
+  bool threadsGiven = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     std::string* value = nullptr;
@@ -110,6 +131,9 @@ bool ParseArgs(const std::vector<std::string>& args, ConvertOptions& o, Outcome&
     } else if (a == "--output-encoding") {
       value = &outputEncoding;
       outputEncodingGiven = true;
+    } else if (a == "--threads") {
+      value = &threads;
+      threadsGiven = true;
     }
     if (value != nullptr) {
       if (i + 1 == args.size()) {
@@ -146,11 +170,20 @@ bool ParseArgs(const std::vector<std::string>& args, ConvertOptions& o, Outcome&
     return false;
   }
   if (encodingGiven) {
-    o.charset = CharsetFromOption(encoding);
-    if (!o.charset) {
-      bad = {kExitUsage, "convert: unknown character set '" + encoding + "'", true};
+    const CharsetNameResult named = LookUpCharset(encoding);
+    if (named.status == CharsetNameStatus::kUnknown) {
+      bad = {kExitUsage, "convert: unknown character set '" + encoding +
+                             "' (brimsel-cli --list-encodings lists the names)"};
       return false;
     }
+    if (named.status == CharsetNameStatus::kRefused) {
+      bad = {kExitUsage, "convert: the character set '" + encoding +
+                             "' cannot be used, as the GEDCOM lines are read on the file's "
+                             "bytes: " +
+                             named.reason};
+      return false;
+    }
+    o.charset = named.charset;
     if (o.oem && o.charset != Charset::kCp850) {
       bad = {kExitUsage, "convert: --oem means code page 850 and cannot go with --encoding " +
                              encoding, true};
@@ -164,6 +197,13 @@ bool ParseArgs(const std::vector<std::string>& args, ConvertOptions& o, Outcome&
     bad = {kExitUsage, "convert: --format takes tsv, sqlite or tsv,sqlite, not '" + formats + "'",
            true};
     return false;
+  }
+  if (threadsGiven) {
+    o.threads = ParseThreads(threads);
+    if (o.threads == 0) {
+      bad = {kExitUsage, "convert: --threads takes a number from 1 up, not '" + threads + "'", true};
+      return false;
+    }
   }
   if (outputEncodingGiven) {
     o.tableEncoding = TableEncodingFromOption(outputEncoding);
@@ -221,11 +261,13 @@ Outcome RunConvert(const std::vector<std::string>& args, std::FILE* out, std::FI
   ConversionOptions options = ReadConversionOptions(services);
   options.charset = o.charset;
   options.tableEncoding = o.tableEncoding;
+  options.threads = o.threads;
   ConversionResult r = ConvertChosenFile(model, services, options);
   services.EndProgress();
   if (!r.Completed()) return {kExitFailed, FailureText(r, o.file)};
   std::string cause;
-  if (!o.check && ExportCommand(model, services, o.outputDir, o.formats, &cause) != 1) {
+  if (!o.check &&
+      ExportCommand(model, services, o.outputDir, o.formats, o.threads, &cause) != 1) {
     services.EndProgress();
     if (!TableBaseName(services.CurrentFileName(), o.outputDir)) {
       return {kExitFailed,

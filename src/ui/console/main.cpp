@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/icu_charset.h"
 #include "ui/console/commands.h"
 
 namespace brimsel::cli {
@@ -19,7 +20,9 @@ const char kMainUsage[] =
     "  capital   rewrite the NAME lines of a GEDCOM file as proper names\n"
     "\n"
     "  brimsel-cli COMMAND --help   options of one command\n"
-    "  brimsel-cli --help | --version\n";
+    "  brimsel-cli --help | --version\n"
+    "  brimsel-cli --list-encodings  the character sets that convert --encoding accepts, one\n"
+    "                                name a line (their aliases are accepted too)\n";
 
 }  // namespace brimsel::cli
 
@@ -38,6 +41,10 @@ int main(int argc, char** argv) {
   }
   if (command == "--version") {
     std::puts("brimsel-cli (Brimsel " BRIMSEL_VERSION ")");
+    return kExitOk;
+  }
+  if (command == "--list-encodings") {
+    for (const std::string& name : brimsel::AcceptedCharsetNames()) std::puts(name.c_str());
     return kExitOk;
   }
   Outcome outcome;

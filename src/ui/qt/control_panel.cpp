@@ -4,11 +4,21 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
+#include <QSettings>
+#include <QTimer>
+#include <QUrl>
+#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <new>
@@ -25,6 +35,32 @@ namespace {
 
 // A list box's default tab stops lie every 32 dialog units.
 constexpr int kTabStopDu = 32;
+
+// The settings kept between runs: the check boxes and number fields by identifier, the list's
+// label, the folder of the last chosen file.
+struct RememberedControl {
+  int id;
+  const char* key;
+};
+constexpr RememberedControl kRememberedControls[] = {
+    {ctl::kIncludeNotes, "options/includeNotes"},
+    {ctl::kRefCounts, "options/refCounts"},
+    {ctl::kOem, "options/oem"},
+    {ctl::kProperNames, "options/properNames"},
+    {ctl::kIndiBase, "options/indiBase"},
+    {ctl::kFamBase, "options/famBase"},
+    {ctl::kCharsetList, "options/charset"},
+};
+constexpr char kLastFolderKey[] = "lastFolder";
+
+// The one local file that `data` carries, or an empty string.
+QString OneLocalFile(const QMimeData* data) {
+  if (data == nullptr || !data->hasUrls()) return {};
+  const QList<QUrl> urls = data->urls();
+  if (urls.size() != 1 || !urls.front().isLocalFile()) return {};
+  const QString path = urls.front().toLocalFile();
+  return QFileInfo(path).isFile() ? path : QString();
+}
 
 QLineEdit* MakeField(QWidget* parent, const QString& text, Qt::Alignment alignment, bool readOnly) {
   auto* field = new QLineEdit(text, parent);
@@ -74,6 +110,13 @@ QWidget* MakeControl(const ControlRow& row, QWidget* parent, int tabStopPixels) 
     }
     case ControlKind::kList:
       return new MessageList(parent, tabStopPixels);
+    case ControlKind::kCombo: {
+      auto* list = new QComboBox(parent);
+      list->addItem(QString::fromLatin1(kAutomaticCharset));
+      for (const CharsetChoice& choice : kCharsetChoices)
+        list->addItem(QString::fromLatin1(choice.label));
+      return list;
+    }
   }
   return nullptr;
 }
@@ -111,6 +154,8 @@ ControlPanel::ControlPanel(QWidget* parent, PlatformSeams seams, PanelOperations
   setAutoFillBackground(true);
   BuildControls();
   SetInitialStates();
+  RestoreSettings();
+  setAcceptDrops(true);
 }
 
 ControlPanel::~ControlPanel() {
@@ -122,6 +167,7 @@ void ControlPanel::BuildControls() {
   controls_.reserve(kPanelControls.size());
   for (const ControlRow& row : kPanelControls) {
     QWidget* control = MakeControl(row, this, tabStop);
+    control->setAcceptDrops(false);  // a file dropped on a field goes to the panel
     control->setGeometry(DialogRectToPixels(QRect(row.x, row.y, row.w, row.h), base_));
     // Each new control goes under the ones before it: the first in the template is on top,
     // so a group box never hides the fields drawn inside its frame.
@@ -146,6 +192,58 @@ void ControlPanel::SetInitialStates() {
   // Only "Nom Propre" starts checked; the number fields start with their template texts.
   if (auto* properNamesBox = qobject_cast<QCheckBox*>(Control(ctl::kProperNames))) {
     properNamesBox->setChecked(true);
+  }
+  // "OEM => ANSI" ticked reads code page 850 whatever the list says: the list is off meanwhile.
+  auto* oem = qobject_cast<QCheckBox*>(Control(ctl::kOem));
+  auto* list = qobject_cast<QComboBox*>(Control(ctl::kCharsetList));
+  if (oem != nullptr && list != nullptr) {
+    connect(oem, &QCheckBox::toggled, list, [list](bool ticked) { list->setEnabled(!ticked); });
+    list->setEnabled(!oem->isChecked());
+  }
+}
+
+void ControlPanel::RestoreSettings() {
+  if (seams_.settings) settings_ = seams_.settings();
+  if (!settings_) return;
+  for (const RememberedControl& remembered : kRememberedControls) {
+    const QVariant value = settings_->value(QLatin1String(remembered.key));
+    if (!value.isValid()) continue;
+    QWidget* control = Control(remembered.id);
+    if (auto* box = qobject_cast<QCheckBox*>(control)) {
+      box->setChecked(value.toBool());
+    } else if (auto* field = qobject_cast<QLineEdit*>(control)) {
+      field->setText(value.toString());
+    } else if (auto* list = qobject_cast<QComboBox*>(control)) {
+      list->setCurrentIndex(std::max(0, list->findText(value.toString())));
+    }
+  }
+  const QString folder = settings_->value(QLatin1String(kLastFolderKey)).toString();
+  if (!folder.isEmpty()) startFolder_ = QDir(folder).exists() ? folder : QDir::homePath();
+  // From now on every change is kept.
+  for (const RememberedControl& remembered : kRememberedControls) {
+    QWidget* control = Control(remembered.id);
+    if (auto* box = qobject_cast<QCheckBox*>(control)) {
+      connect(box, &QCheckBox::toggled, this, &ControlPanel::SaveOptions);
+    } else if (auto* field = qobject_cast<QLineEdit*>(control)) {
+      connect(field, &QLineEdit::textChanged, this, &ControlPanel::SaveOptions);
+    } else if (auto* list = qobject_cast<QComboBox*>(control)) {
+      connect(list, &QComboBox::currentIndexChanged, this, &ControlPanel::SaveOptions);
+    }
+  }
+}
+
+void ControlPanel::SaveOptions() {
+  if (!settings_) return;
+  for (const RememberedControl& remembered : kRememberedControls) {
+    QWidget* control = Control(remembered.id);
+    const QLatin1String key(remembered.key);
+    if (auto* box = qobject_cast<QCheckBox*>(control)) {
+      settings_->setValue(key, box->isChecked());
+    } else if (auto* field = qobject_cast<QLineEdit*>(control)) {
+      settings_->setValue(key, field->text());
+    } else if (auto* list = qobject_cast<QComboBox*>(control)) {
+      settings_->setValue(key, list->currentText());
+    }
   }
 }
 
@@ -204,6 +302,47 @@ void ControlPanel::RunCommand(int id) {
   }
 }
 
+void ControlPanel::OpenFile(const QString& path) {
+  if (commandRunning_) return;
+  openedFile_ = path;
+  HandleCommand(ctl::kChooseFile);
+  openedFile_.reset();
+}
+
+void ControlPanel::dragEnterEvent(QDragEnterEvent* event) {
+  // Whatever is dragged is taken while no command runs, so that a refused drop can beep.
+  if (commandRunning_) {
+    event->ignore();
+  } else {
+    event->acceptProposedAction();
+  }
+}
+
+void ControlPanel::dragMoveEvent(QDragMoveEvent* event) {
+  if (commandRunning_) {
+    event->ignore();
+  } else {
+    event->acceptProposedAction();
+  }
+}
+
+void ControlPanel::dropEvent(QDropEvent* event) {
+  if (commandRunning_) {
+    event->ignore();
+    return;
+  }
+  const QString path = OneLocalFile(event->mimeData());
+  if (path.isEmpty()) {
+    event->ignore();
+    Beep();
+    return;
+  }
+  event->acceptProposedAction();
+  // Read once the drop has returned, so that the program the file came from is not kept
+  // waiting for the whole conversion.
+  QTimer::singleShot(0, this, [this, path] { OpenFile(path); });
+}
+
 void ControlPanel::ShowNotice() {
   const std::string notice = NoticeText();
   seams_.messageBox(window(), DecodeCp1252(notice.c_str()), QString::fromLatin1(kNoticeCaption),
@@ -241,8 +380,9 @@ void ControlPanel::ResetDisplay() {
 }
 
 bool ControlPanel::ChooseOpenFile(const char* title) {
+  const QString start = fileName_[0] != '\0' ? QFile::decodeName(fileName_) : startFolder_;
   const std::optional<QString> chosen =
-      seams_.chooseFile(window(), DecodeCp1252(title), QFile::decodeName(fileName_));
+      openedFile_ ? openedFile_ : seams_.chooseFile(window(), DecodeCp1252(title), start);
   if (!chosen) return false;
   const QByteArray path = QFile::encodeName(*chosen);
   // Qt's dialog cannot fail as the common dialog could; what remains is a path that the
@@ -255,12 +395,21 @@ bool ControlPanel::ChooseOpenFile(const char* title) {
   }
   std::memcpy(fileName_, path.constData(), static_cast<std::size_t>(path.size()));
   fileName_[path.size()] = '\0';
+  if (settings_)
+    settings_->setValue(QLatin1String(kLastFolderKey), QFileInfo(*chosen).absolutePath());
   return true;
 }
 
 bool ControlPanel::IsChecked(int id) {
   auto* box = qobject_cast<QCheckBox*>(Control(id));
   return box != nullptr && box->isChecked();
+}
+
+std::string ControlPanel::ChosenCharset() {
+  auto* list = qobject_cast<QComboBox*>(Control(ctl::kCharsetList));
+  if (list == nullptr || list->currentIndex() <= 0) return {};
+  const auto index = static_cast<std::size_t>(list->currentIndex() - 1);
+  return index < std::size(kCharsetChoices) ? kCharsetChoices[index].name : std::string();
 }
 
 bool ControlPanel::ReadNumber(int id, unsigned* value) {

@@ -3,8 +3,11 @@
 #pragma once
 
 #include <QColor>
+#include <QString>
 #include <QWidget>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <vector>
 
 #include "engine/model.h"
@@ -47,8 +50,11 @@ class ControlPanel final : public QWidget, public DialogServices {
   void PaintSwatch(int id, QColor colour);
   // The notice box.
   void ShowNotice();
+  // Reads the file `path` as "Fichier..." does once the file is chosen; nothing while a command
+  // runs. What a file dropped on the panel calls.
+  void OpenFile(const QString& path);
 
-  // The widget of control `id`, or nullptr. Controls in table order: ControlAt(0..73).
+  // The widget of control `id`, or nullptr. Controls in template order: ControlAt(0..75).
   QWidget* Control(int id) const;
   QWidget* ControlAt(std::size_t index) const { return controls_.at(index); }
   DialogBaseUnits BaseUnits() const { return base_; }
@@ -63,6 +69,7 @@ class ControlPanel final : public QWidget, public DialogServices {
   void ResetDisplay() override;
   void SetStatus(bool busy, const char* text) override;
   bool IsChecked(int id) override;
+  std::string ChosenCharset() override;
   bool ReadNumber(int id, unsigned* value) override;
   void SetFieldText(int id, const char* text) override;
   void AddMessage(const char* line) override;
@@ -72,10 +79,21 @@ class ControlPanel final : public QWidget, public DialogServices {
 
   ~ControlPanel() override;
 
+ protected:
+  // One local file dropped is read as if chosen with "Fichier..."; anything else beeps. Drops
+  // are taken only while no command runs.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
  private:
   ControlPanel(QWidget* parent, PlatformSeams seams, PanelOperations operations);
   void BuildControls();
   void SetInitialStates();
+  // Restores the options and the last folder from the settings, then keeps them there on
+  // every change.
+  void RestoreSettings();
+  void SaveOptions();
   void RunCommand(int id);
   // Carries out the repaints already asked for, without running the event loop.
   void PaintPendingNow();
@@ -88,6 +106,9 @@ class ControlPanel final : public QWidget, public DialogServices {
   std::vector<QWidget*> controls_;  // template order; owned by this widget as their parent
   ProgressSwatch* swatch_ = nullptr;
   MessageList* messages_ = nullptr;
+  std::unique_ptr<QSettings> settings_;  // null: nothing is kept between runs
+  QString startFolder_;                  // where the file dialog starts before any choice
+  std::optional<QString> openedFile_;    // the file OpenFile hands to "Fichier..."
   bool commandRunning_ = false;
   bool busyCursor_ = false;  // our override cursor is on the application's stack
 };

@@ -92,8 +92,13 @@ const std::array<ControlRow, kControlCount> kPanelControls = {{
      "pulture",
      12, 138, 32, 8},
     {406, ControlKind::kPushCentred, "Strip", 100, 211, 32, 14},
-    // Added after the template's controls, which keep their places: beside "nb ref" and
-    // "OEM => ANSI", unticked at start.
+    // Added after the template's own controls, in the free band under the group "Union".
+    {-1, ControlKind::kLabel,
+     "Jeu de caract\xE8"
+     "res",
+     134, 151, 56, 8},
+    {571, ControlKind::kCombo, "", 190, 148, 58, 12},
+    // Beside "nb ref" and "OEM => ANSI", unticked at start.
     {557, ControlKind::kCheck, "SQLite", 104, 200, 32, 11},
 }};
 

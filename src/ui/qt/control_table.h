@@ -19,6 +19,7 @@ enum class ControlKind {
   kLabel,        // static text
   kRule,         // etched horizontal line
   kList,         // the message list
+  kCombo,        // drop-down list: the character sets of kCharsetChoices after "Automatique"
 };
 
 // One control of the template. Geometry in dialog units; text in Windows-1252 bytes.
@@ -31,7 +32,7 @@ struct ControlRow {
 
 inline constexpr int kPanelWidthDu = 254;
 inline constexpr int kPanelHeightDu = 286;
-inline constexpr std::size_t kControlCount = 74;
+inline constexpr std::size_t kControlCount = 76;
 
 // The controls in template order: creation order, tab order, and (first on top) stacking order.
 extern const std::array<ControlRow, kControlCount> kPanelControls;

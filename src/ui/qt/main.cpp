@@ -69,6 +69,9 @@ int RunScreenshot(const QString& picture, const QString& gedcom) {
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
+  // The settings kept between runs live under these names, in the platform's usual place.
+  QApplication::setOrganizationName(QStringLiteral("Brimsel"));
+  QApplication::setApplicationName(QStringLiteral("brimsel"));
   const QStringList args = QApplication::arguments();
   if (args.size() > 1) {
     if (args.size() == 4 && args[1] == QStringLiteral("--screenshot")) {

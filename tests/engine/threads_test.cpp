@@ -1,0 +1,229 @@
+// The conversion read in parts side by side gives exactly what one reader gives: the same
+// model, codes, counts, spellings, listing order and message lines, and the same failures;
+// rows formatted by several threads are written exactly as one thread writes them.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <new>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/conversion.h"
+#include "export/row_writer.h"
+#include "platform/byte_sink.h"
+#include "platform/byte_source.h"
+#include "support/model_dump.h"
+#include "support/convert.h"
+
+namespace brimsel {
+namespace {
+
+std::unique_ptr<test::Converted> Convert(ByteSource& source, ConversionOptions options) {
+  auto c = std::make_unique<test::Converted>();
+  c->r = ConvertSource(c->m, source, "/tmp/t.ged", options, c->p);
+  return c;
+}
+
+// The model and the message lines, as one text.
+std::string Dump(const test::Converted& c) {
+  std::string s = test::DumpModel(c.m, c.r);
+  for (const std::string& line : c.p.messages) s += line + '\n';
+  return s;
+}
+
+// Individuals whose names, places and notes come from small pools in varied case, so that
+// every part sees texts that others saw first, later or never; unions naming missing or
+// wrong partners; notes whose last CONC or CONT line ends a part; short level-0 lines
+// inside notes (which no pass treats as the end of a record); line ends of every kind.
+std::string Family(unsigned seed, int individuals, int unions, const std::string& eol) {
+  std::mt19937 rng(seed);
+  const auto pick = [&](const std::vector<std::string>& v) { return v[rng() % v.size()]; };
+  const std::vector<std::string> given = {"Jean", "JEAN", "jean", "\xC9lodie", "\xE9LODIE", "Zo\xE9",
+                                          "ZO\xC9", "Anne Marie", "anne-marie", "Yves"};
+  const std::vector<std::string> surnames = {"/Dupont/", "/DUPONT/", "/Le Goff/", "/le-goff/",
+                                             "/Qu\xE9r\xE9/", "/QU\xC9R\xC9/", "//", "/K\xE9r\xE9" "bel/"};
+  const std::vector<std::string> places = {"Brest", "BREST", "Quimper, Finist\xE8re",
+                                           "QUIMPER, FINIST\xC8RE", " Paris ", "paris"};
+  std::string f = "0 HEAD" + eol + "1 CHAR ANSI" + eol;
+  for (int i = 1; i <= individuals; ++i) {
+    f += "0 @I" + std::to_string(i) + "@ INDI" + eol;
+    if (rng() % 7 != 0) f += "1 NAME " + pick(given) + " " + pick(surnames) + eol;
+    f += "1 SEX " + std::string(rng() % 2 ? "M" : "F") + eol;
+    f += "1 BIRT" + eol + "2 DATE " + std::to_string(1800 + rng() % 100) + eol + "2 PLAC " + pick(places) + eol;
+    if (rng() % 3 == 0) f += "1 FAMS @F" + std::to_string(1 + rng() % (unions + 2)) + "@" + eol;
+    if (rng() % 2 == 0) f += "1 FAMC @F" + std::to_string(1 + rng() % (unions + 2)) + "@" + eol;
+    if (rng() % 4 == 0) {
+      f += "1 NOTE n" + std::to_string(i) + eol + "2 CONT " + pick(given) + eol;
+      if (rng() % 2) f += "0 X" + eol + "2 CONC " + pick(places) + eol;
+    }
+    if (rng() % 5 == 0) f += "1 OCCU " + pick(places) + eol + "2 SOUR @S1@" + eol + "3 QUAY 2" + eol;
+    // Tags out of their usual place, in lines that a reader may pass over in bulk.
+    if (rng() % 3 == 0) f += "11 FAMS @F2@" + eol + "1  CHIL @I1@" + eol;
+  }
+  for (int k = 1; k <= unions; ++k) {
+    f += "0 @F" + std::to_string(k) + "@ FAM" + eol;
+    f += "1 HUSB @I" + std::to_string(1 + rng() % (individuals + 3)) + "@" + eol;
+    if (rng() % 3) f += "1 WIFE @I" + std::to_string(1 + rng() % (individuals + 3)) + "@" + eol;
+    f += "1 CHIL @I" + std::to_string(1 + rng() % (individuals + 3)) + "@" + eol;
+    f += "1 MARR" + eol + "2 PLAC " + pick(places) + eol;
+    if (rng() % 3 == 0) f += "1 NOTE u" + std::to_string(k) + eol + "2 CONC " + pick(given) + eol;
+  }
+  for (int s = 0; s < 5; ++s) f += "0 @S" + std::to_string(s) + "@ SOUR" + eol + "1 TITL t" + eol;
+  return f + "0 TRLR" + eol;
+}
+
+TEST(Threads, PartsGiveWhatOneReaderGives) {
+  struct Case {
+    const char* name;
+    std::string text;
+    bool notes;
+    bool properNames;
+  };
+  const std::vector<Case> cases = {
+      {"mixed, LF", Family(1, 60, 20, "\n"), true, true},
+      {"mixed, CR LF, names as written, notes not read", Family(2, 60, 20, "\r\n"), false, false},
+      // Every union after every individual: the later parts have no individual.
+      {"unions only at the end", Family(5, 5, 80, "\n"), true, true},
+      {"NUL and byte 26", Family(7, 30, 5, "\n").insert(700, std::string("\0x\n", 3)) + "\x1A" + Family(8, 9, 9, "\n"), true, true},
+      {"UTF-8 in varied case",
+       "0 HEAD\n1 CHAR UTF-8\n0 @I1@ INDI\n1 NAME \xC3\xA9lise /\xC3\x89TIENNE/\n0 @I2@ INDI\n1 NAME "
+       "\xC3\x89LISE /\xC3\xA9tienne/\n0 @I3@ INDI\n1 NAME Stra\xC3\x9F" "e /STRASSE/\n0 @I4@ INDI\n1 NAME "
+       "\xC3\x89lise /\xC3\xA9TIENNE/\n0 @I5@ INDI\n1 NAME STRASSE /stra\xC3\x9F" "e/\n0 TRLR\n",
+       true, true},
+  };
+  for (const Case& c : cases) {
+    StringSource one(c.text);
+    const auto expected = Convert(one, {.notes = c.notes, .properNames = c.properNames, .threads = 1});
+    ASSERT_EQ(expected->r.parts, 1) << c.name;
+    int split = 0;
+    for (int threads : {2, 3, 4, 7, 64}) {
+      StringSource many(c.text);
+      const auto got = Convert(many, {.notes = c.notes, .properNames = c.properNames, .threads = threads});
+      EXPECT_EQ(Dump(*got), Dump(*expected)) << c.name << ", " << threads << " threads";
+      split = std::max(split, got->r.parts);
+    }
+    EXPECT_GT(split, 2) << c.name << ": the file was never cut";
+  }
+}
+
+// A source whose ranges misbehave from the first pass on, or once it has been rewound (after
+// pass 1): the parts after the first fail to read, run out of memory, or see another text (a
+// file changed between the passes).
+class FaultySource final : public ByteSource {
+ public:
+  enum class Fault { kReadError, kOutOfMemory, kChanged };
+  FaultySource(std::string text, Fault fault, std::string later, bool afterPass1)
+      : whole_(std::move(text)), later_(std::move(later)), fault_(fault), rewound_(!afterPass1) {}
+  std::ptrdiff_t Read(char* b, std::size_t n) override { return whole_.Read(b, n); }
+  bool Rewind() override { return rewound_ = true, whole_.Rewind(); }
+  std::int64_t Size() override { return whole_.Size(); }
+  std::unique_ptr<ByteSource> Range(std::int64_t begin, std::int64_t end) override {
+    if (!rewound_ || (begin == 0 && fault_ != Fault::kChanged)) return whole_.Range(begin, end);
+    if (fault_ == Fault::kChanged) return later_.Range(begin, end);
+    return std::make_unique<Failing>(fault_);
+  }
+
+ private:
+  struct Failing final : ByteSource {
+    explicit Failing(Fault f) : fault(f) {}
+    std::ptrdiff_t Read(char*, std::size_t) override {
+      if (fault == Fault::kOutOfMemory) throw std::bad_alloc();
+      return -1;
+    }
+    bool Rewind() override { return true; }
+    std::int64_t Size() override { return 100; }
+    Fault fault;
+  };
+  StringSource whole_;
+  StringSource later_;
+  Fault fault_;
+  bool rewound_;
+};
+
+TEST(Threads, AFailingPartFailsTheConversion) {
+  const std::string text = Family(9, 40, 10, "\n");
+  std::string swapped = text;  // the same size, another individual count
+  swapped.replace(swapped.find("0 @F3@ FAM"), 10, "0 @I3@ INDI").pop_back();
+  struct Case {
+    FaultySource::Fault fault;
+    std::string later;
+    bool afterPass1;
+    ConversionOutcome outcome;
+  };
+  using F = FaultySource::Fault;
+  const std::vector<Case> cases = {
+      {F::kReadError, {}, true, ConversionOutcome::kReadError},
+      {F::kOutOfMemory, {}, true, ConversionOutcome::kOutOfMemory},
+      {F::kChanged, text + "0 @I99@ INDI\n", true, ConversionOutcome::kFileChanged},
+      {F::kChanged, swapped, true, ConversionOutcome::kFileChanged},
+  };
+  for (const Case& c : cases) {
+    FaultySource source(text, c.fault, c.later, c.afterPass1);
+    const auto run = Convert(source, {.notes = true, .threads = 3});
+    EXPECT_EQ(run->r.outcome, c.outcome) << static_cast<int>(c.fault) << " " << c.later.size() << " " << c.afterPass1;
+    EXPECT_FALSE(run->m.sourcePath.has_value());
+    EXPECT_FALSE(run->r.recordsFilled);
+  }
+}
+
+// Rows of every size (empty, with tabs and line ends, longer than the writer's buffer) written
+// through helper threads, in blocks of one row up to more than the whole table.
+TEST(Threads, RowsFormattedBySeveralThreadsComeOutInOrder) {
+  const auto row = [](TableFile& f, std::size_t i) {
+    f.Number(static_cast<std::int64_t>(i));
+    f.Tab();
+    f.Cell(i % 97 == 5 ? std::string(70000 + i, 'x') : std::string(i % 5, '\t') + "a\nb");
+    f.EndRow();
+  };
+  struct Into final : ByteSink {
+    explicit Into(std::string& s) : text(s) {}
+    bool Write(const char* data, std::size_t size) override { return text.append(data, size), true; }
+    bool Close(std::string* = nullptr) override { return true; }
+    std::string& text;
+  };
+  const auto write = [&](std::size_t count, int threads, std::size_t block) {
+    std::string text;
+    TableFile f;
+    f.Open(std::make_unique<Into>(text));
+    EXPECT_TRUE(WriteRows(f, count, threads, row, block));
+    const std::int64_t bytes = f.BytesWritten();
+    f.Close();
+    EXPECT_EQ(bytes, static_cast<std::int64_t>(text.size()));
+    return text;
+  };
+  for (std::size_t count : {0, 1, 7, 300}) {
+    const std::string expected = write(count, 1, 4096);
+    for (int threads : {2, 3, 8}) {
+      for (std::size_t block : {1, 3, 64, 1000}) {
+        EXPECT_EQ(write(count, threads, block), expected) << count << " " << threads << " " << block;
+      }
+    }
+  }
+}
+
+// A helper that runs out of memory, or a file that fails, stops the writing: false, and every
+// helper has ended.
+TEST(Threads, RowWritingStopsOnAFailure) {
+  struct FailingSink final : ByteSink {
+    bool Write(const char*, std::size_t) override { return false; }
+    bool Close(std::string* = nullptr) override { return false; }
+  };
+  for (bool sinkFails : {false, true}) {
+    TableFile f;
+    if (sinkFails) {
+      f.Open(std::make_unique<FailingSink>());
+    } else {
+      f.Open(std::make_unique<StringSink>());
+    }
+    const bool written = WriteRows(f, 100000, 3, [&](TableFile& t, std::size_t i) {
+      if (!sinkFails && i == 5000) throw std::bad_alloc();  // a helper's second block
+      t.Cell(std::string(100, 'r'));
+      t.EndRow();
+    }, 4096);
+    EXPECT_FALSE(written) << sinkFails;
+  }
+}
+
+}  // namespace
+}  // namespace brimsel

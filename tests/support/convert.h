@@ -1,0 +1,27 @@
+// Converts GEDCOM text held in memory and keeps the model, what was reported and the result.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "engine/conversion.h"
+#include "platform/byte_source.h"
+#include "support/recording_progress.h"
+
+namespace brimsel::test {
+
+struct Converted {
+  GedcomModel m;
+  RecordingProgress p;
+  ConversionResult r;
+};
+
+inline std::unique_ptr<Converted> Convert(std::string text, ConversionOptions options = {},
+                                          const char* path = "/tmp/test.ged") {
+  auto run = std::make_unique<Converted>();
+  StringSource source(std::move(text));
+  run->r = ConvertSource(run->m, source, path, options, run->p);
+  return run;
+}
+
+}  // namespace brimsel::test

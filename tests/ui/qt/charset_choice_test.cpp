@@ -1,0 +1,190 @@
+// Tests of the list "Jeu de caractères", of files dropped on the panel and of the settings kept
+// between runs.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QtTest>
+#include <memory>
+
+#include "ui/commands.h"
+#include "ui/qt/control_panel.h"
+
+using namespace brimsel::qt;
+namespace ctl = brimsel::ctl;
+using brimsel::Charset;
+
+class CharsetChoiceTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void listGivesTheOptions();
+  void drops_data();
+  void drops();
+  void settingsSurviveARestart();
+
+ private:
+  // A panel whose conversion is recorded, with its settings in the temporary folder.
+  std::unique_ptr<ControlPanel> MakePanel();
+  QComboBox* List(ControlPanel& panel) { return qobject_cast<QComboBox*>(panel.Control(ctl::kCharsetList)); }
+  QCheckBox* Box(ControlPanel& panel, int id) { return qobject_cast<QCheckBox*>(panel.Control(id)); }
+  QLineEdit* Field(ControlPanel& panel, int id) { return qobject_cast<QLineEdit*>(panel.Control(id)); }
+  QString Write(const QString& name, const QByteArray& bytes);
+  // Drags `data` onto the panel and drops it; true when the drop was taken.
+  bool Drop(ControlPanel& panel, const QMimeData& data);
+
+  std::unique_ptr<QTemporaryDir> dir_;
+  int beeps_ = 0;
+  QStringList converted_;  // CurrentFileName at each conversion
+  QStringList starts_;     // the start path of each file dialog
+  QString answer_;         // what the file dialog chooses
+};
+
+void CharsetChoiceTest::init() {
+  dir_ = std::make_unique<QTemporaryDir>();
+  QVERIFY(dir_->isValid());
+  beeps_ = 0;
+  converted_ = starts_ = {};
+  answer_.clear();
+}
+
+std::unique_ptr<ControlPanel> CharsetChoiceTest::MakePanel() {
+  PlatformSeams seams;
+  seams.beep = [this] { ++beeps_; };
+  seams.messageBox = [](QWidget*, const QString&, const QString&, brimsel::MessageIcon) {};
+  seams.chooseFile = [this](QWidget*, const QString&, const QString& start) {
+    starts_ << start;
+    return answer_.isEmpty() ? std::nullopt : std::optional<QString>(answer_);
+  };
+  const QString ini = dir_->filePath(QStringLiteral("settings.ini"));
+  seams.settings = [ini] { return std::make_unique<QSettings>(ini, QSettings::IniFormat); };
+  PanelOperations operations = PanelOperations::Real();
+  operations.conversion = [this](brimsel::GedcomModel&, brimsel::DialogServices& dialog) {
+    if (!dialog.ChooseOpenFile("FIchier source")) return 0;
+    converted_ << QFile::decodeName(dialog.CurrentFileName());
+    return 1;
+  };
+  return std::unique_ptr<ControlPanel>(ControlPanel::Create(nullptr, seams, operations));
+}
+
+QString CharsetChoiceTest::Write(const QString& name, const QByteArray& bytes) {
+  QFile file(dir_->filePath(name));
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) return {};
+  return file.fileName();
+}
+
+bool CharsetChoiceTest::Drop(ControlPanel& panel, const QMimeData& data) {
+  QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&panel, &enter);
+  QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&panel, &drop);
+  QCoreApplication::processEvents();  // the dropped file is read once the drop has returned
+  return enter.isAccepted() && drop.isAccepted();
+}
+
+// The items in order, "Automatique" first and chosen; each item's set, with the boxes' options;
+// "OEM => ANSI" wins and turns the list off.
+void CharsetChoiceTest::listGivesTheOptions() {
+  const std::pair<const char*, int> items[] = {  // the kind of each item's set, -1: the detection
+      {"Automatique", -1}, {"UTF-8", int(Charset::kUtf8)}, {"UTF-16LE", int(Charset::kUtf16Le)},
+      {"UTF-16BE", int(Charset::kUtf16Be)}, {"ANSEL", int(Charset::kAnsel)},
+      {"Windows-1252", int(Charset::kWindows1252)}, {"Windows-1250", int(Charset::kConverter)},
+      {"Windows-1251", int(Charset::kConverter)}, {"ISO-8859-1", int(Charset::kWindows1252)},
+      {"ISO-8859-2", int(Charset::kConverter)}, {"CP437", int(Charset::kCp437)}, {"CP850", int(Charset::kCp850)},
+      {"CP852", int(Charset::kConverter)}, {"Mac Roman", int(Charset::kMacRoman)}};
+  auto panel = MakePanel();
+  QComboBox* list = List(*panel);
+  QCOMPARE(list->count(), 14);
+  QCOMPARE(list->currentText(), QStringLiteral("Automatique"));
+  for (int index = 0; index < 14; ++index) {
+    QCOMPARE(list->itemText(index), QString(items[index].first));
+    list->setCurrentIndex(index);
+    const brimsel::ConversionOptions options = brimsel::ReadConversionOptions(*panel);
+    QVERIFY(options.properNames && !options.notes);  // the boxes' defaults
+    const std::optional<brimsel::FileCharset>& charset = options.charset;
+    QCOMPARE(charset ? int(charset->kind) : -1, items[index].second);
+    if (index == 12) QCOMPARE(charset->converter, std::string("ibm-852_P100-1995"));
+  }
+  list->setCurrentIndex(6);
+  Box(*panel, ctl::kOem)->setChecked(true);
+  QVERIFY(!list->isEnabled());
+  QCOMPARE(int(brimsel::ReadConversionOptions(*panel).charset->kind), int(Charset::kCp850));
+  Box(*panel, ctl::kOem)->setChecked(false);
+  QVERIFY(list->isEnabled());
+}
+
+void CharsetChoiceTest::drops_data() {
+  QTest::addColumn<QStringList>("urls");  // "file:NAME" for a file in the temporary folder
+  QTest::addColumn<bool>("converts");
+  QTest::newRow("one file") << QStringList{"file:a.ged"} << true;
+  QTest::newRow("two files") << QStringList{"file:a.ged", "file:b.ged"} << false;
+  QTest::newRow("a folder") << QStringList{"file:"} << false;
+}
+
+void CharsetChoiceTest::drops() {
+  QFETCH(QStringList, urls);
+  QFETCH(bool, converts);
+  const QString a = Write(QStringLiteral("a.ged"), "0 HEAD\n");
+  Write(QStringLiteral("b.ged"), "0 HEAD\n");
+  auto panel = MakePanel();
+  QMimeData data;
+  QList<QUrl> list;
+  for (const QString& url : urls)
+    list << (url.startsWith("file:") ? QUrl::fromLocalFile(dir_->filePath(url.mid(5))) : QUrl(url));
+  data.setUrls(list);
+  data.setText(QStringLiteral("0 HEAD"));
+  QCOMPARE(Drop(*panel, data), converts);
+  QCOMPARE(beeps_, converts ? 0 : 1);
+  QCOMPARE(converted_, converts ? QStringList{a} : QStringList{});
+  QVERIFY(starts_.isEmpty());  // no file dialog
+  // While a command runs, nothing is taken and nothing beeps.
+  panel->Operations().stripQuotes = [&](brimsel::DialogServices&) { QVERIFY(!Drop(*panel, data)); };
+  panel->HandleCommand(ctl::kStrip);
+  QCOMPARE(beeps_, converts ? 0 : 1);
+  QCOMPARE(converted_.size(), converts ? 1 : 0);
+}
+
+// Everything kept comes back in a new panel; a vanished folder gives the home folder, an unknown
+// list item "Automatique".
+void CharsetChoiceTest::settingsSurviveARestart() {
+  QVERIFY(QDir(dir_->path()).mkdir(QStringLiteral("famille")));
+  answer_ = Write(QStringLiteral("famille/f.ged"), "0 HEAD\n");
+  auto panel = MakePanel();
+  Box(*panel, ctl::kIncludeNotes)->setChecked(true);
+  Box(*panel, ctl::kProperNames)->setChecked(false);
+  Box(*panel, ctl::kRefCounts)->setChecked(true);
+  Field(*panel, ctl::kIndiBase)->setText(QStringLiteral("100"));
+  Field(*panel, ctl::kFamBase)->setText(QStringLiteral("7"));
+  List(*panel)->setCurrentText(QStringLiteral("CP852"));
+  panel->HandleCommand(ctl::kChooseFile);
+  panel.reset();
+  answer_.clear();
+  panel = MakePanel();
+  QVERIFY(Box(*panel, ctl::kIncludeNotes)->isChecked() && !Box(*panel, ctl::kProperNames)->isChecked());
+  QVERIFY(Box(*panel, ctl::kRefCounts)->isChecked() && !Box(*panel, ctl::kOem)->isChecked());
+  QCOMPARE(Field(*panel, ctl::kIndiBase)->text() + Field(*panel, ctl::kFamBase)->text(), QStringLiteral("1007"));
+  unsigned base = 0;
+  QVERIFY(panel->ReadNumber(ctl::kIndiBase, &base) && base == 100);  // the export reads it back
+  QCOMPARE(List(*panel)->currentText(), QStringLiteral("CP852"));
+  panel->HandleCommand(ctl::kChooseFile);
+  QCOMPARE(starts_.last(), dir_->filePath(QStringLiteral("famille")));
+  Box(*panel, ctl::kOem)->setChecked(true);
+  panel.reset();
+  QVERIFY(QDir(dir_->filePath(QStringLiteral("famille"))).removeRecursively());
+  QSettings(dir_->filePath(QStringLiteral("settings.ini")), QSettings::IniFormat)
+      .setValue(QStringLiteral("options/charset"), QStringLiteral("no such item"));
+  panel = MakePanel();
+  QVERIFY(Box(*panel, ctl::kOem)->isChecked());
+  QVERIFY(!List(*panel)->isEnabled());
+  QCOMPARE(List(*panel)->currentIndex(), 0);
+  panel->HandleCommand(ctl::kChooseFile);
+  QCOMPARE(starts_.last(), QDir::homePath());
+}
+
+QTEST_MAIN(CharsetChoiceTest)
+#include "charset_choice_test.moc"
