@@ -138,14 +138,23 @@ TEST(CharsetConversion, SetLineBeforeNoIndividual) {
 TEST(CharsetConversion, ReplacedCharactersAndBytesReadAsWindows1252AreCounted) {
   ConversionOptions options;
   options.tableEncoding = TableEncoding::kWindows1252;
-  // Ł and ő have no Windows-1252 form; é has.
-  auto run = Convert(WithHead("UTF-8", "0 @I1@ INDI\n1 NAME \xC5\x81ukasz /Erd\xC5\x91s/\n1 OCCU caf\xC3\xA9\n0 TRLR\n"),
+  // Ł, ő and ź have no Windows-1252 form; é and ó have. Counted in the name, an occupation
+  // that a later one replaces, a date, a place, and a note past its cut.
+  std::string note;
+  for (int k = 0; k < 17; ++k) note += "2 CONC " + std::string(500, 'n') + "\n";
+  auto run = Convert(WithHead("UTF-8", "0 @I1@ INDI\n1 NAME \xC5\x81ukasz /Erd\xC5\x91s/\n1 OCCU \xC5\x81\n"
+                                       "1 OCCU caf\xC3\xA9\n1 BIRT\n2 DATE ABT 1850 \xC5\x81\n"
+                                       "2 PLAC \xC5\x81\xC3\xB3\x64\xC5\xBA\n1 NOTE n\n" + note +
+                                       "2 CONC \xC5\x91\n0 TRLR\n"),
                      options);
   ASSERT_TRUE(run->r.Completed());
   EXPECT_EQ(std::string(run->m.givenNames->Entry(0).text), "?ukasz");
   EXPECT_EQ(std::string(run->m.individuals[0].occupation), "caf\xE9");
-  EXPECT_EQ(run->r.decoded.replaced, 2u);
-  EXPECT_EQ(run->p.messages.back(), "2 caract\xE8res remplac\xE9s par ?");
+  EXPECT_EQ(std::string(run->m.places->Entry(0).text), "?\xF3\x64?");
+  EXPECT_EQ(run->r.decoded.replaced, 7u);
+  EXPECT_EQ(run->p.messages.back(), "7 caract\xE8res remplac\xE9s par ?");
+  auto one = Convert(WithHead("UTF-8", "0 @I1@ INDI\n1 NAME \xC5\x81ukasz\n0 TRLR\n"), options);
+  EXPECT_EQ(one->p.messages.back(), "1 caract\xE8res remplac\xE9s par ?");
   // A file that says UTF-8 but holds a stray Windows-1252 byte: the byte is read as é, counted.
   auto stray = Convert(WithHead("UTF-8", "0 @I1@ INDI\n1 NAME Jos\xE9 /D\xC3\xA9vot/\n0 TRLR\n"));
   EXPECT_EQ(stray->m.charset, Charset::kUtf8);

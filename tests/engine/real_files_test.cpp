@@ -14,6 +14,7 @@
 #include "export/tables.h"
 #include "platform/byte_source.h"
 #include "platform/code_page.h"
+#include "platform/utf8.h"
 #include "support/recording_progress.h"
 #include "support/temp_dir.h"
 #include "ui/count_fields.h"
@@ -70,6 +71,13 @@ TEST_P(RealFiles, ReportAndTablesMatchTheCheckedOnes) {
     char text[40];
     std::snprintf(text, sizeof text, "%zu %016llx", bytes.size(), static_cast<unsigned long long>(h));
     EXPECT_EQ(text, size + " " + hash) << file;
+    // UTF-8 tables hold nothing but whole, valid sequences (any byte is Windows-1252).
+    for (std::size_t i = 0; m.tableEncoding == TableEncoding::kUtf8 && i < bytes.size();) {
+      char32_t cp = 0;
+      const std::size_t n = Utf8SequenceAt(std::string_view(bytes).substr(i), cp);
+      ASSERT_NE(n, 0u) << file << " at byte " << i;
+      i += n;
+    }
     ++checked;
   }
   EXPECT_EQ(checked, 7);

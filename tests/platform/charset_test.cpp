@@ -23,7 +23,8 @@ TEST(CharsetNames, CharValuesAndOptions) {
       {"utf-16be", std::nullopt, Charset::kUtf16Be},      {"IBM WINDOWS", Charset::kWindows1252, Charset::kWindows1252},
       {"latin1", Charset::kWindows1252, Charset::kWindows1252}, {"IBM-PC", Charset::kCp437, Charset::kCp437},
       {"MACINTOSH", Charset::kMacRoman, Charset::kMacRoman}, {"IBM  PC", std::nullopt, std::nullopt},
-      {"", std::nullopt, std::nullopt},
+      {"", std::nullopt, std::nullopt},                   {"UNICODE", Charset::kUtf8, std::nullopt},
+      {"UTF16", Charset::kUtf8, std::nullopt},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(CharsetFromCharValue(c.name), c.asChar) << c.name;

@@ -63,6 +63,7 @@ TEST(Cli, ChosenCharacterSet) {
   test::CliRun r = RunCli(dir, {"convert", "--encoding", "WINDOWS-1250", "f.ged"});
   ASSERT_EQ(r.status, 0) << r.Describe();
   EXPECT_EQ(test::ReadBytes(dir / "f_NAME.txt"), "C_NAME\tNAME\r\n1\tBuri\u0107\r\n") << r.Describe();
+  EXPECT_EQ(RunCli(dir, {"convert", "--oem", "--encoding", "cp850", "f.ged"}).status, 0);  // the same set
   r = RunCli(dir, {"--list-encodings"});
   EXPECT_EQ(r.status, 0) << r.Describe();
   EXPECT_NE(r.out.find("\nwindows-1250\nwindows-1251\n"), std::string::npos) << r.Describe();

@@ -47,6 +47,7 @@ constexpr RememberedControl kRememberedControls[] = {
     {ctl::kRefCounts, "options/refCounts"},
     {ctl::kOem, "options/oem"},
     {ctl::kProperNames, "options/properNames"},
+    {ctl::kSqlite, "options/sqlite"},
     {ctl::kIndiBase, "options/indiBase"},
     {ctl::kFamBase, "options/famBase"},
     {ctl::kCharsetList, "options/charset"},

@@ -158,6 +158,7 @@ void CharsetChoiceTest::settingsSurviveARestart() {
   Box(*panel, ctl::kIncludeNotes)->setChecked(true);
   Box(*panel, ctl::kProperNames)->setChecked(false);
   Box(*panel, ctl::kRefCounts)->setChecked(true);
+  Box(*panel, ctl::kSqlite)->setChecked(true);
   Field(*panel, ctl::kIndiBase)->setText(QStringLiteral("100"));
   Field(*panel, ctl::kFamBase)->setText(QStringLiteral("7"));
   List(*panel)->setCurrentText(QStringLiteral("CP852"));
@@ -167,6 +168,7 @@ void CharsetChoiceTest::settingsSurviveARestart() {
   panel = MakePanel();
   QVERIFY(Box(*panel, ctl::kIncludeNotes)->isChecked() && !Box(*panel, ctl::kProperNames)->isChecked());
   QVERIFY(Box(*panel, ctl::kRefCounts)->isChecked() && !Box(*panel, ctl::kOem)->isChecked());
+  QVERIFY(Box(*panel, ctl::kSqlite)->isChecked());
   QCOMPARE(Field(*panel, ctl::kIndiBase)->text() + Field(*panel, ctl::kFamBase)->text(), QStringLiteral("1007"));
   unsigned base = 0;
   QVERIFY(panel->ReadNumber(ctl::kIndiBase, &base) && base == 100);  // the export reads it back

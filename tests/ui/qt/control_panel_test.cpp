@@ -67,6 +67,7 @@ class ControlPanelTest : public QObject {
   void commands();
   void conversionThroughTheButtons();
   void fileChoice();
+  void accentedWordsOfAUtf8File();
   void statusCursorAndRepaint();
 
  private:
@@ -198,6 +199,26 @@ void ControlPanelTest::fileChoice() {
   QCOMPARE(panel_->CurrentFileName(), "/short.ged");
   QVERIFY(panel_->ChooseOpenFile("FIchier source"));  // 511 bytes fit
   QCOMPARE(qstrlen(panel_->CurrentFileName()), 511u);
+}
+
+// A UTF-8 file's words show with their letters in the message list, a character Windows-1252
+// lacks as '?', and its accented name in the file label.
+void ControlPanelTest::accentedWordsOfAUtf8File() {
+  const QString path = dir_->filePath(QStringLiteral("Quéré.ged"));
+  QFile file(path);
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write("0 HEAD\n1 CHAR ANSI\n0 @I1@ INDI\n1 NAME H\xC3\xA9l\xC3\xA8ne /Qu\xC3\xA9r\xC3\xA9/\n"
+             "1 FAMS @F\xC3\xA9@\n1 FAMS @F\xE4\xB8\xAD@\n0 TRLR\n");
+  file.close();
+  answers_ << path;
+  QTest::mouseClick(panel_->Control(ctl::kChooseFile), Qt::LeftButton);
+  QCOMPARE(FieldText(*panel_, ctl::kFileLabel), path);
+  const QStringList items = Items(*panel_);
+  for (const QString& line : {QStringLiteral("Jeu de caractères UTF-8 (CHAR ANSI)"),
+                              QStringLiteral("erreur FAMS inexistant(@Fé@) 0"),
+                              QStringLiteral("erreur FAMS inexistant(@F?@) 0")}) {
+    QVERIFY2(items.contains(line), qPrintable(items.join('\n')));
+  }
 }
 
 // Each status shows its text, colour and cursor; a repaint paints with the loop idle; the busy
