@@ -92,6 +92,8 @@ TEST(CharsetDecision, Steps) {
       {"HEAD not first", {"0 @I1@ INDI", "0 HEAD", "1 CHAR ANSEL"}, "", K::kWindows1252, ""},
       {"lines before HEAD", {"", "garbage", "0 HEAD", "1 CHAR ANSEL"}, "", K::kAnsel, "ANSEL"},
       {"first CHAR only", {"0 HEAD", "1 CHAR MAC", "1 CHAR ANSEL"}, "", K::kMacRoman, "MACINTOSH"},
+      {"DOS code page 437", {"0 HEAD", "1 CHAR IBMPC"}, "", K::kCp437, "CP437"},
+      {"DOS code page 850", {"0 HEAD", "1 CHAR msdos "}, "", K::kCp850, "CP850"},
       {"empty CHAR counts as none", {"0 HEAD", "1 CHAR  ", "1 CHAR ANSEL"}, "", K::kWindows1252, ""},
       {"sequence split by CONC", {"0 HEAD", "0 @N1@ NOTE Qu\xC3", "1 CONC \xA9r\xC3\xA9"}, "", K::kUtf8, "UTF-8"},
       {"four bytes over two CONC", {"0 HEAD", "1 NOTE \xF0\x9F", "2 CONC ", "2 CONC \x98\x80 x"}, "", K::kUtf8, "UTF-8"},
