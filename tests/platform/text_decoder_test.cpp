@@ -37,6 +37,7 @@ TEST(DecodeText, FromEachSetToEachEncoding) {
       {"CP850", "\x82\x90\xD5", Charset::kCp850, k1252, "\xE9\xC9?", 1, 0},
       {"Mac Roman", "\x8E\xDB\xF0", Charset::kMacRoman, k1252, "\xE9\x80?", 1, 0},
       {"ANSEL", "\xE2" "E\xA5", Charset::kAnsel, kUtf8, "\u00C9\u00C6", 0, 0},
+      {"ANSEL composed before the 1252 form", "Qu\xE2" "er\xE2" "e \xB1", Charset::kAnsel, k1252, "Qu\xE9r\xE9 ?", 1, 0},
   };
   TextDecoder reused(Charset::kUtf8, kUtf8);
   std::string out = "previous content";
