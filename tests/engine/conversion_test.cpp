@@ -194,14 +194,6 @@ TEST(Conversion, ModelAndReports) {
   EXPECT_EQ(run->m.sourceSize, static_cast<std::int64_t>(sizeof kFamily - 1));
 }
 
-TEST(Conversion, NoIndividual) {
-  auto run = Convert("0 HEAD\n0 @F1@ FAM\n1 HUSB @I1@\n0 TRLR\n");
-  EXPECT_EQ(run->r.outcome, ConversionOutcome::kNoIndividual);
-  EXPECT_EQ(run->p.messages, (Lines{"Aucun individu trouv\xE9!"}));
-  EXPECT_FALSE(run->m.sourcePath.has_value());
-  EXPECT_EQ(run->p.phases.back(), "");
-}
-
 // Many failed checks of pass 3, of both kinds and interleaved, report in the order of their
 // lines, each with its own value word (cut at 63 bytes).
 TEST(Conversion, PassThreeReportsInLineOrder) {
@@ -243,13 +235,11 @@ class ChangingSource : public ByteSource {
 
 TEST(Conversion, FileThatChangesBetweenPassesIsNotConverted) {
   for (const char* later : {"0 @I1@ INDI\n", "0 @I1@ INDI\n0 @I2@ INDI\n0 @I3@ INDI\n", ""}) {
-    GedcomModel m;
-    test::RecordingProgress p;
     ChangingSource source("0 @I1@ INDI\n0 @I2@ INDI\n", later);
-    const ConversionResult r = ConvertSource(m, source, "/tmp/x.ged", {}, p);
-    EXPECT_EQ(r.outcome, ConversionOutcome::kFileChanged);
-    EXPECT_TRUE(r.ReadFailed());
-    EXPECT_FALSE(m.sourcePath.has_value());
+    const auto run = Convert(source);
+    EXPECT_EQ(run->r.outcome, ConversionOutcome::kFileChanged);
+    EXPECT_TRUE(run->r.ReadFailed());
+    EXPECT_FALSE(run->m.sourcePath.has_value());
   }
 }
 
@@ -279,13 +269,11 @@ TEST(Conversion, FileTruncatedDeletedOrUnreadable) {
   test::TempDir dir;
   for (bool remove : {false, true}) {
     test::WriteBytes(dir / "f.ged", kFamily);
-    GedcomModel m;
-    test::RecordingProgress p;
     TamperedFile source(dir / "f.ged", remove);
-    const ConversionResult r = ConvertSource(m, source, "f.ged", {}, p);
+    const auto run = Convert(source);
     // A deleted file stays whole while it is open: its data was read three times.
-    EXPECT_EQ(r.outcome, remove ? ConversionOutcome::kCompleted : ConversionOutcome::kFileChanged);
-    EXPECT_EQ(m.sourcePath.has_value(), remove);
+    EXPECT_EQ(run->r.outcome, remove ? ConversionOutcome::kCompleted : ConversionOutcome::kFileChanged);
+    EXPECT_EQ(run->m.sourcePath.has_value(), remove);
   }
   GedcomModel m;
   m.Clear();
