@@ -1,4 +1,4 @@
-// End-to-end tests of the database output: --format, the SQLite box, failures, README queries.
+// End-to-end tests of the database output: --format, failures, README queries.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,8 +8,6 @@
 #include <vector>
 
 #include "support/cli_run.h"
-#include "support/fake_dialog.h"
-#include "ui/commands.h"
 
 namespace brimsel {
 namespace {
@@ -56,8 +54,6 @@ TEST(SqliteCli, FormatChoosesTheOutputs) {
       {{"--format", "sqlite", "--check"}, 0, {}},
       {{"--format", "csv"}, 2, {}},
       {{"--format", "tsv,"}, 2, {}},
-      {{"--format", ""}, 2, {}},
-      {{"--format"}, 2, {}},
   };
   for (const auto& c : cases) {
     TempDir dir;
@@ -129,37 +125,6 @@ TEST(SqliteCli, FailuresLeaveTheEarlierDatabase) {
     if (c.after == nullptr) {
       EXPECT_TRUE(fs::is_directory(dir / "w/famille.sqlite/inside"));
     }
-  }
-}
-
-// "Convertir..." writes the database beside the tables when "SQLite" is ticked; a database
-// that fails shows the box of a failed table.
-TEST(SqliteCli, ThePanelsExportReadsTheSqliteBox) {
-  const struct {
-    bool ticked, folderInTheWay;
-    int result;
-    bool database;
-    const char* box;
-  } cases[] = {{false, false, 1, false, nullptr},
-               {true, false, 1, true, nullptr},
-               {true, true, 0, false, "Erreur \xE9\x63riture"}};
-  for (const auto& c : cases) {
-    TempDir dir;
-    fs::copy_file(kExample, dir / "famille.ged");
-    if (c.folderInTheWay) fs::create_directory(dir / "famille.sqlite");
-    GedcomModel m;
-    test::FakeDialog d;
-    if (c.ticked) d.checked.insert(ctl::kSqlite);
-    d.WillChoose(dir / "famille.ged");
-    ASSERT_EQ(ReadGedcomCommand(m, d), 1);
-    EXPECT_EQ(ExportTablesCommand(m, d), c.result);
-    EXPECT_EQ(fs::is_regular_file(dir / "famille.sqlite"), c.database);
-    EXPECT_EQ(Listing(dir.Path()).size(), 8u + (c.database || c.folderInTheWay));
-    ASSERT_EQ(d.boxes.size(), c.box != nullptr ? 1u : 0u);
-    if (c.box == nullptr) continue;
-    EXPECT_EQ(d.boxes[0].text, dir / "famille.sqlite");
-    EXPECT_EQ(d.boxes[0].caption, c.box);
-    EXPECT_EQ(d.boxes[0].icon, MessageIcon::kError);
   }
 }
 
