@@ -1,7 +1,5 @@
 # Tests of the table export.
 brimsel_add_test(date_test export ${CMAKE_CURRENT_LIST_DIR}/date_test.cpp)
-brimsel_add_test(code_lists_test export ${CMAKE_CURRENT_LIST_DIR}/code_lists_test.cpp)
-brimsel_add_test(table_file_test export ${CMAKE_CURRENT_LIST_DIR}/table_file_test.cpp)
 brimsel_add_test(tables_test export ${CMAKE_CURRENT_LIST_DIR}/tables_test.cpp)
 # The database export, checked against the tables on real and generated files.
 if(NOT TARGET gedcom_gen)
