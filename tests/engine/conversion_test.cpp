@@ -276,7 +276,8 @@ TEST(Conversion, FileTruncatedDeletedOrUnreadable) {
     TamperedFile source(dir / "f.ged", remove);
     const auto run = Convert(source);
     // A deleted file stays whole while it is open: its data was read three times.
-    EXPECT_EQ(run->r.outcome, remove ? ConversionOutcome::kCompleted : ConversionOutcome::kFileChanged);
+    EXPECT_EQ(run->r.outcome,
+              remove ? ConversionOutcome::kCompleted : ConversionOutcome::kFileChanged);
     EXPECT_EQ(run->m.sourcePath.has_value(), remove);
   }
   GedcomModel m;

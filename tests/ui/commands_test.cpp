@@ -123,8 +123,8 @@ TEST(Commands, ExportReadsItsFieldsAndBoxes) {
     boxes.push_back(box.text + "|" + box.caption);
     EXPECT_EQ(box.icon, MessageIcon::kError);
   }
-  EXPECT_EQ(boxes, (Lines{dir / "f.sqlite|Erreur \xE9\x63riture", dir / "f_PLAC.txt|Erreur ouverture",
-                          "fichierNom|Erreur ouverture"}));
+  EXPECT_EQ(boxes, (Lines{dir / "f.sqlite|Erreur \xE9\x63riture",
+                          dir / "f_PLAC.txt|Erreur ouverture", "fichierNom|Erreur ouverture"}));
 }
 
 TEST(Commands, ToolsAskWithTheirTitleAndWriteBeside) {
