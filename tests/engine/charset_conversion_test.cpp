@@ -128,11 +128,13 @@ TEST(CharsetConversion, EverySetOfOneFamilyGivesTheSameTables) {
   EXPECT_EQ(Tables(cp1252->m), ToCp1252(tables));
 }
 
-// The set line comes before "no individual found".
+// The set line comes before "no individual found"; nothing is kept of such a file.
 TEST(CharsetConversion, SetLineBeforeNoIndividual) {
   auto none = Convert(WithHead("UTF-8", "0 @F1@ FAM\n1 NOTE \xC3\xA9t\xC3\xA9\n"));
   EXPECT_EQ(none->r.outcome, ConversionOutcome::kNoIndividual);
   EXPECT_EQ(none->p.messages, (Lines{kSet + "UTF-8", "Aucun individu trouv\xE9!"}));
+  EXPECT_FALSE(none->m.sourcePath.has_value());
+  EXPECT_EQ(none->p.phases.back(), "");
 }
 
 TEST(CharsetConversion, ReplacedCharactersAndBytesReadAsWindows1252AreCounted) {

@@ -1,7 +1,10 @@
 // Conversions of real GEDCOM files written by other programs: reports, counts, invariants and
-// the tables, byte for byte.
+// the tables, byte for byte. Hostile content: huge lines and notes, long sorted runs of names,
+// numbers at the 32-bit limits, repeated numbers, dates and words at their size limits; nothing
+// may crash, hang or break the model's invariants.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
@@ -15,6 +18,7 @@
 #include "platform/byte_source.h"
 #include "platform/code_page.h"
 #include "platform/utf8.h"
+#include "support/convert.h"
 #include "support/recording_progress.h"
 #include "support/temp_dir.h"
 #include "ui/count_fields.h"
@@ -113,6 +117,104 @@ INSTANTIATE_TEST_SUITE_P(Shared, RealFiles,
                            }
                            return n;
                          });
+
+// Converts `text`; a completed conversion must leave the model's invariants whole.
+std::unique_ptr<test::Converted> Convert(std::string text, bool notes = true) {
+  ConversionOptions options;
+  options.notes = notes;
+  auto c = test::Convert(std::move(text), options, "/tmp/hostile.ged");
+  EXPECT_TRUE(!c->r.Completed() || CheckModel(c->m).empty()) << CheckModel(c->m);
+  return c;
+}
+
+TEST(Hostile, HundredMegabyteLines) {
+  std::string big(100u << 20, 'x');
+  auto c = Convert("0 @I1@ INDI\n1 NOTE " + big + "\n1 NAME " + big + " /Nom/\n0 " + big + " INDI\n" +
+                 "2 DATE " + big + "\n0 TRLR\n");
+  ASSERT_TRUE(c->r.Completed());
+  EXPECT_EQ(c->m.counts.individuals, 2);  // the 100 MB header ending in INDI is an individual
+  EXPECT_EQ(std::string(c->m.individualNotes[0].text).size(), 8191u);
+  EXPECT_EQ(c->m.givenNames->Entry(c->m.individuals[0].givenName).length, static_cast<int>(big.size()));
+}
+
+TEST(Hostile, MillionContinuationLines) {
+  std::string text = "0 @I1@ INDI\n1 NOTE start\n";
+  text.reserve(12u << 20);
+  for (int i = 0; i < 1000000; ++i) text += (i % 2) ? "2 CONT abc\n" : "2 CONC def\n";
+  text += "0 TRLR\n";
+  auto c = Convert(text);
+  ASSERT_TRUE(c->r.Completed());
+  std::string note = c->m.individualNotes[0].text;
+  EXPECT_EQ(note.size(), 8191u);
+  EXPECT_EQ(note.substr(0, 15), "startdef abcdef");
+}
+
+TEST(Hostile, MillionDistinctNamesInSortedOrder) {
+  std::string text;
+  text.reserve(40u << 20);
+  char line[64];
+  for (int i = 0; i < 1000000; ++i) {
+    int n = std::snprintf(line, sizeof line, "0 @I%d@ INDI\n1 NAME /N%07d/\n", i + 1, i);
+    text.append(line, static_cast<std::size_t>(n));
+  }
+  auto c = Convert(text, false);
+  ASSERT_TRUE(c->r.Completed());
+  EXPECT_EQ(c->m.givenNames->count, 1000000);
+  EXPECT_EQ(c->p.messages.back(), "1000000 pr\xE9noms, 0 noms, 0 places.");
+}
+
+TEST(Hostile, NumbersAtAndBeyondThe32BitLimits) {
+  auto c = Convert(
+      "0 @I2147483647@ INDI\n1 SEX M\n1 FAMS @F2147483647@\n1 FAMC @F4294967296@\n"
+      "0 @I2147483648@ INDI\n1 SEX F\n1 FAMS @F99999999999999999999@\n"
+      "0 @I0@ INDI\n0 @F2147483647@ FAM\n1 HUSB @I2147483647@\n1 WIFE @I0@\n"
+      "1 CHIL @I-1@\n0 TRLR\n");
+  ASSERT_TRUE(c->r.Completed());
+  EXPECT_EQ(c->m.individuals[1].code, -1);
+  EXPECT_EQ(c->m.individuals[0].famc, -1);  // no number: not even looked up
+  EXPECT_EQ(c->m.unions[0].husband, 0);
+  EXPECT_EQ(c->m.unions[0].wife, 2);
+  EXPECT_NE(std::find(c->p.messages.begin(), c->p.messages.end(),
+                      "erreur FAMS inexistant(@F99999999999999999999@) 1"),
+            c->p.messages.end());
+}
+
+TEST(Hostile, ManyRecordsWithTheSameNumber) {
+  std::string text;
+  for (int i = 0; i < 50000; ++i) text += "0 @I7@ INDI\n1 SEX M\n1 FAMS @F7@\n";
+  for (int i = 0; i < 50000; ++i) text += "0 @F7@ FAM\n1 HUSB @I7@\n1 WIFE @I7@\n1 CHIL @I7@\n";
+  auto c = Convert(text, false);
+  ASSERT_TRUE(c->r.Completed());
+  for (const Union& u : c->m.unions) EXPECT_TRUE(u.husband == c->m.unions[0].husband && u.wife == u.husband);
+}
+
+TEST(Hostile, DatesAndDateWordsAtTheirLimits) {
+  const std::string d31 = "1 JAN 1850 " + std::string(20, 'x');  // 31 bytes
+  const std::string d32 = d31 + "y";
+  const std::string w15 = "12 " + std::string(15, '9') + " 1850";
+  auto c = Convert("0 @I1@ INDI\n1 BIRT\n2 DATE " + d31 + "\n1 DEAT\n2 DATE " + d32 +
+                 "\n1 BAPM\n2 DATE " + w15 + "\n0 TRLR\n");
+  ASSERT_TRUE(c->r.Completed());
+  EXPECT_EQ(std::string(c->m.individuals[0].birthDate), d31);
+  EXPECT_EQ(std::string(c->m.individuals[0].deathDate), d31);
+  test::TempDir dir;
+  EXPECT_TRUE(ExportTables(c->m, {.outputDir = dir.Path(), .indiBase = {}, .famBase = {}}, c->p).Written());
+  EXPECT_STREQ(c->m.individuals[0].birthDate, "1 jan 1850");
+  EXPECT_STREQ(c->m.individuals[0].baptismDate, "12 juin 1850");
+}
+
+TEST(Hostile, BinaryGarbageNeverCrashes) {
+  std::string text;
+  unsigned x = 12345;
+  for (int i = 0; i < 200000; ++i) {
+    x = x * 1103515245u + 12345u;
+    char c = static_cast<char>(x >> 16);
+    text += (i % 97 == 0) ? '\n' : c;
+    if (i % 1000 == 0) text += "\n0 @I1@ INDI\n1 NOTE x\n2 CONT y\n0 @F1@ FAM\n1 HUSB @I9@\n";
+  }
+  auto c = Convert(text);
+  EXPECT_TRUE(c->r.Completed());
+}
 
 }  // namespace
 }  // namespace brimsel

@@ -7,23 +7,20 @@
 #include <new>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine/conversion.h"
 #include "export/row_writer.h"
-#include "platform/byte_sink.h"
 #include "platform/byte_source.h"
-#include "support/model_dump.h"
+#include "support/append_sink.h"
 #include "support/convert.h"
+#include "support/model_dump.h"
 
 namespace brimsel {
 namespace {
 
-std::unique_ptr<test::Converted> Convert(ByteSource& source, ConversionOptions options) {
-  auto c = std::make_unique<test::Converted>();
-  c->r = ConvertSource(c->m, source, "/tmp/t.ged", options, c->p);
-  return c;
-}
+using test::Convert;
 
 // The model and the message lines, as one text.
 std::string Dump(const test::Converted& c) {
@@ -74,47 +71,39 @@ std::string Family(unsigned seed, int individuals, int unions, const std::string
 }
 
 TEST(Threads, PartsGiveWhatOneReaderGives) {
-  struct Case {
-    const char* name;
-    std::string text;
-    bool notes;
-    bool properNames;
-  };
-  const std::vector<Case> cases = {
-      {"mixed, LF", Family(1, 60, 20, "\n"), true, true},
-      {"mixed, CR LF, names as written, notes not read", Family(2, 60, 20, "\r\n"), false, false},
+  // The name, the text, and whether notes are read and names written as proper names.
+  const std::tuple<const char*, std::string, bool> cases[] = {
+      {"mixed, LF", Family(1, 60, 20, "\n"), true},
+      {"mixed, CR LF, names as written, notes not read", Family(2, 60, 20, "\r\n"), false},
       // Every union after every individual: the later parts have no individual.
-      {"unions only at the end", Family(5, 5, 80, "\n"), true, true},
-      {"NUL and byte 26", Family(7, 30, 5, "\n").insert(700, std::string("\0x\n", 3)) + "\x1A" + Family(8, 9, 9, "\n"), true, true},
+      {"unions only at the end", Family(5, 5, 80, "\n"), true},
+      {"NUL and byte 26", Family(7, 30, 5, "\n").insert(700, std::string("\0x\n", 3)) + "\x1A" + Family(8, 9, 9, "\n"), true},
       {"UTF-8 in varied case",
        "0 HEAD\n1 CHAR UTF-8\n0 @I1@ INDI\n1 NAME \xC3\xA9lise /\xC3\x89TIENNE/\n0 @I2@ INDI\n1 NAME "
        "\xC3\x89LISE /\xC3\xA9tienne/\n0 @I3@ INDI\n1 NAME Stra\xC3\x9F" "e /STRASSE/\n0 @I4@ INDI\n1 NAME "
        "\xC3\x89lise /\xC3\xA9TIENNE/\n0 @I5@ INDI\n1 NAME STRASSE /stra\xC3\x9F" "e/\n0 TRLR\n",
-       true, true},
+       true},
   };
-  for (const Case& c : cases) {
-    StringSource one(c.text);
-    const auto expected = Convert(one, {.notes = c.notes, .properNames = c.properNames, .threads = 1});
-    ASSERT_EQ(expected->r.parts, 1) << c.name;
+  for (const auto& [name, text, read] : cases) {
+    const auto expected = Convert(text, {.notes = read, .properNames = read, .threads = 1});
+    ASSERT_EQ(expected->r.parts, 1) << name;
     int split = 0;
     for (int threads : {2, 3, 4, 7, 64}) {
-      StringSource many(c.text);
-      const auto got = Convert(many, {.notes = c.notes, .properNames = c.properNames, .threads = threads});
-      EXPECT_EQ(Dump(*got), Dump(*expected)) << c.name << ", " << threads << " threads";
+      const auto got = Convert(text, {.notes = read, .properNames = read, .threads = threads});
+      EXPECT_EQ(Dump(*got), Dump(*expected)) << name << ", " << threads << " threads";
       split = std::max(split, got->r.parts);
     }
-    EXPECT_GT(split, 2) << c.name << ": the file was never cut";
+    EXPECT_GT(split, 2) << name << ": the file was never cut";
   }
 }
 
-// A source whose ranges misbehave from the first pass on, or once it has been rewound (after
-// pass 1): the parts after the first fail to read, run out of memory, or see another text (a
-// file changed between the passes).
+// A source whose ranges misbehave once it has been rewound (after pass 1): the parts after the
+// first fail to read, run out of memory, or see another text (a file changed between passes).
 class FaultySource final : public ByteSource {
  public:
   enum class Fault { kReadError, kOutOfMemory, kChanged };
-  FaultySource(std::string text, Fault fault, std::string later, bool afterPass1)
-      : whole_(std::move(text)), later_(std::move(later)), fault_(fault), rewound_(!afterPass1) {}
+  FaultySource(std::string text, Fault fault, std::string later)
+      : whole_(std::move(text)), later_(std::move(later)), fault_(fault) {}
   std::ptrdiff_t Read(char* b, std::size_t n) override { return whole_.Read(b, n); }
   bool Rewind() override { return rewound_ = true, whole_.Rewind(); }
   std::int64_t Size() override { return whole_.Size(); }
@@ -138,30 +127,25 @@ class FaultySource final : public ByteSource {
   StringSource whole_;
   StringSource later_;
   Fault fault_;
-  bool rewound_;
+  bool rewound_ = false;
 };
 
 TEST(Threads, AFailingPartFailsTheConversion) {
   const std::string text = Family(9, 40, 10, "\n");
   std::string swapped = text;  // the same size, another individual count
   swapped.replace(swapped.find("0 @F3@ FAM"), 10, "0 @I3@ INDI").pop_back();
-  struct Case {
-    FaultySource::Fault fault;
-    std::string later;
-    bool afterPass1;
-    ConversionOutcome outcome;
-  };
   using F = FaultySource::Fault;
-  const std::vector<Case> cases = {
-      {F::kReadError, {}, true, ConversionOutcome::kReadError},
-      {F::kOutOfMemory, {}, true, ConversionOutcome::kOutOfMemory},
-      {F::kChanged, text + "0 @I99@ INDI\n", true, ConversionOutcome::kFileChanged},
-      {F::kChanged, swapped, true, ConversionOutcome::kFileChanged},
+  using O = ConversionOutcome;
+  const std::tuple<F, std::string, O> cases[] = {
+      {F::kReadError, {}, O::kReadError},
+      {F::kOutOfMemory, {}, O::kOutOfMemory},
+      {F::kChanged, text + "0 @I99@ INDI\n", O::kFileChanged},
+      {F::kChanged, swapped, O::kFileChanged},
   };
-  for (const Case& c : cases) {
-    FaultySource source(text, c.fault, c.later, c.afterPass1);
+  for (const auto& [fault, later, outcome] : cases) {
+    FaultySource source(text, fault, later);
     const auto run = Convert(source, {.notes = true, .threads = 3});
-    EXPECT_EQ(run->r.outcome, c.outcome) << static_cast<int>(c.fault) << " " << c.later.size() << " " << c.afterPass1;
+    EXPECT_EQ(run->r.outcome, outcome) << static_cast<int>(fault) << " " << later.size();
     EXPECT_FALSE(run->m.sourcePath.has_value());
     EXPECT_FALSE(run->r.recordsFilled);
   }
@@ -176,16 +160,10 @@ TEST(Threads, RowsFormattedBySeveralThreadsComeOutInOrder) {
     f.Cell(i % 97 == 5 ? std::string(70000 + i, 'x') : std::string(i % 5, '\t') + "a\nb");
     f.EndRow();
   };
-  struct Into final : ByteSink {
-    explicit Into(std::string& s) : text(s) {}
-    bool Write(const char* data, std::size_t size) override { return text.append(data, size), true; }
-    bool Close(std::string* = nullptr) override { return true; }
-    std::string& text;
-  };
   const auto write = [&](std::size_t count, int threads, std::size_t block) {
     std::string text;
     TableFile f;
-    f.Open(std::make_unique<Into>(text));
+    f.Open(std::make_unique<test::AppendSink>(text));
     EXPECT_TRUE(WriteRows(f, count, threads, row, block));
     const std::int64_t bytes = f.BytesWritten();
     f.Close();
@@ -205,17 +183,10 @@ TEST(Threads, RowsFormattedBySeveralThreadsComeOutInOrder) {
 // A helper that runs out of memory, or a file that fails, stops the writing: false, and every
 // helper has ended.
 TEST(Threads, RowWritingStopsOnAFailure) {
-  struct FailingSink final : ByteSink {
-    bool Write(const char*, std::size_t) override { return false; }
-    bool Close(std::string* = nullptr) override { return false; }
-  };
   for (bool sinkFails : {false, true}) {
+    std::string out;
     TableFile f;
-    if (sinkFails) {
-      f.Open(std::make_unique<FailingSink>());
-    } else {
-      f.Open(std::make_unique<StringSink>());
-    }
+    f.Open(std::make_unique<test::AppendSink>(out, sinkFails ? 0 : std::string::npos));
     const bool written = WriteRows(f, 100000, 3, [&](TableFile& t, std::size_t i) {
       if (!sinkFails && i == 5000) throw std::bad_alloc();  // a helper's second block
       t.Cell(std::string(100, 'r'));

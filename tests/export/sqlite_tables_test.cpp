@@ -74,17 +74,11 @@ Rows Query(sqlite3* db, const std::string& sql, const char* null = "") {
 }
 
 struct Case {
-  Case(std::string n, std::string g, bool notesRead = true, std::optional<TableEncoding> e = {},
-       bool counts = false, std::optional<int> indi = {}, std::optional<int> fam = {})
-      // clang-format off
-      : name(std::move(n)), gedcom(std::move(g)), notes(notesRead), tableEncoding(e),
-        refCounts(counts), indiBase(indi), famBase(fam) {}
-  // clang-format on
   std::string name;
   std::string gedcom;  // a shared file's name, or the generator's options
-  bool notes;
+  bool notes = true;
   std::optional<TableEncoding> tableEncoding;
-  bool refCounts;
+  bool refCounts = false;
   std::optional<int> indiBase, famBase;
 };
 

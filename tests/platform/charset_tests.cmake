@@ -1,10 +1,5 @@
 # Tests of the character sets.
 brimsel_add_test(charset_test platform ${CMAKE_CURRENT_LIST_DIR}/charset_test.cpp)
 brimsel_add_test(single_byte_test platform ${CMAKE_CURRENT_LIST_DIR}/single_byte_test.cpp)
-brimsel_add_test(ansel_test platform ${CMAKE_CURRENT_LIST_DIR}/ansel_test.cpp)
 brimsel_add_test(text_decoder_test platform ${CMAKE_CURRENT_LIST_DIR}/text_decoder_test.cpp)
 brimsel_add_test(text_case_test platform ${CMAKE_CURRENT_LIST_DIR}/text_case_test.cpp)
-brimsel_add_test(utf16_source_test platform ${CMAKE_CURRENT_LIST_DIR}/utf16_source_test.cpp)
-brimsel_add_test(case_fold_test platform ${CMAKE_CURRENT_LIST_DIR}/case_fold_test.cpp)
-brimsel_add_test(icu_charset_test platform ${CMAKE_CURRENT_LIST_DIR}/icu_charset_test.cpp)
-brimsel_add_test(utf8_stream_test platform ${CMAKE_CURRENT_LIST_DIR}/utf8_stream_test.cpp)

@@ -1,4 +1,4 @@
-// Converts GEDCOM text held in memory and keeps the model, what was reported and the result.
+// Converts a GEDCOM text or source and keeps the model, what was reported and the result.
 #pragma once
 
 #include <memory>
@@ -16,12 +16,17 @@ struct Converted {
   ConversionResult r;
 };
 
-inline std::unique_ptr<Converted> Convert(std::string text, ConversionOptions options = {},
+inline std::unique_ptr<Converted> Convert(ByteSource& source, ConversionOptions options = {},
                                           const char* path = "/tmp/test.ged") {
   auto run = std::make_unique<Converted>();
-  StringSource source(std::move(text));
   run->r = ConvertSource(run->m, source, path, options, run->p);
   return run;
+}
+
+inline std::unique_ptr<Converted> Convert(std::string text, ConversionOptions options = {},
+                                          const char* path = "/tmp/test.ged") {
+  StringSource source(std::move(text));
+  return Convert(source, options, path);
 }
 
 }  // namespace brimsel::test

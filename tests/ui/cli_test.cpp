@@ -1,11 +1,15 @@
-// Runs brimsel-cli convert in a fresh folder: usage, exit statuses, report format, character
-// sets by name, file faults.
+// Runs brimsel-cli in a fresh folder: usage, exit statuses, report format, character sets by
+// name, file faults; the seven tables compared byte for byte with the expected files; the strip
+// and capital commands.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
+#include <vector>
 
+#include "export/tables.h"
 #include "support/cli_run.h"
 #include "ui/count_fields.h"
 
@@ -13,13 +17,17 @@ namespace brimsel {
 namespace {
 
 namespace fs = std::filesystem;
+using test::CopyInto;
+using test::ReadBytes;
 using test::RunCli;
+using test::TempDir;
 using test::WriteBytes;
 
 const std::string kExample = std::string(BRIMSEL_SOURCE_DIR) + "/examples/famille.ged";
+const std::string kCas = BRIMSEL_TEST_DATA "/export/cas.ged";
 
 TEST(Cli, UsageErrorsExitWithTwo) {
-  test::TempDir dir;
+  TempDir dir;
   const std::pair<std::vector<std::string>, const char*> cases[] = {
       {{}, ""}, {{"frobnicate"}, ""}, {{"convert"}, ""}, {{"convert", "--bogus", "x.ged"}, ""},
       {{"convert", "a", "b"}, ""}, {{"convert", "x.ged", "--indi-base"}, "'--indi-base' needs a value"},
@@ -37,7 +45,7 @@ TEST(Cli, UsageErrorsExitWithTwo) {
 }
 
 TEST(Cli, ReportOfAConversion) {
-  test::TempDir dir;
+  TempDir dir;
   WriteBytes(dir / "f.ged",
              "0 @I1@ INDI\r\n1 NAME Ren\xE9 /Qu\xE9r\xE9/\r\n1 SEX F\r\n1 FAMS @F1@\r\n"
              "0 @F1@ FAM\r\n1 HUSB @I1@\r\n0 TRLR\r\n");
@@ -58,7 +66,7 @@ TEST(Cli, ReportOfAConversion) {
 
 // A set chosen by name: a file that says ANSI and holds Windows-1250; the names of the sets.
 TEST(Cli, ChosenCharacterSet) {
-  test::TempDir dir;
+  TempDir dir;
   WriteBytes(dir / "f.ged", "0 HEAD\n1 CHAR ANSI\n0 @I1@ INDI\n1 NAME Ivan /Buri\xE6/\n0 TRLR\n");
   test::CliRun r = RunCli(dir, {"convert", "--encoding", "WINDOWS-1250", "f.ged"});
   ASSERT_EQ(r.status, 0) << r.Describe();
@@ -72,7 +80,7 @@ TEST(Cli, ChosenCharacterSet) {
 // Faults around the files: the program must fail cleanly with one line, never hang, never
 // report success.
 TEST(Cli, FailuresExitWithOneAndSayWhy) {
-  test::TempDir dir;
+  TempDir dir;
   WriteBytes(dir / "noindi.ged", "0 HEAD\n0 TRLR\n");
   fs::create_directory(dir / "folder.ged");
   ASSERT_EQ(::mkfifo((dir / "pipe.ged").c_str(), 0600), 0);
@@ -97,7 +105,7 @@ TEST(Cli, FailuresExitWithOneAndSayWhy) {
 }
 
 TEST(Cli, InputPathAtTheLimit) {
-  test::TempDir dir;
+  TempDir dir;
   // 511 bytes is the longest path the shared buffer holds; directories keep each name short.
   std::string rel;
   while (dir.Path().size() + 1 + rel.size() + 100 < 511) rel += std::string(90, 'd') + "/";
@@ -110,6 +118,108 @@ TEST(Cli, InputPathAtTheLimit) {
     const test::CliRun r = RunCli(dir, {"convert", "--check", path});
     EXPECT_EQ(r.status, path == full ? 0 : 1) << r.Describe();
   }
+}
+
+// The tables `base`+suffix against those of the expected folder, all of them or those of `only`.
+void ExpectTables(const test::CliRun& r, const std::string& base, const std::string& expected,
+                  std::vector<const char*> only = {}) {
+  if (only.empty()) only.assign(std::begin(kTableSuffixes), std::end(kTableSuffixes));
+  for (const char* suffix : only) {
+    EXPECT_TRUE(ReadBytes(base + suffix) == ReadBytes(BRIMSEL_TEST_DATA "/export/" + expected + suffix))
+        << base + suffix << " differs from " << expected + suffix << r.Describe();
+  }
+}
+
+TEST(ExportCli, GoldenTables) {
+  struct Case {
+    std::string fixture, copy;
+    std::vector<std::string> args;
+    std::string base, expected;
+  } cases[] = {
+      {kCas, "cas.ged", {"convert", "--notes", "cas.ged"}, "cas", "cas/cas"},
+      {kCas, "in/cas.ged",
+       {"convert", "--notes", "--nbref", "--indi-base", "1000", "--fam-base", "0", "-o", "out", "in/cas.ged"},
+       "out/cas", "cas-nbref-bases/cas"},
+      {kExample, "famille.ged",
+       {"convert", "--notes", "--output-dir", "./", "famille.ged"}, "famille", "famille/famille"},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    CopyInto(dir, c.fixture, c.copy);
+    fs::create_directories(dir / "out");
+    const test::CliRun r = RunCli(dir, c.args);
+    ASSERT_EQ(r.status, 0) << r.Describe();
+    ExpectTables(r, dir / c.base, c.expected);
+    int tables = 0;
+    for (const auto& e : fs::recursive_directory_iterator(dir.Path())) tables += e.path().extension() == ".txt";
+    EXPECT_EQ(tables, 7) << r.Describe();  // nowhere but where the base says
+  }
+}
+
+// A table that cannot be written (a full device) fails the run with the box that names it; the
+// tables written before and after it are complete.
+TEST(ExportCli, WriteFailureNamesTheTable) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  TempDir dir;
+  CopyInto(dir, kCas, "cas.ged");
+  fs::create_symlink("/dev/full", dir / "cas_FAM.txt");
+  const test::CliRun r = RunCli(dir, {"convert", "--notes", "cas.ged"});
+  EXPECT_EQ(r.status, 1) << r.Describe();
+  EXPECT_NE(r.err.find("Erreur \xC3\xA9\x63riture: cas_FAM.txt"), std::string::npos) << r.Describe();
+  EXPECT_EQ(r.out.find(" Kb => "), std::string::npos) << r.Describe();
+  ExpectTables(r, dir / "cas", "cas/cas",
+               {"_NAME.txt", "_SURNAME.txt", "_PLAC.txt", "_INDI.txt", "_INDInote.txt", "_FAMnote.txt"});
+}
+
+TEST(ToolsCli, OutputsBesideTheInputOrWhereTheOptionSays) {
+  TempDir dir;
+  const std::string data = BRIMSEL_TEST_DATA "/tools/";
+  WriteBytes(dir / "famille.ged", ReadBytes(data + "famille.ged"));
+  WriteBytes(dir / "export.csv", "\"Dupont\",\"Jean\",\"Lyon\"\r\n\"a\",1,\"b\"\r\n");
+  struct Case {
+    std::vector<std::string> args;
+    const char* output;
+    std::string written;
+  } cases[] = {
+      {{"capital", "famille.ged"}, "famille.ged.txt", ReadBytes(data + "famille.ged.expected")},
+      {{"capital", "-o", "out.ged", "famille.ged"}, "out.ged", ReadBytes(data + "famille.ged.expected")},
+      {{"strip", "export.csv", "--output", "out.tsv"}, "out.tsv", "Dupont\tJean\tLyon\r\na,1,b\r\n"},
+  };
+  for (const Case& c : cases) {
+    const test::CliRun r = RunCli(dir, c.args);
+    ASSERT_EQ(r.status, 0) << r.Describe();
+    EXPECT_EQ(r.err, "") << r.Describe();
+    EXPECT_TRUE(ReadBytes(dir / c.output) == c.written) << r.Describe();
+  }
+}
+
+// Usage errors exit with 2 and the usage; failures with 1 and one line that says why.
+TEST(ToolsCli, UsageErrorsAndFailures) {
+  TempDir dir;
+  for (const char* command : {"strip", "capital"}) {
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{command}, {command, "--bogus", "x"}, {command, "a", "b"}, {command, "x", "-o"}}) {
+      const test::CliRun r = RunCli(dir, bad);
+      EXPECT_EQ(r.status, 2) << r.Describe();
+      EXPECT_NE(r.err.find("Usage: brimsel-cli"), std::string::npos) << r.Describe();
+    }
+  }
+  WriteBytes(dir / "e.csv", "\"a\",\"b\"");
+  const std::pair<std::vector<std::string>, const char*> cases[] = {
+      {{"strip", "absent.csv"}, "strip: cannot read 'absent.csv' (No such file or directory)"},
+      {{"capital", "-o", "/dev/full", "e.csv"}, "capital: Erreur \xC3\xA9" "criture: /dev/full"},
+      {{"strip", "-o", "no/such/dir.txt", "e.csv"}, "strip: Erreur ouverture: no/such/dir.txt ("},
+      {{"capital", "-o", "e.csv", "e.csv"}, "capital: 'e.csv' is the input file itself"},
+  };
+  for (const auto& [args, says] : cases) {
+    if (args.size() > 2 && args[2] == "/dev/full" && !test::Exists("/dev/full")) continue;
+    const test::CliRun r = RunCli(dir, args);
+    EXPECT_EQ(r.status, 1) << r.Describe();
+    EXPECT_EQ(r.err.rfind(std::string("brimsel-cli: ") + says, 0), 0u) << r.Describe();
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.Describe();
+  }
+  EXPECT_EQ(ReadBytes(dir / "e.csv"), "\"a\",\"b\"");
+  EXPECT_FALSE(test::Exists(dir / "absent.csv.txt"));
 }
 
 }  // namespace

@@ -83,45 +83,48 @@ TEST(Commands, FailedConversions) {
   EXPECT_TRUE(chooser.boxes.empty());
 }
 
-// "Convertir..." reads "nb ref", "INDI+" and "FAM +"; a base that is not a plain number leaves
-// the model's base alone.
+// "Convertir..." reads "nb ref", "INDI+", "FAM +" and "SQLite"; a base that is not a plain
+// number leaves the model's base alone.
 TEST(Commands, ExportReadsItsFieldsAndBoxes) {
   const std::pair<const char*, std::optional<int>> bases[] = {
       {"  1000", 1000}, {"2147483647", 2147483647}, {"-5", {}}, {"", {}}, {"12 ", {}}, {"2147483648", {}}};
   test::TempDir dir;
   test::WriteBytes(dir / "f.ged", kFamily);
-  for (const auto& [text, base] : bases) {
-    GedcomModel m;
-    FakeDialog d;
-    d.WillChoose(dir / "f.ged");
-    ASSERT_EQ(ReadGedcomCommand(m, d), 1);
-    m.indiBase = m.famBase = 7;
-    d.fields[ctl::kIndiBase] = text;
-    d.fields[ctl::kFamBase] = "50";
-    d.checked.insert(ctl::kRefCounts);
-    ASSERT_EQ(ExportTablesCommand(m, d), 1) << text;
-    EXPECT_EQ(m.indiBase, base.value_or(7)) << text;
-    EXPECT_EQ(m.famBase, 50) << text;
-    EXPECT_EQ(test::ReadBytes(dir / "f_NAME.txt"), "C_NAME\tNBREF\tNAME\r\n1\t1\tDupont\r\n");
-    EXPECT_TRUE(d.boxes.empty());
-  }
-  // No name for the tables, or a table that cannot be created: "Erreur ouverture".
   GedcomModel m;
   FakeDialog d;
   d.WillChoose(dir / "f.ged");
   ASSERT_EQ(ReadGedcomCommand(m, d), 1);
+  d.fields[ctl::kFamBase] = "50";
+  d.checked.insert(ctl::kRefCounts);
+  for (const auto& [text, base] : bases) {
+    m.indiBase = m.famBase = 7;
+    d.fields[ctl::kIndiBase] = text;
+    ASSERT_EQ(ExportTablesCommand(m, d), 1) << text;
+    EXPECT_EQ(m.indiBase, base.value_or(7)) << text;
+    EXPECT_EQ(m.famBase, 50) << text;
+    EXPECT_EQ(test::ReadBytes(dir / "f_NAME.txt"), "C_NAME\tNBREF\tNAME\r\n1\t1\tDupont\r\n");
+  }
+  EXPECT_FALSE(test::Exists(dir / "f.sqlite"));
+  d.checked.insert(ctl::kSqlite);
+  ASSERT_EQ(ExportTablesCommand(m, d), 1);
+  EXPECT_TRUE(fs::is_regular_file(dir / "f.sqlite"));
+  EXPECT_TRUE(d.boxes.empty());
+  // A database or a table that cannot be created, or no name for the tables: a box.
+  fs::remove(dir / "f.sqlite");
+  fs::create_directory(dir / "f.sqlite");
+  EXPECT_EQ(ExportTablesCommand(m, d), 0);
   fs::remove(dir / "f_PLAC.txt");
   fs::create_directory(dir / "f_PLAC.txt");
   EXPECT_EQ(ExportTablesCommand(m, d), 0);
   m.sourcePath.reset();
   EXPECT_EQ(ExportTablesCommand(m, d), 0);
-  ASSERT_EQ(d.boxes.size(), 2u);
-  EXPECT_EQ(d.boxes[0].text, dir / "f_PLAC.txt");
-  EXPECT_EQ(d.boxes[1].text, "fichierNom");
+  Lines boxes;
   for (const auto& box : d.boxes) {
-    EXPECT_EQ(box.caption, "Erreur ouverture");
+    boxes.push_back(box.text + "|" + box.caption);
     EXPECT_EQ(box.icon, MessageIcon::kError);
   }
+  EXPECT_EQ(boxes, (Lines{dir / "f.sqlite|Erreur \xE9\x63riture",
+                          dir / "f_PLAC.txt|Erreur ouverture", "fichierNom|Erreur ouverture"}));
 }
 
 TEST(Commands, ToolsAskWithTheirTitleAndWriteBeside) {

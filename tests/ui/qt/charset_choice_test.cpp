@@ -11,6 +11,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "platform/icu_charset.h"
 #include "ui/commands.h"
 #include "ui/qt/control_panel.h"
 
@@ -24,7 +25,6 @@ class CharsetChoiceTest : public QObject {
  private slots:
   void init();
   void listGivesTheOptions();
-  void drops_data();
   void drops();
   void settingsSurviveARestart();
 
@@ -87,28 +87,21 @@ bool CharsetChoiceTest::Drop(ControlPanel& panel, const QMimeData& data) {
   return enter.isAccepted() && drop.isAccepted();
 }
 
-// The items in order, "Automatique" first and chosen; each item's set, with the boxes' options;
-// "OEM => ANSI" wins and turns the list off.
+// The items in order, "Automatique" (the detection) first and chosen, then each set offered
+// with the boxes' options; "OEM => ANSI" wins and turns the list off.
 void CharsetChoiceTest::listGivesTheOptions() {
-  const std::pair<const char*, int> items[] = {  // the kind of each item's set, -1: the detection
-      {"Automatique", -1}, {"UTF-8", int(Charset::kUtf8)}, {"UTF-16LE", int(Charset::kUtf16Le)},
-      {"UTF-16BE", int(Charset::kUtf16Be)}, {"ANSEL", int(Charset::kAnsel)},
-      {"Windows-1252", int(Charset::kWindows1252)}, {"Windows-1250", int(Charset::kConverter)},
-      {"Windows-1251", int(Charset::kConverter)}, {"ISO-8859-1", int(Charset::kWindows1252)},
-      {"ISO-8859-2", int(Charset::kConverter)}, {"CP437", int(Charset::kCp437)}, {"CP850", int(Charset::kCp850)},
-      {"CP852", int(Charset::kConverter)}, {"Mac Roman", int(Charset::kMacRoman)}};
   auto panel = MakePanel();
   QComboBox* list = List(*panel);
-  QCOMPARE(list->count(), 14);
+  QCOMPARE(list->count(), int(std::size(brimsel::kCharsetChoices)) + 1);
   QCOMPARE(list->currentText(), QStringLiteral("Automatique"));
-  for (int index = 0; index < 14; ++index) {
-    QCOMPARE(list->itemText(index), QString(items[index].first));
+  QVERIFY(!brimsel::ReadConversionOptions(*panel).charset);
+  for (int index = 1; index < list->count(); ++index) {
+    const brimsel::CharsetChoice& item = brimsel::kCharsetChoices[index - 1];
+    QCOMPARE(list->itemText(index), QString(item.label));
     list->setCurrentIndex(index);
     const brimsel::ConversionOptions options = brimsel::ReadConversionOptions(*panel);
     QVERIFY(options.properNames && !options.notes);  // the boxes' defaults
-    const std::optional<brimsel::FileCharset>& charset = options.charset;
-    QCOMPARE(charset ? int(charset->kind) : -1, items[index].second);
-    if (index == 12) QCOMPARE(charset->converter, std::string("ibm-852_P100-1995"));
+    QVERIFY2(options.charset == brimsel::LookUpCharset(item.name).charset, item.label);
   }
   list->setCurrentIndex(6);
   Box(*panel, ctl::kOem)->setChecked(true);
@@ -118,35 +111,30 @@ void CharsetChoiceTest::listGivesTheOptions() {
   QVERIFY(list->isEnabled());
 }
 
-void CharsetChoiceTest::drops_data() {
-  QTest::addColumn<QStringList>("urls");  // "file:NAME" for a file in the temporary folder
-  QTest::addColumn<bool>("converts");
-  QTest::newRow("one file") << QStringList{"file:a.ged"} << true;
-  QTest::newRow("two files") << QStringList{"file:a.ged", "file:b.ged"} << false;
-  QTest::newRow("a folder") << QStringList{"file:"} << false;
-}
-
+// One file dropped is converted with no file dialog; two files or a folder beep; while a command
+// runs, nothing is taken and nothing beeps.
 void CharsetChoiceTest::drops() {
-  QFETCH(QStringList, urls);
-  QFETCH(bool, converts);
   const QString a = Write(QStringLiteral("a.ged"), "0 HEAD\n");
-  Write(QStringLiteral("b.ged"), "0 HEAD\n");
-  auto panel = MakePanel();
-  QMimeData data;
-  QList<QUrl> list;
-  for (const QString& url : urls)
-    list << (url.startsWith("file:") ? QUrl::fromLocalFile(dir_->filePath(url.mid(5))) : QUrl(url));
-  data.setUrls(list);
-  data.setText(QStringLiteral("0 HEAD"));
-  QCOMPARE(Drop(*panel, data), converts);
-  QCOMPARE(beeps_, converts ? 0 : 1);
-  QCOMPARE(converted_, converts ? QStringList{a} : QStringList{});
+  const QString b = Write(QStringLiteral("b.ged"), "0 HEAD\n");
+  for (const QStringList& paths : {QStringList{a}, QStringList{a, b}, QStringList{dir_->path()}}) {
+    const bool converts = paths == QStringList{a};
+    beeps_ = 0;
+    converted_.clear();
+    auto panel = MakePanel();
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
+    data.setUrls(urls);
+    data.setText(QStringLiteral("0 HEAD"));
+    QCOMPARE(Drop(*panel, data), converts);
+    QCOMPARE(beeps_, converts ? 0 : 1);
+    QCOMPARE(converted_, converts ? QStringList{a} : QStringList{});
+    panel->Operations().stripQuotes = [&](brimsel::DialogServices&) { QVERIFY(!Drop(*panel, data)); };
+    panel->HandleCommand(ctl::kStrip);
+    QCOMPARE(beeps_, converts ? 0 : 1);
+    QCOMPARE(converted_.size(), converts ? 1 : 0);
+  }
   QVERIFY(starts_.isEmpty());  // no file dialog
-  // While a command runs, nothing is taken and nothing beeps.
-  panel->Operations().stripQuotes = [&](brimsel::DialogServices&) { QVERIFY(!Drop(*panel, data)); };
-  panel->HandleCommand(ctl::kStrip);
-  QCOMPARE(beeps_, converts ? 0 : 1);
-  QCOMPARE(converted_.size(), converts ? 1 : 0);
 }
 
 // Everything kept comes back in a new panel; a vanished folder gives the home folder, an unknown
