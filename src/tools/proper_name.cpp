@@ -27,8 +27,32 @@ bool IsUnicode(Charset set) {
 
 // Pieces of UTF-8 text (UTF-8 and UTF-16 files) and of ANSEL text never end inside a
 // character: an ANSEL mark stays with the letter after it.
+//
+// A full piece holds no byte past its end, so a character cut there shows as the start of a
+// well-formed sequence missing its last bytes: the piece ends before it. Bytes that could not
+// start a sequence stay, each a character of its own.
 std::size_t FitUtf8(std::string_view text, std::size_t max) {
-  return CutToFit(text, max, TableEncoding::kUtf8);
+  const std::size_t size = CutToFit(text, max, TableEncoding::kUtf8);
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  std::size_t lead = size;
+  for (int step = 0; step < 3 && lead > 0 && (byte(lead - 1) & 0xC0) == 0x80; ++step) --lead;
+  if (lead == 0) return size;
+  --lead;
+  const unsigned char c = byte(lead);
+  const std::size_t length = c >= 0xC2 && c <= 0xDF   ? 2
+                             : c >= 0xE0 && c <= 0xEF ? 3
+                             : c >= 0xF0 && c <= 0xF4 ? 4
+                                                      : 0;
+  if (length == 0 || size - lead >= length) return size;
+  // The second byte's range depends on the lead byte (no overlong form, no surrogate).
+  if (size - lead >= 2) {
+    const unsigned char second = byte(lead + 1);
+    if ((c == 0xE0 && second < 0xA0) || (c == 0xED && second > 0x9F) ||
+        (c == 0xF0 && second < 0x90) || (c == 0xF4 && second > 0x8F)) {
+      return size;
+    }
+  }
+  return lead;
 }
 std::size_t FitAnsel(std::string_view text, std::size_t max) {
   std::size_t whole = 0;

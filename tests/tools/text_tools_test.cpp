@@ -173,6 +173,13 @@ TEST(StripFile, OutputNameThatDoesNotFitIsRefusedNotCut) {
 
 }  // namespace
 // Each set of a file: the names change case by that set's letters and the output stays in it.
+// Latin-1 text as UTF-16LE with its byte-order mark.
+std::string Utf16Le(const std::string& latin1) {
+  std::string out = "\xFF\xFE";
+  for (char c : latin1) out += std::string{c, '\0'};
+  return out;
+}
+
 TEST(ProperNameTextTest, EveryCharacterSetStaysItself) {
   ExpectAll({
       {"UTF-8", "0 HEAD\n1 CHAR UTF-8\n1 NAME \xC3\x89LISE /QU\xC3\x89R\xC3\x89/\n",
@@ -189,6 +196,12 @@ TEST(ProperNameTextTest, EveryCharacterSetStaysItself) {
       {"ANSEL pieces keep a mark with its letter",
        "0 HEAD\n1 CHAR ANSEL\n1 NAME " + std::string(502, 'A') + "\xE2" "E /X/\n",
        "0 HEAD\r\n1 CHAR ANSEL\r\n1 NAME A" + std::string(501, 'a') + "/\r\n\xE2" "E /X/\r\n"},
+      // In UTF-8 and UTF-16 a character cut by the piece's end starts the next piece.
+      {"UTF-8 pieces end between characters",
+       "0 HEAD\n1 CHAR UTF-8\n1 NAME " + std::string(502, 'A') + "\xC3\x89" "E /X/\n",
+       "0 HEAD\r\n1 CHAR UTF-8\r\n1 NAME A" + std::string(501, 'a') + "/\r\n\xC3\x89" "E /X/\r\n"},
+      {"UTF-16 pieces end between characters", Utf16Le("1 NAME " + std::string(502, 'A') + "\xC9" "E /X/\n"),
+       Utf16Le("1 NAME A" + std::string(501, 'a') + "/\r\n\xC9" "E /X/\r\n")},
       {"UTF-16LE, mark kept",
        std::string("\xFF\xFE" "1\0 \0N\0A\0M\0E\0 \0\xC9\0V\0E\0\n\0", 24),
        std::string("\xFF\xFE" "1\0 \0N\0A\0M\0E\0 \0\xC9\0v\0e\0/\0\r\0\n\0", 28)},
