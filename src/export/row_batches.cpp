@@ -2,12 +2,10 @@
 #include "export/row_batches.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "export/date.h"
 #include "export/sqlite_tables.h"
 #include "platform/code_page.h"
-#include "platform/utf8.h"
 
 namespace brimsel {
 namespace {
@@ -24,20 +22,6 @@ bool ParseNumber(std::string_view text, std::int64_t& value) {
   value = negative ? -v : v;
   return true;
 }
-
-// The UTF-8 bytes of each Windows-1252 byte.
-struct Utf8OfCp1252 {
-  std::array<std::array<char, 4>, 256> bytes{};
-  std::array<unsigned char, 256> length{};
-  Utf8OfCp1252() {
-    for (int b = 0; b < 256; ++b) {
-      std::string s;
-      AppendUtf8(s, Cp1252ToCodePoint(static_cast<unsigned char>(b)));
-      length[static_cast<std::size_t>(b)] = static_cast<unsigned char>(s.size());
-      std::memcpy(bytes[static_cast<std::size_t>(b)].data(), s.data(), s.size());
-    }
-  }
-};
 
 }  // namespace
 
@@ -224,16 +208,7 @@ void RowEncoder::Text(BoundValue& v, std::string_view text) {
   if (m_.tableEncoding == TableEncoding::kUtf8) {
     out.append(text);
   } else {
-    static const Utf8OfCp1252 table;
-    const std::size_t start = out.size();
-    out.resize(start + 3 * text.size() + 1);
-    char* p = out.data() + start;
-    for (char c : text) {
-      const auto b = static_cast<unsigned char>(c);
-      std::memcpy(p, table.bytes[b].data(), 4);
-      p += table.length[b];
-    }
-    out.resize(static_cast<std::size_t>(p - out.data()));
+    AppendCp1252AsUtf8(out, text);
   }
   v.length = static_cast<std::uint32_t>(out.size() - v.offset);
 }

@@ -2,6 +2,9 @@
 #include "platform/code_page.h"
 
 #include <array>
+#include <cstring>
+
+#include "platform/utf8.h"
 
 namespace brimsel {
 namespace {
@@ -26,18 +29,11 @@ constexpr std::array<char16_t, 32> kCp1252Middle = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
+// The UTF-8 bytes of each Windows-1252 byte (at most three), and their count.
+struct Cp1252Utf8Table {
+  std::array<std::array<char, 4>, 256> bytes{};
+  std::array<unsigned char, 256> length{};
+};
 
 }  // namespace
 
@@ -56,9 +52,31 @@ char32_t Cp1252ToCodePoint(unsigned char byte) {
 
 std::string Cp1252ToUtf8(std::string_view text) {
   std::string out;
-  out.reserve(text.size() + text.size() / 8);
-  for (char c : text) AppendUtf8(out, Cp1252ToCodePoint(static_cast<unsigned char>(c)));
+  AppendCp1252AsUtf8(out, text);
   return out;
+}
+
+void AppendCp1252AsUtf8(std::string& out, std::string_view text) {
+  static const Cp1252Utf8Table kTable = [] {
+    Cp1252Utf8Table table;
+    for (int b = 0; b < 256; ++b) {
+      std::string bytes;
+      AppendUtf8(bytes, Cp1252ToCodePoint(static_cast<unsigned char>(b)));
+      table.length[static_cast<std::size_t>(b)] = static_cast<unsigned char>(bytes.size());
+      std::memcpy(table.bytes[static_cast<std::size_t>(b)].data(), bytes.data(), bytes.size());
+    }
+    return table;
+  }();
+  // Room for three bytes each and the fourth of the last copy; cut to size after.
+  const std::size_t start = out.size();
+  out.resize(start + 3 * text.size() + 1);
+  char* p = out.data() + start;
+  for (char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    std::memcpy(p, kTable.bytes[b].data(), 4);
+    p += kTable.length[b];
+  }
+  out.resize(static_cast<std::size_t>(p - out.data()));
 }
 
 }  // namespace brimsel

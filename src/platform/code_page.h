@@ -19,6 +19,9 @@ unsigned char OemToAnsiByte(unsigned char oem);
 // (0x81, 0x8D, 0x8F, 0x90, 0x9D) become the control characters of the same value.
 std::string Cp1252ToUtf8(std::string_view text);
 
+// Appends `text`, Windows-1252, to `out` in UTF-8, as Cp1252ToUtf8 decodes it.
+void AppendCp1252AsUtf8(std::string& out, std::string_view text);
+
 // The Unicode code point of one Windows-1252 byte.
 char32_t Cp1252ToCodePoint(unsigned char byte);
 
