@@ -1,6 +1,5 @@
-// Tests of the text tools. The proper-name normaliser: the capitalisation rule, the name lines,
-// the pieces of long lines, the line ends and a failed write. The quote stripper: the rule, its
-// streaming form, and the file runs shared with the proper-name normaliser.
+// The proper-name normaliser (rule, name lines, pieces, line ends) and the quote stripper
+// (rule, streaming form, file runs); a failed write.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -82,14 +81,6 @@ TEST(ProperNameTextTest, LongLinesAreReadInPiecesOf510) {
   EXPECT_EQ(ProperNameText(full), "1 NAME B" + std::string(502, 'b') + "/\r\n\r\n");
 }
 
-TEST(ProperNameStream, WriteFailure) {
-  std::string out;
-  test::AppendSink sink(out, 5);
-  StringSource source("1 NAME JEAN /X/\n" + std::string(100000, 'x'));
-  std::int64_t written = -1;
-  EXPECT_EQ(ProperNameStream(source, sink, written), ToolStatus::kWriteFailed);
-}
-
 TEST(StripQuotesText, PatternsOfTheRule) {
   const std::pair<std::string, std::string> cases[] = {
       {"\"Dupont\",\"Jean\",\"Lyon\"\r\n", "Dupont\tJean\tLyon\r\n"}, {"\"Paris, France\",\"x\"", "Paris, France\tx"},
@@ -124,12 +115,15 @@ TEST(StripStream, MatchesWholeBufferOnAllShortInputs) {
   }
 }
 
-TEST(StripStream, WriteFailure) {
+// A sink that fails after a few bytes fails both tools.
+TEST(ToolStreams, WriteFailure) {
   std::string out;
-  test::AppendSink sink(out, 3);
-  StringSource source(std::string(100000, 'a'));
+  test::AppendSink sink(out, 5);
+  StringSource names("1 NAME JEAN /X/\n" + std::string(100000, 'x'));
+  StringSource quotes(std::string(100000, 'a'));
   std::int64_t written = -1;
-  EXPECT_EQ(StripStream(source, sink, 4096, written), ToolStatus::kWriteFailed);
+  EXPECT_EQ(ProperNameStream(names, sink, written), ToolStatus::kWriteFailed);
+  EXPECT_EQ(StripStream(quotes, sink, 4096, written), ToolStatus::kWriteFailed);
 }
 
 TEST(StripFile, WritesBesideTheInputAndLogsTheLength) {
