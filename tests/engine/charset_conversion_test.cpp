@@ -1,5 +1,4 @@
-// Conversions of files in every character set: which set is used, what the message list says,
-// and the tables each set gives.
+// Files in every character set: the set used, its message, and the tables it gives.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,5 +1,4 @@
-// Tests of the conversion: the three passes, code resolution, reports and counts; its line
-// helpers: word split, cross-reference and header numbers, header kinds.
+// The conversion's passes, code resolution, reports and counts; word split, numbers, kinds.
 #include "engine/conversion.h"
 
 #include <gtest/gtest.h>
@@ -24,10 +23,8 @@ using Lines = std::vector<std::string>;
 using test::Convert;
 using test::Converted;
 
-// One field of every record of the model, joined by '|': "-" for no value. Fields of the
-// individuals: given, surname, sex, code, famc, birth, birthplace, occu; of the unions:
-// husband, wife, marr, marrplace; notes: inotes, unotes ("owner:text"); also messages,
-// phases, added (sexes of the added spouses) and #name for a count.
+// One field of every record (or messages, phases, notes as "owner:text", added sexes), joined
+// by '|' with "-" for no value; "#name" for a count.
 std::string Probe(const Converted& c, const std::string& field) {
   const GedcomModel& m = c.m;
   const auto text = [](const char* s) { return s ? std::string(s) : std::string("-"); };
@@ -87,7 +84,6 @@ const std::string kBrokenLinks =
 
 const std::string kLong(100000, 'o');
 
-// What the model holds and what was reported, for files of every shape.
 TEST(Conversion, ModelAndReports) {
   const std::string names = "0 @I1@ INDI\n1 NAME jean pierre /DUPONT/\n0 @I2@ INDI\n1 NAME \x90lise /B\x82rard/\n"
                             "1 OCCU M\x82" "decin\n1 BIRT\n2 DATE 3 F\x90V 1850\n2 PLAC \x90vreux\n0 TRLR\n";
@@ -254,9 +250,9 @@ class TamperedFile : public ByteSource {
       : path_(std::move(path)), remove_(remove), file_(FileSource::Open(path_.c_str())) {}
   std::ptrdiff_t Read(char* b, std::size_t n) override { return file_->Read(b, n); }
   bool Rewind() override {
-    if (rewinds_++ == 0 && remove_) std::remove(path_.c_str());
-    if (rewinds_ == 1 && !remove_) {
-      EXPECT_EQ(::truncate(path_.c_str(), 20), 0);
+    const char* p = path_.c_str();
+    if (rewinds_++ == 0) {
+      EXPECT_EQ(remove_ ? std::remove(p) : ::truncate(p, 20), 0);
     }
     return file_->Rewind();
   }
@@ -293,7 +289,7 @@ TEST(Conversion, FileTruncatedDeletedOrUnreadable) {
   }
 }
 
-// The split views into its line: the lines are kept for the whole test program.
+// The lines stay for the whole program: the split views into them.
 LineWords Split(const std::string& s) {
   static std::deque<std::string> lines;
   const std::string& line = lines.emplace_back(s);
@@ -302,9 +298,8 @@ LineWords Split(const std::string& s) {
   return m;
 }
 
-// Items as a number and two words count them: tag and value cut at 63 bytes, numbers of 32 bits.
-// A blank before the number changes nothing, and takes the line off the quick path of the usual
-// shape: both readings must split every line alike.
+// Tag and value cut at 63 bytes, numbers of 32 bits; a blank before the number takes the line
+// off the quick path, which must split it alike.
 TEST(SplitWords, ItemsTagAndValue) {
   const struct {
     std::string line;
@@ -337,7 +332,6 @@ TEST(SplitWords, ItemsTagAndValue) {
 TEST(IsNeitherTag, RulesOutOnlyLinesOfAnotherTag) {
   std::mt19937 rng(5);
   const char alphabet[] = "1 \t\vFAMSCHILx@";
-  // Half of the lines in the usual shape, most of those with a tag near the ones looked for.
   const char* const tags[] = {"FAMS", "CHIL", "FAMC", "CHILD", "NAME", "FAM", ""};
   const char* const starts[] = {"1 ", "1  ", "1\t", "1 \t"};
   int ruledOut = 0;
@@ -359,7 +353,6 @@ TEST(ReferenceNumber, FirstRunOfDigitsAndHeaderNumbers) {
       {"@I12X34@", 12}, {"@PARENTS@", -1}, {"", -1}, {"@I2147483647@", 2147483647},
       {"@I2147483648@", -1}, {"@I000000000000000000042@", 42}};
   for (const auto& [word, number] : words) EXPECT_EQ(ReferenceNumber(word), number) << word;
-  // A header's number is that of its second word, when it begins with '@'.
   const std::pair<const char*, int> headers[] = {{"0 @I12@ INDI", 12}, {"0  @I12@ INDI", 12}, {"0 @3I@ INDI", 3},
                                                  {"0 INDI", -1}, {"0 I12 INDI", -1}, {"0 @FAMILY@ FAM", -1}};
   for (const auto& [line, number] : headers) EXPECT_EQ(HeaderNumber(line), number) << line;

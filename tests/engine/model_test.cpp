@@ -1,5 +1,4 @@
-// Tests of the model: reset and record lookups, stored dates; its dictionaries' insert:
-// normalisation, identity, counts, order.
+// The model's reset, lookups and stored dates; its dictionaries' insert and order.
 #include "engine/model.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,5 @@
-// Conversions of real GEDCOM files written by other programs: reports, counts, invariants and
-// the tables, byte for byte. Hostile content: huge lines and notes, long sorted runs of names,
-// numbers at the 32-bit limits, repeated numbers, dates and words at their size limits; nothing
-// may crash, hang or break the model's invariants.
+// Real GEDCOM files of other programs: reports, invariants, tables byte for byte. Hostile
+// content: nothing may crash, hang or break the model's invariants.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,6 +1,5 @@
-// The conversion read in parts side by side gives exactly what one reader gives: the same
-// model, codes, counts, spellings, listing order and message lines, and the same failures;
-// rows formatted by several threads are written exactly as one thread writes them.
+// Conversions read in parts, and rows formatted by several threads, give exactly what one
+// reader and one thread give, failures included.
 #include <gtest/gtest.h>
 
 #include <memory>

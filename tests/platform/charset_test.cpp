@@ -1,6 +1,5 @@
-// Which character set a file is read in: names, byte-order marks, the detector and the
-// decision with its message line; the byte check made on the stream of a file's bytes gives the
-// verdict of the line-by-line check, whatever the blocks.
+// Which character set a file is read in: names, marks, detector, decision and its message;
+// the streamed UTF-8 check gives the line-by-line verdict, whatever the blocks.
 #include "platform/charset.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
-// Character sets against the C library's iconv, over all 256 bytes: the single-byte tables and
-// the code-page conversions; the sets named by ICU's converters, their look-up and refusal.
+// Character sets against iconv over all 256 bytes; ICU's named sets, look-up and refusal.
 #include <gtest/gtest.h>
 #include <iconv.h>
 

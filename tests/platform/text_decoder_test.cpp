@@ -1,6 +1,5 @@
-// Decoding of texts into the tables' encoding, cuts inside characters; ANSEL against an
-// independent MARC-8 decoder (yaz-iconv), its GEDCOM additions and the placing of marks; the
-// UTF-16 source (marks, surrogates, odd length, tiny reads).
+// Decoding into the tables' encoding and cuts; ANSEL against an independent MARC-8 decoder
+// (yaz-iconv), its additions and marks; the UTF-16 source.
 #include "platform/text_decoder.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
-// Tests of the panel's commands: fields to options, count fields and message list filled,
-// message boxes on failures.
+// The panel's commands: fields to options, count fields and messages, boxes on failures.
 #include "ui/commands.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
-// Tests of the list "Jeu de caractères", of files dropped on the panel and of the settings kept
-// between runs.
+// The list "Jeu de caractères", files dropped on the panel, settings kept between runs.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>

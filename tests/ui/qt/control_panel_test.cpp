@@ -1,5 +1,4 @@
-// Tests of the control panel: command dispatch, a conversion driven through the buttons, the
-// file choice and the busy and idle states.
+// The control panel: commands, a conversion through the buttons, file choice, busy and idle.
 #include "ui/qt/control_panel.h"
 
 #include <QApplication>
