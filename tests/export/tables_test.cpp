@@ -34,22 +34,6 @@ struct MemoryTable {
   }
 };
 
-TEST(TableFile, LineEndsCellsAndTheByteCount) {
-  MemoryTable t;
-  t.f.Raw("H1\tH2\n");  // header tabs stay
-  t.f.Cell("a\tb\t\tc 100%");
-  t.f.Tab();
-  t.f.Cell(std::string_view("d\ne"));
-  t.f.Tab();
-  t.f.Cell(static_cast<const char*>(nullptr));
-  t.f.Number(-12);
-  t.f.EndRow();
-  const std::string expected = "H1\tH2\r\na b  c 100%\td\r\ne\t-12\r\n";
-  EXPECT_EQ(t.f.BytesWritten(), static_cast<std::int64_t>(expected.size()));
-  ASSERT_TRUE(t.f.Close());
-  EXPECT_EQ(t.out, expected);
-}
-
 // The writer counts the digits before writing them: each side of every power of ten.
 TEST(TableFile, NumbersOfEveryLengthAsToStringWritesThem) {
   std::vector<std::int64_t> numbers = {INT64_MAX, INT64_MIN};
@@ -100,21 +84,6 @@ TEST(TableFile, RowsWrittenInPlaceMatchTheCellWriters) {
   // A short cell stops at its bound as a date buffer would.
   char buffer[8];
   EXPECT_EQ(std::string(buffer, TableFile::WriteShortCell(buffer, "abcdef", 3)), "abc");
-}
-
-TEST(TableFile, FailedWriteIsStickyAndSeenAtCloseForSmallContent) {
-  MemoryTable small(0);
-  small.f.Raw("INDI\tNOTE\n");
-  EXPECT_FALSE(small.f.Failed());  // still in the buffer
-  EXPECT_FALSE(small.f.Close());
-  EXPECT_TRUE(small.f.Failed());
-
-  MemoryTable large(10);
-  while (large.f.BytesWritten() <= static_cast<std::int64_t>(TableFile::kBufferSize)) large.f.Cell("0123456789");
-  EXPECT_TRUE(large.f.Failed());  // as soon as the buffer is written
-  large.f.Raw("more\n");
-  EXPECT_FALSE(large.f.Close());
-  EXPECT_EQ(large.out, "");
 }
 
 // Entries inserted in alphabetical order: a chain-shaped tree for a naive binary tree.
