@@ -137,8 +137,7 @@ TEST(CharsetConversion, SetLineBeforeNoIndividual) {
 }
 
 TEST(CharsetConversion, ReplacedCharactersAndBytesReadAsWindows1252AreCounted) {
-  ConversionOptions options;
-  options.tableEncoding = TableEncoding::kWindows1252;
+  const ConversionOptions options{.tableEncoding = TableEncoding::kWindows1252};
   // Ł, ő and ź have no Windows-1252 form; é and ó have. Counted in the name, an occupation
   // that a later one replaces, a date, a place, and a note past its cut.
   std::string note;

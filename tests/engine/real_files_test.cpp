@@ -118,9 +118,7 @@ INSTANTIATE_TEST_SUITE_P(Shared, RealFiles,
 
 // Converts `text`; a completed conversion must leave the model's invariants whole.
 std::unique_ptr<test::Converted> Convert(std::string text, bool notes = true) {
-  ConversionOptions options;
-  options.notes = notes;
-  auto c = test::Convert(std::move(text), options, "/tmp/hostile.ged");
+  auto c = test::Convert(std::move(text), {.notes = notes}, "/tmp/hostile.ged");
   EXPECT_TRUE(!c->r.Completed() || CheckModel(c->m).empty()) << CheckModel(c->m);
   return c;
 }

@@ -101,9 +101,7 @@ TEST_P(DatabaseEqualsTables, OnEveryTableRowAndCell) {
   fs::create_directories(dir / "rows");
   GedcomModel m, alone;
   test::RecordingProgress p;
-  ConversionOptions conversion;
-  conversion.notes = c.notes;
-  conversion.tableEncoding = c.tableEncoding;
+  const ConversionOptions conversion{.notes = c.notes, .tableEncoding = c.tableEncoding};
   ASSERT_TRUE(ConvertFile(m, gedcom.c_str(), conversion, p).Completed());
   ASSERT_TRUE(ConvertFile(alone, gedcom.c_str(), conversion, p).Completed());
   ExportOptions options{dir / "tables", c.refCounts, c.indiBase, c.famBase};

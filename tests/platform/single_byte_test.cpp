@@ -114,8 +114,7 @@ TEST(IcuCharset, EveryByteDecodesAsIconvSays) {
     ASSERT_EQ(named.charset.kind, Charset::kConverter) << set.icu;
     TextDecoder original(named.charset, TableEncoding::kUtf8);
     TextDecoder decoder = original;  // a copy opens a converter of its own
-    std::string all;
-    std::string expectedAll;
+    std::string all, expectedAll;
     for (int byte = 0; byte < 256; ++byte) {
       const std::string raw(1, static_cast<char>(byte));
       // iconv refuses the bytes that the set leaves undefined: they stay C1 controls, as in

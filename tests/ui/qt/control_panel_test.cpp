@@ -76,10 +76,9 @@ class ControlPanelTest : public QObject {
   std::unique_ptr<QTemporaryDir> dir_;
   std::unique_ptr<ControlPanel> panel_;
   QString example_;  // the copy ConvertExample converts
-  QStringList log_;      // every beep, box and operation, in order
-  QStringList boxes_;    // "caption|text|icon" of each message box
-  QStringList choices_;  // "title|start" of each file dialog
-  QStringList answers_;  // the file dialog's next answers, "" for a cancel
+  // Every beep, box and operation; "caption|text|icon" of each box; "title|start" of each file
+  // dialog; the dialog's next answers, "" for a cancel.
+  QStringList log_, boxes_, choices_, answers_;
 };
 
 PlatformSeams ControlPanelTest::RecordingSeams() {
