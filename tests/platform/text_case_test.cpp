@@ -102,7 +102,8 @@ TEST(CaseFold, EveryLatin1CharacterFoldsAndChangesCaseAsIcuDoes) {
     const int32_t n = u_strFoldCase(folded, 8, in, 1, U_FOLD_CASE_DEFAULT, &status);
     std::string key;
     CaseFoldKey("x" + text + "\xC3\xA9", key);  // not ASCII, so never the ASCII path
-    EXPECT_EQ(key, "x" + Utf8({folded, std::size_t(n)}) + "\xC3\xA9") << std::hex << static_cast<unsigned>(cp);
+    EXPECT_EQ(key, "x" + Utf8({folded, std::size_t(n)}) + "\xC3\xA9")
+        << std::hex << static_cast<unsigned>(cp);
     std::string expected, cased;
     AppendUtf8(expected, static_cast<char32_t>(u_totitle(static_cast<UChar32>(cp))));
     AppendUtf8(expected, static_cast<char32_t>(u_tolower(static_cast<UChar32>(cp))));
