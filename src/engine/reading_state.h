@@ -9,6 +9,7 @@
 #include "engine/conversion.h"
 #include "engine/gedcom_line.h"
 #include "platform/charset.h"
+#include "platform/line_cuts.h"
 #include "platform/line_reader.h"
 #include "platform/text_decoder.h"
 #include "platform/utf8.h"
@@ -168,12 +169,6 @@ void FillRecords(ReadingState& state);
 void ResolveCodes(ReadingState& state);
 // Pass 3: checks every FAMS and CHIL line against the resolved links.
 void CheckLinks(ReadingState& state);
-// Offsets in the text (after the first `skip` bytes of `source`) near k / parts of its `size`
-// for k from 1, ascending, where a part may start: each the first line there that every reader
-// takes for a level-0 line of six characters or more, found in a window read after the target
-// (none where the window holds no such line).
-std::vector<std::int64_t> FindCuts(ByteSource& source, std::int64_t skip, std::int64_t size,
-                                   int parts);
 // Pass 1 over the parts that start at `cuts`, side by side: fills the model's counts, the line
 // count and state.starts as one reader with those cut targets would, and sets `bytes` to the
 // UTF-8 byte check of the whole text (none when a part other than the last ends inside a

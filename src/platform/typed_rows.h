@@ -1,0 +1,150 @@
+// Rows of a table as typed values (integers, reals, texts, NULL), described once by a schema that
+// every writer of the table reads.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace brimsel {
+
+enum class ColumnType : std::uint8_t { kInteger, kReal, kText };
+
+// What a column is in a database: its own key, a value every row has, a value that may be
+// absent, or a reference to the key of another table.
+enum class ColumnRole : std::uint8_t { kKey, kRequired, kOptional, kReference };
+
+struct ColumnSchema {
+  const char* name;
+  ColumnType type;
+  ColumnRole role = ColumnRole::kOptional;
+  const char* references = nullptr;  // kReference: the table whose key it names
+  bool indexed = false;              // kReference: its values that are not NULL are indexed
+};
+
+struct TableSchema {
+  const char* name;
+  std::vector<ColumnSchema> columns;
+  // The table's key column, or -1.
+  int KeyColumn() const;
+  // The column called `name`, or -1.
+  int ColumnIndex(std::string_view name) const;
+};
+
+// One value of a row, as RowBlock::At gives it.
+struct Value {
+  enum Kind : std::uint8_t { kNull, kInteger, kReal, kText };
+  Kind kind = kNull;
+  std::int64_t integer = 0;
+  double real = 0;
+  std::string_view text;
+  bool IsNull() const { return kind == kNull; }
+};
+
+// Consecutive rows of one table, filled row by row and column by column in the schema's order,
+// their texts copied into the block. A block is filled by one thread and read by another
+// afterwards; it owns everything it holds.
+class RowBlock {
+ public:
+  RowBlock() = default;
+  explicit RowBlock(const TableSchema& table) : table_(&table) {}
+
+  const TableSchema& Table() const { return *table_; }
+  std::size_t Columns() const { return table_->columns.size(); }
+  std::size_t Rows() const { return Columns() == 0 ? 0 : cells_.size() / Columns(); }
+  bool Empty() const { return cells_.empty(); }
+
+  void Null() { cells_.push_back({}); }
+  void Integer(std::int64_t v) {
+    Cell c;
+    c.kind = Value::kInteger;
+    c.number = v;
+    cells_.push_back(c);
+  }
+  void Real(double v) {
+    Cell c;
+    c.kind = Value::kReal;
+    c.real = v;
+    cells_.push_back(c);
+  }
+  // A text, copied; an empty text stays a text (callers that want NULL for it say so).
+  void Text(std::string_view text) {
+    Cell c;
+    c.kind = Value::kText;
+    c.number = static_cast<std::int64_t>(texts_.size());
+    c.length = static_cast<std::uint32_t>(text.size());
+    texts_.append(text);
+    cells_.push_back(c);
+  }
+  // A text, or NULL when it is empty.
+  void TextOrNull(std::string_view text) {
+    if (text.empty()) {
+      Null();
+    } else {
+      Text(text);
+    }
+  }
+  // The text being added to the block, for a writer that makes it in place: append to the
+  // string this returns, then call EndText().
+  std::string& TextBuffer() {
+    pending_ = texts_.size();
+    return texts_;
+  }
+  void EndText() {
+    Cell c;
+    c.kind = Value::kText;
+    c.number = static_cast<std::int64_t>(pending_);
+    c.length = static_cast<std::uint32_t>(texts_.size() - pending_);
+    cells_.push_back(c);
+  }
+
+  Value At(std::size_t row, std::size_t column) const {
+    const Cell& c = cells_[row * Columns() + column];
+    Value v;
+    v.kind = c.kind;
+    if (c.kind == Value::kInteger) v.integer = c.number;
+    if (c.kind == Value::kReal) v.real = c.real;
+    if (c.kind == Value::kText)
+      v.text = std::string_view(texts_).substr(static_cast<std::size_t>(c.number), c.length);
+    return v;
+  }
+  // Changes an integer already in the block (a key that only the consumer of the block can
+  // number, say). A NULL stays NULL.
+  void AddToInteger(std::size_t row, std::size_t column, std::int64_t delta) {
+    Cell& c = cells_[row * Columns() + column];
+    if (c.kind == Value::kInteger) c.number += delta;
+  }
+  void SetInteger(std::size_t row, std::size_t column, std::int64_t v) {
+    Cell& c = cells_[row * Columns() + column];
+    c = {};
+    c.kind = Value::kInteger;
+    c.number = v;
+  }
+  void SetNull(std::size_t row, std::size_t column) { cells_[row * Columns() + column] = {}; }
+
+  // Empties the block, keeping its memory, for rows of the same table.
+  void Clear() {
+    cells_.clear();
+    texts_.clear();
+  }
+  // Bytes the block holds, for bounding what waits in memory.
+  std::size_t Bytes() const { return cells_.size() * sizeof(Cell) + texts_.size(); }
+
+ private:
+  struct Cell {
+    Value::Kind kind = Value::kNull;
+    std::uint32_t length = 0;  // kText: bytes in texts_ from `number`
+    union {
+      std::int64_t number = 0;  // kInteger: the value; kText: the offset in texts_
+      double real;
+    };
+  };
+  const TableSchema* table_ = nullptr;
+  std::vector<Cell> cells_;
+  std::string texts_;
+  std::size_t pending_ = 0;
+};
+
+}  // namespace brimsel
