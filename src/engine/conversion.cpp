@@ -212,7 +212,7 @@ ConversionResult ConvertSource(GedcomModel& m, ByteSource& source, const char* p
     progress.LineCount(ProgressSink::kNoLineCount);
     progress.Phase("Passe 2");
     int parts = 1;
-    if (ReadInRanges(state, source, static_cast<std::int64_t>(skip), RangePass::kFill)) {
+    if (FillInRanges(state, source, static_cast<std::int64_t>(skip))) {
       parts = static_cast<int>(state.starts.size()) + 1;
     } else {
       FillRecords(state);
@@ -221,15 +221,17 @@ ConversionResult ConvertSource(GedcomModel& m, ByteSource& source, const char* p
     if (PassIncomplete(state, result)) return result;
     result.recordsFilled = true;
 
-    ResolveCodes(state);
+    // Every number is known now: the lookups learn them once, before any thread reads them.
+    const RecordLookup lookup(m);
+    ResolveCodes(state, lookup);
     if (!Rewind(state)) {
       result = Stop(state, ConversionOutcome::kReadError, "cannot rewind");
       result.recordsFilled = true;
       return result;
     }
     progress.Phase("Passe 3");
-    if (!ReadInRanges(state, source, static_cast<std::int64_t>(skip), RangePass::kCheck)) {
-      CheckLinks(state);
+    if (!CheckInRanges(state, source, static_cast<std::int64_t>(skip), lookup)) {
+      CheckLinks(state, lookup);
     }
     checkUnchanged();
     if (PassIncomplete(state, result)) {

@@ -9,7 +9,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "dict/dictionary.h"
@@ -110,17 +109,6 @@ class GedcomModel {
   // Sets the encoding of every text the model will hold and recreates the (empty)
   // dictionaries to compare texts of that encoding.
   void UseTableEncoding(const FileCharset& charset, TableEncoding encoding);
-  // Index of the individual (union) carrying `code`, or -1. A binary search over the file-ordered
-  // records; when it misses, the first record in file order with that number. The first lookup
-  // learns the order of the numbers; they must not change afterwards until Clear().
-  int IndividualIndex(int code) const;
-  int UnionIndex(int code) const;
-  // Learns the order of the numbers now, so that the lookups above then only read the model
-  // and may run in several threads at once.
-  void PrepareLookups() const {
-    IndividualIndex(0);
-    UnionIndex(0);
-  }
 
   std::optional<std::string> sourcePath;  // path of the last successful conversion
   FileCharset charset = Charset::kWindows1252;                // the set the file was read in
@@ -143,26 +131,6 @@ class GedcomModel {
   std::unique_ptr<Dictionary> places;    // places
 
   ModelTexts texts;  // owns every occupation, date and note text of the records
-
- private:
-  // What a lookup learns once about the records of one kind. When no two records share a number,
-  // the search below can only find the one record that has it, so a number is read off a table
-  // (dense numbers) or found in the sorted pairs; otherwise the search runs as it is, and the
-  // sorted (code, index) pairs give the first record in file order when it misses.
-  struct Index {
-    int count = -1;  // number of records this was built for; -1 not built
-    bool ascending = false;  // strictly ascending numbers: unique, and sorted as they stand
-    bool unique = false;
-    int smallest = 0;       // smallest number, for `direct`
-    HugeArray<int> direct;  // index by number - smallest, -1 where none (dense numbers)
-    HugeArray<std::pair<int, int>> sorted;
-  };
-  template <class Record>
-  static int Find(const HugeArray<Record>& records, int count, int code, Index& index);
-  template <class Record>
-  static void BuildIndex(const HugeArray<Record>& records, int count, Index& index);
-  mutable Index individualIndex_;
-  mutable Index unionIndex_;
 };
 
 }  // namespace brimsel

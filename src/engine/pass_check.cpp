@@ -52,16 +52,17 @@ void CheckChil(ReadingState& state, int fam, int child, std::string_view word) {
 // the model does not change during the pass, so the lookups give the same records.
 class LinkChecks {
  public:
-  explicit LinkChecks(ReadingState& state) : state_(state), m_(state.model) {}
+  LinkChecks(ReadingState& state, const RecordLookup& lookup)
+      : state_(state), m_(state.model), lookup_(lookup) {}
 
   void Fams(int indi, const LineWords& words) {
     const std::string_view word = words.Value();
-    Pending& a = Queue(false, indi, m_.UnionIndex(ReferenceNumber(word)), MessageWord(words, word));
+    Pending& a = Queue(false, indi, lookup_.UnionIndex(ReferenceNumber(word)), MessageWord(words, word));
     if (a.target >= 0) __builtin_prefetch(&m_.unions[static_cast<std::size_t>(a.target)]);
   }
   void Chil(int fam, const LineWords& words) {
     const std::string_view word = words.Value();
-    Pending& a = Queue(true, fam, m_.IndividualIndex(ReferenceNumber(word)), MessageWord(words, word));
+    Pending& a = Queue(true, fam, lookup_.IndividualIndex(ReferenceNumber(word)), MessageWord(words, word));
     if (a.target >= 0) __builtin_prefetch(&m_.individuals[static_cast<std::size_t>(a.target)].famc);
   }
   // Makes every check still waiting.
@@ -119,6 +120,7 @@ class LinkChecks {
 
   ReadingState& state_;
   GedcomModel& m_;
+  const RecordLookup& lookup_;
   std::array<Pending, kQueueSize> queue_;
   std::size_t first_ = 0;
   std::string decodedWord_;
@@ -127,14 +129,14 @@ class LinkChecks {
 
 }  // namespace
 
-void CheckLinks(ReadingState& state) {
+void CheckLinks(ReadingState& state, const RecordLookup& lookup) {
   const RangeStart end = state.End();
   RecordKind kind = RecordKind::kOther;
   bool started = state.first.individuals + state.first.unions > 0;
   int indi = state.first.individuals - 1;
   int fam = state.first.unions - 1;
   LineWords words;
-  LinkChecks checks(state);
+  LinkChecks checks(state, lookup);
   // Only level-0 lines and level-1 FAMS and CHIL lines matter here.
   state.ForEachSelectedLine({'0', '1', {'F', 'C'}}, [&](const Line& line) {
     std::size_t length = line.Length();

@@ -65,9 +65,11 @@ void RunParts(std::size_t parts, Work&& work) {
   for (std::size_t k : here) work(k);
 }
 
+enum class RangePass { kFill, kCheck };
+
 // Reads one part, in whichever thread runs it. Every exception stays here: an allocation that
 // fails is reported through the part.
-void ReadPart(ReadingState& whole, Part& part, RangePass pass) noexcept {
+void ReadPart(ReadingState& whole, Part& part, RangePass pass, const RecordLookup* lookup) noexcept {
   try {
     LineReader reader(*part.source);
     ReadingState state{whole.model, part.ownStore ? part.messages : whole.progress, reader};
@@ -92,7 +94,7 @@ void ReadPart(ReadingState& whole, Part& part, RangePass pass) noexcept {
     if (pass == RangePass::kFill) {
       FillRecords(state);
     } else {
-      CheckLinks(state);
+      CheckLinks(state, *lookup);
     }
     part.lines = state.lines;
     part.readFailed = reader.Failed();
@@ -229,7 +231,11 @@ bool CountInRanges(ReadingState& whole, ByteSource& source, std::int64_t skip,
   return true;
 }
 
-bool ReadInRanges(ReadingState& whole, ByteSource& source, std::int64_t skip, RangePass pass) {
+namespace {
+
+// Pass 2 or 3 over the parts; `lookup` is pass 3's.
+bool ReadInRanges(ReadingState& whole, ByteSource& source, std::int64_t skip, RangePass pass,
+                  const RecordLookup* lookup) {
   const std::vector<RangeStart>& starts = whole.starts;
   if (starts.empty()) return false;
   std::vector<Part> parts(starts.size() + 1);
@@ -243,13 +249,12 @@ bool ReadInRanges(ReadingState& whole, ByteSource& source, std::int64_t skip, Ra
     part.source = source.Range(begin, k < starts.size() ? skip + part.end.offset : -1);
     if (!part.source) return false;
   }
-  if (pass == RangePass::kCheck) whole.model.PrepareLookups();
   // Counts that End() reads from the model stay as pass 1 left them while the parts run.
   const RangeStart totals = whole.End();
   for (Part& part : parts) {
     if (part.end.individuals < 0) part.end = totals;
   }
-  RunParts(parts.size(), [&](std::size_t k) { ReadPart(whole, parts[k], pass); });
+  RunParts(parts.size(), [&](std::size_t k) { ReadPart(whole, parts[k], pass, lookup); });
 
   GedcomModel& m = whole.model;
   bool outOfMemory = false;
@@ -280,6 +285,17 @@ bool ReadInRanges(ReadingState& whole, ByteSource& source, std::int64_t skip, Ra
     throw std::bad_alloc();
   }
   return true;
+}
+
+}  // namespace
+
+bool FillInRanges(ReadingState& state, ByteSource& source, std::int64_t skip) {
+  return ReadInRanges(state, source, skip, RangePass::kFill, nullptr);
+}
+
+bool CheckInRanges(ReadingState& state, ByteSource& source, std::int64_t skip,
+                   const RecordLookup& lookup) {
+  return ReadInRanges(state, source, skip, RangePass::kCheck, &lookup);
 }
 
 }  // namespace brimsel

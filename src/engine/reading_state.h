@@ -8,6 +8,7 @@
 
 #include "engine/conversion.h"
 #include "engine/gedcom_line.h"
+#include "engine/record_lookup.h"
 #include "platform/charset.h"
 #include "platform/line_cuts.h"
 #include "platform/line_reader.h"
@@ -166,9 +167,9 @@ void AllocateRecords(GedcomModel& model);
 // Pass 2: fills the records.
 void FillRecords(ReadingState& state);
 // Turns the cross-reference numbers into record indexes and checks the spouses' sex.
-void ResolveCodes(ReadingState& state);
+void ResolveCodes(ReadingState& state, const RecordLookup& lookup);
 // Pass 3: checks every FAMS and CHIL line against the resolved links.
-void CheckLinks(ReadingState& state);
+void CheckLinks(ReadingState& state, const RecordLookup& lookup);
 // Pass 1 over the parts that start at `cuts`, side by side: fills the model's counts, the line
 // count and state.starts as one reader with those cut targets would, and sets `bytes` to the
 // UTF-8 byte check of the whole text (none when a part other than the last ends inside a
@@ -177,14 +178,15 @@ void CheckLinks(ReadingState& state);
 // allocation failed.
 bool CountInRanges(ReadingState& state, ByteSource& source, std::int64_t skip,
                    const std::vector<std::int64_t>& cuts, std::optional<Utf8Check>& bytes);
-enum class RangePass { kFill, kCheck };
 // Pass 2 (FillRecords) or pass 3 (CheckLinks) over the parts of the text that state.starts
 // cuts, each read in its own thread from its own range of `source` (whose first `skip` bytes
 // precede the text), then merged: the model, counts, line count and message lines come out as
 // one reader would leave them. False, with nothing done, when there is a single part or the
 // source cannot serve ranges. Throws std::bad_alloc, once every thread has ended, when an
 // allocation failed in any of them.
-bool ReadInRanges(ReadingState& state, ByteSource& source, std::int64_t skip, RangePass pass);
+bool FillInRanges(ReadingState& state, ByteSource& source, std::int64_t skip);
+bool CheckInRanges(ReadingState& state, ByteSource& source, std::int64_t skip,
+                   const RecordLookup& lookup);
 // Gives each spouse that a union names but the file lacks an added individual.
 void AddMissingSpouses(ReadingState& state);
 

@@ -5,7 +5,7 @@
 
 namespace brimsel {
 
-void ResolveCodes(ReadingState& state) {
+void ResolveCodes(ReadingState& state, const RecordLookup& lookup) {
   GedcomModel& m = state.model;
   int maxUnions = 0;
   int maxChildren = 0;
@@ -18,7 +18,7 @@ void ResolveCodes(ReadingState& state) {
     if (k % 100 == 0) state.ShowLineCount(k);
     Individual& ind = m.individuals[static_cast<std::size_t>(k)];
     if (ind.famc < 0) continue;
-    int index = m.UnionIndex(ind.famc);
+    int index = lookup.UnionIndex(ind.famc);
     if (index < 0) {
       state.Message("erreur code parent @F%d@ %d @I%d@", ind.famc, k, ind.code);
       ++m.counts.errors;
@@ -32,7 +32,7 @@ void ResolveCodes(ReadingState& state) {
     if (k % 100 == 0) state.ShowLineCount(k);
     Union& u = m.unions[static_cast<std::size_t>(k)];
     int number = u.husband;
-    u.husband = m.IndividualIndex(number);
+    u.husband = lookup.IndividualIndex(number);
     if (u.husband < 0) {
       state.Message("ajout \xC9POUX(%d) %d", number, k);
       ++m.counts.added;
@@ -41,7 +41,7 @@ void ResolveCodes(ReadingState& state) {
       ++m.counts.errors;
     }
     number = u.wife;
-    u.wife = m.IndividualIndex(number);
+    u.wife = lookup.IndividualIndex(number);
     if (u.wife < 0) {
       state.Message("ajout \xC9POUSE(%d) %d", number, k);
       ++m.counts.added;
