@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstring>
+#include <exception>
 #include <new>
 #include <thread>
 #include <vector>
@@ -124,8 +125,11 @@ int ConversionThreads(int requested, std::int64_t size) {
   return static_cast<int>(std::min<std::int64_t>({std::max(cores, 1), kMaxDefaultThreads, worth}));
 }
 
-ConversionResult ConvertSource(GedcomModel& m, ByteSource& source, const char* path,
-                               const ConversionOptions& options, ProgressSink& progress) {
+namespace {
+
+// The conversion itself; a failure that throws goes through to ConvertSource.
+ConversionResult ReadPasses(GedcomModel& m, ByteSource& source, const char* path,
+                            const ConversionOptions& options, ProgressSink& progress) {
   // The set is the user's, or the byte-order mark's; otherwise the HEAD record and the bytes
   // decide it once pass 1 has read the file (pass 1 reads only the file's structure).
   PeekedSource peeked(source);
@@ -155,114 +159,141 @@ ConversionResult ConvertSource(GedcomModel& m, ByteSource& source, const char* p
   if (options.properNames) state.nameOptions |= kProperName;
   std::optional<TextDecoder> decoder;
   ConversionResult result;
-  try {
-    m.Clear();
-    const std::int64_t size = source.Size();
-    m.sourceSize = size < 0 ? 0 : size;
-    progress.Phase("Passe 1");
-    progress.LineCount(ProgressSink::kNoLineCount);
-    // The passes may read parts of the text side by side: pass 1 finds where they start, or
-    // notes places near the targets as it reads. The text of a UTF-16 file is made as it is
-    // read, and is read whole.
-    std::vector<std::int64_t> cuts;
-    std::vector<std::int64_t> targets;
-    if (!IsUtf16(readAs)) {
-      const std::int64_t textSize = std::max<std::int64_t>(m.sourceSize - static_cast<std::int64_t>(skip), 0);
-      const int parts = ConversionThreads(options.threads, textSize);
-      for (int k = 1; k < parts; ++k) targets.push_back(textSize * k / parts);
-      if (parts > 1) cuts = FindCuts(source, static_cast<std::int64_t>(skip), textSize, parts);
+  m.Clear();
+  const std::int64_t size = source.Size();
+  m.sourceSize = size < 0 ? 0 : size;
+  progress.Phase("Passe 1");
+  progress.LineCount(ProgressSink::kNoLineCount);
+  // The passes may read parts of the text side by side: pass 1 finds where they start, or
+  // notes places near the targets as it reads. The text of a UTF-16 file is made as it is
+  // read, and is read whole.
+  std::vector<std::int64_t> cuts;
+  std::vector<std::int64_t> targets;
+  if (!IsUtf16(readAs)) {
+    const std::int64_t textSize = std::max<std::int64_t>(m.sourceSize - static_cast<std::int64_t>(skip), 0);
+    const int parts = ConversionThreads(options.threads, textSize);
+    for (int k = 1; k < parts; ++k) targets.push_back(textSize * k / parts);
+    if (parts > 1) cuts = FindCuts(source, static_cast<std::int64_t>(skip), textSize, parts);
+  }
+  std::optional<Utf8Check> bytes;
+  if (!CountInRanges(state, source, static_cast<std::int64_t>(skip), cuts, bytes)) {
+    state.cutTargets = targets;
+    CountRecords(state);
+    bytes = tap.Check();
+  }
+  if (PassIncomplete(state, result)) return result;
+  // Every pass must read the same file: as many lines, the same size.
+  const int fileLines = state.lines;
+  auto checkUnchanged = [&] {
+    if (state.lines != fileLines || source.Size() != size) state.fileChanged = true;
+  };
+  if (!decision) {
+    // The HEAD record from the first lines; the bytes were checked as pass 1 read them,
+    // unless the parts of pass 1 could not tell (then the lines are read again).
+    CharsetDetector detector(!mark && !bytes);
+    if (!FeedDetector(*text, detector)) {
+      return Stop(state, ConversionOutcome::kReadError, "read error");
     }
-    std::optional<Utf8Check> bytes;
-    if (!CountInRanges(state, source, static_cast<std::int64_t>(skip), cuts, bytes)) {
-      state.cutTargets = targets;
-      CountRecords(state);
-      bytes = tap.Check();
-    }
-    if (PassIncomplete(state, result)) return result;
-    // Every pass must read the same file: as many lines, the same size.
-    const int fileLines = state.lines;
-    auto checkUnchanged = [&] {
-      if (state.lines != fileLines || source.Size() != size) state.fileChanged = true;
-    };
-    if (!decision) {
-      // The HEAD record from the first lines; the bytes were checked as pass 1 read them,
-      // unless the parts of pass 1 could not tell (then the lines are read again).
-      CharsetDetector detector(!mark && !bytes);
-      if (!FeedDetector(*text, detector)) {
-        return Stop(state, ConversionOutcome::kReadError, "read error");
-      }
-      if (!mark && bytes) detector.TakeByteCheck(*bytes);
-      decision = DecideCharset(std::nullopt, firstBytes, detector);
-    }
-    if (!decision->message.empty()) progress.Message(decision->message);
-    const TableEncoding encoding =
-        options.tableEncoding.value_or(DefaultTableEncoding(decision->charset));
-    const FileCharset used = options.charset ? *options.charset : FileCharset(decision->charset);
-    m.UseTableEncoding(used, encoding);
-    if (used != Charset::kWindows1252 || encoding != TableEncoding::kWindows1252) {
-      state.decoder = &decoder.emplace(used, encoding);
-    }
-    if (m.counts.individuals == 0) {
-      progress.Message("Aucun individu trouv\xE9!");
-      return Stop(state, ConversionOutcome::kNoIndividual, "Aucun individu trouv\xE9!");
-    }
-    AllocateRecords(m);
+    if (!mark && bytes) detector.TakeByteCheck(*bytes);
+    decision = DecideCharset(std::nullopt, firstBytes, detector);
+  }
+  if (!decision->message.empty()) progress.Message(decision->message);
+  const TableEncoding encoding =
+      options.tableEncoding.value_or(DefaultTableEncoding(decision->charset));
+  const FileCharset used = options.charset ? *options.charset : FileCharset(decision->charset);
+  m.UseTableEncoding(used, encoding);
+  if (used != Charset::kWindows1252 || encoding != TableEncoding::kWindows1252) {
+    state.decoder = &decoder.emplace(used, encoding);
+  }
+  if (m.counts.individuals == 0) {
+    progress.Message("Aucun individu trouv\xE9!");
+    return Stop(state, ConversionOutcome::kNoIndividual, "Aucun individu trouv\xE9!");
+  }
+  AllocateRecords(m);
 
-    if (!Rewind(state)) return Stop(state, ConversionOutcome::kReadError, "cannot rewind");
-    progress.LineCount(ProgressSink::kNoLineCount);
-    progress.Phase("Passe 2");
-    int parts = 1;
-    if (FillInRanges(state, source, static_cast<std::int64_t>(skip))) {
-      parts = static_cast<int>(state.starts.size()) + 1;
-    } else {
-      FillRecords(state);
-    }
-    checkUnchanged();
-    if (PassIncomplete(state, result)) return result;
+  if (!Rewind(state)) return Stop(state, ConversionOutcome::kReadError, "cannot rewind");
+  progress.LineCount(ProgressSink::kNoLineCount);
+  progress.Phase("Passe 2");
+  int parts = 1;
+  if (FillInRanges(state, source, static_cast<std::int64_t>(skip))) {
+    parts = static_cast<int>(state.starts.size()) + 1;
+  } else {
+    FillRecords(state);
+  }
+  checkUnchanged();
+  if (PassIncomplete(state, result)) return result;
+  result.recordsFilled = true;
+
+  // Every number is known now: the lookups learn them once, before any thread reads them.
+  const RecordLookup lookup(m);
+  ResolveCodes(state, lookup);
+  if (!Rewind(state)) {
+    result = Stop(state, ConversionOutcome::kReadError, "cannot rewind");
     result.recordsFilled = true;
-
-    // Every number is known now: the lookups learn them once, before any thread reads them.
-    const RecordLookup lookup(m);
-    ResolveCodes(state, lookup);
-    if (!Rewind(state)) {
-      result = Stop(state, ConversionOutcome::kReadError, "cannot rewind");
-      result.recordsFilled = true;
-      return result;
-    }
-    progress.Phase("Passe 3");
-    if (!CheckInRanges(state, source, static_cast<std::int64_t>(skip), lookup)) {
-      CheckLinks(state, lookup);
-    }
-    checkUnchanged();
-    if (PassIncomplete(state, result)) {
-      result.recordsFilled = true;
-      return result;
-    }
-    AddMissingSpouses(state);
-
-    state.ShowLineCount(state.lines);
-    progress.Phase({});
-    m.sourcePath = path;
-    m.readNotes = options.notes;
-    m.properNames = options.properNames;
-    state.Message("%d pr\xE9noms, %d noms, %d places.", m.givenNames->count, m.surnames->count,
-                  m.places->count);
-    if (state.decoded.replaced != 0) {
-      state.Message("%llu caract\xE8res remplac\xE9s par ?",
-                    static_cast<unsigned long long>(state.decoded.replaced));
-    }
-    if (state.decoded.readAsCp1252 != 0) {
-      state.Message("%llu octets lus en Windows-1252",
-                    static_cast<unsigned long long>(state.decoded.readAsCp1252));
-    }
-    result.outcome = ConversionOutcome::kCompleted;
-    result.parts = parts;
-    result.counts = m.counts;
-    result.decoded = state.decoded;
     return result;
+  }
+  progress.Phase("Passe 3");
+  if (!CheckInRanges(state, source, static_cast<std::int64_t>(skip), lookup)) {
+    CheckLinks(state, lookup);
+  }
+  checkUnchanged();
+  if (PassIncomplete(state, result)) {
+    result.recordsFilled = true;
+    return result;
+  }
+  AddMissingSpouses(state);
+
+  state.ShowLineCount(state.lines);
+  progress.Phase({});
+  m.sourcePath = path;
+  m.readNotes = options.notes;
+  m.properNames = options.properNames;
+  state.Message("%d pr\xE9noms, %d noms, %d places.", m.givenNames->count, m.surnames->count,
+                m.places->count);
+  if (state.decoded.replaced != 0) {
+    state.Message("%llu caract\xE8res remplac\xE9s par ?",
+                  static_cast<unsigned long long>(state.decoded.replaced));
+  }
+  if (state.decoded.readAsCp1252 != 0) {
+    state.Message("%llu octets lus en Windows-1252",
+                  static_cast<unsigned long long>(state.decoded.readAsCp1252));
+  }
+  result.outcome = ConversionOutcome::kCompleted;
+  result.parts = parts;
+  result.counts = m.counts;
+  result.decoded = state.decoded;
+  return result;
+}
+
+// The result of a conversion that an exception stopped; the model is not loaded.
+ConversionResult Failed(GedcomModel& model, ProgressSink& progress, ConversionOutcome outcome,
+                        const char* detail) {
+  model.sourcePath.reset();
+  progress.Phase({});
+  ConversionResult result;
+  result.outcome = outcome;
+  result.counts = model.counts;
+  try {
+    result.detail = detail;
   } catch (const std::bad_alloc&) {
-    m.sourcePath.reset();
-    return Stop(state, ConversionOutcome::kOutOfMemory, "out of memory");
+    // The outcome says enough.
+  }
+  return result;
+}
+
+}  // namespace
+
+ConversionResult ConvertSource(GedcomModel& model, ByteSource& source, const char* path,
+                               const ConversionOptions& options, ProgressSink& progress) {
+  // Whatever a pass, a source or a helper thread throws ends here, as the conversion's result.
+  try {
+    return ReadPasses(model, source, path, options, progress);
+  } catch (const std::bad_alloc&) {
+    return Failed(model, progress, ConversionOutcome::kOutOfMemory, "out of memory");
+  } catch (const std::exception& error) {
+    return Failed(model, progress, ConversionOutcome::kFailed, error.what());
+  } catch (...) {
+    return Failed(model, progress, ConversionOutcome::kFailed, "unknown error");
   }
 }
 

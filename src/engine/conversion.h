@@ -22,6 +22,7 @@ enum class ConversionOutcome {
   kOutOfMemory,   // an allocation failed
   kReadError,     // a read failed midway
   kFileChanged,   // the file changed between two passes
+  kFailed,        // anything else stopped it (detail says what)
 };
 
 // What the front-end chose for this conversion.
@@ -60,7 +61,8 @@ struct ConversionResult {
 
 // Converts the bytes of `source`, which stands for the file named `path`: the reading passes,
 // code resolution, the checks and the counts. Progress and message lines go to `progress`.
-// On success the model is loaded and its sourcePath is `path`.
+// On success the model is loaded and its sourcePath is `path`. Throws nothing: whatever a
+// source or a helper thread throws ends the conversion with kOutOfMemory or kFailed.
 ConversionResult ConvertSource(GedcomModel& model, ByteSource& source, const char* path,
                                const ConversionOptions& options, ProgressSink& progress);
 

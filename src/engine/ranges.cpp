@@ -1,108 +1,137 @@
-// Passes 2 and 3 over parts of the file read side by side, one thread each, merged so that the
-// model, the counts and the message lines are those of one reader going through the whole file.
+// Passes 1, 2 and 3 over parts of the file read side by side by helper threads, merged in file
+// order by the calling thread, so that the model, the counts and the message lines are those of
+// one reader going through the whole file.
+//
+// Who owns what while the parts are read (RunOrdered: produce reads part k on a helper thread,
+// consume merges it on the calling thread, in file order):
+// - A part's Part (its range of the source, held progress, dictionaries, texts and counts)
+//   belongs to the reader of that part until the part is merged, then to the calling thread.
+// - The records between a part's first and end (in the model's arrays, which never move while
+//   the parts run) are written by the reader of that part alone; the merge then recodes them.
+// - In passes 2 and 3 the first part's reader writes straight into the model's dictionaries,
+//   texts and counts, as a single reader would: nothing else touches them until that part has
+//   been merged, and the later parts are merged after it.
+// - Everything else the readers use is only read while the parts run: the reading settings of
+//   the whole reading (notes, options, the model's character set and encoding), the counts of
+//   pass 1, the record lookup of pass 3.
+// - The ProgressSink, the whole reading's counters and the model's counts outside the first part
+//   belong to the calling thread: the readers' message lines are held in their parts and shown
+//   when the part is merged, and the line counter is shown from the parts' counters while the
+//   calling thread waits.
 #include <algorithm>
+#include <atomic>
 #include <memory>
-#include <new>
 #include <optional>
 #include <string>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "dict/dictionary.h"
 #include "engine/reading_state.h"
 #include "platform/byte_source.h"
+#include "platform/ordered_parallel.h"
 
 namespace brimsel {
 
 namespace {
 
-// Keeps the message lines of a part read in another thread, to be shown in file order.
-class HeldMessages final : public ProgressSink {
+// What a part's reader tells the front-end, held for the calling thread: the message lines in
+// order, and the lines read so far, which the calling thread reads while it waits.
+class HeldProgress final : public ProgressSink {
  public:
   void Phase(std::string_view) override {}
-  void LineCount(int) override {}
-  void Message(std::string_view line) override { lines.emplace_back(line); }
-  std::vector<std::string> lines;
+  void LineCount(int lines) override { linesRead.store(lines, std::memory_order_relaxed); }
+  void Message(std::string_view line) override { messages.emplace_back(line); }
+  std::vector<std::string> messages;
+  std::atomic<int> linesRead{0};
 };
 
-// One part of the file and what reading it gave.
+// One part of the file, and the store its reader fills.
 struct Part {
   std::unique_ptr<ByteSource> source;
   RangeStart first;
   RangeStart end{-1, -1, -1, -1, -1};
-  bool ownStore = false;  // records go to the part's dictionaries, texts and counts
-  HeldMessages messages;
+  HeldProgress progress;
   std::unique_ptr<Dictionary> givenNames;
   std::unique_ptr<Dictionary> surnames;
   std::unique_ptr<Dictionary> places;
   ModelTexts texts;
   ConversionCounts counts;
-  DecodeCounts decoded;
+};
+
+// What reading a part gave besides its records and store.
+struct PartRead {
   int lines = 0;
   bool readFailed = false;
   bool changed = false;
-  bool outOfMemory = false;
-  bool stopped = false;   // a byte 26 ended the part's input
-  Utf8Check bytes;  // the UTF-8 byte check of the part's text
+  bool stopped = false;  // a byte 26 ended the part's input
+  DecodeCounts decoded;
+  Utf8Check bytes;  // the UTF-8 byte check of the part's text (pass 1)
 };
 
-// Starts work(k) for every part after the first in a thread of its own, runs work(0) here,
-// and returns once every part is done.
-template <class Work>
-void RunParts(std::size_t parts, Work&& work) {
-  std::vector<std::jthread> threads;
-  threads.reserve(parts);
-  std::vector<std::size_t> here;  // parts no thread could be started for
-  for (std::size_t k = 1; k < parts; ++k) {
-    try {
-      threads.emplace_back([&work, k] { work(k); });
-    } catch (const std::system_error&) {
-      here.push_back(k);
-    }
-  }
-  work(0);
-  for (std::size_t k : here) work(k);
+// Reads the parts with one helper thread each and hands each part's PartRead, in file order, to
+// merge(k, read) on the calling thread; merge returning false ends the run. The line counter
+// shows the lines the parts have read while the calling thread waits. An exception of a reader
+// or of merge reaches the caller once every thread has ended.
+template <class Read, class Merge>
+void RunParts(ReadingState& whole, std::vector<Part>& parts, Read&& read, Merge&& merge) {
+  int shown = -1;
+  const auto showLines = [&whole, &parts, &shown] {
+    int lines = 0;
+    for (const Part& part : parts) lines += part.progress.linesRead.load(std::memory_order_relaxed);
+    if (lines != shown) whole.ShowLineCount(shown = lines);
+  };
+  RunOrdered(
+      parts.size(),
+      {.threads = static_cast<int>(parts.size()), .whileWaiting = showLines},
+      [&](std::size_t k) { return read(k, parts[k]); },
+      [&](std::size_t k, PartRead got) {
+        for (const std::string& line : parts[k].progress.messages) whole.progress.Message(line);
+        parts[k].progress.messages = {};
+        return merge(k, got);
+      });
 }
 
-enum class RangePass { kFill, kCheck };
-
-// Reads one part, in whichever thread runs it. Every exception stays here: an allocation that
-// fails is reported through the part.
-void ReadPart(ReadingState& whole, Part& part, RangePass pass, const RecordLookup* lookup) noexcept {
-  try {
-    LineReader reader(*part.source);
-    ReadingState state{whole.model, part.ownStore ? part.messages : whole.progress, reader};
-    state.notes = whole.notes;
-    state.nameOptions = whole.nameOptions;
-    state.placeOptions = whole.placeOptions;
-    std::optional<TextDecoder> decoder;
-    if (whole.decoder) state.decoder = &decoder.emplace(whole.decoder->from(), whole.decoder->to());
-    state.first = part.first;
-    state.end = part.end;
-    if (part.ownStore) {
-      state.store.counts = &part.counts;
-      if (pass == RangePass::kFill) {
-        const TableEncoding encoding = whole.model.tableEncoding;
-        part.givenNames = std::make_unique<Dictionary>(encoding);
-        part.surnames = std::make_unique<Dictionary>(encoding);
-        part.places = std::make_unique<Dictionary>(encoding);
-        state.store = {part.givenNames.get(), part.surnames.get(), part.places.get(), &part.texts,
-                       &part.counts};
-      }
-    }
-    if (pass == RangePass::kFill) {
-      FillRecords(state);
-    } else {
-      CheckLinks(state, *lookup);
-    }
-    part.lines = state.lines;
-    part.readFailed = reader.Failed();
-    part.changed = state.fileChanged;
-    part.decoded = state.decoded;
-  } catch (const std::bad_alloc&) {
-    part.outOfMemory = true;
+// Passes 2 and 3: the reader of one part, with the settings of the whole reading. The first part
+// reads into the model's store, every other into its own.
+template <class Pass>
+PartRead ReadPart(const ReadingState& whole, Part& part, bool first, bool fill, Pass&& pass) {
+  LineReader reader(*part.source);
+  ReadingState state{whole.model, part.progress, reader};
+  state.notes = whole.notes;
+  state.nameOptions = whole.nameOptions;
+  state.placeOptions = whole.placeOptions;
+  std::optional<TextDecoder> decoder;
+  if (whole.decoder) {
+    state.decoder = &decoder.emplace(whole.model.charset, whole.model.tableEncoding);
   }
+  state.first = part.first;
+  state.end = part.end;
+  if (!first) {
+    state.store.counts = &part.counts;
+    if (fill) {
+      const TableEncoding encoding = whole.model.tableEncoding;
+      part.givenNames = std::make_unique<Dictionary>(encoding);
+      part.surnames = std::make_unique<Dictionary>(encoding);
+      part.places = std::make_unique<Dictionary>(encoding);
+      state.store = {part.givenNames.get(), part.surnames.get(), part.places.get(), &part.texts,
+                     &part.counts};
+    }
+  }
+  pass(state);
+  return {.lines = state.lines, .readFailed = reader.Failed(), .changed = state.fileChanged,
+          .decoded = state.decoded};
+}
+
+// Pass 1 over one part: its counts go to the part.
+PartRead CountPart(const ReadingState& whole, Part& part) {
+  CheckingSource tap(*part.source, true);
+  LineReader reader(tap);
+  ReadingState state(whole.model, part.progress, reader);
+  state.notes = whole.notes;
+  state.store.counts = &part.counts;
+  CountRecords(state);
+  return {.lines = state.lines, .readFailed = reader.Failed(), .stopped = reader.Stopped(),
+          .bytes = tap.Check()};
 }
 
 void AddCounts(ConversionCounts& to, const ConversionCounts& from) {
@@ -128,53 +157,83 @@ void Recode(int& code, const std::vector<int>& codes) {
   }
 }
 
-// Merges the part read after everything merged so far: its texts of names and places take the
-// model's codes (or the next free ones, in the part's order of first appearance), its records
-// are given them, and its texts join the model's.
-void MergeFilledPart(GedcomModel& m, Part& part, const RangeStart& end) {
-  const std::vector<int> given = m.givenNames->Absorb(*part.givenNames);
-  const std::vector<int> surnames = m.surnames->Absorb(*part.surnames);
-  const std::vector<int> places = m.places->Absorb(*part.places);
-  const auto individualEnd = std::min<std::size_t>(static_cast<std::size_t>(end.individuals), m.individuals.size());
+// Merges the part read after everything merged so far: its texts join the model's, its texts of
+// names and places take the model's codes (or the next free ones, in the part's order of first
+// appearance), and its records are given them.
+void MergeFilledPart(GedcomModel& model, Part& part) {
+  model.texts.Adopt(part.texts);
+  const std::vector<int> givenNames = model.givenNames->Absorb(*part.givenNames);
+  const std::vector<int> surnames = model.surnames->Absorb(*part.surnames);
+  const std::vector<int> places = model.places->Absorb(*part.places);
+  part.givenNames.reset();
+  part.surnames.reset();
+  part.places.reset();
+  const auto individualEnd =
+      std::min<std::size_t>(static_cast<std::size_t>(part.end.individuals), model.individuals.size());
   for (std::size_t i = static_cast<std::size_t>(part.first.individuals); i < individualEnd; ++i) {
-    Individual& p = m.individuals[i];
-    Recode(p.givenName, given);
-    Recode(p.surname, surnames);
-    Recode(p.birthPlace, places);
-    Recode(p.baptismPlace, places);
-    Recode(p.deathPlace, places);
-    Recode(p.burialPlace, places);
+    Individual& individual = model.individuals[i];
+    Recode(individual.givenName, givenNames);
+    Recode(individual.surname, surnames);
+    Recode(individual.birthPlace, places);
+    Recode(individual.baptismPlace, places);
+    Recode(individual.deathPlace, places);
+    Recode(individual.burialPlace, places);
   }
-  const auto unionEnd = std::min<std::size_t>(static_cast<std::size_t>(end.unions), m.unions.size());
+  const auto unionEnd =
+      std::min<std::size_t>(static_cast<std::size_t>(part.end.unions), model.unions.size());
   for (std::size_t i = static_cast<std::size_t>(part.first.unions); i < unionEnd; ++i) {
-    Recode(m.unions[i].marriagePlace, places);
+    Recode(model.unions[i].marriagePlace, places);
   }
 }
 
-// Forgets the records, whose texts may have gone with a part that could not be merged.
-void DropRecords(GedcomModel& m) {
-  m.individuals = {};
-  m.unions = {};
-  m.individualNotes = {};
-  m.unionNotes = {};
+// Forgets the records, whose texts may have gone with a part that was never merged, and whose
+// names and places may still carry a part's codes.
+void DropRecords(GedcomModel& model) {
+  model.individuals = {};
+  model.unions = {};
+  model.individualNotes = {};
+  model.unionNotes = {};
 }
 
-// Pass 1 over one part; every exception stays here.
-void CountPart(ReadingState& whole, Part& part, bool first) noexcept {
+// Pass 2 or 3 over the parts that whole.starts cuts; `pass` reads one part.
+template <class Pass>
+bool ReadInRanges(ReadingState& whole, ByteSource& source, std::int64_t skip, bool fill,
+                  Pass&& pass) {
+  const std::vector<RangeStart>& starts = whole.starts;
+  if (starts.empty()) return false;
+  std::vector<Part> parts(starts.size() + 1);
+  // Counts that End() reads from the model stay as pass 1 left them while the parts run.
+  const RangeStart totals = whole.End();
+  for (std::size_t k = 0; k < parts.size(); ++k) {
+    Part& part = parts[k];
+    if (k > 0) part.first = starts[k - 1];
+    part.end = k < starts.size() ? starts[k] : totals;
+    part.source = source.Range(skip + part.first.offset, k < starts.size() ? skip + part.end.offset : -1);
+    if (!part.source) return false;
+  }
+  GedcomModel& model = whole.model;
+  int lines = 0;
   try {
-    CheckingSource tap(*part.source, true);
-    LineReader reader(tap);
-    ReadingState state(whole.model, first ? whole.progress : part.messages, reader);
-    state.notes = whole.notes;
-    state.store.counts = &part.counts;
-    CountRecords(state);
-    part.lines = state.lines;
-    part.readFailed = reader.Failed();
-    part.stopped = reader.Stopped();
-    part.bytes = tap.Check();
-  } catch (const std::bad_alloc&) {
-    part.outOfMemory = true;
+    RunParts(
+        whole, parts, [&](std::size_t k, Part& part) { return ReadPart(whole, part, k == 0, fill, pass); },
+        [&](std::size_t k, const PartRead& got) {
+          lines += got.lines;
+          whole.rangeReadFailed = whole.rangeReadFailed || got.readFailed;
+          whole.fileChanged = whole.fileChanged || got.changed;
+          whole.decoded.replaced += got.decoded.replaced;
+          whole.decoded.readAsCp1252 += got.decoded.readAsCp1252;
+          if (k > 0) {
+            AddCounts(model.counts, parts[k].counts);
+            if (fill) MergeFilledPart(model, parts[k]);
+          }
+          return true;
+        });
+  } catch (...) {
+    if (fill) DropRecords(model);
+    throw;
   }
+  whole.lines = lines;
+  return true;
 }
 
 }  // namespace
@@ -188,114 +247,56 @@ bool CountInRanges(ReadingState& whole, ByteSource& source, std::int64_t skip,
     parts[k].source = source.Range(skip + begin, k < cuts.size() ? skip + cuts[k] : -1);
     if (!parts[k].source) return false;
   }
-  RunParts(parts.size(), [&](std::size_t k) { CountPart(whole, parts[k], k == 0); });
-  for (const Part& part : parts) {
-    if (part.outOfMemory) throw std::bad_alloc();
-  }
-  // A part that a byte 26 ended ends the input: the parts after it are never read.
-  std::size_t kept = 0;
-  while (kept < parts.size() && !parts[kept++].stopped) {
-  }
-  // Each part starts at a level-0 line with nothing open, so the parts' byte checks add up,
-  // unless a sequence is still open where a part ends (a "0 CONC" line could continue it).
-  Utf8Check whole8;
-  bytes = whole8;
-  for (std::size_t k = 0; k < kept; ++k) {
-    const Utf8Check& b = parts[k].bytes;
-    if (b.need != 0 && k + 1 < kept && !b.invalid) {
-      bytes.reset();
-      break;
-    }
-    bytes->invalid = bytes->invalid || b.invalid;
-    bytes->multibyte = bytes->multibyte || b.multibyte;
-    bytes->need = b.need;
-    if (bytes->invalid) break;
-  }
   ConversionCounts& counts = whole.model.counts;
   whole.starts.clear();
+  bytes = Utf8Check{};
+  bool bytesDecided = false;
   int lines = 0;
-  for (std::size_t k = 0; k < kept; ++k) {
-    if (k > 0) {
-      whole.starts.push_back({cuts[k - 1], counts.individuals, counts.unions,
-                              counts.individualNotes, counts.unionNotes});
-    }
-    const ConversionCounts& c = parts[k].counts;
-    counts.individuals += c.individuals;
-    counts.unions += c.unions;
-    counts.individualNotes += c.individualNotes;
-    counts.unionNotes += c.unionNotes;
-    lines += parts[k].lines;
-    whole.rangeReadFailed = whole.rangeReadFailed || parts[k].readFailed;
-  }
+  RunParts(
+      whole, parts, [&](std::size_t, Part& part) { return CountPart(whole, part); },
+      [&](std::size_t k, const PartRead& got) {
+        if (k > 0) {
+          whole.starts.push_back({cuts[k - 1], counts.individuals, counts.unions,
+                                  counts.individualNotes, counts.unionNotes});
+        }
+        const ConversionCounts& c = parts[k].counts;
+        counts.individuals += c.individuals;
+        counts.unions += c.unions;
+        counts.individualNotes += c.individualNotes;
+        counts.unionNotes += c.unionNotes;
+        lines += got.lines;
+        whole.rangeReadFailed = whole.rangeReadFailed || got.readFailed;
+        // A part that a byte 26 ended ends the input: the parts after it are never read.
+        const bool last = got.stopped || k + 1 == parts.size();
+        // Each part starts at a level-0 line with nothing open, so the parts' byte checks add
+        // up, unless a sequence is still open where a part ends (a "0 CONC" line could continue
+        // it).
+        if (!bytesDecided) {
+          const Utf8Check& b = got.bytes;
+          if (b.need != 0 && !last && !b.invalid) {
+            bytes.reset();
+            bytesDecided = true;
+          } else {
+            bytes->invalid = bytes->invalid || b.invalid;
+            bytes->multibyte = bytes->multibyte || b.multibyte;
+            bytes->need = b.need;
+            bytesDecided = bytes->invalid;
+          }
+        }
+        return !last;
+      });
   whole.lines = lines;
   return true;
 }
-
-namespace {
-
-// Pass 2 or 3 over the parts; `lookup` is pass 3's.
-bool ReadInRanges(ReadingState& whole, ByteSource& source, std::int64_t skip, RangePass pass,
-                  const RecordLookup* lookup) {
-  const std::vector<RangeStart>& starts = whole.starts;
-  if (starts.empty()) return false;
-  std::vector<Part> parts(starts.size() + 1);
-  for (std::size_t k = 0; k < parts.size(); ++k) {
-    Part& part = parts[k];
-    if (k > 0) part.first = starts[k - 1];
-    if (k < starts.size()) part.end = starts[k];
-    // The first part writes to the model and the front-end directly.
-    part.ownStore = k > 0;
-    const std::int64_t begin = skip + part.first.offset;
-    part.source = source.Range(begin, k < starts.size() ? skip + part.end.offset : -1);
-    if (!part.source) return false;
-  }
-  // Counts that End() reads from the model stay as pass 1 left them while the parts run.
-  const RangeStart totals = whole.End();
-  for (Part& part : parts) {
-    if (part.end.individuals < 0) part.end = totals;
-  }
-  RunParts(parts.size(), [&](std::size_t k) { ReadPart(whole, parts[k], pass, lookup); });
-
-  GedcomModel& m = whole.model;
-  bool outOfMemory = false;
-  int lines = 0;
-  for (Part& part : parts) {
-    outOfMemory = outOfMemory || part.outOfMemory;
-    if (!part.outOfMemory) {
-      for (const std::string& line : part.messages.lines) whole.progress.Message(line);
-    }
-    lines += part.lines;
-    whole.rangeReadFailed = whole.rangeReadFailed || part.readFailed;
-    whole.fileChanged = whole.fileChanged || part.changed;
-    whole.decoded.replaced += part.decoded.replaced;
-    whole.decoded.readAsCp1252 += part.decoded.readAsCp1252;
-    if (part.ownStore) AddCounts(m.counts, part.counts);
-  }
-  whole.lines = lines;
-  if (pass == RangePass::kFill) {
-    try {
-      for (std::size_t k = 1; k < parts.size(); ++k) m.texts.Adopt(parts[k].texts);
-      if (outOfMemory) throw std::bad_alloc();
-      for (std::size_t k = 1; k < parts.size(); ++k) MergeFilledPart(m, parts[k], parts[k].end);
-    } catch (const std::bad_alloc&) {
-      DropRecords(m);
-      throw;
-    }
-  } else if (outOfMemory) {
-    throw std::bad_alloc();
-  }
-  return true;
-}
-
-}  // namespace
 
 bool FillInRanges(ReadingState& state, ByteSource& source, std::int64_t skip) {
-  return ReadInRanges(state, source, skip, RangePass::kFill, nullptr);
+  return ReadInRanges(state, source, skip, true, [](ReadingState& part) { FillRecords(part); });
 }
 
 bool CheckInRanges(ReadingState& state, ByteSource& source, std::int64_t skip,
                    const RecordLookup& lookup) {
-  return ReadInRanges(state, source, skip, RangePass::kCheck, &lookup);
+  return ReadInRanges(state, source, skip, false,
+                      [&lookup](ReadingState& part) { CheckLinks(part, lookup); });
 }
 
 }  // namespace brimsel

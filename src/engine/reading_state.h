@@ -52,8 +52,8 @@ struct RangeStart {
   int unionNotes = 0;
 };
 
-// Where a reader's records go: the model's own dictionaries, texts and counts, or for a range
-// read in another thread, its own, merged into the model's afterwards.
+// Where a reader's records go: the model's own dictionaries, texts and counts, or for a part
+// after the first of a file read side by side, its own, merged into the model's afterwards.
 struct RecordStore {
   Dictionary* givenNames = nullptr;
   Dictionary* surnames = nullptr;
@@ -170,23 +170,25 @@ void FillRecords(ReadingState& state);
 void ResolveCodes(ReadingState& state, const RecordLookup& lookup);
 // Pass 3: checks every FAMS and CHIL line against the resolved links.
 void CheckLinks(ReadingState& state, const RecordLookup& lookup);
-// Pass 1 over the parts that start at `cuts`, side by side: fills the model's counts, the line
-// count and state.starts as one reader with those cut targets would, and sets `bytes` to the
-// UTF-8 byte check of the whole text (none when a part other than the last ends inside a
-// sequence, which only a check across the cut can judge). False, with nothing done, when the
-// source cannot serve ranges. Throws std::bad_alloc, once every thread has ended, when an
-// allocation failed.
+// Pass 1 over the parts that start at `cuts`, read side by side by helper threads: fills the
+// model's counts, the line count and state.starts as one reader with those cut targets would, and
+// sets `bytes` to the UTF-8 byte check of the whole text (none when a part other than the last
+// ends inside a sequence, which only a check across the cut can judge). False, with nothing done,
+// when the source cannot serve ranges. An exception of a reader reaches the caller once every
+// thread has ended.
 bool CountInRanges(ReadingState& state, ByteSource& source, std::int64_t skip,
                    const std::vector<std::int64_t>& cuts, std::optional<Utf8Check>& bytes);
 // Pass 2 (FillRecords) or pass 3 (CheckLinks) over the parts of the text that state.starts
-// cuts, each read in its own thread from its own range of `source` (whose first `skip` bytes
-// precede the text), then merged: the model, counts, line count and message lines come out as
-// one reader would leave them. False, with nothing done, when there is a single part or the
-// source cannot serve ranges. Throws std::bad_alloc, once every thread has ended, when an
-// allocation failed in any of them.
+// cuts, each read by a helper thread from its own range of `source` (whose first `skip` bytes
+// precede the text) and merged in file order on the calling thread: the model, counts, line
+// count and message lines come out as one reader would leave them, and only the calling thread
+// reports progress. False, with nothing done, when there is a single part or the source cannot
+// serve ranges. An exception of a reader reaches the caller once every thread has ended; pass 2
+// then leaves no record in the model.
 bool FillInRanges(ReadingState& state, ByteSource& source, std::int64_t skip);
 bool CheckInRanges(ReadingState& state, ByteSource& source, std::int64_t skip,
                    const RecordLookup& lookup);
+
 // Gives each spouse that a union names but the file lacks an added individual.
 void AddMissingSpouses(ReadingState& state);
 

@@ -4,7 +4,9 @@
 
 #include <memory>
 #include <new>
+#include <optional>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -12,6 +14,7 @@
 #include "engine/conversion.h"
 #include "export/row_writer.h"
 #include "platform/byte_source.h"
+#include "platform/icu_charset.h"
 #include "support/append_sink.h"
 #include "support/convert.h"
 #include "support/model_dump.h"
@@ -69,9 +72,24 @@ std::string Family(unsigned seed, int individuals, int unions, const std::string
   return f + "0 TRLR" + eol;
 }
 
+// Individuals named in the bytes of code page 1250, which only an ICU converter reads.
+std::string Cp1250Family() {
+  std::string f = "0 HEAD\n1 CHAR ANSI\n";
+  for (int i = 1; i <= 100; ++i) {
+    f += "0 @I" + std::to_string(i) + "@ INDI\n1 NAME " + (i % 2 ? "\xA3ucja" : "\xA5niela") +
+         " /Nov\xE1k" + std::string(1, static_cast<char>('\xB9' + i % 3)) + "/\n1 BIRT\n2 PLAC \xA3\xF3" "d\xBF\n";
+  }
+  return f + "0 TRLR\n";
+}
+
 TEST(Threads, PartsGiveWhatOneReaderGives) {
-  // The name, the text, and whether notes are read and names written as proper names.
-  const std::tuple<const char*, std::string, bool> cases[] = {
+  struct Case {
+    const char* name;
+    std::string text;
+    bool read;  // notes read and names written as proper names
+    std::optional<FileCharset> charset;
+  };
+  const Case cases[] = {
       {"mixed, LF", Family(1, 60, 20, "\n"), true},
       {"mixed, CR LF, names as written, notes not read", Family(2, 60, 20, "\r\n"), false},
       // Every union after every individual: the later parts have no individual.
@@ -82,32 +100,41 @@ TEST(Threads, PartsGiveWhatOneReaderGives) {
        "\xC3\x89LISE /\xC3\xA9tienne/\n0 @I3@ INDI\n1 NAME Stra\xC3\x9F" "e /STRASSE/\n0 @I4@ INDI\n1 NAME "
        "\xC3\x89lise /\xC3\xA9TIENNE/\n0 @I5@ INDI\n1 NAME STRASSE /stra\xC3\x9F" "e/\n0 TRLR\n",
        true},
+      // Every part decodes through a converter of its own, which must be the file's.
+      {"an ICU converter's set", Cp1250Family(), true, LookUpCharset("windows-1250").charset},
   };
-  for (const auto& [name, text, read] : cases) {
-    const auto expected = Convert(text, {.notes = read, .properNames = read, .threads = 1});
-    ASSERT_EQ(expected->r.parts, 1) << name;
+  for (const Case& c : cases) {
+    const ConversionOptions one{.notes = c.read, .properNames = c.read, .charset = c.charset, .threads = 1};
+    const auto expected = Convert(c.text, one);
+    ASSERT_TRUE(expected->r.Completed()) << c.name;
+    ASSERT_EQ(expected->r.parts, 1) << c.name;
     int split = 0;
     for (int threads : {2, 3, 4, 7, 64}) {
-      const auto got = Convert(text, {.notes = read, .properNames = read, .threads = threads});
-      EXPECT_EQ(Dump(*got), Dump(*expected)) << name << ", " << threads << " threads";
+      ConversionOptions many = one;
+      many.threads = threads;
+      const auto got = Convert(c.text, many);
+      EXPECT_EQ(Dump(*got), Dump(*expected)) << c.name << ", " << threads << " threads";
+      EXPECT_FALSE(got->p.calledFromAnotherThread) << c.name << ", " << threads << " threads";
       split = std::max(split, got->r.parts);
     }
-    EXPECT_GT(split, 2) << name << ": the file was never cut";
+    EXPECT_GT(split, 2) << c.name << ": the file was never cut";
   }
 }
 
-// A source whose ranges misbehave once it has been rewound (after pass 1): the parts after the
-// first fail to read, run out of memory, or see another text (a file changed between passes).
+// A source whose ranges misbehave from pass `faultyPass` on (each pass asks for the range of its
+// first part before the others): the parts after the first fail to read, run out of memory, throw,
+// or see another text (a file changed between passes).
 class FaultySource final : public ByteSource {
  public:
-  enum class Fault { kReadError, kOutOfMemory, kChanged };
-  FaultySource(std::string text, Fault fault, std::string later)
-      : whole_(std::move(text)), later_(std::move(later)), fault_(fault) {}
+  enum class Fault { kReadError, kOutOfMemory, kThrows, kChanged };
+  FaultySource(std::string text, Fault fault, std::string later, int faultyPass)
+      : whole_(std::move(text)), later_(std::move(later)), fault_(fault), faultyPass_(faultyPass) {}
   std::ptrdiff_t Read(char* b, std::size_t n) override { return whole_.Read(b, n); }
-  bool Rewind() override { return rewound_ = true, whole_.Rewind(); }
+  bool Rewind() override { return whole_.Rewind(); }
   std::int64_t Size() override { return whole_.Size(); }
   std::unique_ptr<ByteSource> Range(std::int64_t begin, std::int64_t end) override {
-    if (!rewound_ || (begin == 0 && fault_ != Fault::kChanged)) return whole_.Range(begin, end);
+    if (begin == 0) ++pass_;
+    if (pass_ < faultyPass_ || (begin == 0 && fault_ != Fault::kChanged)) return whole_.Range(begin, end);
     if (fault_ == Fault::kChanged) return later_.Range(begin, end);
     return std::make_unique<Failing>(fault_);
   }
@@ -117,6 +144,7 @@ class FaultySource final : public ByteSource {
     explicit Failing(Fault f) : fault(f) {}
     std::ptrdiff_t Read(char*, std::size_t) override {
       if (fault == Fault::kOutOfMemory) throw std::bad_alloc();
+      if (fault == Fault::kThrows) throw std::runtime_error("disk unplugged");
       return -1;
     }
     bool Rewind() override { return true; }
@@ -126,7 +154,8 @@ class FaultySource final : public ByteSource {
   StringSource whole_;
   StringSource later_;
   Fault fault_;
-  bool rewound_ = false;
+  int faultyPass_;
+  int pass_ = 0;
 };
 
 TEST(Threads, AFailingPartFailsTheConversion) {
@@ -135,18 +164,35 @@ TEST(Threads, AFailingPartFailsTheConversion) {
   swapped.replace(swapped.find("0 @F3@ FAM"), 10, "0 @I3@ INDI").pop_back();
   using F = FaultySource::Fault;
   using O = ConversionOutcome;
-  const std::tuple<F, std::string, O> cases[] = {
-      {F::kReadError, {}, O::kReadError},
-      {F::kOutOfMemory, {}, O::kOutOfMemory},
-      {F::kChanged, text + "0 @I99@ INDI\n", O::kFileChanged},
-      {F::kChanged, swapped, O::kFileChanged},
+  struct Case {
+    F fault;
+    std::string later;
+    int faultyPass;
+    O outcome;
+    const char* detail;
   };
-  for (const auto& [fault, later, outcome] : cases) {
-    FaultySource source(text, fault, later);
-    const auto run = Convert(source, {.notes = true, .threads = 3});
-    EXPECT_EQ(run->r.outcome, outcome) << static_cast<int>(fault) << " " << later.size();
-    EXPECT_FALSE(run->m.sourcePath.has_value());
-    EXPECT_FALSE(run->r.recordsFilled);
+  const Case cases[] = {
+      {F::kReadError, {}, 2, O::kReadError, "read error"},
+      {F::kOutOfMemory, {}, 2, O::kOutOfMemory, "out of memory"},
+      {F::kOutOfMemory, {}, 1, O::kOutOfMemory, "out of memory"},
+      {F::kThrows, {}, 1, O::kFailed, "disk unplugged"},
+      {F::kThrows, {}, 2, O::kFailed, "disk unplugged"},
+      {F::kThrows, {}, 3, O::kFailed, "disk unplugged"},
+      {F::kChanged, text + "0 @I99@ INDI\n", 2, O::kFileChanged, "the file changed while it was read"},
+      {F::kChanged, swapped, 2, O::kFileChanged, "the file changed while it was read"},
+  };
+  for (const Case& c : cases) {
+    for (int threads : {2, 3, 7}) {
+      FaultySource source(text, c.fault, c.later, c.faultyPass);
+      const auto run = Convert(source, {.notes = true, .threads = threads});
+      const std::string name = std::to_string(static_cast<int>(c.fault)) + ", pass " +
+                               std::to_string(c.faultyPass) + ", " + std::to_string(threads) + " threads";
+      EXPECT_EQ(run->r.outcome, c.outcome) << name;
+      EXPECT_EQ(run->r.detail, c.detail) << name;
+      EXPECT_FALSE(run->m.sourcePath.has_value()) << name;
+      EXPECT_FALSE(run->r.recordsFilled) << name;
+      EXPECT_FALSE(run->p.calledFromAnotherThread) << name;
+    }
   }
 }
 
