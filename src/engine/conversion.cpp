@@ -28,29 +28,38 @@ void ReadingState::Message(const char* format, ...) {
 
 namespace {
 
-ConversionResult Stop(ReadingState& state, ConversionOutcome outcome, std::string detail) {
-  state.progress.Phase({});
+// The result of a conversion that ends before its last pass, on a failure or an exception: the
+// model is not loaded, and the front-end goes back to idle.
+ConversionResult EndedEarly(GedcomModel& model, ProgressSink& progress, ConversionOutcome outcome,
+                            const char* detail) {
+  model.sourcePath.reset();
+  progress.Phase({});
   ConversionResult result;
   result.outcome = outcome;
-  result.detail = std::move(detail);
-  result.counts = state.model.counts;
+  result.counts = model.counts;
+  try {
+    result.detail = detail;
+  } catch (const std::bad_alloc&) {
+    // The outcome says enough.
+  }
   return result;
 }
 
 // Starts a pass: back to the first line, counter at 0.
 bool Rewind(ReadingState& state) {
   state.lines = 0;
-  state.linesBeforeShow = 100;
+  state.linesBeforeShow = kShowCountEvery;
   return state.reader.Rewind();
 }
 
 // A pass that ended on a read error, or a file that changed under the reader, ends the
 // conversion: nothing is reported as converted that was not read.
-bool PassIncomplete(ReadingState& state, ConversionResult& result) {
+bool ReadingFailed(ReadingState& state, ConversionResult& result) {
   if (state.reader.Failed() || state.rangeReadFailed) {
-    result = Stop(state, ConversionOutcome::kReadError, "read error");
+    result = EndedEarly(state.model, state.progress, ConversionOutcome::kReadError, "read error");
   } else if (state.fileChanged) {
-    result = Stop(state, ConversionOutcome::kFileChanged, "the file changed while it was read");
+    result = EndedEarly(state.model, state.progress, ConversionOutcome::kFileChanged,
+                        "the file changed while it was read");
   } else {
     return false;
   }
@@ -128,7 +137,7 @@ int ConversionThreads(int requested, std::int64_t size) {
 namespace {
 
 // The conversion itself; a failure that throws goes through to ConvertSource.
-ConversionResult ReadPasses(GedcomModel& m, ByteSource& source, const char* path,
+ConversionResult ReadPasses(GedcomModel& model, ByteSource& source, const char* path,
                             const ConversionOptions& options, ProgressSink& progress) {
   // The set is the user's, or the byte-order mark's; otherwise the HEAD record and the bytes
   // decide it once pass 1 has read the file (pass 1 reads only the file's structure).
@@ -154,14 +163,14 @@ ConversionResult ReadPasses(GedcomModel& m, ByteSource& source, const char* path
   CheckingSource tap(*text, !decision && !mark);
 
   LineReader reader(tap);
-  ReadingState state(m, progress, reader);
+  ReadingState state(model, progress, reader);
   state.notes = options.notes;
   if (options.properNames) state.nameOptions |= kProperName;
   std::optional<TextDecoder> decoder;
   ConversionResult result;
-  m.Clear();
+  model.Clear();
   const std::int64_t size = source.Size();
-  m.sourceSize = size < 0 ? 0 : size;
+  model.sourceSize = size < 0 ? 0 : size;
   progress.Phase("Passe 1");
   progress.LineCount(ProgressSink::kNoLineCount);
   // The passes may read parts of the text side by side: pass 1 finds where they start, or
@@ -170,7 +179,7 @@ ConversionResult ReadPasses(GedcomModel& m, ByteSource& source, const char* path
   std::vector<std::int64_t> cuts;
   std::vector<std::int64_t> targets;
   if (!IsUtf16(readAs)) {
-    const std::int64_t textSize = std::max<std::int64_t>(m.sourceSize - static_cast<std::int64_t>(skip), 0);
+    const std::int64_t textSize = std::max<std::int64_t>(model.sourceSize - static_cast<std::int64_t>(skip), 0);
     const int parts = ConversionThreads(options.threads, textSize);
     for (int k = 1; k < parts; ++k) targets.push_back(textSize * k / parts);
     if (parts > 1) cuts = FindCuts(source, static_cast<std::int64_t>(skip), textSize, parts);
@@ -181,7 +190,7 @@ ConversionResult ReadPasses(GedcomModel& m, ByteSource& source, const char* path
     CountRecords(state);
     bytes = tap.Check();
   }
-  if (PassIncomplete(state, result)) return result;
+  if (ReadingFailed(state, result)) return result;
   // Every pass must read the same file: as many lines, the same size.
   const int fileLines = state.lines;
   auto checkUnchanged = [&] {
@@ -192,7 +201,7 @@ ConversionResult ReadPasses(GedcomModel& m, ByteSource& source, const char* path
     // unless the parts of pass 1 could not tell (then the lines are read again).
     CharsetDetector detector(!mark && !bytes);
     if (!FeedDetector(*text, detector)) {
-      return Stop(state, ConversionOutcome::kReadError, "read error");
+      return EndedEarly(model, progress, ConversionOutcome::kReadError, "read error");
     }
     if (!mark && bytes) detector.TakeByteCheck(*bytes);
     decision = DecideCharset(std::nullopt, firstBytes, detector);
@@ -201,17 +210,17 @@ ConversionResult ReadPasses(GedcomModel& m, ByteSource& source, const char* path
   const TableEncoding encoding =
       options.tableEncoding.value_or(DefaultTableEncoding(decision->charset));
   const FileCharset used = options.charset ? *options.charset : FileCharset(decision->charset);
-  m.UseTableEncoding(used, encoding);
+  model.UseTableEncoding(used, encoding);
   if (used != Charset::kWindows1252 || encoding != TableEncoding::kWindows1252) {
     state.decoder = &decoder.emplace(used, encoding);
   }
-  if (m.counts.individuals == 0) {
+  if (model.counts.individuals == 0) {
     progress.Message("Aucun individu trouv\xE9!");
-    return Stop(state, ConversionOutcome::kNoIndividual, "Aucun individu trouv\xE9!");
+    return EndedEarly(model, progress, ConversionOutcome::kNoIndividual, "Aucun individu trouv\xE9!");
   }
-  AllocateRecords(m);
+  AllocateRecords(model);
 
-  if (!Rewind(state)) return Stop(state, ConversionOutcome::kReadError, "cannot rewind");
+  if (!Rewind(state)) return EndedEarly(model, progress, ConversionOutcome::kReadError, "cannot rewind");
   progress.LineCount(ProgressSink::kNoLineCount);
   progress.Phase("Passe 2");
   int parts = 1;
@@ -221,14 +230,14 @@ ConversionResult ReadPasses(GedcomModel& m, ByteSource& source, const char* path
     FillRecords(state);
   }
   checkUnchanged();
-  if (PassIncomplete(state, result)) return result;
+  if (ReadingFailed(state, result)) return result;
   result.recordsFilled = true;
 
   // Every number is known now: the lookups learn them once, before any thread reads them.
-  const RecordLookup lookup(m);
+  const RecordLookup lookup(model);
   ResolveCodes(state, lookup);
   if (!Rewind(state)) {
-    result = Stop(state, ConversionOutcome::kReadError, "cannot rewind");
+    result = EndedEarly(model, progress, ConversionOutcome::kReadError, "cannot rewind");
     result.recordsFilled = true;
     return result;
   }
@@ -237,7 +246,7 @@ ConversionResult ReadPasses(GedcomModel& m, ByteSource& source, const char* path
     CheckLinks(state, lookup);
   }
   checkUnchanged();
-  if (PassIncomplete(state, result)) {
+  if (ReadingFailed(state, result)) {
     result.recordsFilled = true;
     return result;
   }
@@ -245,11 +254,11 @@ ConversionResult ReadPasses(GedcomModel& m, ByteSource& source, const char* path
 
   state.ShowLineCount(state.lines);
   progress.Phase({});
-  m.sourcePath = path;
-  m.readNotes = options.notes;
-  m.properNames = options.properNames;
-  state.Message("%d pr\xE9noms, %d noms, %d places.", m.givenNames->count, m.surnames->count,
-                m.places->count);
+  model.sourcePath = path;
+  model.readNotes = options.notes;
+  model.properNames = options.properNames;
+  state.Message("%d pr\xE9noms, %d noms, %d places.", model.givenNames->count, model.surnames->count,
+                model.places->count);
   if (state.decoded.replaced != 0) {
     state.Message("%llu caract\xE8res remplac\xE9s par ?",
                   static_cast<unsigned long long>(state.decoded.replaced));
@@ -260,24 +269,8 @@ ConversionResult ReadPasses(GedcomModel& m, ByteSource& source, const char* path
   }
   result.outcome = ConversionOutcome::kCompleted;
   result.parts = parts;
-  result.counts = m.counts;
-  result.decoded = state.decoded;
-  return result;
-}
-
-// The result of a conversion that an exception stopped; the model is not loaded.
-ConversionResult Failed(GedcomModel& model, ProgressSink& progress, ConversionOutcome outcome,
-                        const char* detail) {
-  model.sourcePath.reset();
-  progress.Phase({});
-  ConversionResult result;
-  result.outcome = outcome;
   result.counts = model.counts;
-  try {
-    result.detail = detail;
-  } catch (const std::bad_alloc&) {
-    // The outcome says enough.
-  }
+  result.decoded = state.decoded;
   return result;
 }
 
@@ -289,11 +282,11 @@ ConversionResult ConvertSource(GedcomModel& model, ByteSource& source, const cha
   try {
     return ReadPasses(model, source, path, options, progress);
   } catch (const std::bad_alloc&) {
-    return Failed(model, progress, ConversionOutcome::kOutOfMemory, "out of memory");
+    return EndedEarly(model, progress, ConversionOutcome::kOutOfMemory, "out of memory");
   } catch (const std::exception& error) {
-    return Failed(model, progress, ConversionOutcome::kFailed, error.what());
+    return EndedEarly(model, progress, ConversionOutcome::kFailed, error.what());
   } catch (...) {
-    return Failed(model, progress, ConversionOutcome::kFailed, "unknown error");
+    return EndedEarly(model, progress, ConversionOutcome::kFailed, "unknown error");
   }
 }
 

@@ -4,59 +4,59 @@
 namespace brimsel {
 namespace {
 
-bool InDict(int id, const std::unique_ptr<Dictionary>& d) {
-  return id == -1 || (d && id >= 0 && id < d->count);
+bool InDict(int id, const std::unique_ptr<Dictionary>& dictionary) {
+  return id == -1 || (dictionary && id >= 0 && id < dictionary->count);
 }
 
 std::string At(const char* what, std::size_t i) { return std::string(what) + " " + std::to_string(i); }
 
 }  // namespace
 
-std::string CheckModel(const GedcomModel& m) {
-  if (!m.givenNames || !m.surnames || !m.places) return "missing dictionary";
-  if (m.individuals.size() != static_cast<std::size_t>(m.counts.individuals)) return "counts.individuals";
-  if (m.unions.size() != static_cast<std::size_t>(m.counts.unions)) return "counts.unions";
-  if (m.individualNotes.size() != static_cast<std::size_t>(m.counts.individualNotes)) return "counts.individualNotes";
-  if (m.unionNotes.size() != static_cast<std::size_t>(m.counts.unionNotes)) return "counts.unionNotes";
-  if (m.addedSexes.size() != static_cast<std::size_t>(m.counts.added)) return "counts.added";
-  for (std::size_t i = 0; i < m.individuals.size(); ++i) {
-    const Individual& ind = m.individuals[i];
-    if (ind.famc < -1 || ind.famc >= m.counts.unions) return At("famc of individual", i);
-    if (!InDict(ind.surname, m.surnames) || !InDict(ind.givenName, m.givenNames)) {
+std::string CheckModel(const GedcomModel& model) {
+  if (!model.givenNames || !model.surnames || !model.places) return "missing dictionary";
+  if (model.individuals.size() != static_cast<std::size_t>(model.counts.individuals)) return "counts.individuals";
+  if (model.unions.size() != static_cast<std::size_t>(model.counts.unions)) return "counts.unions";
+  if (model.individualNotes.size() != static_cast<std::size_t>(model.counts.individualNotes)) return "counts.individualNotes";
+  if (model.unionNotes.size() != static_cast<std::size_t>(model.counts.unionNotes)) return "counts.unionNotes";
+  if (model.addedSexes.size() != static_cast<std::size_t>(model.counts.added)) return "counts.added";
+  for (std::size_t i = 0; i < model.individuals.size(); ++i) {
+    const Individual& individual = model.individuals[i];
+    if (individual.famc < -1 || individual.famc >= model.counts.unions) return At("famc of individual", i);
+    if (!InDict(individual.surname, model.surnames) || !InDict(individual.givenName, model.givenNames)) {
       return At("name of individual", i);
     }
-    for (int place : {ind.birthPlace, ind.baptismPlace, ind.deathPlace, ind.burialPlace}) {
-      if (!InDict(place, m.places)) return At("place of individual", i);
+    for (int place : {individual.birthPlace, individual.baptismPlace, individual.deathPlace, individual.burialPlace}) {
+      if (!InDict(place, model.places)) return At("place of individual", i);
     }
-    if (ind.sex < -1 || ind.sex > 1) return At("sex of individual", i);
-    for (const char* date : {ind.birthDate, ind.baptismDate, ind.deathDate, ind.burialDate}) {
+    if (individual.sex < -1 || individual.sex > 1) return At("sex of individual", i);
+    for (const char* date : {individual.birthDate, individual.baptismDate, individual.deathDate, individual.burialDate}) {
       if (date && std::char_traits<char>::length(date) >= kDateBufferSize) return At("date of", i);
     }
   }
-  int total = m.counts.individuals + m.counts.added;
-  std::vector<int> addedSeen(static_cast<std::size_t>(m.counts.added), 0);
-  for (std::size_t i = 0; i < m.unions.size(); ++i) {
-    const Union& u = m.unions[i];
-    for (int spouse : {u.husband, u.wife}) {
+  int total = model.counts.individuals + model.counts.added;
+  std::vector<int> addedSeen(static_cast<std::size_t>(model.counts.added), 0);
+  for (std::size_t i = 0; i < model.unions.size(); ++i) {
+    const Union& theUnion = model.unions[i];
+    for (int spouse : {theUnion.husband, theUnion.wife}) {
       if (spouse < 0 || spouse >= total) return At("spouse of union", i);
-      if (spouse >= m.counts.individuals) {
-        int a = spouse - m.counts.individuals;
-        if (addedSeen[static_cast<std::size_t>(a)]++)
+      if (spouse >= model.counts.individuals) {
+        int added = spouse - model.counts.individuals;
+        if (addedSeen[static_cast<std::size_t>(added)]++)
           return At("added individual shared, union", i);
-        int expected = spouse == u.husband ? 1 : 0;
-        if (m.addedSexes[static_cast<std::size_t>(a)] != expected) return At("added sex, union", i);
+        int expected = spouse == theUnion.husband ? 1 : 0;
+        if (model.addedSexes[static_cast<std::size_t>(added)] != expected) return At("added sex, union", i);
       }
     }
-    if (!InDict(u.marriagePlace, m.places)) return At("place of union", i);
+    if (!InDict(theUnion.marriagePlace, model.places)) return At("place of union", i);
   }
   for (std::size_t a = 0; a < addedSeen.size(); ++a) {
     if (!addedSeen[a]) return At("added individual without union", a);
   }
-  for (const Note& n : m.individualNotes) {
-    if (n.owner < -1 || n.owner >= m.counts.individuals) return "note owner";
+  for (const Note& note : model.individualNotes) {
+    if (note.owner < -1 || note.owner >= model.counts.individuals) return "note owner";
   }
-  for (const Note& n : m.unionNotes) {
-    if (n.owner < -1 || n.owner >= m.counts.unions) return "union note owner";
+  for (const Note& note : model.unionNotes) {
+    if (note.owner < -1 || note.owner >= model.counts.unions) return "union note owner";
   }
   return {};
 }

@@ -10,6 +10,6 @@ namespace brimsel {
 // Returns an empty string when the model of a completed conversion is consistent: every link an
 // index in range or -1, every dictionary identifier in range, the added individuals matching
 // addedSexes, the counts matching the arrays. Otherwise the first inconsistency found.
-std::string CheckModel(const GedcomModel& m);
+std::string CheckModel(const GedcomModel& model);
 
 }  // namespace brimsel

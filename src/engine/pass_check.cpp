@@ -14,16 +14,16 @@ namespace {
 
 int Length(std::string_view word) { return static_cast<int>(word.size()); }
 
-// FAMS of individual `indi`, naming union `u` (its index, or -1 when none has the number).
-void CheckFams(ReadingState& state, int indi, int u, std::string_view word) {
-  GedcomModel& m = state.model;
-  if (u < 0) {
+// FAMS of individual `indi`, naming the union at `unionIndex` (-1 when none has the number).
+void CheckFams(ReadingState& state, int indi, int unionIndex, std::string_view word) {
+  GedcomModel& model = state.model;
+  if (unionIndex < 0) {
     state.Message("erreur FAMS inexistant(%.*s) %d", Length(word), word.data(), indi);
     ++state.Store().counts->errors;
     return;
   }
-  const Union& theUnion = m.unions[static_cast<std::size_t>(u)];
-  int spouse = m.individuals[static_cast<std::size_t>(indi)].sex == 1 ? theUnion.husband : theUnion.wife;
+  const Union& theUnion = model.unions[static_cast<std::size_t>(unionIndex)];
+  int spouse = model.individuals[static_cast<std::size_t>(indi)].sex == 1 ? theUnion.husband : theUnion.wife;
   if (spouse != indi) {
     state.Message("erreur FAMS retro %.*s (%d) %d", Length(word), word.data(), indi, spouse);
     ++state.Store().counts->errors;
@@ -32,13 +32,13 @@ void CheckFams(ReadingState& state, int indi, int u, std::string_view word) {
 
 // CHIL of union `fam`, naming individual `child` (its index, or -1).
 void CheckChil(ReadingState& state, int fam, int child, std::string_view word) {
-  GedcomModel& m = state.model;
+  GedcomModel& model = state.model;
   if (child < 0) {
     state.Message("erreur CHIL(%.*s) %d", Length(word), word.data(), fam);
     ++state.Store().counts->errors;
     return;
   }
-  int famc = m.individuals[static_cast<std::size_t>(child)].famc;
+  int famc = model.individuals[static_cast<std::size_t>(child)].famc;
   if (famc != fam) {
     state.Message("erreur CHIL %.*s (%d) %d", Length(word), word.data(), fam, famc);
     ++state.Store().counts->errors;
@@ -53,17 +53,17 @@ void CheckChil(ReadingState& state, int fam, int child, std::string_view word) {
 class LinkChecks {
  public:
   LinkChecks(ReadingState& state, const RecordLookup& lookup)
-      : state_(state), m_(state.model), lookup_(lookup) {}
+      : state_(state), model_(state.model), lookup_(lookup) {}
 
   void Fams(int indi, const LineWords& words) {
     const std::string_view word = words.Value();
-    Pending& a = Queue(false, indi, lookup_.UnionIndex(ReferenceNumber(word)), MessageWord(words, word));
-    if (a.target >= 0) __builtin_prefetch(&m_.unions[static_cast<std::size_t>(a.target)]);
+    Pending& check = Queue(false, indi, lookup_.UnionIndex(ReferenceNumber(word)), MessageWord(words, word));
+    if (check.target >= 0) __builtin_prefetch(&model_.unions[static_cast<std::size_t>(check.target)]);
   }
   void Chil(int fam, const LineWords& words) {
     const std::string_view word = words.Value();
-    Pending& a = Queue(true, fam, lookup_.IndividualIndex(ReferenceNumber(word)), MessageWord(words, word));
-    if (a.target >= 0) __builtin_prefetch(&m_.individuals[static_cast<std::size_t>(a.target)].famc);
+    Pending& check = Queue(true, fam, lookup_.IndividualIndex(ReferenceNumber(word)), MessageWord(words, word));
+    if (check.target >= 0) __builtin_prefetch(&model_.individuals[static_cast<std::size_t>(check.target)].famc);
   }
   // Makes every check still waiting.
   void Finish() {
@@ -84,42 +84,42 @@ class LinkChecks {
   // bytes. A word of a file in another set is decoded whole first ('?' for a character that
   // Windows-1252 lacks, not counted), so that the cut never splits a character.
   std::string_view MessageWord(const LineWords& words, std::string_view value) {
-    if (m_.charset == Charset::kWindows1252 || IsAscii(value)) return value;
+    if (model_.charset == Charset::kWindows1252 || IsAscii(value)) return value;
     const char* start = words.valueStart;
     while (start < words.lineEnd && IsBlank(*start)) ++start;
     const char* end = start;
     while (end < words.lineEnd && !IsBlank(*end)) ++end;
     DecodeCounts uncounted;
-    DecodeText(std::string_view(start, static_cast<std::size_t>(end - start)), m_.charset,
+    DecodeText(std::string_view(start, static_cast<std::size_t>(end - start)), model_.charset,
                TableEncoding::kWindows1252, decodedWord_, uncounted);
     return std::string_view(decodedWord_).substr(0, kWordCapacity - 1);
   }
 
   Pending& Queue(bool isChil, int owner, int target, std::string_view word) {
     if (size_ == kQueueSize) CheckFirst();
-    Pending& a = queue_[(first_ + size_) % kQueueSize];
+    Pending& check = queue_[(first_ + size_) % kQueueSize];
     ++size_;
-    a.isChil = isChil;
-    a.owner = owner;
-    a.target = target;
-    a.length = std::min(word.size(), sizeof a.word);
-    std::memcpy(a.word, word.data(), a.length);
-    return a;
+    check.isChil = isChil;
+    check.owner = owner;
+    check.target = target;
+    check.length = std::min(word.size(), sizeof check.word);
+    std::memcpy(check.word, word.data(), check.length);
+    return check;
   }
   void CheckFirst() {
-    const Pending& a = queue_[first_];
+    const Pending& check = queue_[first_];
     first_ = (first_ + 1) % kQueueSize;
     --size_;
-    const std::string_view word(a.word, a.length);
-    if (a.isChil) {
-      CheckChil(state_, a.owner, a.target, word);
+    const std::string_view word(check.word, check.length);
+    if (check.isChil) {
+      CheckChil(state_, check.owner, check.target, word);
     } else {
-      CheckFams(state_, a.owner, a.target, word);
+      CheckFams(state_, check.owner, check.target, word);
     }
   }
 
   ReadingState& state_;
-  GedcomModel& m_;
+  GedcomModel& model_;
   const RecordLookup& lookup_;
   std::array<Pending, kQueueSize> queue_;
   std::size_t first_ = 0;

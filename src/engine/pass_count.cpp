@@ -34,11 +34,11 @@ void CountRecords(ReadingState& state) {
   });
 }
 
-void AllocateRecords(GedcomModel& m) {
-  m.individuals.assign(static_cast<std::size_t>(m.counts.individuals), Individual{});
-  m.unions.assign(static_cast<std::size_t>(m.counts.unions), Union{});
-  m.individualNotes.assign(static_cast<std::size_t>(m.counts.individualNotes), Note{});
-  m.unionNotes.assign(static_cast<std::size_t>(m.counts.unionNotes), Note{});
+void AllocateRecords(GedcomModel& model) {
+  model.individuals.assign(static_cast<std::size_t>(model.counts.individuals), Individual{});
+  model.unions.assign(static_cast<std::size_t>(model.counts.unions), Union{});
+  model.individualNotes.assign(static_cast<std::size_t>(model.counts.individualNotes), Note{});
+  model.unionNotes.assign(static_cast<std::size_t>(model.counts.unionNotes), Note{});
 }
 
 }  // namespace brimsel

@@ -23,7 +23,7 @@ class RecordFiller {
  public:
   explicit RecordFiller(ReadingState& state)
       : state_(state),
-        m_(state.model),
+        model_(state.model),
         store_(state.Store()),
         counts_(*store_.counts),
         texts_(*store_.texts),
@@ -71,11 +71,11 @@ class RecordFiller {
   // tables' encoding, or the text is plain), else decoded into `buffer`.
   std::string_view Decoded(std::string_view raw, std::string& buffer);
 
-  Individual& CurrentIndividual() { return m_.individuals[static_cast<std::size_t>(indi_)]; }
-  Union& CurrentUnion() { return m_.unions[static_cast<std::size_t>(fam_)]; }
+  Individual& CurrentIndividual() { return model_.individuals[static_cast<std::size_t>(indi_)]; }
+  Union& CurrentUnion() { return model_.unions[static_cast<std::size_t>(fam_)]; }
 
   ReadingState& state_;
-  GedcomModel& m_;
+  GedcomModel& model_;
   RecordStore store_;
   ConversionCounts& counts_;
   ModelTexts& texts_;
@@ -116,11 +116,11 @@ void RecordFiller::Read(Line& line) {
 void RecordFiller::CloseNote() {
   if (context_ != EventContext::kNote) return;
   std::string_view text = Decoded(std::string_view(note_.data(), noteLength_), decoded_);
-  text = text.substr(0, CutToFit(text, kNoteMax, m_.tableEncoding));
+  text = text.substr(0, CutToFit(text, kNoteMax, model_.tableEncoding));
   if (noteKind_ == RecordKind::kIndividual && individualNote_ >= 0) {
-    m_.individualNotes[static_cast<std::size_t>(individualNote_)].text = texts_.Copy(text);
+    model_.individualNotes[static_cast<std::size_t>(individualNote_)].text = texts_.Copy(text);
   } else if (noteKind_ == RecordKind::kUnion && unionNote_ >= 0) {
-    m_.unionNotes[static_cast<std::size_t>(unionNote_)].text = texts_.Copy(text);
+    model_.unionNotes[static_cast<std::size_t>(unionNote_)].text = texts_.Copy(text);
   }
   noteLength_ = 0;
   context_ = EventContext::kNone;
@@ -146,10 +146,10 @@ void RecordFiller::Level0(const Line& line) {
     }
     ++fam_;
     started_ = true;
-    Union& u = CurrentUnion();
-    u.code = HeaderNumber(line.View());
-    u.husband = -1;
-    u.wife = -1;
+    Union& theUnion = CurrentUnion();
+    theUnion.code = HeaderNumber(line.View());
+    theUnion.husband = -1;
+    theUnion.wife = -1;
   }
 }
 
@@ -178,14 +178,14 @@ void RecordFiller::OpenNote(const Line& line) {
       noteKind_ = RecordKind::kOther;
       return;
     }
-    m_.individualNotes[static_cast<std::size_t>(++individualNote_)].owner = indi_;
+    model_.individualNotes[static_cast<std::size_t>(++individualNote_)].owner = indi_;
   } else if (kind_ == RecordKind::kUnion) {
     if (unionNote_ + 1 >= end_.unionNotes) {
       state_.fileChanged = true;
       noteKind_ = RecordKind::kOther;
       return;
     }
-    m_.unionNotes[static_cast<std::size_t>(++unionNote_)].owner = fam_;
+    model_.unionNotes[static_cast<std::size_t>(++unionNote_)].owner = fam_;
   }
   AppendNote(ValueText(line));
 }
@@ -236,15 +236,15 @@ void RecordFiller::IndividualValue(Line& line, const LineWords& words) {
 }
 
 void RecordFiller::UnionValue(const LineWords& words) {
-  Union& u = CurrentUnion();
+  Union& theUnion = CurrentUnion();
   if (words.TagIs("HUSB")) {
     int n = ReferenceNumber(words.Value());
-    if (n != -1) u.husband = n;
+    if (n != -1) theUnion.husband = n;
   } else if (words.TagIs("WIFE")) {
     int n = ReferenceNumber(words.Value());
-    if (n != -1) u.wife = n;
+    if (n != -1) theUnion.wife = n;
   } else if (words.TagIs("CHIL")) {
-    ++u.childCount;
+    ++theUnion.childCount;
   }
 }
 
@@ -302,24 +302,24 @@ void RecordFiller::Level2(const Line& line) {
 RecordFiller::EventTargets RecordFiller::CurrentTargets() {
   switch (context_) {
     case EventContext::kBirth: {
-      Individual& i = CurrentIndividual();
-      return {&counts_.birthDates, &counts_.birthPlaces, &i.birthDate, &i.birthPlace};
+      Individual& individual = CurrentIndividual();
+      return {&counts_.birthDates, &counts_.birthPlaces, &individual.birthDate, &individual.birthPlace};
     }
     case EventContext::kBaptism: {
-      Individual& i = CurrentIndividual();
-      return {&counts_.baptismDates, &counts_.baptismPlaces, &i.baptismDate, &i.baptismPlace};
+      Individual& individual = CurrentIndividual();
+      return {&counts_.baptismDates, &counts_.baptismPlaces, &individual.baptismDate, &individual.baptismPlace};
     }
     case EventContext::kDeath: {
-      Individual& i = CurrentIndividual();
-      return {&counts_.deathDates, &counts_.deathPlaces, &i.deathDate, &i.deathPlace};
+      Individual& individual = CurrentIndividual();
+      return {&counts_.deathDates, &counts_.deathPlaces, &individual.deathDate, &individual.deathPlace};
     }
     case EventContext::kBurial: {
-      Individual& i = CurrentIndividual();
-      return {&counts_.burialDates, &counts_.burialPlaces, &i.burialDate, &i.burialPlace};
+      Individual& individual = CurrentIndividual();
+      return {&counts_.burialDates, &counts_.burialPlaces, &individual.burialDate, &individual.burialPlace};
     }
     case EventContext::kMarriage: {
-      Union& u = CurrentUnion();
-      return {&counts_.marriageDates, &counts_.marriagePlaces, &u.marriageDate, &u.marriagePlace};
+      Union& theUnion = CurrentUnion();
+      return {&counts_.marriageDates, &counts_.marriagePlaces, &theUnion.marriageDate, &theUnion.marriagePlace};
     }
     default:
       return {};
@@ -332,7 +332,7 @@ void RecordFiller::StoreDate(std::string_view text) {
   ++*targets.dateCount;
   // A later date of the same event replaces the earlier one.
   text = Decoded(text, decoded_);
-  text = text.substr(0, CutToFit(text, kDateBufferSize - 1, m_.tableEncoding));
+  text = text.substr(0, CutToFit(text, kDateBufferSize - 1, model_.tableEncoding));
   *targets.date = texts_.StoreDate(*targets.date, text);
 }
 

@@ -11,13 +11,13 @@
 // - In passes 2 and 3 the first part's reader writes straight into the model's dictionaries,
 //   texts and counts, as a single reader would: nothing else touches them until that part has
 //   been merged, and the later parts are merged after it.
-// - Everything else the readers use is only read while the parts run: the reading settings of
-//   the whole reading (notes, options, the model's character set and encoding), the counts of
-//   pass 1, the record lookup of pass 3.
-// - The ProgressSink, the whole reading's counters and the model's counts outside the first part
-//   belong to the calling thread: the readers' message lines are held in their parts and shown
-//   when the part is merged, and the line counter is shown from the parts' counters while the
-//   calling thread waits.
+// - Everything else the readers use is only read while the parts run: the settings of the file's
+//   reading (notes, options, the model's character set and encoding), the counts of pass 1, the
+//   record lookup of pass 3.
+// - The ProgressSink, the counters of the file's reading and the model's counts outside the first
+//   part belong to the calling thread: the readers' message lines are held in their parts and
+//   shown when the part is merged, and the line counter is shown from the parts' counters while
+//   the calling thread waits.
 #include <algorithm>
 #include <atomic>
 #include <memory>
@@ -73,43 +73,43 @@ struct PartRead {
 // shows the lines the parts have read while the calling thread waits. An exception of a reader
 // or of merge reaches the caller once every thread has ended.
 template <class Read, class Merge>
-void RunParts(ReadingState& whole, std::vector<Part>& parts, Read&& read, Merge&& merge) {
+void RunParts(ReadingState& fileState, std::vector<Part>& parts, Read&& read, Merge&& merge) {
   int shown = -1;
-  const auto showLines = [&whole, &parts, &shown] {
+  const auto showLines = [&fileState, &parts, &shown] {
     int lines = 0;
     for (const Part& part : parts) lines += part.progress.linesRead.load(std::memory_order_relaxed);
-    if (lines != shown) whole.ShowLineCount(shown = lines);
+    if (lines != shown) fileState.ShowLineCount(shown = lines);
   };
   RunOrdered(
       parts.size(),
       {.threads = static_cast<int>(parts.size()), .whileWaiting = showLines},
       [&](std::size_t k) { return read(k, parts[k]); },
       [&](std::size_t k, PartRead got) {
-        for (const std::string& line : parts[k].progress.messages) whole.progress.Message(line);
+        for (const std::string& line : parts[k].progress.messages) fileState.progress.Message(line);
         parts[k].progress.messages = {};
         return merge(k, got);
       });
 }
 
-// Passes 2 and 3: the reader of one part, with the settings of the whole reading. The first part
-// reads into the model's store, every other into its own.
+// Passes 2 and 3: the reader of one part, with the settings of the file's reading. The first
+// part reads into the model's store, every other into its own.
 template <class Pass>
-PartRead ReadPart(const ReadingState& whole, Part& part, bool first, bool fill, Pass&& pass) {
+PartRead ReadPart(const ReadingState& fileState, Part& part, bool first, bool fill, Pass&& pass) {
   LineReader reader(*part.source);
-  ReadingState state{whole.model, part.progress, reader};
-  state.notes = whole.notes;
-  state.nameOptions = whole.nameOptions;
-  state.placeOptions = whole.placeOptions;
+  ReadingState state{fileState.model, part.progress, reader};
+  state.notes = fileState.notes;
+  state.nameOptions = fileState.nameOptions;
+  state.placeOptions = fileState.placeOptions;
   std::optional<TextDecoder> decoder;
-  if (whole.decoder) {
-    state.decoder = &decoder.emplace(whole.model.charset, whole.model.tableEncoding);
+  if (fileState.decoder) {
+    state.decoder = &decoder.emplace(fileState.model.charset, fileState.model.tableEncoding);
   }
   state.first = part.first;
   state.end = part.end;
   if (!first) {
     state.store.counts = &part.counts;
     if (fill) {
-      const TableEncoding encoding = whole.model.tableEncoding;
+      const TableEncoding encoding = fileState.model.tableEncoding;
       part.givenNames = std::make_unique<Dictionary>(encoding);
       part.surnames = std::make_unique<Dictionary>(encoding);
       part.places = std::make_unique<Dictionary>(encoding);
@@ -123,11 +123,11 @@ PartRead ReadPart(const ReadingState& whole, Part& part, bool first, bool fill, 
 }
 
 // Pass 1 over one part: its counts go to the part.
-PartRead CountPart(const ReadingState& whole, Part& part) {
+PartRead CountPart(const ReadingState& fileState, Part& part) {
   CheckingSource tap(*part.source, true);
   LineReader reader(tap);
-  ReadingState state(whole.model, part.progress, reader);
-  state.notes = whole.notes;
+  ReadingState state(fileState.model, part.progress, reader);
+  state.notes = fileState.notes;
   state.store.counts = &part.counts;
   CountRecords(state);
   return {.lines = state.lines, .readFailed = reader.Failed(), .stopped = reader.Stopped(),
@@ -195,15 +195,15 @@ void DropRecords(GedcomModel& model) {
   model.unionNotes = {};
 }
 
-// Pass 2 or 3 over the parts that whole.starts cuts; `pass` reads one part.
+// Pass 2 or 3 over the parts that fileState.starts cuts; `pass` reads one part.
 template <class Pass>
-bool ReadInRanges(ReadingState& whole, ByteSource& source, std::int64_t skip, bool fill,
+bool ReadInRanges(ReadingState& fileState, ByteSource& source, std::int64_t skip, bool fill,
                   Pass&& pass) {
-  const std::vector<RangeStart>& starts = whole.starts;
+  const std::vector<RangeStart>& starts = fileState.starts;
   if (starts.empty()) return false;
   std::vector<Part> parts(starts.size() + 1);
   // Counts that End() reads from the model stay as pass 1 left them while the parts run.
-  const RangeStart totals = whole.End();
+  const RangeStart totals = fileState.End();
   for (std::size_t k = 0; k < parts.size(); ++k) {
     Part& part = parts[k];
     if (k > 0) part.first = starts[k - 1];
@@ -211,17 +211,17 @@ bool ReadInRanges(ReadingState& whole, ByteSource& source, std::int64_t skip, bo
     part.source = source.Range(skip + part.first.offset, k < starts.size() ? skip + part.end.offset : -1);
     if (!part.source) return false;
   }
-  GedcomModel& model = whole.model;
+  GedcomModel& model = fileState.model;
   int lines = 0;
   try {
     RunParts(
-        whole, parts, [&](std::size_t k, Part& part) { return ReadPart(whole, part, k == 0, fill, pass); },
+        fileState, parts, [&](std::size_t k, Part& part) { return ReadPart(fileState, part, k == 0, fill, pass); },
         [&](std::size_t k, const PartRead& got) {
           lines += got.lines;
-          whole.rangeReadFailed = whole.rangeReadFailed || got.readFailed;
-          whole.fileChanged = whole.fileChanged || got.changed;
-          whole.decoded.replaced += got.decoded.replaced;
-          whole.decoded.readAsCp1252 += got.decoded.readAsCp1252;
+          fileState.rangeReadFailed = fileState.rangeReadFailed || got.readFailed;
+          fileState.fileChanged = fileState.fileChanged || got.changed;
+          fileState.decoded.replaced += got.decoded.replaced;
+          fileState.decoded.readAsCp1252 += got.decoded.readAsCp1252;
           if (k > 0) {
             AddCounts(model.counts, parts[k].counts);
             if (fill) MergeFilledPart(model, parts[k]);
@@ -232,13 +232,13 @@ bool ReadInRanges(ReadingState& whole, ByteSource& source, std::int64_t skip, bo
     if (fill) DropRecords(model);
     throw;
   }
-  whole.lines = lines;
+  fileState.lines = lines;
   return true;
 }
 
 }  // namespace
 
-bool CountInRanges(ReadingState& whole, ByteSource& source, std::int64_t skip,
+bool CountInRanges(ReadingState& fileState, ByteSource& source, std::int64_t skip,
                    const std::vector<std::int64_t>& cuts, std::optional<Utf8Check>& bytes) {
   if (cuts.empty()) return false;
   std::vector<Part> parts(cuts.size() + 1);
@@ -247,45 +247,45 @@ bool CountInRanges(ReadingState& whole, ByteSource& source, std::int64_t skip,
     parts[k].source = source.Range(skip + begin, k < cuts.size() ? skip + cuts[k] : -1);
     if (!parts[k].source) return false;
   }
-  ConversionCounts& counts = whole.model.counts;
-  whole.starts.clear();
+  ConversionCounts& counts = fileState.model.counts;
+  fileState.starts.clear();
   bytes = Utf8Check{};
   bool bytesDecided = false;
   int lines = 0;
   RunParts(
-      whole, parts, [&](std::size_t, Part& part) { return CountPart(whole, part); },
+      fileState, parts, [&](std::size_t, Part& part) { return CountPart(fileState, part); },
       [&](std::size_t k, const PartRead& got) {
         if (k > 0) {
-          whole.starts.push_back({cuts[k - 1], counts.individuals, counts.unions,
+          fileState.starts.push_back({cuts[k - 1], counts.individuals, counts.unions,
                                   counts.individualNotes, counts.unionNotes});
         }
-        const ConversionCounts& c = parts[k].counts;
-        counts.individuals += c.individuals;
-        counts.unions += c.unions;
-        counts.individualNotes += c.individualNotes;
-        counts.unionNotes += c.unionNotes;
+        const ConversionCounts& partCounts = parts[k].counts;
+        counts.individuals += partCounts.individuals;
+        counts.unions += partCounts.unions;
+        counts.individualNotes += partCounts.individualNotes;
+        counts.unionNotes += partCounts.unionNotes;
         lines += got.lines;
-        whole.rangeReadFailed = whole.rangeReadFailed || got.readFailed;
+        fileState.rangeReadFailed = fileState.rangeReadFailed || got.readFailed;
         // A part that a byte 26 ended ends the input: the parts after it are never read.
         const bool last = got.stopped || k + 1 == parts.size();
         // Each part starts at a level-0 line with nothing open, so the parts' byte checks add
         // up, unless a sequence is still open where a part ends (a "0 CONC" line could continue
         // it).
         if (!bytesDecided) {
-          const Utf8Check& b = got.bytes;
-          if (b.need != 0 && !last && !b.invalid) {
+          const Utf8Check& partBytes = got.bytes;
+          if (partBytes.need != 0 && !last && !partBytes.invalid) {
             bytes.reset();
             bytesDecided = true;
           } else {
-            bytes->invalid = bytes->invalid || b.invalid;
-            bytes->multibyte = bytes->multibyte || b.multibyte;
-            bytes->need = b.need;
+            bytes->invalid = bytes->invalid || partBytes.invalid;
+            bytes->multibyte = bytes->multibyte || partBytes.multibyte;
+            bytes->need = partBytes.need;
             bytesDecided = bytes->invalid;
           }
         }
         return !last;
       });
-  whole.lines = lines;
+  fileState.lines = lines;
   return true;
 }
 

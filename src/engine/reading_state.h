@@ -62,8 +62,13 @@ struct RecordStore {
   ConversionCounts* counts = nullptr;  // the counters of passes 2 and 3
 };
 
+// The line counter is shown every this many lines (and records, while the codes are resolved):
+// often enough to move, seldom enough to cost nothing.
+inline constexpr int kShowCountEvery = 100;
+
 struct ReadingState {
-  ReadingState(GedcomModel& m, ProgressSink& p, LineReader& r) : model(m), progress(p), reader(r) {}
+  ReadingState(GedcomModel& model, ProgressSink& progress, LineReader& reader)
+      : model(model), progress(progress), reader(reader) {}
 
   GedcomModel& model;
   ProgressSink& progress;
@@ -76,7 +81,7 @@ struct ReadingState {
   TextDecoder* decoder = nullptr;
   DecodeCounts decoded;      // what the decoding of the model's texts changed
   int lines = 0;             // line counter of the current pass
-  int linesBeforeShow = 100;  // lines left before the counter is shown again
+  int linesBeforeShow = kShowCountEvery;  // lines left before the counter is shown again
   bool fileChanged = false;  // the file no longer matches what pass 1 counted
   bool rangeReadFailed = false;  // a read of a part read side by side failed
   // The records this reader reads: those after `first` and before `end` (end's counts of -1:
@@ -91,67 +96,68 @@ struct ReadingState {
 
   // The store, with the model's parts where it has none.
   RecordStore Store() {
-    RecordStore s = store;
-    if (!s.givenNames) s.givenNames = model.givenNames.get();
-    if (!s.surnames) s.surnames = model.surnames.get();
-    if (!s.places) s.places = model.places.get();
-    if (!s.texts) s.texts = &model.texts;
-    if (!s.counts) s.counts = &model.counts;
-    return s;
+    RecordStore filled = store;
+    if (!filled.givenNames) filled.givenNames = model.givenNames.get();
+    if (!filled.surnames) filled.surnames = model.surnames.get();
+    if (!filled.places) filled.places = model.places.get();
+    if (!filled.texts) filled.texts = &model.texts;
+    if (!filled.counts) filled.counts = &model.counts;
+    return filled;
   }
   // The records up to the end of this reader's part of the file.
   RangeStart End() const {
-    const ConversionCounts& c = model.counts;
-    return {end.offset, end.individuals < 0 ? c.individuals : end.individuals,
-            end.unions < 0 ? c.unions : end.unions,
-            end.individualNotes < 0 ? c.individualNotes : end.individualNotes,
-            end.unionNotes < 0 ? c.unionNotes : end.unionNotes};
+    const ConversionCounts& totals = model.counts;
+    return {end.offset, end.individuals < 0 ? totals.individuals : end.individuals,
+            end.unions < 0 ? totals.unions : end.unions,
+            end.individualNotes < 0 ? totals.individualNotes : end.individualNotes,
+            end.unionNotes < 0 ? totals.unionNotes : end.unionNotes};
   }
 
-  // Calls f(line) for each line of the pass and counts the lines; the counter shows every 100.
+  // Calls f(line) for each line of the pass and counts the lines; the counter shows every
+  // kShowCountEvery.
   template <class F>
   void ForEachLine(F&& f) {
-    int n = lines;
+    int counted = lines;
     int before = linesBeforeShow;
     reader.ForEach([&](Line& line) {
-      ++n;
+      ++counted;
       if (--before == 0) {
-        before = 100;
-        ShowLineCount(n);
+        before = kShowCountEvery;
+        ShowLineCount(counted);
       }
       f(line);
       return true;
     });
-    lines = n;
+    lines = counted;
     linesBeforeShow = before;
   }
   // The same for a pass that looks only at the lines `selection` selects (and may be handed
   // others): the lines passed over are counted, and the counter shows at the same lines.
   template <class F>
   void ForEachSelectedLine(const LineReader::Selection& selection, F&& f) {
-    int n = lines;
+    int counted = lines;
     int before = linesBeforeShow;
     reader.ForEachSelected(
         selection,
         [&](Line& line) {
-          ++n;
+          ++counted;
           if (--before == 0) {
-            before = 100;
-            ShowLineCount(n);
+            before = kShowCountEvery;
+            ShowLineCount(counted);
           }
           f(line);
         },
         [&](std::size_t skipped) {
           while (skipped >= static_cast<std::size_t>(before)) {
             skipped -= static_cast<std::size_t>(before);
-            n += before;
-            before = 100;
-            ShowLineCount(n);
+            counted += before;
+            before = kShowCountEvery;
+            ShowLineCount(counted);
           }
-          n += static_cast<int>(skipped);
+          counted += static_cast<int>(skipped);
           before -= static_cast<int>(skipped);
         });
-    lines = n;
+    lines = counted;
     linesBeforeShow = before;
   }
   void ShowLineCount(int value) { progress.LineCount(value); }
