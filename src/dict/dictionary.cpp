@@ -6,21 +6,20 @@
 #include <cstring>
 #include <new>
 
+#include "platform/text_bytes.h"
 #include "platform/text_case.h"
+#include "platform/utf8.h"
 
 namespace brimsel {
 namespace {
 
-constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
-
 // Folds the ASCII small letters of eight bytes to capitals at once: a byte from 'a' to 'z' loses
 // its 0x20 bit, every other byte stays.
 inline std::uint64_t FoldAsciiWord(std::uint64_t x) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-  std::uint64_t low7 = x & ~kHighBits;
-  std::uint64_t fromA = (low7 + (0x80 - 'a') * kOnes) & kHighBits;
-  std::uint64_t afterZ = (low7 + (0x80 - 'z' - 1) * kOnes) & kHighBits;
-  std::uint64_t small = fromA & ~afterZ & ~x & kHighBits;
+  std::uint64_t low7 = x & ~kEachByteHigh;
+  std::uint64_t fromA = (low7 + (0x80 - 'a') * kEachByteOne) & kEachByteHigh;
+  std::uint64_t afterZ = (low7 + (0x80 - 'z' - 1) * kEachByteOne) & kEachByteHigh;
+  std::uint64_t small = fromA & ~afterZ & ~x & kEachByteHigh;
   return x ^ (small >> 2);
 }
 
@@ -32,7 +31,7 @@ inline std::uint64_t FoldNothing(std::uint64_t x) {
 // The same for Windows-1252 text: a word with a byte from 0x80 up (an accented letter, most
 // often) folds each of its bytes through the upper-case table.
 inline std::uint64_t FoldCp1252Word(std::uint64_t x) {
-  if ((x & kHighBits) == 0) return FoldAsciiWord(x);
+  if ((x & kEachByteHigh) == 0) return FoldAsciiWord(x);
   // The accented small letters à to þ (0xE0 to 0xFE but ÷) lose their 0x20 bit like a to z,
   // eight bytes at once; a word with another byte from 0x80 up (š, œ, ž, ÿ, signs) takes the
   // table. Bit 6 and bit 5 of each byte are moved up to bit 7 to be tested there.
@@ -40,10 +39,10 @@ inline std::uint64_t FoldCp1252Word(std::uint64_t x) {
   const auto zeroBytes = [](std::uint64_t v) {  // 0x80 in each byte of `v` that is 0
     return ~(((v & kLow7) + kLow7) | v | kLow7);
   };
-  const std::uint64_t b7 = x & kHighBits;
-  const std::uint64_t b6 = (x << 1) & kHighBits;
+  const std::uint64_t b7 = x & kEachByteHigh;
+  const std::uint64_t b6 = (x << 1) & kEachByteHigh;
   if ((b7 & ~b6) == 0 && zeroBytes(~x) == 0) {  // nothing from 0x80 to 0xBF, no 0xFF
-    const std::uint64_t b5 = (x << 2) & kHighBits;
+    const std::uint64_t b5 = (x << 2) & kEachByteHigh;
     const std::uint64_t small = b7 & b6 & b5 & ~zeroBytes(x ^ 0xF7F7F7F7F7F7F7F7ull);
     return FoldAsciiWord(x) ^ (small >> 2);
   }
@@ -108,14 +107,6 @@ bool EqualFolded(const char* a, const char* b, std::size_t n) {
   return same(Load8(a + n - 8), Load8(b + n - 8));
 }
 
-bool IsAsciiText(const char* s, std::size_t n) {
-  std::uint64_t any = 0;
-  std::size_t i = 0;
-  for (; i + 8 <= n; i += 8) any |= Load8(s + i);
-  for (; i < n; ++i) any |= static_cast<unsigned char>(s[i]);
-  return (any & kHighBits) == 0;
-}
-
 // Moves the used slots of an open-addressing table (slots with `hash` and `idPlusOne`, 0 for a
 // free one) into a table of `size` slots, a power of two.
 template <class Slot>
@@ -131,17 +122,13 @@ void Rehash(std::vector<Slot>& table, std::size_t size) {
   table.swap(larger);
 }
 
-inline unsigned char AsciiLower(unsigned char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + 32) : c;
-}
-
 // The order of UTF-8 keys: code points, an ASCII letter as its small letter (keys of texts
 // with other letters are folded already).
 bool Utf8KeyLess(std::string_view a, std::string_view b) {
   const std::size_t n = std::min(a.size(), b.size());
   for (std::size_t i = 0; i < n; ++i) {
-    const unsigned char x = AsciiLower(static_cast<unsigned char>(a[i]));
-    const unsigned char y = AsciiLower(static_cast<unsigned char>(b[i]));
+    const auto x = static_cast<unsigned char>(AsciiLower(a[i]));
+    const auto y = static_cast<unsigned char>(AsciiLower(b[i]));
     if (x != y) return x < y;
   }
   return a.size() < b.size();
@@ -190,7 +177,7 @@ int Dictionary::Insert(char* text, int length, int options) {
   while (n != 0 && text[n - 1] == ' ') text[--n] = '\0';
   if (n == 0) return -1;
   try {
-    const bool ascii = !utf8_ || IsAsciiText(text, n);
+    const bool ascii = !utf8_ || IsAscii(std::string_view(text, n));
     if (!ascii) {
       const std::uint32_t spelling = FoldedHash<FoldNothing>(text, n) ^ static_cast<std::uint32_t>(options);
       if (const int id = FindSpelling(text, n, options, spelling); id >= 0) {
@@ -224,10 +211,10 @@ int Dictionary::FindSpelling(const char* text, std::size_t length, int options,
     const SpellingSlot& slot = spellings_[i];
     if (slot.idPlusOne == 0) return -1;
     if (slot.hash != hash) continue;
-    const Spelling& s = spellingTexts_[static_cast<std::size_t>(slot.idPlusOne - 1)];
-    if (s.length == length && s.options == options &&
-        EqualFolded<FoldNothing>(s.text, text, length)) {
-      return s.id;
+    const Spelling& spelling = spellingTexts_[static_cast<std::size_t>(slot.idPlusOne - 1)];
+    if (spelling.length == length && spelling.options == options &&
+        EqualFolded<FoldNothing>(spelling.text, text, length)) {
+      return spelling.id;
     }
   }
 }
@@ -258,7 +245,7 @@ int Dictionary::InsertKey(const char* text, std::size_t textLength) {
   // text is its own key, its letters folded as the words are compared.
   const char* key = text;
   std::size_t length = textLength;
-  if (utf8_ && !IsAsciiText(text, textLength)) {
+  if (utf8_ && !IsAscii(std::string_view(text, textLength))) {
     CaseFoldKey(std::string_view(text, textLength), key_);
     key = key_.data();
     length = key_.size();
@@ -268,17 +255,17 @@ int Dictionary::InsertKey(const char* text, std::size_t textLength) {
 
 int Dictionary::FindOrAdd(const char* text, std::size_t textLength, const char* key,
                           std::size_t length, bool keyIsText, int refs) {
-  std::uint32_t h = Hash(key, length);
+  const std::uint32_t hash = Hash(key, length);
   std::size_t mask = table_.size() - 1;
-  std::size_t i = h & mask;
+  std::size_t i = hash & mask;
   for (;; i = (i + 1) & mask) {
-    const Case& c = table_[i];
-    if (c.idPlusOne == 0) break;
-    if (c.hash != h) continue;
-    DictionaryEntry& nd = entries_[static_cast<std::size_t>(c.idPlusOne - 1)];
-    if (static_cast<std::size_t>(nd.keyLength) == length && SameKey(nd.key, key, length)) {
-      nd.refCount += refs;
-      return nd.id;
+    const EntrySlot& slot = table_[i];
+    if (slot.idPlusOne == 0) break;
+    if (slot.hash != hash) continue;
+    DictionaryEntry& entry = entries_[static_cast<std::size_t>(slot.idPlusOne - 1)];
+    if (static_cast<std::size_t>(entry.keyLength) == length && SameKey(entry.key, key, length)) {
+      entry.refCount += refs;
+      return entry.id;
     }
   }
   if (textLength > static_cast<std::size_t>(INT32_MAX) || length > static_cast<std::size_t>(INT32_MAX) ||
@@ -289,31 +276,31 @@ int Dictionary::FindOrAdd(const char* text, std::size_t textLength, const char* 
   if ((static_cast<std::size_t>(count) + 1) * 4 > table_.size() * 3) {
     Grow();
     mask = table_.size() - 1;
-    for (i = h & mask; table_[i].idPlusOne != 0; i = (i + 1) & mask) {
+    for (i = hash & mask; table_[i].idPlusOne != 0; i = (i + 1) & mask) {
     }
   }
   if (entries_.size() == entries_.capacity()) entries_.reserve(entries_.size() * 2 + 16);
-  DictionaryEntry nd;
-  nd.text = texts_.Copy(std::string_view(text, textLength));
-  nd.key = keyIsText ? nd.text : texts_.Copy(std::string_view(key, length));
-  nd.keyLength = static_cast<int>(length);
-  nd.id = count;
-  nd.length = static_cast<int>(textLength);
-  nd.refCount = refs;
-  entries_.push_back(nd);
-  table_[i] = {h, nd.id + 1};
+  DictionaryEntry entry;
+  entry.text = texts_.Copy(std::string_view(text, textLength));
+  entry.key = keyIsText ? entry.text : texts_.Copy(std::string_view(key, length));
+  entry.keyLength = static_cast<int>(length);
+  entry.id = count;
+  entry.length = static_cast<int>(textLength);
+  entry.refCount = refs;
+  entries_.push_back(entry);
+  table_[i] = {hash, entry.id + 1};
   ++count;
   orderCurrent_ = false;
-  return nd.id;
+  return entry.id;
 }
 
 std::vector<int> Dictionary::Absorb(const Dictionary& other) {
   std::vector<int> ids(static_cast<std::size_t>(other.count));
   for (int id = 0; id < other.count; ++id) {
-    const DictionaryEntry& e = other.Entry(id);
+    const DictionaryEntry& entry = other.Entry(id);
     ids[static_cast<std::size_t>(id)] =
-        FindOrAdd(e.text, static_cast<std::size_t>(e.length), e.key,
-                  static_cast<std::size_t>(e.keyLength), e.key == e.text, e.refCount);
+        FindOrAdd(entry.text, static_cast<std::size_t>(entry.length), entry.key,
+                  static_cast<std::size_t>(entry.keyLength), entry.key == entry.text, entry.refCount);
   }
   return ids;
 }
@@ -327,8 +314,8 @@ const std::vector<int>& Dictionary::AlphabeticalOrder() const {
     order_.resize(static_cast<std::size_t>(count));
     for (int id = 0; id < count; ++id) order_[static_cast<std::size_t>(id)] = id;
     const auto key = [this](int id) {
-      const DictionaryEntry& e = entries_[static_cast<std::size_t>(id)];
-      return std::string_view(e.key, static_cast<std::size_t>(e.keyLength));
+      const DictionaryEntry& entry = entries_[static_cast<std::size_t>(id)];
+      return std::string_view(entry.key, static_cast<std::size_t>(entry.keyLength));
     };
     if (utf8_) {
       std::sort(order_.begin(), order_.end(),

@@ -104,11 +104,11 @@ class Dictionary {
   // free slot): eight bytes, so that the table of a few thousand entries stays in the fastest
   // caches while the file streams past. A hash that matches leads to the entry, whose length,
   // text and count are then compared and updated together.
-  struct Case {
+  struct EntrySlot {
     std::uint32_t hash = 0;
     std::int32_t idPlusOne = 0;
   };
-  std::vector<Case> table_;
+  std::vector<EntrySlot> table_;
   TextBlocks texts_;  // the entries' texts
   mutable std::vector<int> order_;
   mutable bool orderCurrent_ = true;

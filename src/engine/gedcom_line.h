@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/line_reader.h"
+#include "platform/text_bytes.h"
 
 namespace brimsel {
 
@@ -54,11 +55,6 @@ inline std::string_view ValueText(const Line& line) {
   return line.size > 7 ? std::string_view(line.text + 7, line.size - 7) : std::string_view();
 }
 inline char* ValueStart(const Line& line) { return line.text + (line.size > 7 ? 7 : line.size); }
-
-// True when `c` is white space as the C library's isspace sees it in the classic locale.
-inline bool IsBlank(char c) {
-  return c == ' ' || (c >= '\t' && c <= '\r');
-}
 
 // For a line whose first two characters are a digit and a blank, and whose third is not a
 // blank, the word split reads the tag from the third character on. True when that tag is

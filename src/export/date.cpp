@@ -9,6 +9,8 @@
 #include <cstring>
 #include <iterator>
 
+#include "platform/text_bytes.h"
+
 namespace brimsel {
 
 // Windows-1252 bytes: \xE9 é, \xC9 É, \xFB û, \xDB Û; "\x63" is the letter c, written as an escape
@@ -56,12 +58,6 @@ constexpr int kDefaultCentury = 1900;
 // Upper case of the classic locale: only a-z change.
 constexpr unsigned char UpperAscii(unsigned char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
-}
-
-// White space as the C library's isspace sees it in the classic locale: bytes 9 to 13 and 32.
-constexpr bool IsBlank(char c) {
-  unsigned char u = static_cast<unsigned char>(c);
-  return u == ' ' || (u >= '\t' && u <= '\r');
 }
 
 bool StartsWithIgnoringCase(const char* text, const char* prefix) {

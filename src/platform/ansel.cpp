@@ -5,10 +5,12 @@
 
 #include <array>
 
+#include "platform/utf8.h"
+
 namespace brimsel {
 namespace {
 
-constexpr char32_t kUnknown = 0xFFFD;
+constexpr char32_t kUnknown = kReplacementCharacter;  // a byte that stands for no character
 
 // Bytes 0xA0 to 0xDF; U+FFFD where neither table defines the byte.
 constexpr std::array<char16_t, 64> kLetters = {

@@ -10,6 +10,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "platform/text_bytes.h"
 #include "platform/text_decoder.h"
 #include "platform/utf8.h"
 
@@ -53,27 +54,16 @@ constexpr std::array<NamedSet, 25> kCharValues = {{
 // The CHAR values that name a UTF-16 file without its byte order.
 constexpr std::array<std::string_view, 3> kUtf16Values = {"UNICODE", "UTF-16", "UTF16"};
 
-inline bool IsBlank(char c) {
-  return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
   }
   return true;
 }
 
 bool IsUtf16Value(std::string_view value) {
-  value = Trim(value);
+  value = TrimBlanks(value);
   for (std::string_view v : kUtf16Values) {
     if (EqualsIgnoringAsciiCase(value, v)) return true;
   }
@@ -153,7 +143,7 @@ TableEncoding DefaultTableEncoding(Charset set) {
 }
 
 std::optional<Charset> CharsetFromCharValue(std::string_view value) {
-  value = Trim(value);
+  value = TrimBlanks(value);
   for (const NamedSet& entry : kCharValues) {
     if (EqualsIgnoringAsciiCase(value, entry.name)) return entry.set;
   }
@@ -161,7 +151,7 @@ std::optional<Charset> CharsetFromCharValue(std::string_view value) {
 }
 
 std::optional<Charset> CharsetFromOption(std::string_view name) {
-  name = Trim(name);
+  name = TrimBlanks(name);
   if (IsUtf16Value(name)) return std::nullopt;
   for (const NamedSet& entry : kCharValues) {
     if (EqualsIgnoringAsciiCase(name, entry.name)) return entry.set;
@@ -175,7 +165,7 @@ std::optional<Charset> CharsetFromOption(std::string_view name) {
 }
 
 std::optional<TableEncoding> TableEncodingFromOption(std::string_view name) {
-  name = Trim(name);
+  name = TrimBlanks(name);
   if (EqualsIgnoringAsciiCase(name, "utf-8")) return TableEncoding::kUtf8;
   if (EqualsIgnoringAsciiCase(name, "windows-1252")) return TableEncoding::kWindows1252;
   return std::nullopt;
@@ -230,13 +220,13 @@ void CharsetDetector::ReadHeadLine(std::string_view line) {
       inGedc_ = parts.tag == "GEDC";
       if (parts.tag == "CHAR" && !charSeen_) {
         charSeen_ = true;
-        const std::string_view value = Trim(parts.value);
+        const std::string_view value = TrimBlanks(parts.value);
         if (!value.empty()) charValue_ = std::string(value);
       }
       break;
     case 2:
       if (inGedc_ && parts.tag == "VERS") {
-        const std::string_view value = Trim(parts.value);
+        const std::string_view value = TrimBlanks(parts.value);
         if (!value.empty() && value.front() == '7') gedcom7_ = true;
       }
       break;
@@ -285,7 +275,7 @@ void Utf8Stream::Feed(std::string_view bytes) {
           // Nothing open: line ends do not matter, only bytes from 0x80 up, NUL and byte 26.
 #if defined(__SSE2__)
           const __m128i zero = _mm_setzero_si128();
-          const __m128i sub = _mm_set1_epi8(0x1A);
+          const __m128i sub = _mm_set1_epi8(kEndOfInput);
           while (end - p >= 16) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
             const __m128i special =
@@ -294,14 +284,12 @@ void Utf8Stream::Feed(std::string_view bytes) {
             p += 16;
           }
 #endif
-          constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-          constexpr std::uint64_t kHigh = 0x8080808080808080ull;
           while (end - p >= 8) {
             std::uint64_t w;
             std::memcpy(&w, p, 8);
-            const std::uint64_t sub = w ^ (0x1A * kOnes);
+            const std::uint64_t sub = w ^ (kEndOfInput * kEachByteOne);
             const std::uint64_t special =
-                (w | ((w - kOnes) & ~w) | ((sub - kOnes) & ~sub)) & kHigh;
+                (w | ((w - kEachByteOne) & ~w) | ((sub - kEachByteOne) & ~sub)) & kEachByteHigh;
             if (special != 0) break;
             p += 8;
           }
@@ -321,7 +309,7 @@ void Utf8Stream::Feed(std::string_view bytes) {
           if (!check_.Take(c)) return;
           continue;
         }
-        if (c == 0 || c == 0x1A || ((c == '\n' || c == '\r') && check_.need != 0)) break;
+        if (c == 0 || c == kEndOfInput || ((c == '\n' || c == '\r') && check_.need != 0)) break;
         ++p;
         if (check_.need != 0 && !check_.Take(c)) return;  // ASCII inside a sequence
       }
@@ -329,7 +317,7 @@ void Utf8Stream::Feed(std::string_view bytes) {
     }
     const char ch = *p++;
     const auto c = static_cast<unsigned char>(ch);
-    if (c == 0x1A) {
+    if (c == kEndOfInput) {
       mode_ = Mode::kEnded;
       break;
     }

@@ -2,6 +2,8 @@
 // those instruction sets and used only where the processor has them.
 #include "platform/chunk_masks.h"
 
+#include "platform/text_bytes.h"
+
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
 #define BRIMSEL_X86 1
@@ -18,7 +20,7 @@ ChunkMasks BytesWritten(const char* p, const LineSelection& sel) {
     const char c = p[i];
     if (c == '\n') m.lf |= bit;
     if (c == '\r') m.cr |= bit;
-    if (c == '\0' || c == 26) m.rareBytes |= bit;
+    if (c == '\0' || c == kEndOfInput) m.rareBytes |= bit;
     if (c == sel.firstByte) m.firstByte |= bit;
     if (c == sel.levelByte) m.levelByte |= bit;
     if (c == sel.thirdBytes[0] || c == sel.thirdBytes[1]) m.thirdBytes |= bit;
@@ -46,7 +48,7 @@ ChunkMasks Sse2(const char* p, const LineSelection& sel) {
   const __m128i lf = _mm_set1_epi8('\n');
   const __m128i cr = _mm_set1_epi8('\r');
   const __m128i nul = _mm_setzero_si128();
-  const __m128i sub = _mm_set1_epi8(26);
+  const __m128i sub = _mm_set1_epi8(kEndOfInput);
   const __m128i firstByte = _mm_set1_epi8(sel.firstByte);
   const __m128i levelByte = _mm_set1_epi8(sel.levelByte);
   const __m128i t0 = _mm_set1_epi8(sel.thirdBytes[0]);
@@ -73,7 +75,7 @@ __attribute__((target("avx2"))) ChunkMasks Avx2(const char* p, const LineSelecti
   const __m256i lf = _mm256_set1_epi8('\n');
   const __m256i cr = _mm256_set1_epi8('\r');
   const __m256i nul = _mm256_setzero_si256();
-  const __m256i sub = _mm256_set1_epi8(26);
+  const __m256i sub = _mm256_set1_epi8(kEndOfInput);
   const __m256i firstByte = _mm256_set1_epi8(sel.firstByte);
   const __m256i levelByte = _mm256_set1_epi8(sel.levelByte);
   const __m256i t0 = _mm256_set1_epi8(sel.thirdBytes[0]);
@@ -104,7 +106,7 @@ __attribute__((target("avx512f,avx512bw"))) ChunkMasks Avx512(const char* p,
   m.lf = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\n'));
   m.cr = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\r'));
   m.rareBytes = _mm512_cmpeq_epi8_mask(v, _mm512_setzero_si512()) |
-                _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(26));
+                _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(kEndOfInput));
   m.firstByte = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(sel.firstByte));
   m.levelByte = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(sel.levelByte));
   m.thirdBytes = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(sel.thirdBytes[0])) |
@@ -116,7 +118,7 @@ void BreaksSse2(const char* p, int n, std::uint64_t* out) {
   const __m128i lf = _mm_set1_epi8('\n');
   const __m128i cr = _mm_set1_epi8('\r');
   const __m128i nul = _mm_setzero_si128();
-  const __m128i sub = _mm_set1_epi8(26);
+  const __m128i sub = _mm_set1_epi8(kEndOfInput);
   for (int i = 0; i < n; ++i) {
     std::uint64_t m = 0;
     for (int k = 0; k < 4; ++k) {
@@ -133,7 +135,7 @@ __attribute__((target("avx2"))) void BreaksAvx2(const char* p, int n, std::uint6
   const __m256i lf = _mm256_set1_epi8('\n');
   const __m256i cr = _mm256_set1_epi8('\r');
   const __m256i nul = _mm256_setzero_si256();
-  const __m256i sub = _mm256_set1_epi8(26);
+  const __m256i sub = _mm256_set1_epi8(kEndOfInput);
   for (int i = 0; i < n; ++i) {
     std::uint64_t m = 0;
     for (int k = 0; k < 2; ++k) {
@@ -154,7 +156,7 @@ __attribute__((target("avx512f,avx512bw"))) void BreaksAvx512(const char* p, int
     out[i] = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\n')) |
              _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\r')) |
              _mm512_cmpeq_epi8_mask(v, _mm512_setzero_si512()) |
-             _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(26));
+             _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(kEndOfInput));
   }
 }
 

@@ -11,6 +11,9 @@
 #include <cctype>
 #include <set>
 
+#include "platform/text_bytes.h"
+#include "platform/utf8.h"
+
 namespace brimsel {
 namespace {
 
@@ -18,15 +21,13 @@ namespace {
 constexpr std::array<std::string_view, 8> kBuiltInNames = {
     "utf-8", "utf-16le", "utf-16be", "ansel", "windows-1252", "cp437", "cp850", "macintosh"};
 
-constexpr char32_t kReplacement = 0xFFFD;
-
 // Writes U+FFFD for an unmapped or illegal sequence (ICU's own substitute writes U+001A in some
 // single-byte sets).
 void WriteReplacement(const void*, UConverterToUnicodeArgs* args, const char*, int32_t,
                       UConverterCallbackReason reason, UErrorCode* status) {
   if (reason > UCNV_IRREGULAR) return;  // reset, close, clone: nothing to write
   *status = U_ZERO_ERROR;
-  const UChar replacement = static_cast<UChar>(kReplacement);
+  const UChar replacement = static_cast<UChar>(kReplacementCharacter);
   ucnv_cbToUWriteUChars(args, &replacement, 1, 0, status);
 }
 
@@ -120,15 +121,10 @@ std::optional<Charset> BuiltInAlias(const char* canonical) {
   return std::nullopt;
 }
 
-bool IsBlank(char c) {
-  return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
 }  // namespace
 
 CharsetNameResult LookUpCharset(std::string_view name) {
-  while (!name.empty() && IsBlank(name.front())) name.remove_prefix(1);
-  while (!name.empty() && IsBlank(name.back())) name.remove_suffix(1);
+  name = TrimBlanks(name);
   CharsetNameResult result;
   if (name.empty()) return result;
   if (const std::optional<Charset> set = CharsetFromOption(name)) {
@@ -198,7 +194,7 @@ ConverterDecoder::ConverterDecoder(std::string name) : name_(std::move(name)) {
   if (ucnv_getMaxCharSize(converter_.get()) != 1) return;
   // A single-byte set decodes through a table of its 256 bytes. The ASCII bytes stay ASCII
   // characters, as the lines' structure reads them (the IBM code pages swap some controls).
-  table_.assign(256, kReplacement);
+  table_.assign(256, kReplacementCharacter);
   for (int byte = 0; byte < 0x80; ++byte) table_[byte] = static_cast<char32_t>(byte);
   for (int byte = 0x80; byte < 256; ++byte) {
     const char c = static_cast<char>(byte);
@@ -220,7 +216,7 @@ void ConverterDecoder::Decode(std::string_view raw, std::u32string& out) {
     return;
   }
   if (!converter_) {
-    out.append(raw.size(), kReplacement);
+    out.append(raw.size(), kReplacementCharacter);
     return;
   }
   // No byte of a multi-byte character is ASCII in an accepted set: the ASCII bytes are copied

@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/text_bytes.h"
+
 namespace brimsel {
 namespace {
 
@@ -21,8 +23,6 @@ std::string ReadWindow(ByteSource& source, std::size_t n) {
   return window;
 }
 
-bool IsLineBreak(char c) { return c == '\n' || c == '\r' || c == '\0' || c == 26; }
-
 }  // namespace
 
 std::vector<std::int64_t> FindCuts(ByteSource& source, std::int64_t skip, std::int64_t size,
@@ -34,15 +34,15 @@ std::vector<std::int64_t> FindCuts(ByteSource& source, std::int64_t skip, std::i
     if (target < 1 || (!cuts.empty() && target <= cuts.back())) continue;
     std::unique_ptr<ByteSource> near = source.Range(skip + target - 1, skip + target - 1 + kWindow);
     if (!near) return {};
-    const std::string w = ReadWindow(*near, kWindow);
+    const std::string window = ReadWindow(*near, kWindow);
     // A byte after a LF or CR starts a line, unless it is one itself: a LF or CR is either a
     // line end or the partner of the one before it (nothing before the target ends the input
     // while the reader gets there, which the parts check). Six bytes that end no line make the
     // line at least six characters long.
-    for (std::size_t i = 1; i + 6 <= w.size(); ++i) {
-      if ((w[i - 1] == '\n' || w[i - 1] == '\r') && w[i] == '0' &&
-          std::none_of(w.begin() + static_cast<std::ptrdiff_t>(i) + 1,
-                       w.begin() + static_cast<std::ptrdiff_t>(i) + 6, IsLineBreak)) {
+    for (std::size_t i = 1; i + 6 <= window.size(); ++i) {
+      if ((window[i - 1] == '\n' || window[i - 1] == '\r') && window[i] == '0' &&
+          std::none_of(window.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                       window.begin() + static_cast<std::ptrdiff_t>(i) + 6, IsLineBreak)) {
         const std::int64_t at = target - 1 + static_cast<std::int64_t>(i);
         if (at < size && (cuts.empty() || at > cuts.back())) cuts.push_back(at);
         break;

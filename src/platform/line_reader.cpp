@@ -4,13 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
-
 namespace brimsel {
-namespace {
-
-constexpr char kCtrlZ = 26;
-
-}  // namespace
 
 // A small source gets a block just large enough: a conversion of a short text then costs no
 // megabyte of memory.
@@ -81,7 +75,7 @@ void LineReader::SkipRestOfLine() {
 
 bool LineReader::TakeLineEnd() {
   const char c = block_[pos_];
-  if (c == kCtrlZ) {
+  if (c == kEndOfInput) {
     atEnd_ = stopped_ = true;  // nothing after a byte 26 is read
     pos_ = end_;
     return false;
@@ -92,7 +86,7 @@ bool LineReader::TakeLineEnd() {
 }
 
 const char* LineReader::FindLineEndOrStop(const char* p, const char* end) {
-  while (p < end && *p != '\n' && *p != '\r' && *p != kCtrlZ) ++p;
+  while (p < end && *p != '\n' && *p != '\r' && *p != kEndOfInput) ++p;
   return p;
 }
 

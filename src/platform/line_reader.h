@@ -10,6 +10,7 @@
 
 #include "platform/byte_source.h"
 #include "platform/chunk_masks.h"
+#include "platform/text_bytes.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -123,10 +124,10 @@ class LineReader {
     std::size_t skipped = 0;
     // The masks of up to kBatch chunks are computed at once, one call for a kilobyte.
     ChunkMasks batch[kBatch];
-    const auto hand = [&](Line& l) {
+    const auto hand = [&](Line& handed) {
       if (skipped != 0) skip(skipped);
       skipped = 0;
-      f(l);
+      f(handed);
     };
     for (;;) {
       if (!skipping_) {
@@ -237,7 +238,7 @@ class LineReader {
     const __m128i lf = _mm_set1_epi8('\n');
     const __m128i cr = _mm_set1_epi8('\r');
     const __m128i nul = _mm_setzero_si128();
-    const __m128i sub = _mm_set1_epi8(26);
+    const __m128i sub = _mm_set1_epi8(kEndOfInput);
     for (int k = 0; k < 4; ++k) {
       __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
       __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, lf), _mm_cmpeq_epi8(v, cr)),
@@ -247,7 +248,7 @@ class LineReader {
 #else
     for (std::size_t i = 0; i < kChunk; ++i) {
       char c = p[i];
-      if (c == '\n' || c == '\r' || c == '\0' || c == 26) mask |= std::uint64_t{1} << i;
+      if (IsLineBreak(c)) mask |= std::uint64_t{1} << i;
     }
 #endif
     if (avail < kChunk) mask &= (std::uint64_t{1} << avail) - 1;
@@ -270,15 +271,15 @@ class LineReader {
   // past them. False, with nothing done, when the chunk holds a NUL, a byte 26 or a run of
   // three or more line-end bytes after `pos`: those go through the usual steps.
   template <class H>
-  static bool CountChunkLines(const ChunkMasks& m, char* base, std::size_t chunk, std::size_t& pos,
+  static bool CountChunkLines(const ChunkMasks& masks, char* base, std::size_t chunk, std::size_t& pos,
                               std::size_t& skipped, const Selection& sel, H& hand) {
     if (pos >= chunk + kChunk) return false;
     const char* p = base + chunk;
     const std::uint64_t keep = pos > chunk ? ~std::uint64_t{0} << (pos - chunk) : ~std::uint64_t{0};
-    const std::uint64_t lf = m.lf & keep;
-    const std::uint64_t cr = m.cr & keep;
+    const std::uint64_t lf = masks.lf & keep;
+    const std::uint64_t cr = masks.cr & keep;
     const std::uint64_t ends = lf | cr;
-    if ((m.rareBytes & keep) != 0 || (ends & (ends << 1) & (ends << 2)) != 0) return false;
+    if ((masks.rareBytes & keep) != 0 || (ends & (ends << 1) & (ends << 2)) != 0) return false;
     // Without longer runs, a CR LF or LF CR pair is two line-end bytes side by side that
     // differ; its second byte ends no line.
     const std::uint64_t pairSeconds = (cr & (lf << 1)) | (lf & (cr << 1));
@@ -297,7 +298,7 @@ class LineReader {
     std::uint64_t starts = ((lineEnds & ~pairEnds) << 1) | (pairEnds << 2);
     starts &= lastEnd == 63 ? ~std::uint64_t{0} : (std::uint64_t{2} << lastEnd) - 1;
     // (A line that starts in the last two bytes and ends here has no third byte.)
-    starts &= m.firstByte | (m.levelByte & (m.thirdBytes >> 2));
+    starts &= masks.firstByte | (masks.levelByte & (masks.thirdBytes >> 2));
 
     Line line;
     line.hasEnd = true;
@@ -338,7 +339,7 @@ class LineReader {
     }
     for (; p < end; ++p) {
       char c = *p;
-      if (c == '\n' || c == '\r' || c == '\0' || c == 26) return p;
+      if (IsLineBreak(c)) return p;
     }
     return end;
   }

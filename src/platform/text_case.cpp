@@ -8,6 +8,7 @@
 
 #include "platform/ansel.h"
 #include "platform/code_page.h"
+#include "platform/text_bytes.h"
 #include "platform/utf8.h"
 
 namespace brimsel {
@@ -48,9 +49,6 @@ constexpr ByteTable kLower = MakeLower();
 
 inline char AsciiUpper(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
-}
-inline char AsciiLower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
 }
 
 // The next code point of `text` from `i`, a byte outside a valid sequence as its Windows-1252

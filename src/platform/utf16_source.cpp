@@ -4,10 +4,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/utf8.h"
+
 namespace brimsel {
 namespace {
 
-constexpr char32_t kReplacement = 0xFFFD;
 constexpr char16_t kByteOrderMark = 0xFEFF;
 
 inline bool IsHighSurrogate(char16_t u) {
@@ -109,12 +110,12 @@ std::ptrdiff_t Utf16Source::Read(char* buffer, std::size_t capacity) {
       // The end: a surrogate left alone, then an odd last byte, each one U+FFFD.
       if (lead_ != 0) {
         lead_ = 0;
-        Emit(kReplacement);
+        Emit(kReplacementCharacter);
         continue;
       }
       if (hasOdd_) {
         hasOdd_ = false;
-        Emit(kReplacement);
+        Emit(kReplacementCharacter);
         continue;
       }
       if (got < 0 && written == 0) return -1;
@@ -130,12 +131,12 @@ std::ptrdiff_t Utf16Source::Read(char* buffer, std::size_t capacity) {
         Emit(0x10000 + ((static_cast<char32_t>(lead) - 0xD800) << 10) + (unit - 0xDC00));
         continue;
       }
-      Emit(kReplacement);
+      Emit(kReplacementCharacter);
     }
     if (IsHighSurrogate(unit)) {
       lead_ = unit;
     } else if (IsLowSurrogate(unit)) {
-      Emit(kReplacement);
+      Emit(kReplacementCharacter);
     } else {
       Emit(unit);
     }

@@ -7,7 +7,12 @@
 #include <string>
 #include <string_view>
 
+#include "platform/text_bytes.h"
+
 namespace brimsel {
+
+// U+FFFD, written for what a set cannot decode.
+inline constexpr char32_t kReplacementCharacter = 0xFFFD;
 
 // The length of the well-formed UTF-8 sequence at the start of `text` (1 to 4), with its code
 // point in `cp`; 0 when the bytes there do not form one (an overlong form, a surrogate, a value
@@ -77,7 +82,7 @@ inline bool IsAscii(std::string_view text) {
     any |= w;
   }
   for (; n != 0; ++p, --n) any |= static_cast<unsigned char>(*p);
-  return (any & 0x8080808080808080ull) == 0;
+  return (any & kEachByteHigh) == 0;
 }
 
 }  // namespace brimsel
