@@ -298,9 +298,9 @@ std::vector<int> Dictionary::Absorb(const Dictionary& other) {
   std::vector<int> ids(static_cast<std::size_t>(other.count));
   for (int id = 0; id < other.count; ++id) {
     const DictionaryEntry& entry = other.Entry(id);
-    ids[static_cast<std::size_t>(id)] =
-        FindOrAdd(entry.text, static_cast<std::size_t>(entry.length), entry.key,
-                  static_cast<std::size_t>(entry.keyLength), entry.key == entry.text, entry.refCount);
+    ids[static_cast<std::size_t>(id)] = FindOrAdd(
+        entry.text, static_cast<std::size_t>(entry.length), entry.key,
+        static_cast<std::size_t>(entry.keyLength), entry.key == entry.text, entry.refCount);
   }
   return ids;
 }

@@ -179,7 +179,8 @@ ConversionResult ReadPasses(GedcomModel& model, ByteSource& source, const char* 
   std::vector<std::int64_t> cuts;
   std::vector<std::int64_t> targets;
   if (!IsUtf16(readAs)) {
-    const std::int64_t textSize = std::max<std::int64_t>(model.sourceSize - static_cast<std::int64_t>(skip), 0);
+    const std::int64_t textSize =
+        std::max<std::int64_t>(model.sourceSize - static_cast<std::int64_t>(skip), 0);
     const int parts = ConversionThreads(options.threads, textSize);
     for (int k = 1; k < parts; ++k) targets.push_back(textSize * k / parts);
     if (parts > 1) cuts = FindCuts(source, static_cast<std::int64_t>(skip), textSize, parts);
@@ -216,11 +217,14 @@ ConversionResult ReadPasses(GedcomModel& model, ByteSource& source, const char* 
   }
   if (model.counts.individuals == 0) {
     progress.Message("Aucun individu trouv\xE9!");
-    return EndedEarly(model, progress, ConversionOutcome::kNoIndividual, "Aucun individu trouv\xE9!");
+    return EndedEarly(model, progress, ConversionOutcome::kNoIndividual,
+                      "Aucun individu trouv\xE9!");
   }
   AllocateRecords(model);
 
-  if (!Rewind(state)) return EndedEarly(model, progress, ConversionOutcome::kReadError, "cannot rewind");
+  if (!Rewind(state)) {
+    return EndedEarly(model, progress, ConversionOutcome::kReadError, "cannot rewind");
+  }
   progress.LineCount(ProgressSink::kNoLineCount);
   progress.Phase("Passe 2");
   int parts = 1;
@@ -257,8 +261,8 @@ ConversionResult ReadPasses(GedcomModel& model, ByteSource& source, const char* 
   model.sourcePath = path;
   model.readNotes = options.notes;
   model.properNames = options.properNames;
-  state.Message("%d pr\xE9noms, %d noms, %d places.", model.givenNames->count, model.surnames->count,
-                model.places->count);
+  state.Message("%d pr\xE9noms, %d noms, %d places.", model.givenNames->count,
+                model.surnames->count, model.places->count);
   if (state.decoded.replaced != 0) {
     state.Message("%llu caract\xE8res remplac\xE9s par ?",
                   static_cast<unsigned long long>(state.decoded.replaced));

@@ -14,22 +14,30 @@ std::string At(const char* what, std::size_t i) { return std::string(what) + " "
 
 std::string CheckModel(const GedcomModel& model) {
   if (!model.givenNames || !model.surnames || !model.places) return "missing dictionary";
-  if (model.individuals.size() != static_cast<std::size_t>(model.counts.individuals)) return "counts.individuals";
+  if (model.individuals.size() != static_cast<std::size_t>(model.counts.individuals))
+    return "counts.individuals";
   if (model.unions.size() != static_cast<std::size_t>(model.counts.unions)) return "counts.unions";
-  if (model.individualNotes.size() != static_cast<std::size_t>(model.counts.individualNotes)) return "counts.individualNotes";
-  if (model.unionNotes.size() != static_cast<std::size_t>(model.counts.unionNotes)) return "counts.unionNotes";
-  if (model.addedSexes.size() != static_cast<std::size_t>(model.counts.added)) return "counts.added";
+  if (model.individualNotes.size() != static_cast<std::size_t>(model.counts.individualNotes))
+    return "counts.individualNotes";
+  if (model.unionNotes.size() != static_cast<std::size_t>(model.counts.unionNotes))
+    return "counts.unionNotes";
+  if (model.addedSexes.size() != static_cast<std::size_t>(model.counts.added))
+    return "counts.added";
   for (std::size_t i = 0; i < model.individuals.size(); ++i) {
     const Individual& individual = model.individuals[i];
-    if (individual.famc < -1 || individual.famc >= model.counts.unions) return At("famc of individual", i);
-    if (!InDict(individual.surname, model.surnames) || !InDict(individual.givenName, model.givenNames)) {
+    if (individual.famc < -1 || individual.famc >= model.counts.unions)
+      return At("famc of individual", i);
+    if (!InDict(individual.surname, model.surnames) ||
+        !InDict(individual.givenName, model.givenNames)) {
       return At("name of individual", i);
     }
-    for (int place : {individual.birthPlace, individual.baptismPlace, individual.deathPlace, individual.burialPlace}) {
+    for (int place : {individual.birthPlace, individual.baptismPlace, individual.deathPlace,
+                      individual.burialPlace}) {
       if (!InDict(place, model.places)) return At("place of individual", i);
     }
     if (individual.sex < -1 || individual.sex > 1) return At("sex of individual", i);
-    for (const char* date : {individual.birthDate, individual.baptismDate, individual.deathDate, individual.burialDate}) {
+    for (const char* date : {individual.birthDate, individual.baptismDate, individual.deathDate,
+                             individual.burialDate}) {
       if (date && std::char_traits<char>::length(date) >= kDateBufferSize) return At("date of", i);
     }
   }
@@ -44,7 +52,8 @@ std::string CheckModel(const GedcomModel& model) {
         if (addedSeen[static_cast<std::size_t>(added)]++)
           return At("added individual shared, union", i);
         int expected = spouse == theUnion.husband ? 1 : 0;
-        if (model.addedSexes[static_cast<std::size_t>(added)] != expected) return At("added sex, union", i);
+        if (model.addedSexes[static_cast<std::size_t>(added)] != expected)
+          return At("added sex, union", i);
       }
     }
     if (!InDict(theUnion.marriagePlace, model.places)) return At("place of union", i);

@@ -23,7 +23,8 @@ void CheckFams(ReadingState& state, int indi, int unionIndex, std::string_view w
     return;
   }
   const Union& theUnion = model.unions[static_cast<std::size_t>(unionIndex)];
-  int spouse = model.individuals[static_cast<std::size_t>(indi)].sex == 1 ? theUnion.husband : theUnion.wife;
+  int spouse =
+      model.individuals[static_cast<std::size_t>(indi)].sex == 1 ? theUnion.husband : theUnion.wife;
   if (spouse != indi) {
     state.Message("erreur FAMS retro %.*s (%d) %d", Length(word), word.data(), indi, spouse);
     ++state.Store().counts->errors;
@@ -57,13 +58,19 @@ class LinkChecks {
 
   void Fams(int indi, const LineWords& words) {
     const std::string_view word = words.Value();
-    Pending& check = Queue(false, indi, lookup_.UnionIndex(ReferenceNumber(word)), MessageWord(words, word));
-    if (check.target >= 0) __builtin_prefetch(&model_.unions[static_cast<std::size_t>(check.target)]);
+    Pending& check =
+        Queue(false, indi, lookup_.UnionIndex(ReferenceNumber(word)), MessageWord(words, word));
+    if (check.target >= 0) {
+      __builtin_prefetch(&model_.unions[static_cast<std::size_t>(check.target)]);
+    }
   }
   void Chil(int fam, const LineWords& words) {
     const std::string_view word = words.Value();
-    Pending& check = Queue(true, fam, lookup_.IndividualIndex(ReferenceNumber(word)), MessageWord(words, word));
-    if (check.target >= 0) __builtin_prefetch(&model_.individuals[static_cast<std::size_t>(check.target)].famc);
+    Pending& check =
+        Queue(true, fam, lookup_.IndividualIndex(ReferenceNumber(word)), MessageWord(words, word));
+    if (check.target >= 0) {
+      __builtin_prefetch(&model_.individuals[static_cast<std::size_t>(check.target)].famc);
+    }
   }
   // Makes every check still waiting.
   void Finish() {

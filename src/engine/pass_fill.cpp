@@ -303,23 +303,28 @@ RecordFiller::EventTargets RecordFiller::CurrentTargets() {
   switch (context_) {
     case EventContext::kBirth: {
       Individual& individual = CurrentIndividual();
-      return {&counts_.birthDates, &counts_.birthPlaces, &individual.birthDate, &individual.birthPlace};
+      return {&counts_.birthDates, &counts_.birthPlaces, &individual.birthDate,
+              &individual.birthPlace};
     }
     case EventContext::kBaptism: {
       Individual& individual = CurrentIndividual();
-      return {&counts_.baptismDates, &counts_.baptismPlaces, &individual.baptismDate, &individual.baptismPlace};
+      return {&counts_.baptismDates, &counts_.baptismPlaces, &individual.baptismDate,
+              &individual.baptismPlace};
     }
     case EventContext::kDeath: {
       Individual& individual = CurrentIndividual();
-      return {&counts_.deathDates, &counts_.deathPlaces, &individual.deathDate, &individual.deathPlace};
+      return {&counts_.deathDates, &counts_.deathPlaces, &individual.deathDate,
+              &individual.deathPlace};
     }
     case EventContext::kBurial: {
       Individual& individual = CurrentIndividual();
-      return {&counts_.burialDates, &counts_.burialPlaces, &individual.burialDate, &individual.burialPlace};
+      return {&counts_.burialDates, &counts_.burialPlaces, &individual.burialDate,
+              &individual.burialPlace};
     }
     case EventContext::kMarriage: {
       Union& theUnion = CurrentUnion();
-      return {&counts_.marriageDates, &counts_.marriagePlaces, &theUnion.marriageDate, &theUnion.marriagePlace};
+      return {&counts_.marriageDates, &counts_.marriagePlaces, &theUnion.marriageDate,
+              &theUnion.marriagePlace};
     }
     default:
       return {};

@@ -81,8 +81,7 @@ void RunParts(ReadingState& fileState, std::vector<Part>& parts, Read&& read, Me
     if (lines != shown) fileState.ShowLineCount(shown = lines);
   };
   RunOrdered(
-      parts.size(),
-      {.threads = static_cast<int>(parts.size()), .whileWaiting = showLines},
+      parts.size(), {.threads = static_cast<int>(parts.size()), .whileWaiting = showLines},
       [&](std::size_t k) { return read(k, parts[k]); },
       [&](std::size_t k, PartRead got) {
         for (const std::string& line : parts[k].progress.messages) fileState.progress.Message(line);
@@ -118,7 +117,9 @@ PartRead ReadPart(const ReadingState& fileState, Part& part, bool first, bool fi
     }
   }
   pass(state);
-  return {.lines = state.lines, .readFailed = reader.Failed(), .changed = state.fileChanged,
+  return {.lines = state.lines,
+          .readFailed = reader.Failed(),
+          .changed = state.fileChanged,
           .decoded = state.decoded};
 }
 
@@ -130,7 +131,9 @@ PartRead CountPart(const ReadingState& fileState, Part& part) {
   state.notes = fileState.notes;
   state.store.counts = &part.counts;
   CountRecords(state);
-  return {.lines = state.lines, .readFailed = reader.Failed(), .stopped = reader.Stopped(),
+  return {.lines = state.lines,
+          .readFailed = reader.Failed(),
+          .stopped = reader.Stopped(),
           .bytes = tap.Check()};
 }
 
@@ -168,8 +171,8 @@ void MergeFilledPart(GedcomModel& model, Part& part) {
   part.givenNames.reset();
   part.surnames.reset();
   part.places.reset();
-  const auto individualEnd =
-      std::min<std::size_t>(static_cast<std::size_t>(part.end.individuals), model.individuals.size());
+  const auto individualEnd = std::min<std::size_t>(static_cast<std::size_t>(part.end.individuals),
+                                                   model.individuals.size());
   for (std::size_t i = static_cast<std::size_t>(part.first.individuals); i < individualEnd; ++i) {
     Individual& individual = model.individuals[i];
     Recode(individual.givenName, givenNames);
@@ -208,14 +211,16 @@ bool ReadInRanges(ReadingState& fileState, ByteSource& source, std::int64_t skip
     Part& part = parts[k];
     if (k > 0) part.first = starts[k - 1];
     part.end = k < starts.size() ? starts[k] : totals;
-    part.source = source.Range(skip + part.first.offset, k < starts.size() ? skip + part.end.offset : -1);
+    part.source =
+        source.Range(skip + part.first.offset, k < starts.size() ? skip + part.end.offset : -1);
     if (!part.source) return false;
   }
   GedcomModel& model = fileState.model;
   int lines = 0;
   try {
     RunParts(
-        fileState, parts, [&](std::size_t k, Part& part) { return ReadPart(fileState, part, k == 0, fill, pass); },
+        fileState, parts,
+        [&](std::size_t k, Part& part) { return ReadPart(fileState, part, k == 0, fill, pass); },
         [&](std::size_t k, const PartRead& got) {
           lines += got.lines;
           fileState.rangeReadFailed = fileState.rangeReadFailed || got.readFailed;
@@ -257,7 +262,7 @@ bool CountInRanges(ReadingState& fileState, ByteSource& source, std::int64_t ski
       [&](std::size_t k, const PartRead& got) {
         if (k > 0) {
           fileState.starts.push_back({cuts[k - 1], counts.individuals, counts.unions,
-                                  counts.individualNotes, counts.unionNotes});
+                                      counts.individualNotes, counts.unionNotes});
         }
         const ConversionCounts& partCounts = parts[k].counts;
         counts.individuals += partCounts.individuals;

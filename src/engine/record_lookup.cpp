@@ -11,7 +11,8 @@ namespace {
 // The records a lookup covers: those the model counted, at most those its array holds.
 template <class Record>
 int Covered(const HugeArray<Record>& records, int counted) {
-  return std::clamp<int>(counted, 0, static_cast<int>(std::min<std::size_t>(records.size(), INT32_MAX)));
+  return std::clamp<int>(counted, 0,
+                         static_cast<int>(std::min<std::size_t>(records.size(), INT32_MAX)));
 }
 
 }  // namespace
@@ -25,7 +26,9 @@ int RecordLookup::IndividualIndex(int code) const {
   return Find(model_.individuals, individuals_, code);
 }
 
-int RecordLookup::UnionIndex(int code) const { return Find(model_.unions, unions_, code); }
+int RecordLookup::UnionIndex(int code) const {
+  return Find(model_.unions, unions_, code);
+}
 
 template <class Record>
 RecordLookup::Index RecordLookup::Build(const HugeArray<Record>& records, int count) {
@@ -33,8 +36,8 @@ RecordLookup::Index RecordLookup::Build(const HugeArray<Record>& records, int co
   index.count = count;
   index.ascending = true;
   for (int i = 1; i < count && index.ascending; ++i) {
-    index.ascending = records[static_cast<std::size_t>(i - 1)].code <
-                      records[static_cast<std::size_t>(i)].code;
+    index.ascending =
+        records[static_cast<std::size_t>(i - 1)].code < records[static_cast<std::size_t>(i)].code;
   }
   index.unique = index.ascending;
   if (index.ascending) return index;

@@ -32,8 +32,8 @@ class RecordLookup {
     int count = 0;           // records looked up: the model's count, at most the array's size
     bool ascending = false;  // strictly ascending numbers: unique, and sorted as they stand
     bool unique = false;
-    int smallest = 0;        // smallest number, for `direct`
-    HugeArray<int> direct;   // index by number - smallest, -1 where none (dense numbers)
+    int smallest = 0;       // smallest number, for `direct`
+    HugeArray<int> direct;  // index by number - smallest, -1 where none (dense numbers)
     HugeArray<std::pair<int, int>> sorted;
   };
   template <class Record>

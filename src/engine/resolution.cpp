@@ -40,7 +40,8 @@ void ResolveCodes(ReadingState& state, const RecordLookup& lookup) {
     if (theUnion.husband < 0) {
       state.Message("ajout \xC9POUX(%d) %d", number, k);
       ++model.counts.added;
-    } else if (int sex = model.individuals[static_cast<std::size_t>(theUnion.husband)].sex; sex != 1) {
+    } else if (int sex = model.individuals[static_cast<std::size_t>(theUnion.husband)].sex;
+               sex != 1) {
       state.Message("erreur sexe \xC9POUX(%d) %d", theUnion.husband, sex);
       ++model.counts.errors;
     }

@@ -271,8 +271,9 @@ class LineReader {
   // past them. False, with nothing done, when the chunk holds a NUL, a byte 26 or a run of
   // three or more line-end bytes after `pos`: those go through the usual steps.
   template <class H>
-  static bool CountChunkLines(const ChunkMasks& masks, char* base, std::size_t chunk, std::size_t& pos,
-                              std::size_t& skipped, const Selection& sel, H& hand) {
+  static bool CountChunkLines(const ChunkMasks& masks, char* base, std::size_t chunk,
+                              std::size_t& pos, std::size_t& skipped, const Selection& sel,
+                              H& hand) {
     if (pos >= chunk + kChunk) return false;
     const char* p = base + chunk;
     const std::uint64_t keep = pos > chunk ? ~std::uint64_t{0} << (pos - chunk) : ~std::uint64_t{0};

@@ -81,7 +81,9 @@ TEST(GedcomModel, ClearEmptiesAllButTheBasesAndMakesNewDictionaries) {
   m.counts.errors = 3;
   m.Clear();
   EXPECT_FALSE(m.sourcePath.has_value());
-  EXPECT_EQ(m.counts.individuals + m.counts.errors + m.surnames->count + RecordLookup(m).IndividualIndex(1), -1);
+  EXPECT_EQ(m.counts.individuals + m.counts.errors + m.surnames->count +
+                RecordLookup(m).IndividualIndex(1),
+            -1);
   EXPECT_EQ(m.indiBase, 1000);
 }
 

@@ -77,7 +77,9 @@ std::string Cp1250Family() {
   std::string f = "0 HEAD\n1 CHAR ANSI\n";
   for (int i = 1; i <= 100; ++i) {
     f += "0 @I" + std::to_string(i) + "@ INDI\n1 NAME " + (i % 2 ? "\xA3ucja" : "\xA5niela") +
-         " /Nov\xE1k" + std::string(1, static_cast<char>('\xB9' + i % 3)) + "/\n1 BIRT\n2 PLAC \xA3\xF3" "d\xBF\n";
+         " /Nov\xE1k" + std::string(1, static_cast<char>('\xB9' + i % 3)) +
+         "/\n1 BIRT\n2 PLAC \xA3\xF3"
+         "d\xBF\n";
   }
   return f + "0 TRLR\n";
 }
@@ -94,17 +96,23 @@ TEST(Threads, PartsGiveWhatOneReaderGives) {
       {"mixed, CR LF, names as written, notes not read", Family(2, 60, 20, "\r\n"), false},
       // Every union after every individual: the later parts have no individual.
       {"unions only at the end", Family(5, 5, 80, "\n"), true},
-      {"NUL and byte 26", Family(7, 30, 5, "\n").insert(700, std::string("\0x\n", 3)) + "\x1A" + Family(8, 9, 9, "\n"), true},
+      {"NUL and byte 26",
+       Family(7, 30, 5, "\n").insert(700, std::string("\0x\n", 3)) + "\x1A" + Family(8, 9, 9, "\n"),
+       true},
       {"UTF-8 in varied case",
-       "0 HEAD\n1 CHAR UTF-8\n0 @I1@ INDI\n1 NAME \xC3\xA9lise /\xC3\x89TIENNE/\n0 @I2@ INDI\n1 NAME "
-       "\xC3\x89LISE /\xC3\xA9tienne/\n0 @I3@ INDI\n1 NAME Stra\xC3\x9F" "e /STRASSE/\n0 @I4@ INDI\n1 NAME "
-       "\xC3\x89lise /\xC3\xA9TIENNE/\n0 @I5@ INDI\n1 NAME STRASSE /stra\xC3\x9F" "e/\n0 TRLR\n",
+       "0 HEAD\n1 CHAR UTF-8\n0 @I1@ INDI\n1 NAME \xC3\xA9lise /\xC3\x89TIENNE/\n0 @I2@ INDI\n1 "
+       "NAME "
+       "\xC3\x89LISE /\xC3\xA9tienne/\n0 @I3@ INDI\n1 NAME Stra\xC3\x9F"
+       "e /STRASSE/\n0 @I4@ INDI\n1 NAME "
+       "\xC3\x89lise /\xC3\xA9TIENNE/\n0 @I5@ INDI\n1 NAME STRASSE /stra\xC3\x9F"
+       "e/\n0 TRLR\n",
        true},
       // Every part decodes through a converter of its own, which must be the file's.
       {"an ICU converter's set", Cp1250Family(), true, LookUpCharset("windows-1250").charset},
   };
   for (const Case& c : cases) {
-    const ConversionOptions one{.notes = c.read, .properNames = c.read, .charset = c.charset, .threads = 1};
+    const ConversionOptions one{
+        .notes = c.read, .properNames = c.read, .charset = c.charset, .threads = 1};
     const auto expected = Convert(c.text, one);
     ASSERT_TRUE(expected->r.Completed()) << c.name;
     ASSERT_EQ(expected->r.parts, 1) << c.name;
@@ -134,7 +142,8 @@ class FaultySource final : public ByteSource {
   std::int64_t Size() override { return whole_.Size(); }
   std::unique_ptr<ByteSource> Range(std::int64_t begin, std::int64_t end) override {
     if (begin == 0) ++pass_;
-    if (pass_ < faultyPass_ || (begin == 0 && fault_ != Fault::kChanged)) return whole_.Range(begin, end);
+    if (pass_ < faultyPass_ || (begin == 0 && fault_ != Fault::kChanged))
+      return whole_.Range(begin, end);
     if (fault_ == Fault::kChanged) return later_.Range(begin, end);
     return std::make_unique<Failing>(fault_);
   }
@@ -178,7 +187,8 @@ TEST(Threads, AFailingPartFailsTheConversion) {
       {F::kThrows, {}, 1, O::kFailed, "disk unplugged"},
       {F::kThrows, {}, 2, O::kFailed, "disk unplugged"},
       {F::kThrows, {}, 3, O::kFailed, "disk unplugged"},
-      {F::kChanged, text + "0 @I99@ INDI\n", 2, O::kFileChanged, "the file changed while it was read"},
+      {F::kChanged, text + "0 @I99@ INDI\n", 2, O::kFileChanged,
+       "the file changed while it was read"},
       {F::kChanged, swapped, 2, O::kFileChanged, "the file changed while it was read"},
   };
   for (const Case& c : cases) {
@@ -186,7 +196,8 @@ TEST(Threads, AFailingPartFailsTheConversion) {
       FaultySource source(text, c.fault, c.later, c.faultyPass);
       const auto run = Convert(source, {.notes = true, .threads = threads});
       const std::string name = std::to_string(static_cast<int>(c.fault)) + ", pass " +
-                               std::to_string(c.faultyPass) + ", " + std::to_string(threads) + " threads";
+                               std::to_string(c.faultyPass) + ", " + std::to_string(threads) +
+                               " threads";
       EXPECT_EQ(run->r.outcome, c.outcome) << name;
       EXPECT_EQ(run->r.detail, c.detail) << name;
       EXPECT_FALSE(run->m.sourcePath.has_value()) << name;
