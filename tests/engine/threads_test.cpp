@@ -8,7 +8,6 @@
 #include <random>
 #include <stdexcept>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "engine/conversion.h"
@@ -78,8 +77,7 @@ std::string Cp1250Family() {
   for (int i = 1; i <= 100; ++i) {
     f += "0 @I" + std::to_string(i) + "@ INDI\n1 NAME " + (i % 2 ? "\xA3ucja" : "\xA5niela") +
          " /Nov\xE1k" + std::string(1, static_cast<char>('\xB9' + i % 3)) +
-         "/\n1 BIRT\n2 PLAC \xA3\xF3"
-         "d\xBF\n";
+         "/\n1 BIRT\n2 PLAC \xA3\xF3" "d\xBF\n";
   }
   return f + "0 TRLR\n";
 }
@@ -96,16 +94,11 @@ TEST(Threads, PartsGiveWhatOneReaderGives) {
       {"mixed, CR LF, names as written, notes not read", Family(2, 60, 20, "\r\n"), false},
       // Every union after every individual: the later parts have no individual.
       {"unions only at the end", Family(5, 5, 80, "\n"), true},
-      {"NUL and byte 26",
-       Family(7, 30, 5, "\n").insert(700, std::string("\0x\n", 3)) + "\x1A" + Family(8, 9, 9, "\n"),
-       true},
+      {"NUL and byte 26", Family(7, 30, 5, "\n").insert(700, std::string("\0x\n", 3)) + "\x1A" + Family(8, 9, 9, "\n"), true},
       {"UTF-8 in varied case",
-       "0 HEAD\n1 CHAR UTF-8\n0 @I1@ INDI\n1 NAME \xC3\xA9lise /\xC3\x89TIENNE/\n0 @I2@ INDI\n1 "
-       "NAME "
-       "\xC3\x89LISE /\xC3\xA9tienne/\n0 @I3@ INDI\n1 NAME Stra\xC3\x9F"
-       "e /STRASSE/\n0 @I4@ INDI\n1 NAME "
-       "\xC3\x89lise /\xC3\xA9TIENNE/\n0 @I5@ INDI\n1 NAME STRASSE /stra\xC3\x9F"
-       "e/\n0 TRLR\n",
+       "0 HEAD\n1 CHAR UTF-8\n0 @I1@ INDI\n1 NAME \xC3\xA9lise /\xC3\x89TIENNE/\n0 @I2@ INDI\n1 NAME "
+       "\xC3\x89LISE /\xC3\xA9tienne/\n0 @I3@ INDI\n1 NAME Stra\xC3\x9F" "e /STRASSE/\n0 @I4@ INDI\n1 NAME "
+       "\xC3\x89lise /\xC3\xA9TIENNE/\n0 @I5@ INDI\n1 NAME STRASSE /stra\xC3\x9F" "e/\n0 TRLR\n",
        true},
       // Every part decodes through a converter of its own, which must be the file's.
       {"an ICU converter's set", Cp1250Family(), true, LookUpCharset("windows-1250").charset},
@@ -142,8 +135,9 @@ class FaultySource final : public ByteSource {
   std::int64_t Size() override { return whole_.Size(); }
   std::unique_ptr<ByteSource> Range(std::int64_t begin, std::int64_t end) override {
     if (begin == 0) ++pass_;
-    if (pass_ < faultyPass_ || (begin == 0 && fault_ != Fault::kChanged))
+    if (pass_ < faultyPass_ || (begin == 0 && fault_ != Fault::kChanged)) {
       return whole_.Range(begin, end);
+    }
     if (fault_ == Fault::kChanged) return later_.Range(begin, end);
     return std::make_unique<Failing>(fault_);
   }
