@@ -21,7 +21,6 @@ void GedcomModel::Clear() {
   unionIndex_ = {};
   counts = {};
   sourceSize = 0;
-  bytesWritten = 0;
   UseTableEncoding(Charset::kWindows1252, TableEncoding::kWindows1252);
 }
 

@@ -217,7 +217,8 @@ inline bool IsDigit(char c) {
 // Writes the normalised date: day, blank, month name, blank, year. At most 2 + 1 + 4 + 1 + 10
 // bytes and the terminator. The month name is copied as four bytes; after a name of three, the
 // blank that follows takes the fourth.
-void WriteNormalDate(char* date, int day, int month, int year, bool utf8) {
+void WriteNormalDate(char* date, int day, int month, int year, bool utf8, DateParts* parts) {
+  if (parts != nullptr) *parts = {day, month, year};
   struct PaddedNames {
     char name[13][4] = {};
     unsigned char length[13] = {};
@@ -244,7 +245,7 @@ void WriteNormalDate(char* date, int day, int month, int year, bool utf8) {
 // table, a year of four digits not starting with 0, single blanks), read at a few fixed places.
 // Returns its code after writing the normalised date, or 0 for any other text, which the general
 // reading takes; for this shape both give the same bytes and code.
-int ReadUsualDate(char* date, std::size_t length, bool utf8) {
+int ReadUsualDate(char* date, std::size_t length, bool utf8, DateParts* parts) {
   if (length < 9 || length > 12 || !IsDigit(date[0])) return 0;
   const std::size_t j = date[1] == ' ' ? 1 : 2;  // digits of the day
   if (j == 2 && (!IsDigit(date[1]) || date[2] != ' ')) return 0;
@@ -261,7 +262,7 @@ int ReadUsualDate(char* date, std::size_t length, bool utf8) {
   if (month == 0) return 0;
   const int year = (date[yearAt] - '0') * 1000 + (date[yearAt + 1] - '0') * 100 +
                    (date[yearAt + 2] - '0') * 10 + (date[yearAt + 3] - '0');
-  WriteNormalDate(date, day, month, year, utf8);
+  WriteNormalDate(date, day, month, year, utf8, parts);
   return kExactQualifier + kDayGiven + kMonthGiven + kYearGiven + kCodeBase;
 }
 
@@ -562,7 +563,7 @@ int StripQualifier(char* date, std::size_t* length) {
 
 // Reads up to three words of the first `length` bytes of `date` as day, month and year, and
 // rewrites the date; `code` holds the qualifier value. Returns the quality code.
-int ReadDayMonthYear(char* date, std::size_t length, int code, bool utf8) {
+int ReadDayMonthYear(char* date, std::size_t length, int code, bool utf8, DateParts* parts) {
   // The words are views into the date: every number is read before the result is written.
   Word words[3];
   const int count = SplitWords(date, length, words);
@@ -616,18 +617,18 @@ int ReadDayMonthYear(char* date, std::size_t length, int code, bool utf8) {
   }
   code += kCodeBase;
 
-  WriteNormalDate(date, day, month, year, utf8);
+  WriteNormalDate(date, day, month, year, utf8, parts);
   return code;
 }
 
 }  // namespace
 
-int NormaliseDate(char* date, TableEncoding encoding) {
+int NormaliseDate(char* date, TableEncoding encoding, DateParts* parts) {
   if (date == nullptr) return kQualityNone;
   const bool utf8 = encoding == TableEncoding::kUtf8;
   std::size_t length = 0;
   while (length < kMaxDateLength && date[length] != '\0') ++length;
-  if (const int code = ReadUsualDate(date, length, utf8); code != 0) return code;
+  if (const int code = ReadUsualDate(date, length, utf8, parts); code != 0) return code;
 
   if (MayHoldGedcomForm(date, length)) {
     GedcomForm form = ReadGedcomForm(date, length);
@@ -639,7 +640,7 @@ int NormaliseDate(char* date, TableEncoding encoding) {
         // as for any other date), or the unreadable remaining words, never longer than the text.
         const int qualifier = form.rangeQualifier >= 0 ? form.rangeQualifier
                                                        : StripQualifier(form.text, &form.length);
-        const int code = ReadDayMonthYear(form.text, form.length, qualifier, utf8);
+        const int code = ReadDayMonthYear(form.text, form.length, qualifier, utf8, parts);
         std::size_t n = std::strlen(form.text);
         if (code == kQualityUnreadable) n = std::min(n, length);
         std::memcpy(date, form.text, n);
@@ -652,7 +653,33 @@ int NormaliseDate(char* date, TableEncoding encoding) {
   }
 
   const int qualifier = StripQualifier(date, &length);
-  return ReadDayMonthYear(date, length, qualifier, utf8);
+  return ReadDayMonthYear(date, length, qualifier, utf8, parts);
+}
+
+std::size_t SortableDate(int quality, const DateParts& parts, SortableDateText& text) {
+  // An odd code from 145 to 255 was normalised; one less is a standing-in event's.
+  const int code = quality | 1;
+  if (code < kCodeBase || code > 255 || quality < kCodeBase - 1) return 0;
+  const int given = code - kCodeBase;
+  if ((given & kYearGiven) == 0 || parts.year < 0) return 0;  // no year: nothing to sort by
+  if (parts.month < 1 || parts.month > 12 || parts.day < 1 || parts.day > 31) return 0;
+  char* const out = text.data();
+  // The year with at least four digits, then the month and the day when given.
+  char digits[12];
+  int n = 0;
+  for (int y = parts.year; y != 0 || n < 4; y /= 10) digits[n++] = static_cast<char>('0' + y % 10);
+  std::size_t length = 0;
+  while (n > 0) out[length++] = digits[--n];
+  const auto twoDigits = [&](int v) {
+    out[length++] = '-';
+    out[length++] = static_cast<char>('0' + v / 10);
+    out[length++] = static_cast<char>('0' + v % 10);
+  };
+  if ((given & kMonthGiven) != 0) {
+    twoDigits(parts.month);
+    if ((given & kDayGiven) != 0) twoDigits(parts.day);
+  }
+  return length;
 }
 
 }  // namespace brimsel

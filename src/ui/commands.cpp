@@ -103,68 +103,54 @@ std::optional<int> ReadBase(DialogServices& dialog, int id) {
   return static_cast<int>(value);
 }
 
-// Writes the seven tables; on failure shows the box naming the table that failed.
-int WriteTables(GedcomModel& model, DialogServices& dialog, const ExportOptions& options,
-                ProgressSink& progress) {
-  const ExportResult result = ExportTables(model, options, progress);
+// Shows the box of a failed export: the table or database that failed.
+void ReportExportFailure(const ExportResult& result, DialogServices& dialog) {
   switch (result.outcome) {
     case ExportOutcome::kWritten:
-      return 1;
+      return;
     case ExportOutcome::kNoTableName:
       dialog.ShowMessageBox("fichierNom", kOpenErrorCaption, MessageIcon::kError);
-      return 0;
+      return;
     case ExportOutcome::kOpenFailed:
-      dialog.ShowMessageBox(result.file.c_str(), kOpenErrorCaption, MessageIcon::kError);
-      return 0;
+      if (!result.databaseFailed) {
+        dialog.ShowMessageBox(result.file.c_str(), kOpenErrorCaption, MessageIcon::kError);
+        return;
+      }
+      [[fallthrough]];
     case ExportOutcome::kWriteFailed:
       dialog.ShowMessageBox(result.file.c_str(), kWriteErrorCaption, MessageIcon::kError);
       dialog.SetStatus(false, "");
-      return 0;
+      return;
   }
-  return 0;
-}
-
-// Writes the database, from the rows of the tables just written when `fromTables`; a failure
-// shows the box of a failed table.
-int WriteDatabase(GedcomModel& model, DialogServices& dialog, const ExportOptions& options,
-                  bool fromTables, ProgressSink& progress, std::string* cause) {
-  const DatabaseResult result =
-      ExportDatabase(model, {options, fromTables, BRIMSEL_VERSION}, progress);
-  switch (result.outcome) {
-    case DatabaseOutcome::kWritten:
-      return 1;
-    case DatabaseOutcome::kNoName:
-      dialog.ShowMessageBox("fichierNom", kOpenErrorCaption, MessageIcon::kError);
-      return 0;
-    case DatabaseOutcome::kWriteFailed:
-      dialog.ShowMessageBox(result.file.c_str(), kWriteErrorCaption, MessageIcon::kError);
-      dialog.SetStatus(false, "");
-      if (cause != nullptr) *cause = result.cause;
-      return 0;
-  }
-  return 0;
 }
 
 }  // namespace
 
-int ExportTablesCommand(GedcomModel& model, DialogServices& dialog, const std::string& outputDir,
-                        int threads) {
-  return ExportCommand(model, dialog, outputDir, {true, dialog.IsChecked(ctl::kSqlite)}, threads);
+int ExportTablesCommand(const GedcomModel& model, DialogServices& dialog, NumberingBases& bases,
+                        const std::string& outputDir, int threads) {
+  return ExportCommand(model, dialog, bases, outputDir, {true, dialog.IsChecked(ctl::kSqlite)},
+                       threads);
 }
 
-int ExportCommand(GedcomModel& model, DialogServices& dialog, const std::string& outputDir,
-                  ExportChoice choice, int threads, std::string* cause) {
+int ExportCommand(const GedcomModel& model, DialogServices& dialog, NumberingBases& bases,
+                  const std::string& outputDir, ExportChoice choice, int threads,
+                  std::string* cause) {
   ExportOptions options;
   options.outputDir = outputDir;
   options.threads = threads;
+  options.tables = choice.tables;
+  options.database = choice.database;
   options.refCounts = dialog.IsChecked(ctl::kRefCounts);
-  options.indiBase = ReadBase(dialog, ctl::kIndiBase);
-  options.famBase = ReadBase(dialog, ctl::kFamBase);
+  options.version = BRIMSEL_VERSION;
+  if (const std::optional<int> base = ReadBase(dialog, ctl::kIndiBase)) bases.individuals = *base;
+  if (const std::optional<int> base = ReadBase(dialog, ctl::kFamBase)) bases.unions = *base;
+  options.bases = bases;
   DialogProgress progress(dialog);
-  if (choice.tables && WriteTables(model, dialog, options, progress) != 1) return 0;
-  // After the tables, the database takes their rows: the dates are normalised once.
-  if (choice.database) return WriteDatabase(model, dialog, options, choice.tables, progress, cause);
-  return 1;
+  const ExportResult result = Export(model, options, progress);
+  if (result.Written()) return 1;
+  ReportExportFailure(result, dialog);
+  if (cause != nullptr && result.databaseFailed) *cause = result.cause;
+  return 0;
 }
 
 void ReportOutputFailure(const ToolResult& result, DialogServices& dialog) {

@@ -6,8 +6,7 @@
 
 #include "engine/conversion.h"
 #include "engine/progress.h"
-#include "export/sqlite_tables.h"
-#include "export/tables.h"
+#include "export/export.h"
 #include "tools/tool_files.h"
 #include "ui/dialog_services.h"
 
@@ -72,8 +71,9 @@ ConversionResult ConvertChosenSource(GedcomModel& model, DialogServices& dialog,
 // "Convertir...": writes the seven tables beside the source file, or into `outputDir`,
 // reading "nb ref", "INDI+" and "FAM +", and with "SQLite" ticked the database too. Returns 1
 // when every table was written, 0 otherwise (a message box then says which file failed).
-// `threads` as ExportOptions::threads.
-int ExportTablesCommand(GedcomModel& model, DialogServices& dialog,
+// `bases` holds the numbering bases of the last export: a field that is not a plain number
+// leaves its base as it was. `threads` as ExportOptions::threads.
+int ExportTablesCommand(const GedcomModel& model, DialogServices& dialog, NumberingBases& bases,
                         const std::string& outputDir = {}, int threads = 0);
 
 // What an export writes: the seven tables, the database FILE.sqlite, or both.
@@ -85,8 +85,9 @@ struct ExportChoice {
 // The export with the outputs chosen by the caller; the tables come first. When the database
 // fails, its message box is that of a failed table ("Erreur \xE9criture" with its name) and
 // `cause`, when given, receives the reason (UTF-8).
-int ExportCommand(GedcomModel& model, DialogServices& dialog, const std::string& outputDir,
-                  ExportChoice choice, int threads = 0, std::string* cause = nullptr);
+int ExportCommand(const GedcomModel& model, DialogServices& dialog, NumberingBases& bases,
+                  const std::string& outputDir, ExportChoice choice, int threads = 0,
+                  std::string* cause = nullptr);
 
 // "Capital...": asks for a GEDCOM file (title "FIchier Nom Propre") and writes it, with its
 // name lines rewritten, to the same name plus ".txt".

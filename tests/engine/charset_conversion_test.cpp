@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "export/tables.h"
+#include "export/export.h"
 #include "support/convert.h"
 #include "support/temp_dir.h"
 
@@ -22,7 +22,7 @@ std::unique_ptr<test::Converted> Convert(const std::string& bytes, ConversionOpt
 std::string Tables(GedcomModel& model) {
   test::TempDir dir;
   test::RecordingProgress progress;
-  EXPECT_TRUE(ExportTables(model, {.outputDir = dir.Path(), .indiBase = {}, .famBase = {}}, progress).Written());
+  EXPECT_TRUE(Export(model, {.outputDir = dir.Path()}, progress).Written());
   std::string all;
   for (const char* suffix : kTableSuffixes) all += test::ReadBytes(dir / (std::string("family") + suffix));
   return all;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "export/tables.h"
+#include "export/export.h"
 #include "support/cli_run.h"
 #include "ui/count_fields.h"
 
@@ -155,21 +155,6 @@ TEST(ExportCli, GoldenTables) {
     for (const auto& e : fs::recursive_directory_iterator(dir.Path())) tables += e.path().extension() == ".txt";
     EXPECT_EQ(tables, 7) << r.Describe();  // nowhere but where the base says
   }
-}
-
-// A table that cannot be written (a full device) fails the run with the box that names it; the
-// tables written before and after it are complete.
-TEST(ExportCli, WriteFailureNamesTheTable) {
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  TempDir dir;
-  CopyInto(dir, kCas, "cas.ged");
-  fs::create_symlink("/dev/full", dir / "cas_FAM.txt");
-  const test::CliRun r = RunCli(dir, {"convert", "--notes", "cas.ged"});
-  EXPECT_EQ(r.status, 1) << r.Describe();
-  EXPECT_NE(r.err.find("Erreur \xC3\xA9\x63riture: cas_FAM.txt"), std::string::npos) << r.Describe();
-  EXPECT_EQ(r.out.find(" Kb => "), std::string::npos) << r.Describe();
-  ExpectTables(r, dir / "cas", "cas/cas",
-               {"_NAME.txt", "_SURNAME.txt", "_PLAC.txt", "_INDI.txt", "_INDInote.txt", "_FAMnote.txt"});
 }
 
 TEST(ToolsCli, OutputsBesideTheInputOrWhereTheOptionSays) {

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "engine/conversion.h"
-#include "export/tables.h"
+#include "export/export.h"
 #include "platform/icu_charset.h"
 #include "ui/commands.h"
 #include "ui/console/commands.h"
@@ -266,8 +266,9 @@ Outcome RunConvert(const std::vector<std::string>& args, std::FILE* out, std::FI
   services.EndProgress();
   if (!r.Completed()) return {kExitFailed, FailureText(r, o.file)};
   std::string cause;
+  NumberingBases bases;
   if (!o.check &&
-      ExportCommand(model, services, o.outputDir, o.formats, o.threads, &cause) != 1) {
+      ExportCommand(model, services, bases, o.outputDir, o.formats, o.threads, &cause) != 1) {
     services.EndProgress();
     if (!TableBaseName(services.CurrentFileName(), o.outputDir)) {
       return {kExitFailed,
