@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -105,6 +107,24 @@ TEST(CodeList, SortedInsertsOfManyEntriesListInOrderWithoutRecursion) {
   WriteTsvRows(names, block, false, t.f);
   EXPECT_TRUE(t.f.Close());
   EXPECT_TRUE(t.out == expected);
+}
+
+// The README's table of columns names every column of the seven tables, and nothing else.
+TEST(ClassicTables, TheReadmeNamesEveryColumn) {
+  std::set<std::string> described, columns;
+  std::istringstream readme(ReadBytes(std::string(BRIMSEL_SOURCE_DIR) + "/README.md"));
+  bool inTable = false;
+  for (std::string line; std::getline(readme, line);) {
+    if (line == "### Columns") inTable = true;
+    if (!inTable || line.rfind("| ", 0) != 0 || line.rfind("| Column ", 0) == 0) continue;
+    std::istringstream names(line.substr(2, line.find(" |", 1) - 2));
+    for (std::string name; std::getline(names >> std::ws, name, ',');) described.insert(name);
+    if (line.find("_ISO") != std::string::npos) break;  // the table's last row
+  }
+  for (const ClassicTableDescription& t : ClassicTables()) {
+    for (const ColumnSchema& c : t.schema.columns) columns.insert(c.name);
+  }
+  EXPECT_EQ(described, columns);
 }
 
 TEST(TableBaseName, CutsTheExtensionOfTheFileNameOnlyWhenTheNamesFit) {
