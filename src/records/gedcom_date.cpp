@@ -42,6 +42,10 @@ constexpr bool IsBlank(char c) {
   return c == ' ' || c == '\t';
 }
 
+constexpr bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
 constexpr char UpperAscii(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
@@ -64,8 +68,8 @@ constexpr std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
 // --- Day numbers -------------------------------------------------------------------------------
 
 // Julian day numbers of a day of the Gregorian or Julian calendar; `year` is astronomical (1 B.C.
-// is year 0). Days are counted from 1 March of a year 4801 before year 0, so that February, the
-// only month whose length varies, ends the counted year.
+// is year 0). Years are counted from March of year -4800, so that February, the only month
+// whose length varies, ends each counted year.
 constexpr std::int64_t CivilDayNumber(bool gregorian, std::int64_t year, int month, int day) {
   const int beforeMarch = month < 3 ? 1 : 0;
   const std::int64_t y = year + 4800 - beforeMarch;
@@ -221,7 +225,7 @@ int ReadNumber(std::string_view word) {
   if (word.empty() || word.size() > 9) return -1;
   int n = 0;
   for (const char c : word) {
-    if (c < '0' || c > '9') return -1;
+    if (!IsDigit(c)) return -1;
     n = n * 10 + (c - '0');
   }
   return n;
@@ -242,6 +246,7 @@ bool ReadCalendarWord(std::string_view word, DateCalendar* calendar) {
       {"@#DFRENCH R@", "FRENCH_R", DateCalendar::kFrenchRepublican},
       {"@#DHEBREW@", "HEBREW", DateCalendar::kHebrew},
   };
+  if (IsDigit(word[0])) return false;
   for (const Name& name : kNames) {
     if (SameWord(word, name.escape) || SameWord(word, name.word)) {
       *calendar = name.calendar;
@@ -436,13 +441,27 @@ void WriteIso(const OneDate& date, DateCalendar calendar, std::string* out) {
   out->assign(text, length);
 }
 
+// The words that open a date (the tables' qualifiers, then GEDCOM's other keywords) and the
+// GEDCOM keyword each stands for.
+struct LeadingWord {
+  std::string_view word;
+  std::string_view keyword;
+};
+constexpr auto kLeadingWords = [] {
+  std::array<LeadingWord, std::size(kQualifierWords) + 4> words{};
+  std::size_t n = 0;
+  for (const QualifierWord& q : kQualifierWords) words[n++] = {q.word, q.keyword};
+  for (const std::string_view keyword : {"BET", "FROM", "TO", "INT"}) {
+    words[n++] = {keyword, keyword};
+  }
+  return words;
+}();
+
 // The GEDCOM keyword that `word` stands for when it opens a date, or an empty view.
 std::string_view LeadingKeyword(std::string_view word) {
-  for (const QualifierWord& q : kQualifierWords) {
-    if (SameWord(word, q.word)) return q.keyword;
-  }
-  for (const std::string_view keyword : {"BET", "FROM", "TO", "INT"}) {
-    if (SameWord(word, keyword)) return keyword;
+  if (IsDigit(word[0])) return {};  // most dates start with their day or year
+  for (const LeadingWord& w : kLeadingWords) {
+    if (SameWord(word, w.word)) return w.keyword;
   }
   return {};
 }
