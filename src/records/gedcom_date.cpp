@@ -33,7 +33,7 @@ namespace {
 // The longest form, "FROM @#DJULIAN@ 1 JAN 1 B.C. TO @#DJULIAN@ 31 DEC 1 B.C.", has 12 words; a
 // text with more than this many is no date.
 constexpr std::size_t kMaxWords = 16;
-// The largest year of every calendar: ISO 8601 writes four digits without a sign.
+// The largest year read, in every calendar: ISO 8601 writes four digits without a sign.
 constexpr int kMaxYear = 9999;
 // The day before 1 Vendémiaire of year I (22 September 1792, Gregorian).
 constexpr std::int64_t kFrenchEpoch = 2375839;
