@@ -110,8 +110,7 @@ icu::Calendar* HebrewCalendar() {
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<icu::Calendar> made(icu::Calendar::createInstance(
         icu::TimeZone::getGMT()->clone(), icu::Locale("@calendar=hebrew"), status));
-    if (U_FAILURE(status) || made == nullptr ||
-        std::string_view(made->getType()) != "hebrew") {
+    if (U_FAILURE(status) || made == nullptr || std::string_view(made->getType()) != "hebrew") {
       return std::unique_ptr<icu::Calendar>();
     }
     made->setLenient(false);
@@ -190,9 +189,9 @@ constexpr std::array<PackedMonth, N> PackMonths(const std::array<std::string_vie
   for (std::size_t i = 0; i < N; ++i) months[i] = {PackWord(words[i]), static_cast<int>(i + 1)};
   return months;
 }
-constexpr auto kFrenchMonths = PackMonths(std::array<std::string_view, 13>{
-    "VEND", "BRUM", "FRIM", "NIVO", "PLUV", "VENT", "GERM", "FLOR", "PRAI", "MESS", "THER", "FRUC",
-    "COMP"});
+constexpr auto kFrenchMonths = PackMonths(
+    std::array<std::string_view, 13>{"VEND", "BRUM", "FRIM", "NIVO", "PLUV", "VENT", "GERM", "FLOR",
+                                     "PRAI", "MESS", "THER", "FRUC", "COMP"});
 constexpr auto kHebrewMonths = PackMonths(std::array<std::string_view, 13>{
     "TSH", "CSH", "KSL", "TVT", "SHV", "ADR", "ADS", "NSN", "IYR", "SVN", "TMZ", "AAV", "ELL"});
 constexpr int kComplementaryDays = 13;
@@ -334,8 +333,7 @@ bool ComputeFrenchDays(OneDate* date) {
     date->lastDay = FrenchYearStart(date->year + 1) - 1;
     return true;
   }
-  const int length =
-      date->month == kComplementaryDays ? (IsSextileYear(date->year) ? 6 : 5) : 30;
+  const int length = date->month == kComplementaryDays ? (IsSextileYear(date->year) ? 6 : 5) : 30;
   if (date->day > length) return false;
   const std::int64_t monthStart = yearStart + 30 * (date->month - 1);
   date->firstDay = monthStart + (date->day == 0 ? 0 : date->day - 1);

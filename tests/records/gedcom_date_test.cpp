@@ -119,6 +119,7 @@ TEST(ReadGedcomDate, KnownDays) {
     const char* text;
     std::int64_t day;
   };
+  // clang-format off
   for (const Known& k : {
            Known{"1 JAN 2000", 2451545},
            Known{"15 OCT 1582", 2299161},             // the first Gregorian day
@@ -133,6 +134,7 @@ TEST(ReadGedcomDate, KnownDays) {
            Known{"@#DHEBREW@ 14 ADS 5784", 2460394},  // 24 March 2024, Adar II
            Known{"@#DHEBREW@ 15 NSN 5784", 2460424},  // 23 April 2024
        }) {
+    // clang-format on
     EXPECT_EQ(ReadGedcomDate(k.text).sortDay, k.day) << k.text;
   }
 }
