@@ -1,5 +1,5 @@
 // Micro-benchmarks of the hot spots: line scanning, dictionary inserts, date normalisation and
-// the rows of the individual table.
+// reading, and the rows of the individual table.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -17,6 +17,7 @@
 #include "export/tsv_rows.h"
 #include "platform/byte_source.h"
 #include "platform/line_reader.h"
+#include "records/gedcom_date.h"
 
 namespace brimsel {
 namespace {
@@ -126,6 +127,19 @@ void BM_NormaliseDate(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
 }
 BENCHMARK(BM_NormaliseDate);
+
+// The complete database's reading of the same dates, the strings it returns included.
+void BM_ReadGedcomDate(benchmark::State& state) {
+  static const char* const kDates[] = {"12 MAR 1841", "ABT 1850", "BEF 3 F\xC3\x89V 1790",
+                                       "MAR 1850", "1850", "AFT 12 JUN 1901", "15 juin 1900",
+                                       "BET 1 JAN 1850 AND 31 DEC 1860"};
+  std::size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(ReadGedcomDate(kDates[i++ % std::size(kDates)]));
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
+}
+BENCHMARK(BM_ReadGedcomDate);
 
 // The rows of the individual table (and the others) for 100,000 individuals with four dates
 // each, made as typed rows and formatted as the table's file holds them.

@@ -8,27 +8,13 @@
 #include <cstdint>
 #include <cstring>
 #include <iterator>
+#include <string_view>
 
 namespace brimsel {
 
-// Windows-1252 bytes: \xE9 é, \xC9 É, \xFB û, \xDB Û; "\x63" is the letter c, written as an escape
-// so that it is not read as part of the escape before it. Accented words appear twice, with the
-// accented letter in lower and in upper case, because only ASCII letters compare without regard
-// to case.
+// Windows-1252 bytes: \xE9 é, \xFB û; "\x63" is the letter c, written as an escape so that it
+// is not read as part of the escape before it.
 // clang-format off
-const DateQualifier kDateQualifiers[9] = {
-    {"BEF ", 32}, {"AVT ", 32}, {"AFT ", 64}, {"APR ", 64}, {"ABT ", 0},
-    {"AUT ", 0},  {"ENV ", 0},  {"EST ", 0},  {"CAL ", 0},
-};
-
-const MonthWord kMonthWords[24] = {
-    {"jan", 1},          {"feb", 2},          {"fev", 2},  {"f\xE9v", 2},  {"f\xC9v", 2},
-    {"mar", 3},          {"avr", 4},          {"apr", 4},  {"mai", 5},     {"may", 5},
-    {"juin", 6},         {"jun", 6},          {"jul", 7},  {"juil", 7},    {"ao\xFB", 8},
-    {"aug", 8},          {"ao\xDB", 8},       {"sep", 9},  {"sept", 9},    {"oct", 10},
-    {"nov", 11},         {"d\xE9\x63", 12},   {"d\xC9\x63", 12},           {"dec", 12},
-};
-
 const char* const kMonthNames[13] = {
     "",    "jan", "f\xE9v", "mar", "avr", "mai",        "juin",
     "juil", "ao\xFB", "sep", "oct", "nov", "d\xE9\x63",
@@ -543,19 +529,26 @@ GedcomForm ReadGedcomForm(const char* date, std::size_t length) {
   return form;
 }
 
-// Removes a recognised qualifier prefix from the front of `date` and returns its value, or the
-// exact qualifier when there is none.
+// The value a qualifier adds to the quality code: before and after have theirs, the others
+// (about, calculated, estimated) all count as about.
+constexpr int QualifierValue(std::string_view keyword) {
+  return keyword == "BEF" ? 32 : keyword == "AFT" ? 64 : 0;
+}
+
+// Removes a recognised qualifier prefix (a word of kQualifierWords and a blank) from the front of
+// `date` and returns its value, or the exact qualifier when there is none.
 int StripQualifier(char* date, std::size_t* length) {
   // Most dates have no qualifier: a first character that starts none of the prefixes (ASCII
   // letters without regard to case) skips the table.
   const unsigned char first = UpperAscii(static_cast<unsigned char>(date[0]));
   if (first != 'A' && first != 'B' && first != 'C' && first != 'E') return kExactQualifier;
-  for (const DateQualifier& q : kDateQualifiers) {
-    if (*length >= 4 && StartsWithIgnoringCase(date, q.prefix)) {
+  if (*length < 4 || date[3] != ' ') return kExactQualifier;
+  for (const QualifierWord& q : kQualifierWords) {
+    if (StartsWithIgnoringCase(date, q.word)) {
       *length -= 4;
       std::memmove(date, date + 4, *length);
       date[*length] = '\0';
-      return q.value;
+      return QualifierValue(q.keyword);
     }
   }
   return kExactQualifier;

@@ -6,25 +6,10 @@
 #include <cstddef>
 
 #include "platform/charset.h"
+#include "platform/date_words.h"
 
 namespace brimsel {
 
-// A qualifier prefix of a date ("ABT ", "BEF ", ...) and the value it adds to the code.
-struct DateQualifier {
-  const char* prefix;  // exactly four bytes, the last one a space
-  int value;           // 0 about, 32 before, 64 after
-};
-
-// A month word that a date may carry, and its number.
-struct MonthWord {
-  const char* word;  // Windows-1252 bytes
-  int month;
-};
-
-// The prefixes, searched in this order; a date with none of them is exact (96).
-extern const DateQualifier kDateQualifiers[9];
-// The month words, compared whole and without regard to the case of ASCII letters.
-extern const MonthWord kMonthWords[24];
 // Month names written by the normaliser, indexed by month number 1 to 12 (entry 0 unused):
 // Windows-1252 bytes, and the same names in UTF-8.
 extern const char* const kMonthNames[13];
