@@ -16,7 +16,7 @@ Outcome RunTextTool(const char* name, const char* usage, TextTool run,
     return {};
   }
   ConsoleServices services(a.file, out, err);
-  ToolResult result = run(a.file.c_str(), a.output.c_str());
+  ToolResult result = run(a.file.c_str(), a.output.c_str(), {});
   if (result.Done()) return {};
   ReportOutputFailure(result, services);
   return {kExitFailed,
