@@ -67,6 +67,20 @@ DatabaseWriter::~DatabaseWriter() {
   if (db_ != nullptr) sqlite3_close_v2(db_);
 }
 
+void DatabaseWriter::StopWhen(std::function<bool()> stop) {
+  stop_ = std::move(stop);
+  if (db_ == nullptr) return;
+  // Asked every few thousand steps of the virtual machine: a few times a millisecond.
+  sqlite3_progress_handler(
+      db_, 4096,
+      [](void* self) -> int {
+        auto* writer = static_cast<DatabaseWriter*>(self);
+        if (writer->stop_ && writer->stop_()) writer->stopped_ = true;
+        return writer->stopped_ ? 1 : 0;
+      },
+      this);
+}
+
 bool DatabaseWriter::Fail(int rc) {
   if (cause_.empty()) cause_ = CauseOf(db_, rc);
   if (cause_.empty()) cause_ = "SQLite error";

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -38,6 +39,10 @@ class DatabaseWriter {
   bool Execute(const std::string& sql);
   // Commits and closes the database.
   bool Finish();
+  // Makes every statement that runs from now on stop soon after `stop` returns true; the call
+  // then fails with Stopped() true.
+  void StopWhen(std::function<bool()> stop);
+  bool Stopped() const { return stopped_; }
 
   bool Failed() const { return !cause_.empty(); }
   const std::string& Cause() const { return cause_; }
@@ -57,6 +62,8 @@ class DatabaseWriter {
   std::unordered_map<const TableSchema*, std::unique_ptr<Inserts>> inserts_;
   std::unordered_map<std::string, std::string> keyOf_;  // table name -> its key column
   std::string cause_;
+  std::function<bool()> stop_;
+  bool stopped_ = false;
 };
 
 }  // namespace brimsel

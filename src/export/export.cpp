@@ -122,8 +122,10 @@ class ExportRun {
                 false);
   }
   bool FailDatabase(std::string cause) {
+    if (database_ && database_->Stopped()) return Stop();
     return Fail(ExportOutcome::kWriteFailed, base_ + kDatabaseSuffix, std::move(cause), true);
   }
+  bool Stop() { return Fail(ExportOutcome::kStopped, {}, {}, false); }
 
   // Every table's temporary file, each with its header: nothing is written when one of them
   // cannot be made.
@@ -163,8 +165,9 @@ class ExportRun {
     std::vector<const TableSchema*> tables;
     for (const ClassicTableDescription& t : ClassicTables()) tables.push_back(&t.schema);
     tables.push_back(&ConversionTable());
-    return (database_->Open(databaseTemp_->Path(), large) && database_->CreateTables(tables)) ||
-           FailDatabase(database_->Cause());
+    if (!database_->Open(databaseTemp_->Path(), large)) return FailDatabase(database_->Cause());
+    database_->StopWhen([this] { return progress_.StopRequested(); });
+    return database_->CreateTables(tables) || FailDatabase(database_->Cause());
   }
 
   // The rows of every table, in blocks made side by side and written in order.
@@ -177,6 +180,9 @@ class ExportRun {
       }
     }
     const TableEncoding encoding = model_.tableEncoding;
+    std::size_t total = 0;
+    for (const RowRange& range : ranges) total += range.end - range.begin;
+    std::size_t done = 0;
     bool written = true;
     RunOrdered(
         ranges.size(), {.threads = ConversionThreads(options_.threads, model_.sourceSize)},
@@ -208,6 +214,12 @@ class ExportRun {
           }
           if (options_.database && !database_->Insert(made.database)) {
             written = FailDatabase(database_->Cause());
+            return false;
+          }
+          done += ranges[k].end - ranges[k].begin;
+          progress_.Advance(static_cast<std::int64_t>(done), static_cast<std::int64_t>(total));
+          if (progress_.StopRequested()) {
+            written = Stop();
             return false;
           }
           return true;
@@ -247,6 +259,7 @@ class ExportRun {
   // The database is synced and renamed first, then the tables: a failure before any rename
   // leaves every earlier output as it was.
   bool Commit() {
+    if (progress_.StopRequested()) return Stop();
     if (options_.database && !databaseTemp_->Commit(true)) {
       return FailDatabase(std::strerror(databaseTemp_->Error()));
     }

@@ -41,6 +41,7 @@ enum class ExportOutcome {
   kNoTableName,   // no source, or a table's name would not fit kTableNameCapacity bytes
   kOpenFailed,    // an output could not be created (`file`, `cause`)
   kWriteFailed,   // writing an output failed (`file`, `cause`)
+  kStopped,       // the progress sink asked to stop
 };
 
 // How an export ended. On any failure nothing was replaced: every earlier table and database is
@@ -63,8 +64,9 @@ std::optional<std::string> TableBaseName(std::string_view source, std::string_vi
 
 // Writes what `options` asks for of the model converted last, which it leaves as it is: each
 // output under a temporary name beside its final one, all renamed into place once every one is
-// complete. Reports the sizes as message lines ("N Kb => N Kb (N%)" for the tables,
-// "Base SQLite N Kb" for the database).
+// complete. Reports how many rows are written (ProgressSink::Advance), and the sizes as message
+// lines ("N Kb => N Kb (N%)" for the tables, "Base SQLite N Kb" for the database). Stops, writing
+// nothing, when the progress sink asks it to.
 ExportResult Export(const GedcomModel& model, const ExportOptions& options, ProgressSink& progress);
 
 }  // namespace brimsel

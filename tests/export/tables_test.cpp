@@ -314,6 +314,16 @@ TEST(Export, AFailureLeavesTheEarlierTablesAsTheyWere) {
   EXPECT_EQ(r.cause, "No space left on device");
   EXPECT_EQ(e.p.phases, (std::vector<std::string>{"Conversion en cours!", ""}));
   EXPECT_EQ(listing(), intact);
+  // A stop, with the database too, at once or once the rows are in.
+  for (long after : {0L, 3L}) {  // three tables have rows
+    e.p = {};
+    e.p.stopAfter = after;
+    r = e.Run({.database = true});
+    EXPECT_EQ(r.outcome, ExportOutcome::kStopped) << after;
+    EXPECT_TRUE(e.p.messages.empty()) << after;
+    EXPECT_EQ(static_cast<long>(e.p.advances.size()), std::max(after, 1L)) << after;
+    EXPECT_EQ(listing(), intact) << after;
+  }
 }
 
 }  // namespace
