@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/byte_source.h"
+#include "platform/code_page.h"
 #include "platform/icu_charset.h"
 #include "tools/proper_name.h"
 #include "tools/strip.h"
@@ -53,12 +54,7 @@ ConversionOptions ReadConversionOptions(DialogServices& dialog) {
 
 ConversionResult ConvertChosenSource(GedcomModel& model, DialogServices& dialog,
                                      ByteSource& source, const char* path) {
-  return ConvertChosenSource(model, dialog, source, path, ReadConversionOptions(dialog));
-}
-
-ConversionResult ConvertChosenSource(GedcomModel& model, DialogServices& dialog,
-                                     ByteSource& source, const char* path,
-                                     const ConversionOptions& options) {
+  const ConversionOptions options = ReadConversionOptions(dialog);
   dialog.ResetDisplay();
   DialogProgress progress(dialog);
   ConversionResult result = ConvertSource(model, source, path, options, progress);
@@ -72,11 +68,6 @@ ConversionResult ConvertChosenSource(GedcomModel& model, DialogServices& dialog,
 }
 
 ConversionResult ConvertChosenFile(GedcomModel& model, DialogServices& dialog) {
-  return ConvertChosenFile(model, dialog, ReadConversionOptions(dialog));
-}
-
-ConversionResult ConvertChosenFile(GedcomModel& model, DialogServices& dialog,
-                                   const ConversionOptions& options) {
   const std::string path = dialog.CurrentFileName();
   std::string reason;
   auto source = FileSource::Open(path.c_str(), &reason);
@@ -86,7 +77,7 @@ ConversionResult ConvertChosenFile(GedcomModel& model, DialogServices& dialog,
     unreadable.detail = reason;
     return unreadable;
   }
-  return ConvertChosenSource(model, dialog, *source, path.c_str(), options);
+  return ConvertChosenSource(model, dialog, *source, path.c_str());
 }
 
 int ReadGedcomCommand(GedcomModel& model, DialogServices& dialog) {
@@ -103,67 +94,75 @@ std::optional<int> ReadBase(DialogServices& dialog, int id) {
   return static_cast<int>(value);
 }
 
-// Shows the box of a failed export: the table or database that failed.
-void ReportExportFailure(const ExportResult& result, DialogServices& dialog) {
-  switch (result.outcome) {
-    case ExportOutcome::kWritten:
-      return;
-    case ExportOutcome::kNoTableName:
-      dialog.ShowMessageBox("fichierNom", kOpenErrorCaption, MessageIcon::kError);
-      return;
-    case ExportOutcome::kOpenFailed:
-      if (!result.databaseFailed) {
-        dialog.ShowMessageBox(result.file.c_str(), kOpenErrorCaption, MessageIcon::kError);
-        return;
-      }
-      [[fallthrough]];
-    case ExportOutcome::kWriteFailed:
-      dialog.ShowMessageBox(result.file.c_str(), kWriteErrorCaption, MessageIcon::kError);
-      dialog.SetStatus(false, "");
-      return;
-  }
-}
-
 }  // namespace
+
+ExportOptions ReadExportOptions(DialogServices& dialog, const NumberingBases& last) {
+  ExportOptions options;
+  options.database = dialog.IsChecked(ctl::kSqlite);
+  options.refCounts = dialog.IsChecked(ctl::kRefCounts);
+  options.bases = last;
+  if (const std::optional<int> base = ReadBase(dialog, ctl::kIndiBase)) {
+    options.bases.individuals = *base;
+  }
+  if (const std::optional<int> base = ReadBase(dialog, ctl::kFamBase)) options.bases.unions = *base;
+  options.version = BRIMSEL_VERSION;
+  return options;
+}
 
 int ExportTablesCommand(const GedcomModel& model, DialogServices& dialog, NumberingBases& bases,
                         const std::string& outputDir, int threads) {
-  return ExportCommand(model, dialog, bases, outputDir, {true, dialog.IsChecked(ctl::kSqlite)},
-                       threads);
-}
-
-int ExportCommand(const GedcomModel& model, DialogServices& dialog, NumberingBases& bases,
-                  const std::string& outputDir, ExportChoice choice, int threads,
-                  std::string* cause) {
-  ExportOptions options;
+  ExportOptions options = ReadExportOptions(dialog, bases);
   options.outputDir = outputDir;
   options.threads = threads;
-  options.tables = choice.tables;
-  options.database = choice.database;
-  options.refCounts = dialog.IsChecked(ctl::kRefCounts);
-  options.version = BRIMSEL_VERSION;
-  if (const std::optional<int> base = ReadBase(dialog, ctl::kIndiBase)) bases.individuals = *base;
-  if (const std::optional<int> base = ReadBase(dialog, ctl::kFamBase)) bases.unions = *base;
-  options.bases = bases;
+  bases = options.bases;
   DialogProgress progress(dialog);
   const ExportResult result = Export(model, options, progress);
-  if (result.Written()) return 1;
-  ReportExportFailure(result, dialog);
-  if (cause != nullptr && result.databaseFailed) *cause = result.cause;
-  return 0;
+  if (const std::optional<FailureBox> box = ExportFailureBox(result)) {
+    dialog.ShowMessageBox(box->text.c_str(), box->caption, MessageIcon::kError);
+    // A write broke off a running phase: the status line goes back to idle under the box.
+    if (result.outcome == ExportOutcome::kWriteFailed || result.databaseFailed) {
+      dialog.SetStatus(false, "");
+    }
+  }
+  return result.Written() ? 1 : 0;
 }
 
-void ReportOutputFailure(const ToolResult& result, DialogServices& dialog) {
+std::optional<FailureBox> OutputFailureBox(const ToolResult& result) {
   switch (result.status) {
     case ToolStatus::kOutputNameTooLong:
     case ToolStatus::kOutputNotCreated:
-      dialog.ShowMessageBox(result.output.c_str(), kOpenErrorCaption, MessageIcon::kError);
-      break;
+      return FailureBox{kOpenErrorCaption, result.output};
     case ToolStatus::kWriteFailed:
-      dialog.ShowMessageBox(result.output.c_str(), kWriteErrorCaption, MessageIcon::kError);
-      break;
+      return FailureBox{kWriteErrorCaption, result.output};
     default:
+      return std::nullopt;
+  }
+}
+
+std::optional<FailureBox> ExportFailureBox(const ExportResult& result) {
+  switch (result.outcome) {
+    case ExportOutcome::kWritten:
+    case ExportOutcome::kStopped:  // the user knows: no box
+      return std::nullopt;
+    case ExportOutcome::kNoTableName:
+      return FailureBox{kOpenErrorCaption, "fichierNom"};
+    case ExportOutcome::kOpenFailed:
+      // A database that cannot be made is reported as one that cannot be written.
+      if (!result.databaseFailed) return FailureBox{kOpenErrorCaption, result.file};
       break;
+    case ExportOutcome::kWriteFailed:
+      break;
+  }
+  return FailureBox{kWriteErrorCaption, result.file};
+}
+
+std::string FailureLine(const FailureBox& box) {
+  return Cp1252ToUtf8(box.caption) + ": " + box.text;
+}
+
+void ReportOutputFailure(const ToolResult& result, DialogServices& dialog) {
+  if (const std::optional<FailureBox> box = OutputFailureBox(result)) {
+    dialog.ShowMessageBox(box->text.c_str(), box->caption, MessageIcon::kError);
   }
 }
 

@@ -86,6 +86,8 @@ TEST(Cli, FailuresExitWithOneAndSayWhy) {
   fs::create_directory(dir / "folder.ged");
   ASSERT_EQ(::mkfifo((dir / "pipe.ged").c_str(), 0600), 0);
   fs::copy_file(kExample, dir / "famille.ged");
+  fs::create_directories(dir / "tables/famille_PLAC.txt");
+  fs::create_directories(dir / "database/famille.sqlite");
   const std::pair<std::vector<std::string>, const char*> cases[] = {
       {{"convert", "--check", "missing.ged"}, "missing.ged"},
       {{"convert", "--check", "folder.ged"}, "directory"},
@@ -95,6 +97,13 @@ TEST(Cli, FailuresExitWithOneAndSayWhy) {
       {{"convert", "--check", "/proc/self/mem"}, "read error"},    // reading fails midway
       // Files cannot be created in /proc, not even by root; no size report after a failure.
       {{"convert", "-o", "/proc", "famille.ged"}, "Erreur ouverture: /proc/famille_NAME.txt"},
+      // A folder in the way of an output: the line names it, with the cause.
+      {{"convert", "-o", "tables", "famille.ged"},
+       "tables not written: Erreur ouverture: tables/famille_PLAC.txt (Is a directory)\n"},
+      {{"convert", "--format", "sqlite", "-o", "database", "famille.ged"},
+       "database not written: Erreur \xC3\xA9" "criture: database/famille.sqlite (Is a directory)\n"},
+      {{"convert", "-o", "/" + std::string(505, 'd'), "famille.ged"},
+       ": cannot name the tables after 'famille.ged': a table path would be longer than 511 bytes\n"},
   };
   for (const auto& [args, says] : cases) {
     const test::CliRun r = RunCli(dir, args);
