@@ -151,6 +151,31 @@ TEST(SqliteCli, FailuresLeaveTheEarlierDatabase) {
   }
 }
 
+// SIGINT or SIGTERM once the outputs are being written (a temporary file has appeared): the run
+// stops with 128 plus the signal, one line on stderr, every earlier output byte-identical and no
+// temporary file left.
+TEST(SqliteCli, ASignalStopsAndLeavesTheEarlierOutputs) {
+  TempDir dir;
+  const std::string cli = test::ShellQuote(BRIMSEL_CLI);
+  ASSERT_EQ(Shell(dir, test::ShellQuote(BRIMSEL_GEDCOM_GEN) +
+                           " --individuals 300000 big.ged && mkdir w && " + cli +
+                           " convert --notes --format tsv,sqlite -o w big.ged >/dev/null && "
+                           "md5sum w/* >sums"),
+            0);
+  const Names earlier = Listing(dir / "w");
+  for (const char* signal : {"INT", "TERM"}) {
+    const std::string script =
+        "{ " + cli + " convert --format tsv,sqlite -o w big.ged >/dev/null 2>err & pid=$!; "
+        "until ls w/*.txt.* w/*.sqlite.* >/dev/null 2>&1; do kill -0 $pid 2>/dev/null || break; done; "
+        "kill -" + std::string(signal) + " $pid; wait $pid; echo $? >status; md5sum -c --quiet sums; }";
+    EXPECT_EQ(Shell(dir, script), 0) << signal << ": an earlier output changed";
+    EXPECT_EQ(test::ReadBytes(dir / "status"), std::string(signal) == "INT" ? "130\n" : "143\n");
+    EXPECT_EQ(test::ReadBytes(dir / "err"),
+              std::string("brimsel-cli: stopped by SIG") + signal + ": no output was written\n");
+    EXPECT_EQ(Listing(dir / "w"), earlier) << signal;
+  }
+}
+
 // Every "$ sqlite3 ..." example of the README's database section prints what follows it.
 TEST(SqliteCli, TheReadmeQueriesPrintWhatTheReadmeShows) {
   if (std::system("sqlite3 -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no sqlite3 shell";

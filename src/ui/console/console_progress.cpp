@@ -1,6 +1,8 @@
 // The console's progress: message lines on stdout, a redrawn progress line on a terminal.
 #include "ui/console/console_progress.h"
 
+#include "ui/console/stop_signal.h"
+
 #include <unistd.h>
 
 #include "platform/code_page.h"
@@ -45,6 +47,10 @@ void ConsoleProgress::EndProgress() {
   std::fprintf(err_, "\r\033[K");
   std::fflush(err_);
   progressShown_ = false;
+}
+
+bool ConsoleProgress::StopRequested() const {
+  return StopSignal() != 0;
 }
 
 }  // namespace brimsel::cli

@@ -19,6 +19,8 @@ class ConsoleProgress final : public ProgressSink {
   void LineCount(int lines) override;
   // The line goes to `out` in UTF-8, once the progress line is wiped.
   void Message(std::string_view line) override;
+  // True once SIGINT or SIGTERM has come.
+  bool StopRequested() const override;
 
   // Wipes the progress line, if one is shown, so that what follows starts a clean line.
   void EndProgress();

@@ -9,6 +9,7 @@
 #include "ui/commands.h"
 #include "ui/console/commands.h"
 #include "ui/console/console_progress.h"
+#include "ui/console/stop_signal.h"
 #include "ui/count_fields.h"
 #include "ui/dialog_services.h"
 
@@ -287,10 +288,14 @@ Outcome RunConvert(const std::vector<std::string>& args, std::FILE* out, std::FI
   const ConversionResult converted =
       ConvertFile(model, request.file.c_str(), request.conversion, progress);
   progress.EndProgress();
+  if (const int signal = StopSignal(); signal != 0) return {StoppedStatus(signal), StoppedLine(signal)};
   if (!converted.Completed()) return {kExitFailed, ConversionFailure(converted, request.file)};
   if (!request.check) {
     const ExportResult exported = Export(model, request.output, progress);
     progress.EndProgress();
+    if (const int signal = StopSignal(); signal != 0) {
+      return {StoppedStatus(signal), StoppedLine(signal)};
+    }
     if (!exported.Written()) return {kExitFailed, ExportFailure(exported, request.file)};
   }
   PrintCounts(converted.counts, out);

@@ -3,6 +3,7 @@
 
 #include "ui/commands.h"
 #include "ui/console/commands.h"
+#include "ui/console/stop_signal.h"
 #include "ui/console/tool_args.h"
 
 namespace brimsel::cli {
@@ -16,8 +17,11 @@ Outcome RunTextTool(const char* name, const char* usage, TextTool run,
     std::fputs(usage, out);
     return {};
   }
-  const ToolResult result = run(a.file.c_str(), a.output.c_str(), {});
+  const ToolResult result = run(a.file.c_str(), a.output.c_str(), [] { return StopSignal() != 0; });
   if (result.Done()) return {};
+  if (result.status == ToolStatus::kStopped) {
+    return {StoppedStatus(StopSignal()), std::string(name) + ": " + StoppedLine(StopSignal())};
+  }
   const std::optional<FailureBox> box = OutputFailureBox(result);
   return {kExitFailed, std::string(name) + ": " +
                            ToolFailureText(result, a.file, box ? FailureLine(*box) : "")};
