@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "engine/conversion.h"
-#include "export/tables.h"
+#include "export/export.h"
 
 namespace {
 
@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
   brimsel::ExportOptions where;
   where.outputDir = argv[arg + 1];
   where.threads = threads;
-  const bool written = brimsel::ExportTables(model, where, clock).Written();
+  const bool written = brimsel::Export(model, where, clock).Written();
   clock.Next("");
   std::printf("%-22s %7.1f ms (%d parts)\n", "total",
               std::chrono::duration<double, std::milli>(Clock::now() - start).count(), r.parts);

@@ -9,7 +9,7 @@
 
 #include "engine/conversion.h"
 #include "engine/invariants.h"
-#include "export/tables.h"
+#include "export/export.h"
 #include "platform/byte_source.h"
 #include "support/fake_dialog.h"
 #include "support/model_dump.h"
@@ -76,10 +76,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!brimsel::CheckModel(model).empty()) std::abort();
   brimsel::ExportOptions where;
   where.outputDir = Folder();
-  if (brimsel::ExportTablesCommand(model, dialog, where.outputDir) != 1) std::abort();
+  brimsel::NumberingBases bases;
+  if (brimsel::ExportTablesCommand(model, dialog, bases, where.outputDir) != 1) std::abort();
   if (options & 64) {
-    // A second export of the same conversion sees the dates the first one normalised.
-    if (brimsel::ExportTablesCommand(model, dialog, where.outputDir) != 1) std::abort();
+    // A second export of the same conversion writes what the first one wrote.
+    if (brimsel::ExportTablesCommand(model, dialog, bases, where.outputDir) != 1) std::abort();
   }
   return 0;
 }

@@ -18,7 +18,6 @@ void GedcomModel::Clear() {
   texts.Release();
   counts = {};
   sourceSize = 0;
-  bytesWritten = 0;
   UseTableEncoding(Charset::kWindows1252, TableEncoding::kWindows1252);
 }
 

@@ -104,7 +104,7 @@ class GedcomModel {
   GedcomModel& operator=(const GedcomModel&) = delete;
 
   // Empties the model and recreates the three dictionaries, for Windows-1252 texts until
-  // UseTableEncoding says otherwise; indiBase and famBase stay.
+  // UseTableEncoding says otherwise.
   void Clear();
   // Sets the encoding of every text the model will hold and recreates the (empty)
   // dictionaries to compare texts of that encoding.
@@ -118,10 +118,7 @@ class GedcomModel {
   HugeArray<Note> individualNotes;
   HugeArray<Note> unionNotes;
   std::int64_t sourceSize = 0;  // source size in bytes
-  std::int64_t bytesWritten = 0;    // bytes written by the last table export
   ConversionCounts counts;  // what the conversion found, shown in the count fields
-  int indiBase = 1;
-  int famBase = 1;
   bool readNotes = false;    // the last conversion read the notes
   bool properNames = false;  // the last conversion wrote names as proper names
   std::vector<int> addedSexes;  // 1 added husband, 0 added wife

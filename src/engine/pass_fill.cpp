@@ -1,8 +1,7 @@
 // Pass 2: fills the records: names and places through the dictionaries, dates, occupations,
 // notes, and the cross-reference numbers that the resolution turns into links.
-#include <cstring>
+#include <algorithm>
 #include <string>
-#include <vector>
 
 #include "dict/dictionary.h"
 #include "engine/reading_state.h"
@@ -13,9 +12,12 @@ namespace {
 
 // Room of a note: at most 8191 bytes of the tables' encoding; the rest is cut.
 constexpr std::size_t kNoteMax = 8191;
-// Raw bytes of a note kept for decoding: enough for 8191 bytes of the tables' encoding
-// whatever the file's set (a character never takes more than four bytes of the file).
-constexpr std::size_t kRawNoteMax = 4 * kNoteMax;
+// Decoded bytes of a long note kept for its cut: the room and the rest of a character that
+// straddles the limit (CutToFit looks at no more).
+constexpr std::size_t kNoteStartMax = kNoteMax + 4;
+// Raw bytes of a note that wait to be decoded: a longer note is decoded piece by piece as it is
+// read, so that it is counted whole (the message lines) with a buffer of bounded size.
+constexpr std::size_t kNotePiece = 4 * kNoteMax;
 
 enum class EventContext { kNone, kBirth, kBaptism, kDeath, kBurial, kMarriage, kNote };
 
@@ -33,8 +35,9 @@ class RecordFiller {
         individualNote_(state.first.individualNotes - 1),
         unionNote_(state.first.unionNotes - 1),
         // Lines of level 1 and 2 count under a record once an individual or union has begun.
-        started_(state.first.individuals + state.first.unions > 0),
-        note_(state.decoder ? kRawNoteMax : kNoteMax) {}
+        started_(state.first.individuals + state.first.unions > 0) {
+    note_.reserve(state.decoder ? kNotePiece : kNoteMax);
+  }
 
   void Read(Line& line);
   // Stores a note still pending at the end of the file, as a level-0 line would.
@@ -57,6 +60,9 @@ class RecordFiller {
   void UnionValue(const LineWords& words);
   void Name(Line& line);
   void AppendNote(std::string_view text);
+  // Decodes the start of the note's raw bytes up to a place where decoding may restart.
+  void DecodeNotePiece();
+  void KeepNoteStart(std::string_view decoded);
   // The counters and fields that a DATE or PLAC line fills in the current event context.
   struct EventTargets {
     int* dateCount = nullptr;
@@ -88,10 +94,13 @@ class RecordFiller {
   RecordKind kind_ = RecordKind::kOther;
   EventContext context_ = EventContext::kNone;
   RecordKind noteKind_ = RecordKind::kOther;
-  std::vector<char> note_;  // the raw bytes of the note being read
-  std::size_t noteLength_ = 0;
+  std::string note_;       // the raw bytes of the note being read, not yet decoded
+  std::string noteStart_;  // the decoded start of a note decoded piece by piece
+  bool notePieces_ = false;  // a piece of the note being read has been decoded
+  std::size_t noteSearched_ = 0;  // bytes of note_ searched for a place where decoding may restart
   LineWords words_;
   std::string decoded_;  // the decoded form of the text being stored
+  std::string piece_;    // the decoded form of a piece of a long note
 };
 
 void RecordFiller::Read(Line& line) {
@@ -115,15 +124,25 @@ void RecordFiller::Read(Line& line) {
 
 void RecordFiller::CloseNote() {
   if (context_ != EventContext::kNote) return;
-  std::string_view text = Decoded(std::string_view(note_.data(), noteLength_), decoded_);
-  text = text.substr(0, CutToFit(text, kNoteMax, model_.tableEncoding));
-  if (noteKind_ == RecordKind::kIndividual && individualNote_ >= 0) {
-    model_.individualNotes[static_cast<std::size_t>(individualNote_)].text = texts_.Copy(text);
-  } else if (noteKind_ == RecordKind::kUnion && unionNote_ >= 0) {
-    model_.unionNotes[static_cast<std::size_t>(unionNote_)].text = texts_.Copy(text);
-  }
-  noteLength_ = 0;
   context_ = EventContext::kNone;
+  // Only the notes of individuals and unions are read (and so counted); no table keeps others.
+  if (noteKind_ != RecordKind::kOther) {
+    std::string_view text = Decoded(note_, decoded_);
+    if (notePieces_) {
+      KeepNoteStart(text);
+      text = noteStart_;
+    }
+    text = text.substr(0, CutToFit(text, kNoteMax, model_.tableEncoding));
+    if (noteKind_ == RecordKind::kIndividual) {
+      model_.individualNotes[static_cast<std::size_t>(individualNote_)].text = texts_.Copy(text);
+    } else {
+      model_.unionNotes[static_cast<std::size_t>(unionNote_)].text = texts_.Copy(text);
+    }
+  }
+  note_.clear();
+  noteStart_.clear();
+  notePieces_ = false;
+  noteSearched_ = 0;
 }
 
 void RecordFiller::Level0(const Line& line) {
@@ -171,7 +190,6 @@ void RecordFiller::Level1(Line& line) {
 void RecordFiller::OpenNote(const Line& line) {
   context_ = EventContext::kNote;
   noteKind_ = kind_;
-  noteLength_ = 0;
   if (kind_ == RecordKind::kIndividual) {
     if (individualNote_ + 1 >= end_.individualNotes) {
       state_.fileChanged = true;
@@ -191,10 +209,32 @@ void RecordFiller::OpenNote(const Line& line) {
 }
 
 void RecordFiller::AppendNote(std::string_view text) {
-  std::size_t n = std::min(text.size(), note_.size() - noteLength_);
-  if (n == 0) return;
-  std::memcpy(note_.data() + noteLength_, text.data(), n);
-  noteLength_ += n;
+  if (noteKind_ == RecordKind::kOther) return;
+  if (!state_.decoder) {
+    // Texts go in as they are: the room is all that is kept, and nothing is counted.
+    note_.append(text.substr(0, kNoteMax - std::min(note_.size(), kNoteMax)));
+    return;
+  }
+  note_.append(text);
+  if (note_.size() >= kNotePiece) DecodeNotePiece();
+}
+
+void RecordFiller::DecodeNotePiece() {
+  // Only the bytes added since the last search can hold a new place (its test looks one byte
+  // back), so that a long run with none is searched once.
+  const std::size_t from = noteSearched_ > 0 ? noteSearched_ - 1 : 0;
+  const std::size_t found = state_.decoder->RestartPoint(std::string_view(note_).substr(from));
+  noteSearched_ = note_.size();
+  if (found == 0) return;  // no place yet: the bytes wait
+  KeepNoteStart(Decoded(std::string_view(note_).substr(0, from + found), piece_));
+  note_.erase(0, from + found);
+  noteSearched_ = note_.size();  // what is left holds no place after its first byte
+  notePieces_ = true;
+}
+
+void RecordFiller::KeepNoteStart(std::string_view decoded) {
+  const std::size_t room = kNoteStartMax - std::min(noteStart_.size(), kNoteStartMax);
+  noteStart_.append(decoded.substr(0, room));
 }
 
 void RecordFiller::Event(const LineWords& words) {

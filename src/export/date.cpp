@@ -8,29 +8,15 @@
 #include <cstdint>
 #include <cstring>
 #include <iterator>
+#include <string_view>
 
 #include "platform/text_bytes.h"
 
 namespace brimsel {
 
-// Windows-1252 bytes: \xE9 é, \xC9 É, \xFB û, \xDB Û; "\x63" is the letter c, written as an escape
-// so that it is not read as part of the escape before it. Accented words appear twice, with the
-// accented letter in lower and in upper case, because only ASCII letters compare without regard
-// to case.
+// Windows-1252 bytes: \xE9 é, \xFB û; "\x63" is the letter c, written as an escape so that it
+// is not read as part of the escape before it.
 // clang-format off
-const DateQualifier kDateQualifiers[9] = {
-    {"BEF ", 32}, {"AVT ", 32}, {"AFT ", 64}, {"APR ", 64}, {"ABT ", 0},
-    {"AUT ", 0},  {"ENV ", 0},  {"EST ", 0},  {"CAL ", 0},
-};
-
-const MonthWord kMonthWords[24] = {
-    {"jan", 1},          {"feb", 2},          {"fev", 2},  {"f\xE9v", 2},  {"f\xC9v", 2},
-    {"mar", 3},          {"avr", 4},          {"apr", 4},  {"mai", 5},     {"may", 5},
-    {"juin", 6},         {"jun", 6},          {"jul", 7},  {"juil", 7},    {"ao\xFB", 8},
-    {"aug", 8},          {"ao\xDB", 8},       {"sep", 9},  {"sept", 9},    {"oct", 10},
-    {"nov", 11},         {"d\xE9\x63", 12},   {"d\xC9\x63", 12},           {"dec", 12},
-};
-
 const char* const kMonthNames[13] = {
     "",    "jan", "f\xE9v", "mar", "avr", "mai",        "juin",
     "juil", "ao\xFB", "sep", "oct", "nov", "d\xE9\x63",
@@ -213,7 +199,8 @@ inline bool IsDigit(char c) {
 // Writes the normalised date: day, blank, month name, blank, year. At most 2 + 1 + 4 + 1 + 10
 // bytes and the terminator. The month name is copied as four bytes; after a name of three, the
 // blank that follows takes the fourth.
-void WriteNormalDate(char* date, int day, int month, int year, bool utf8) {
+void WriteNormalDate(char* date, int day, int month, int year, bool utf8, DateParts* parts) {
+  if (parts != nullptr) *parts = {day, month, year};
   struct PaddedNames {
     char name[13][4] = {};
     unsigned char length[13] = {};
@@ -240,7 +227,7 @@ void WriteNormalDate(char* date, int day, int month, int year, bool utf8) {
 // table, a year of four digits not starting with 0, single blanks), read at a few fixed places.
 // Returns its code after writing the normalised date, or 0 for any other text, which the general
 // reading takes; for this shape both give the same bytes and code.
-int ReadUsualDate(char* date, std::size_t length, bool utf8) {
+int ReadUsualDate(char* date, std::size_t length, bool utf8, DateParts* parts) {
   if (length < 9 || length > 12 || !IsDigit(date[0])) return 0;
   const std::size_t j = date[1] == ' ' ? 1 : 2;  // digits of the day
   if (j == 2 && (!IsDigit(date[1]) || date[2] != ' ')) return 0;
@@ -257,7 +244,7 @@ int ReadUsualDate(char* date, std::size_t length, bool utf8) {
   if (month == 0) return 0;
   const int year = (date[yearAt] - '0') * 1000 + (date[yearAt + 1] - '0') * 100 +
                    (date[yearAt + 2] - '0') * 10 + (date[yearAt + 3] - '0');
-  WriteNormalDate(date, day, month, year, utf8);
+  WriteNormalDate(date, day, month, year, utf8, parts);
   return kExactQualifier + kDayGiven + kMonthGiven + kYearGiven + kCodeBase;
 }
 
@@ -538,19 +525,26 @@ GedcomForm ReadGedcomForm(const char* date, std::size_t length) {
   return form;
 }
 
-// Removes a recognised qualifier prefix from the front of `date` and returns its value, or the
-// exact qualifier when there is none.
+// The value a qualifier adds to the quality code: before and after have theirs, the others
+// (about, calculated, estimated) all count as about.
+constexpr int QualifierValue(std::string_view keyword) {
+  return keyword == "BEF" ? 32 : keyword == "AFT" ? 64 : 0;
+}
+
+// Removes a recognised qualifier prefix (a word of kQualifierWords and a blank) from the front of
+// `date` and returns its value, or the exact qualifier when there is none.
 int StripQualifier(char* date, std::size_t* length) {
   // Most dates have no qualifier: a first character that starts none of the prefixes (ASCII
   // letters without regard to case) skips the table.
   const unsigned char first = UpperAscii(static_cast<unsigned char>(date[0]));
   if (first != 'A' && first != 'B' && first != 'C' && first != 'E') return kExactQualifier;
-  for (const DateQualifier& q : kDateQualifiers) {
-    if (*length >= 4 && StartsWithIgnoringCase(date, q.prefix)) {
+  if (*length < 4 || date[3] != ' ') return kExactQualifier;
+  for (const QualifierWord& q : kQualifierWords) {
+    if (StartsWithIgnoringCase(date, q.word)) {
       *length -= 4;
       std::memmove(date, date + 4, *length);
       date[*length] = '\0';
-      return q.value;
+      return QualifierValue(q.keyword);
     }
   }
   return kExactQualifier;
@@ -558,7 +552,7 @@ int StripQualifier(char* date, std::size_t* length) {
 
 // Reads up to three words of the first `length` bytes of `date` as day, month and year, and
 // rewrites the date; `code` holds the qualifier value. Returns the quality code.
-int ReadDayMonthYear(char* date, std::size_t length, int code, bool utf8) {
+int ReadDayMonthYear(char* date, std::size_t length, int code, bool utf8, DateParts* parts) {
   // The words are views into the date: every number is read before the result is written.
   Word words[3];
   const int count = SplitWords(date, length, words);
@@ -612,18 +606,18 @@ int ReadDayMonthYear(char* date, std::size_t length, int code, bool utf8) {
   }
   code += kCodeBase;
 
-  WriteNormalDate(date, day, month, year, utf8);
+  WriteNormalDate(date, day, month, year, utf8, parts);
   return code;
 }
 
 }  // namespace
 
-int NormaliseDate(char* date, TableEncoding encoding) {
+int NormaliseDate(char* date, TableEncoding encoding, DateParts* parts) {
   if (date == nullptr) return kQualityNone;
   const bool utf8 = encoding == TableEncoding::kUtf8;
   std::size_t length = 0;
   while (length < kMaxDateLength && date[length] != '\0') ++length;
-  if (const int code = ReadUsualDate(date, length, utf8); code != 0) return code;
+  if (const int code = ReadUsualDate(date, length, utf8, parts); code != 0) return code;
 
   if (MayHoldGedcomForm(date, length)) {
     GedcomForm form = ReadGedcomForm(date, length);
@@ -635,7 +629,7 @@ int NormaliseDate(char* date, TableEncoding encoding) {
         // as for any other date), or the unreadable remaining words, never longer than the text.
         const int qualifier = form.rangeQualifier >= 0 ? form.rangeQualifier
                                                        : StripQualifier(form.text, &form.length);
-        const int code = ReadDayMonthYear(form.text, form.length, qualifier, utf8);
+        const int code = ReadDayMonthYear(form.text, form.length, qualifier, utf8, parts);
         std::size_t n = std::strlen(form.text);
         if (code == kQualityUnreadable) n = std::min(n, length);
         std::memcpy(date, form.text, n);
@@ -648,7 +642,33 @@ int NormaliseDate(char* date, TableEncoding encoding) {
   }
 
   const int qualifier = StripQualifier(date, &length);
-  return ReadDayMonthYear(date, length, qualifier, utf8);
+  return ReadDayMonthYear(date, length, qualifier, utf8, parts);
+}
+
+std::size_t SortableDate(int quality, const DateParts& parts, SortableDateText& text) {
+  // An odd code from 145 to 255 was normalised; one less is a standing-in event's.
+  const int code = quality | 1;
+  if (code < kCodeBase || code > 255 || quality < kCodeBase - 1) return 0;
+  const int given = code - kCodeBase;
+  if ((given & kYearGiven) == 0 || parts.year < 0) return 0;  // no year: nothing to sort by
+  if (parts.month < 1 || parts.month > 12 || parts.day < 1 || parts.day > 31) return 0;
+  char* const out = text.data();
+  // The year with at least four digits, then the month and the day when given.
+  char digits[12];
+  int n = 0;
+  for (int y = parts.year; y != 0 || n < 4; y /= 10) digits[n++] = static_cast<char>('0' + y % 10);
+  std::size_t length = 0;
+  while (n > 0) out[length++] = digits[--n];
+  const auto twoDigits = [&](int v) {
+    out[length++] = '-';
+    out[length++] = static_cast<char>('0' + v / 10);
+    out[length++] = static_cast<char>('0' + v % 10);
+  };
+  if ((given & kMonthGiven) != 0) {
+    twoDigits(parts.month);
+    if ((given & kDayGiven) != 0) twoDigits(parts.day);
+  }
+  return length;
 }
 
 }  // namespace brimsel

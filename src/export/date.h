@@ -2,26 +2,14 @@
 // quality code.
 #pragma once
 
+#include <array>
+#include <cstddef>
+
 #include "platform/charset.h"
+#include "platform/date_words.h"
 
 namespace brimsel {
 
-// A qualifier prefix of a date ("ABT ", "BEF ", ...) and the value it adds to the code.
-struct DateQualifier {
-  const char* prefix;  // exactly four bytes, the last one a space
-  int value;           // 0 about, 32 before, 64 after
-};
-
-// A month word that a date may carry, and its number.
-struct MonthWord {
-  const char* word;  // Windows-1252 bytes
-  int month;
-};
-
-// The prefixes, searched in this order; a date with none of them is exact (96).
-extern const DateQualifier kDateQualifiers[9];
-// The month words, compared whole and without regard to the case of ASCII letters.
-extern const MonthWord kMonthWords[24];
 // Month names written by the normaliser, indexed by month number 1 to 12 (entry 0 unused):
 // Windows-1252 bytes, and the same names in UTF-8.
 extern const char* const kMonthNames[13];
@@ -49,6 +37,25 @@ inline constexpr int kQualityUnreadable = 127;  // unreadable date
 //
 // `encoding` is the text's: in a UTF-8 date the month words may carry their accented letters
 // in UTF-8, and the month names are written in UTF-8.
-int NormaliseDate(char* date, TableEncoding encoding = TableEncoding::kWindows1252);
+//
+// With `parts`, the day, month and year written are stored there whenever a date is written.
+struct DateParts {
+  int day = 0;
+  int month = 0;
+  int year = 0;
+};
+int NormaliseDate(char* date, TableEncoding encoding = TableEncoding::kWindows1252,
+                  DateParts* parts = nullptr);
+
+// Capacity of a sortable date: a year of up to ten digits, "-MM-DD", the terminator.
+inline constexpr std::size_t kSortableDateCapacity = 20;
+using SortableDateText = std::array<char, kSortableDateCapacity>;
+
+// The ISO 8601 form of a date that NormaliseDate wrote as `parts` with the code `quality` (or
+// one less, for a date standing in for another), holding only the parts the code says were
+// given: "1841", "1841-03" or "1841-03-12" (a year below 1000 with leading zeros). Writes it
+// into `out` and returns its length; 0, writing nothing, for no date, an unreadable one and one
+// without a year.
+std::size_t SortableDate(int quality, const DateParts& parts, SortableDateText& out);
 
 }  // namespace brimsel

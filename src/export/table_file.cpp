@@ -9,10 +9,10 @@ namespace brimsel {
 
 TableFile::~TableFile() = default;
 
-bool TableFile::Open(const char* path) {
+bool TableFile::Open(const char* path, std::string* cause) {
   // Unbuffered: a second buffer would only delay errors; ours is large enough. The line ends
   // are translated here, the same on every platform.
-  std::unique_ptr<FileSink> file = FileSink::Create(path, nullptr, true);
+  std::unique_ptr<FileSink> file = FileSink::Create(path, cause, true);
   if (!file) {
     if (sink_) Close();
     return false;
@@ -155,10 +155,10 @@ void TableFile::EndRow() {
   PutByte('\n');
 }
 
-bool TableFile::Close() {
+bool TableFile::Close(std::string* cause) {
   if (!sink_) return false;
   Flush();
-  if (!sink_->Close()) failed_ = true;
+  if (!sink_->Close(cause)) failed_ = true;
   sink_.reset();
   return !failed_;
 }

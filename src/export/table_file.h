@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "platform/byte_sink.h"
@@ -25,8 +26,9 @@ class TableFile {
   TableFile(const TableFile&) = delete;
   TableFile& operator=(const TableFile&) = delete;
 
-  // Creates or truncates `path`. False when it cannot be opened.
-  bool Open(const char* path);
+  // Creates or truncates `path`. False, with the system's reason in `cause` when given, when it
+  // cannot be opened.
+  bool Open(const char* path, std::string* cause = nullptr);
   // Writes into `sink` instead of a file of its own.
   void Open(std::unique_ptr<ByteSink> sink);
   bool IsOpen() const { return sink_ != nullptr; }
@@ -69,8 +71,9 @@ class TableFile {
   // True once a write has failed.
   bool Failed() const { return failed_; }
   // Writes what is left in the buffer and closes the file. False when the file was not open,
-  // or when any write or the close failed.
-  bool Close();
+  // or when any write or the close failed; `cause`, when given, then receives the system's
+  // reason if it is known.
+  bool Close(std::string* cause = nullptr);
 
  private:
   void PutByte(char c) {

@@ -84,6 +84,15 @@ bool TextDecoder::DecodeChanged(std::string_view raw, std::string& out, DecodeCo
   return true;
 }
 
+std::size_t TextDecoder::RestartPoint(std::string_view raw) const {
+  for (std::size_t i = raw.size(); i-- > 1;) {
+    if (static_cast<unsigned char>(raw[i]) >= 0x80) continue;
+    if (from_ == Charset::kAnsel && IsAnselMark(static_cast<unsigned char>(raw[i - 1]))) continue;
+    return i;
+  }
+  return 0;
+}
+
 void TextDecoder::ToCodePoints(std::string_view raw, DecodeCounts& counts) {
   codePoints_.clear();
   if (converter_) {

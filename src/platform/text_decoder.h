@@ -35,6 +35,12 @@ class TextDecoder {
   // The same without a copy of a text that decodes to itself: false, with `out` untouched,
   // when `raw` is already its decoded form.
   bool DecodeChanged(std::string_view raw, std::string& out, DecodeCounts& counts);
+  // The length of the longest start of `raw` after which decoding may stop and start again as a
+  // new text with the same result, counts included: just before an ASCII byte that is not the
+  // letter of an ANSEL mark. In every set read, an ASCII byte stands for itself, belongs to no
+  // multi-byte character and joins nothing before it in normalization form C. 0 when there is
+  // no such place. Lets a long text be decoded piece by piece.
+  std::size_t RestartPoint(std::string_view raw) const;
 
   Charset from() const { return from_; }
   TableEncoding to() const { return to_; }

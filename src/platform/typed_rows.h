@@ -28,9 +28,19 @@ struct TableSchema {
   const char* name;
   std::vector<ColumnSchema> columns;
   // The table's key column, or -1.
-  int KeyColumn() const;
+  int KeyColumn() const {
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+      if (columns[c].role == ColumnRole::kKey) return static_cast<int>(c);
+    }
+    return -1;
+  }
   // The column called `name`, or -1.
-  int ColumnIndex(std::string_view name) const;
+  int ColumnIndex(std::string_view name) const {
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+      if (name == columns[c].name) return static_cast<int>(c);
+    }
+    return -1;
+  }
 };
 
 // One value of a row, as RowBlock::At gives it.

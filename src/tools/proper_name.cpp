@@ -244,8 +244,8 @@ std::string ProperNameText(std::string_view input) {
   return std::move(sink.text);
 }
 
-ToolResult ProperNameCopy(const char* input, const char* output) {
-  return RunFileTool(input, output, ProperNameStream);
+ToolResult ProperNameCopy(const char* input, const char* output, const StopRequest& stop) {
+  return RunFileTool(input, output, ProperNameStream, stop);
 }
 
 

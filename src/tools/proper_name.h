@@ -42,6 +42,7 @@ std::string ProperNameText(std::string_view input);
 
 // Normalises the file `input` into `output`, or into `input` followed by ".txt" when `output`
 // is null or empty. Shows no message: see ReportOutputFailure.
-ToolResult ProperNameCopy(const char* input, const char* output = nullptr);
+ToolResult ProperNameCopy(const char* input, const char* output = nullptr,
+                          const StopRequest& stop = {});
 
 }  // namespace brimsel

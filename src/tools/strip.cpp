@@ -114,11 +114,13 @@ ToolStatus StripStream(ByteSource& source, ByteSink& sink, std::size_t blockSize
   }
 }
 
-ToolResult StripFile(const char* input, const char* output) {
-  ToolResult result =
-      RunFileTool(input, output, [](ByteSource& source, ByteSink& sink, std::int64_t& length) {
+ToolResult StripFile(const char* input, const char* output, const StopRequest& stop) {
+  ToolResult result = RunFileTool(
+      input, output,
+      [](ByteSource& source, ByteSink& sink, std::int64_t& length) {
         return StripStream(source, sink, kBlockSize, length);
-      });
+      },
+      stop);
   if (result.Done()) DebugLog("longueur %ld", static_cast<long>(result.length));
   return result;
 }

@@ -44,6 +44,6 @@ ToolStatus StripStream(ByteSource& source, ByteSink& sink, std::size_t blockSize
 // Strips the file `input` into `output`, or into `input` followed by ".txt" when `output` is
 // null or empty. Sends "longueur %ld" with the output length to the debug log once the whole
 // output is written. Shows no message: see ReportOutputFailure.
-ToolResult StripFile(const char* input, const char* output = nullptr);
+ToolResult StripFile(const char* input, const char* output = nullptr, const StopRequest& stop = {});
 
 }  // namespace brimsel

@@ -7,6 +7,9 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
+
+#include "platform/temporary_file.h"
 
 namespace brimsel {
 
@@ -32,16 +35,38 @@ bool IsSameFile(const char* input, const char* output) {
 
 namespace {
 
-// Removes what a failed run left at `path`, but only a regular file: the output may be a
-// device such as /dev/null.
-void RemovePartialOutput(const char* path) {
+// Serves a source's bytes until a stop is requested; then every read fails, which ends the
+// transform as a read error would.
+class StoppableSource final : public ByteSource {
+ public:
+  StoppableSource(ByteSource& inner, const StopRequest& stop) : inner_(inner), stop_(stop) {}
+  std::ptrdiff_t Read(char* buffer, std::size_t capacity) override {
+    if (stop_ && stop_()) {
+      stopped_ = true;
+      return -1;
+    }
+    return inner_.Read(buffer, capacity);
+  }
+  bool Rewind() override { return inner_.Rewind(); }
+  std::int64_t Size() override { return inner_.Size(); }
+  bool Stopped() const { return stopped_; }
+
+ private:
+  ByteSource& inner_;
+  const StopRequest& stop_;
+  bool stopped_ = false;
+};
+
+// True when `path` exists and is not a regular file: a device or a pipe, written in place.
+bool IsSpecialFile(const char* path) {
   struct stat st;
-  if (::stat(path, &st) == 0 && S_ISREG(st.st_mode)) std::remove(path);
+  return ::stat(path, &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
 }
 
 }  // namespace
 
-ToolResult RunFileTool(const char* input, const char* output, StreamTransform transform) {
+ToolResult RunFileTool(const char* input, const char* output, StreamTransform transform,
+                       const StopRequest& stop) {
   ToolResult result;
   try {
     std::string reason;
@@ -67,19 +92,40 @@ ToolResult RunFileTool(const char* input, const char* output, StreamTransform tr
       result.status = ToolStatus::kSameFile;
       return result;
     }
-    std::unique_ptr<FileSink> file = FileSink::Create(output, &result.detail);
+    std::optional<TemporaryFile> temporary;
+    if (!IsSpecialFile(output)) {
+      if (const int blocked = FinalNameBlocked(output); blocked != 0) {
+        result.status = ToolStatus::kOutputNotCreated;
+        result.detail = std::strerror(blocked);
+        return result;
+      }
+      temporary.emplace(output);
+      if (temporary->Path().empty()) {
+        result.status = ToolStatus::kOutputNotCreated;
+        result.detail = std::strerror(temporary->Error());
+        return result;
+      }
+    }
+    std::unique_ptr<FileSink> file =
+        FileSink::Create(temporary ? temporary->Path().c_str() : output, &result.detail);
     if (!file) {
       result.status = ToolStatus::kOutputNotCreated;
       return result;
     }
-    result.status = transform(*source, *file, result.length);
+    StoppableSource stoppable(*source, stop);
+    result.status = transform(stoppable, *file, result.length);
     std::string closeError;
     bool closed = file->Close(&closeError);
     if (result.status == ToolStatus::kDone && !closed) result.status = ToolStatus::kWriteFailed;
     if (result.status == ToolStatus::kWriteFailed) result.detail = closeError;
-    if (result.status == ToolStatus::kInputUnreadable) {
+    if (stoppable.Stopped()) {
+      result.status = ToolStatus::kStopped;
+    } else if (result.status == ToolStatus::kInputUnreadable) {
       result.detail = "read error";
-      RemovePartialOutput(output);
+    }
+    if (result.status == ToolStatus::kDone && temporary && !temporary->Commit(false)) {
+      result.status = ToolStatus::kWriteFailed;
+      result.detail = std::strerror(temporary->Error());
     }
   } catch (const std::bad_alloc&) {
     result.status = ToolStatus::kOutOfMemory;
@@ -109,6 +155,9 @@ std::string ToolFailureText(const ToolResult& result, const std::string& input,
       break;
     case ToolStatus::kOutOfMemory:
       line = "'" + input + "': out of memory";
+      break;
+    case ToolStatus::kStopped:
+      line = "stopped";
       break;
   }
   if (!messageBox.empty()) line = messageBox;

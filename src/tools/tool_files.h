@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "platform/byte_source.h"
@@ -19,6 +20,7 @@ enum class ToolStatus {
   kOutputNotCreated,   // the output cannot be created
   kWriteFailed,        // writing or closing the output failed
   kOutOfMemory,
+  kStopped,            // the user asked to stop: nothing was written
 };
 
 // How one run of a text utility ended. `output` is set as soon as the output's name is known,
@@ -47,10 +49,16 @@ bool IsSameFile(const char* input, const char* output);
 // or kOutOfMemory, with `length` set to the bytes written.
 using StreamTransform = ToolStatus (*)(ByteSource& source, ByteSink& sink, std::int64_t& length);
 
+// Polled while a tool runs, from its own thread; true stops it.
+using StopRequest = std::function<bool()>;
+
 // Runs `transform` from the file `input` to `output`, or to `input` followed by ".txt" when
 // `output` is null or empty. The input is opened first: when it cannot be, nothing is created.
-// After a read error the partial output is removed. Shows no message.
-ToolResult RunFileTool(const char* input, const char* output, StreamTransform transform);
+// The output is written under a temporary name beside it and renamed over it once complete, so
+// that a failure or a stop leaves an earlier output as it was; an output that is not a regular
+// file (a device such as /dev/null, a pipe) is written in place. Shows no message.
+ToolResult RunFileTool(const char* input, const char* output, StreamTransform transform,
+                       const StopRequest& stop = {});
 
 // One error line for the console, UTF-8. `messageBox` is the text of the message box that the
 // failure showed ("caption: text"), empty when it showed none; the system's reason follows it.

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/byte_source.h"
+#include "platform/code_page.h"
 #include "platform/icu_charset.h"
 #include "tools/proper_name.h"
 #include "tools/strip.h"
@@ -53,12 +54,7 @@ ConversionOptions ReadConversionOptions(DialogServices& dialog) {
 
 ConversionResult ConvertChosenSource(GedcomModel& model, DialogServices& dialog,
                                      ByteSource& source, const char* path) {
-  return ConvertChosenSource(model, dialog, source, path, ReadConversionOptions(dialog));
-}
-
-ConversionResult ConvertChosenSource(GedcomModel& model, DialogServices& dialog,
-                                     ByteSource& source, const char* path,
-                                     const ConversionOptions& options) {
+  const ConversionOptions options = ReadConversionOptions(dialog);
   dialog.ResetDisplay();
   DialogProgress progress(dialog);
   ConversionResult result = ConvertSource(model, source, path, options, progress);
@@ -72,11 +68,6 @@ ConversionResult ConvertChosenSource(GedcomModel& model, DialogServices& dialog,
 }
 
 ConversionResult ConvertChosenFile(GedcomModel& model, DialogServices& dialog) {
-  return ConvertChosenFile(model, dialog, ReadConversionOptions(dialog));
-}
-
-ConversionResult ConvertChosenFile(GedcomModel& model, DialogServices& dialog,
-                                   const ConversionOptions& options) {
   const std::string path = dialog.CurrentFileName();
   std::string reason;
   auto source = FileSource::Open(path.c_str(), &reason);
@@ -86,7 +77,7 @@ ConversionResult ConvertChosenFile(GedcomModel& model, DialogServices& dialog,
     unreadable.detail = reason;
     return unreadable;
   }
-  return ConvertChosenSource(model, dialog, *source, path.c_str(), options);
+  return ConvertChosenSource(model, dialog, *source, path.c_str());
 }
 
 int ReadGedcomCommand(GedcomModel& model, DialogServices& dialog) {
@@ -103,81 +94,75 @@ std::optional<int> ReadBase(DialogServices& dialog, int id) {
   return static_cast<int>(value);
 }
 
-// Writes the seven tables; on failure shows the box naming the table that failed.
-int WriteTables(GedcomModel& model, DialogServices& dialog, const ExportOptions& options,
-                ProgressSink& progress) {
-  const ExportResult result = ExportTables(model, options, progress);
-  switch (result.outcome) {
-    case ExportOutcome::kWritten:
-      return 1;
-    case ExportOutcome::kNoTableName:
-      dialog.ShowMessageBox("fichierNom", kOpenErrorCaption, MessageIcon::kError);
-      return 0;
-    case ExportOutcome::kOpenFailed:
-      dialog.ShowMessageBox(result.file.c_str(), kOpenErrorCaption, MessageIcon::kError);
-      return 0;
-    case ExportOutcome::kWriteFailed:
-      dialog.ShowMessageBox(result.file.c_str(), kWriteErrorCaption, MessageIcon::kError);
-      dialog.SetStatus(false, "");
-      return 0;
-  }
-  return 0;
-}
-
-// Writes the database, from the rows of the tables just written when `fromTables`; a failure
-// shows the box of a failed table.
-int WriteDatabase(GedcomModel& model, DialogServices& dialog, const ExportOptions& options,
-                  bool fromTables, ProgressSink& progress, std::string* cause) {
-  const DatabaseResult result =
-      ExportDatabase(model, {options, fromTables, BRIMSEL_VERSION}, progress);
-  switch (result.outcome) {
-    case DatabaseOutcome::kWritten:
-      return 1;
-    case DatabaseOutcome::kNoName:
-      dialog.ShowMessageBox("fichierNom", kOpenErrorCaption, MessageIcon::kError);
-      return 0;
-    case DatabaseOutcome::kWriteFailed:
-      dialog.ShowMessageBox(result.file.c_str(), kWriteErrorCaption, MessageIcon::kError);
-      dialog.SetStatus(false, "");
-      if (cause != nullptr) *cause = result.cause;
-      return 0;
-  }
-  return 0;
-}
-
 }  // namespace
 
-int ExportTablesCommand(GedcomModel& model, DialogServices& dialog, const std::string& outputDir,
-                        int threads) {
-  return ExportCommand(model, dialog, outputDir, {true, dialog.IsChecked(ctl::kSqlite)}, threads);
+ExportOptions ReadExportOptions(DialogServices& dialog, const NumberingBases& last) {
+  ExportOptions options;
+  options.database = dialog.IsChecked(ctl::kSqlite);
+  options.refCounts = dialog.IsChecked(ctl::kRefCounts);
+  options.bases = last;
+  if (const std::optional<int> base = ReadBase(dialog, ctl::kIndiBase)) {
+    options.bases.individuals = *base;
+  }
+  if (const std::optional<int> base = ReadBase(dialog, ctl::kFamBase)) options.bases.unions = *base;
+  options.version = BRIMSEL_VERSION;
+  return options;
 }
 
-int ExportCommand(GedcomModel& model, DialogServices& dialog, const std::string& outputDir,
-                  ExportChoice choice, int threads, std::string* cause) {
-  ExportOptions options;
+int ExportTablesCommand(const GedcomModel& model, DialogServices& dialog, NumberingBases& bases,
+                        const std::string& outputDir, int threads) {
+  ExportOptions options = ReadExportOptions(dialog, bases);
   options.outputDir = outputDir;
   options.threads = threads;
-  options.refCounts = dialog.IsChecked(ctl::kRefCounts);
-  options.indiBase = ReadBase(dialog, ctl::kIndiBase);
-  options.famBase = ReadBase(dialog, ctl::kFamBase);
+  bases = options.bases;
   DialogProgress progress(dialog);
-  if (choice.tables && WriteTables(model, dialog, options, progress) != 1) return 0;
-  // After the tables, the database takes their rows: the dates are normalised once.
-  if (choice.database) return WriteDatabase(model, dialog, options, choice.tables, progress, cause);
-  return 1;
+  const ExportResult result = Export(model, options, progress);
+  if (const std::optional<FailureBox> box = ExportFailureBox(result)) {
+    dialog.ShowMessageBox(box->text.c_str(), box->caption, MessageIcon::kError);
+    // A write broke off a running phase: the status line goes back to idle under the box.
+    if (result.outcome == ExportOutcome::kWriteFailed || result.databaseFailed) {
+      dialog.SetStatus(false, "");
+    }
+  }
+  return result.Written() ? 1 : 0;
 }
 
-void ReportOutputFailure(const ToolResult& result, DialogServices& dialog) {
+std::optional<FailureBox> OutputFailureBox(const ToolResult& result) {
   switch (result.status) {
     case ToolStatus::kOutputNameTooLong:
     case ToolStatus::kOutputNotCreated:
-      dialog.ShowMessageBox(result.output.c_str(), kOpenErrorCaption, MessageIcon::kError);
-      break;
+      return FailureBox{kOpenErrorCaption, result.output};
     case ToolStatus::kWriteFailed:
-      dialog.ShowMessageBox(result.output.c_str(), kWriteErrorCaption, MessageIcon::kError);
-      break;
+      return FailureBox{kWriteErrorCaption, result.output};
     default:
+      return std::nullopt;
+  }
+}
+
+std::optional<FailureBox> ExportFailureBox(const ExportResult& result) {
+  switch (result.outcome) {
+    case ExportOutcome::kWritten:
+    case ExportOutcome::kStopped:  // the user knows: no box
+      return std::nullopt;
+    case ExportOutcome::kNoTableName:
+      return FailureBox{kOpenErrorCaption, "fichierNom"};
+    case ExportOutcome::kOpenFailed:
+      // A database that cannot be made is reported as one that cannot be written.
+      if (!result.databaseFailed) return FailureBox{kOpenErrorCaption, result.file};
       break;
+    case ExportOutcome::kWriteFailed:
+      break;
+  }
+  return FailureBox{kWriteErrorCaption, result.file};
+}
+
+std::string FailureLine(const FailureBox& box) {
+  return Cp1252ToUtf8(box.caption) + ": " + box.text;
+}
+
+void ReportOutputFailure(const ToolResult& result, DialogServices& dialog) {
+  if (const std::optional<FailureBox> box = OutputFailureBox(result)) {
+    dialog.ShowMessageBox(box->text.c_str(), box->caption, MessageIcon::kError);
   }
 }
 

@@ -1,13 +1,14 @@
 // The panel's commands: what "Fichier...", "Convertir...", "Capital..." and "Strip" do. Each
-// reads the check boxes and fields it needs, runs its operation and shows the outcome.
+// reads the check boxes and fields it needs into its operation's options, runs the operation and
+// shows the result.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "engine/conversion.h"
 #include "engine/progress.h"
-#include "export/sqlite_tables.h"
-#include "export/tables.h"
+#include "export/export.h"
 #include "tools/tool_files.h"
 #include "ui/dialog_services.h"
 
@@ -56,37 +57,25 @@ ConversionOptions ReadConversionOptions(DialogServices& dialog);
 // "Fichier...": asks for a GEDCOM file, then converts it. Returns 1 when the conversion
 // completed, 0 otherwise.
 int ReadGedcomCommand(GedcomModel& model, DialogServices& dialog);
-// Converts the file named in dialog.CurrentFileName() (the file choice already done), filling
-// the count fields and the message list.
+// Converts the file named in dialog.CurrentFileName() (the file choice already done) with the
+// options the controls say, filling the count fields and the message list.
 ConversionResult ConvertChosenFile(GedcomModel& model, DialogServices& dialog);
-// The same with options the caller has completed (a character set chosen by name).
-ConversionResult ConvertChosenFile(GedcomModel& model, DialogServices& dialog,
-                                   const ConversionOptions& options);
 // The same with the file's bytes from `source`, which stands for the file named `path`.
 ConversionResult ConvertChosenSource(GedcomModel& model, DialogServices& dialog,
                                      ByteSource& source, const char* path);
-ConversionResult ConvertChosenSource(GedcomModel& model, DialogServices& dialog,
-                                     ByteSource& source, const char* path,
-                                     const ConversionOptions& options);
 
-// "Convertir...": writes the seven tables beside the source file, or into `outputDir`,
-// reading "nb ref", "INDI+" and "FAM +", and with "SQLite" ticked the database too. Returns 1
-// when every table was written, 0 otherwise (a message box then says which file failed).
-// `threads` as ExportOptions::threads.
-int ExportTablesCommand(GedcomModel& model, DialogServices& dialog,
+// The export options that the controls say: "nb ref", "SQLite" (the database besides the
+// tables), "INDI+" and "FAM +". A number field whose text is not a plain number keeps the base
+// that `last`, the last export's bases, has. The output folder and the threads are the caller's.
+ExportOptions ReadExportOptions(DialogServices& dialog, const NumberingBases& last);
+
+// "Convertir...": writes the seven tables beside the source file, or into `outputDir`, with the
+// options of ReadExportOptions, and with "SQLite" ticked the database too. Returns 1 when every
+// output was written, 0 otherwise (a message box then says which file failed). `bases` holds
+// the numbering bases of the last export and receives this one's. `threads` as
+// ExportOptions::threads.
+int ExportTablesCommand(const GedcomModel& model, DialogServices& dialog, NumberingBases& bases,
                         const std::string& outputDir = {}, int threads = 0);
-
-// What an export writes: the seven tables, the database FILE.sqlite, or both.
-struct ExportChoice {
-  bool tables = true;
-  bool database = false;
-};
-
-// The export with the outputs chosen by the caller; the tables come first. When the database
-// fails, its message box is that of a failed table ("Erreur \xE9criture" with its name) and
-// `cause`, when given, receives the reason (UTF-8).
-int ExportCommand(GedcomModel& model, DialogServices& dialog, const std::string& outputDir,
-                  ExportChoice choice, int threads = 0, std::string* cause = nullptr);
 
 // "Capital...": asks for a GEDCOM file (title "FIchier Nom Propre") and writes it, with its
 // name lines rewritten, to the same name plus ".txt".
@@ -95,9 +84,23 @@ void ProperNameCommand(DialogServices& dialog);
 // Returns the output length, or -1 when nothing was written.
 long StripCommand(DialogServices& dialog);
 
-// Shows the message box of a failed output: its full name as the text, "Erreur ouverture" when
-// it cannot be created, "Erreur écriture" when writing failed, the error icon. Other failures
-// have no message of their own.
+// The message box that reports a failed output, in one place for the panel's box and the
+// console's error line.
+struct FailureBox {
+  const char* caption;  // "Erreur ouverture" or "Erreur écriture", in Windows-1252
+  std::string text;     // the output's full name, as the file system has it
+};
+// The box of a text utility's failure: "Erreur ouverture" when its output cannot be named or
+// created, "Erreur écriture" when writing it failed. Other failures have no box.
+std::optional<FailureBox> OutputFailureBox(const ToolResult& result);
+// The box of a failed export: "Erreur ouverture" with "fichierNom" when the tables cannot be
+// named, "Erreur ouverture" with a table that cannot be created, "Erreur écriture" with the
+// table or database that could not be written. None when everything was written.
+std::optional<FailureBox> ExportFailureBox(const ExportResult& result);
+// The box as the console says it, UTF-8: "caption: text".
+std::string FailureLine(const FailureBox& box);
+
+// Shows the message box of a failed text utility (OutputFailureBox), with the error icon.
 void ReportOutputFailure(const ToolResult& result, DialogServices& dialog);
 
 }  // namespace brimsel

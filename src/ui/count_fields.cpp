@@ -6,8 +6,8 @@
 namespace brimsel {
 
 const std::array<CountField, 20> kCountFields = {{
-    {ctl::kIndiTotal, "Individu total", &ConversionCounts::individuals},
-    {ctl::kFamTotal, "Union total", &ConversionCounts::unions},
+    {ctl::kIndiTotal, "Individu total", &ConversionCounts::individuals, true},
+    {ctl::kFamTotal, "Union total", &ConversionCounts::unions, true},
     {ctl::kBirthDate, "Individu naissance date", &ConversionCounts::birthDates},
     {ctl::kBirthPlace, "Individu naissance lieu", &ConversionCounts::birthPlaces},
     {ctl::kDeathDate, "Individu décès date", &ConversionCounts::deathDates},
@@ -28,25 +28,23 @@ const std::array<CountField, 20> kCountFields = {{
     {ctl::kSour, "SOUR", &ConversionCounts::sources},
 }};
 
-namespace {
-
-void ShowField(DialogServices& dialog, const CountField& field, const ConversionCounts& counts,
-               bool blankWhenZero) {
+std::string CountFieldText(const CountField& field, const ConversionCounts& counts) {
   const int value = field.count ? counts.*field.count : 0;
-  char text[16] = "";
-  if (value != 0 || !blankWhenZero) std::snprintf(text, sizeof text, "%d", value);
-  dialog.SetFieldText(field.id, text);
+  if (value == 0 && field.total) return {};
+  char text[16];
+  std::snprintf(text, sizeof text, "%d", value);
+  return text;
 }
 
-}  // namespace
-
 void ShowTotals(DialogServices& dialog, const ConversionCounts& counts) {
-  for (std::size_t i = 0; i < 2; ++i) ShowField(dialog, kCountFields[i], counts, true);
+  for (const CountField& field : kCountFields) {
+    if (field.total) dialog.SetFieldText(field.id, CountFieldText(field, counts).c_str());
+  }
 }
 
 void ShowCounts(DialogServices& dialog, const ConversionCounts& counts) {
-  for (std::size_t i = 2; i < kCountFields.size(); ++i) {
-    ShowField(dialog, kCountFields[i], counts, false);
+  for (const CountField& field : kCountFields) {
+    if (!field.total) dialog.SetFieldText(field.id, CountFieldText(field, counts).c_str());
   }
 }
 

@@ -1,10 +1,14 @@
 // Files in every character set: the set used, its message, and the tables it gives.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include "export/tables.h"
+#include "export/export.h"
+#include "platform/text_decoder.h"
 #include "support/convert.h"
 #include "support/temp_dir.h"
 
@@ -22,7 +26,7 @@ std::unique_ptr<test::Converted> Convert(const std::string& bytes, ConversionOpt
 std::string Tables(GedcomModel& model) {
   test::TempDir dir;
   test::RecordingProgress progress;
-  EXPECT_TRUE(ExportTables(model, {.outputDir = dir.Path(), .indiBase = {}, .famBase = {}}, progress).Written());
+  EXPECT_TRUE(Export(model, {.outputDir = dir.Path()}, progress).Written());
   std::string all;
   for (const char* suffix : kTableSuffixes) all += test::ReadBytes(dir / (std::string("family") + suffix));
   return all;
@@ -136,25 +140,79 @@ TEST(CharsetConversion, SetLineBeforeNoIndividual) {
   EXPECT_EQ(none->p.phases.back(), "");
 }
 
+// A note of 84 blocks of 100 "Łé" (é as e and a combining acute accent) and a stray byte,
+// 42 KB in CONC lines of 499 bytes that cut characters: each block has 100 characters with no
+// Windows-1252 form and one byte read as é. `decoded`: the whole note in Windows-1252.
+std::string LongNote(std::string* decoded = nullptr) {
+  std::string block, text;
+  for (int k = 0; k < 100; ++k) block += "\xC5\x81" "e\xCC\x81";
+  for (int k = 0; k < 84; ++k) text += block + "\xE9";
+  if (decoded) {
+    block.clear();
+    for (int k = 0; k < 100; ++k) block += "?\xE9";
+    for (int k = 0; k < 84; ++k) *decoded += block + "\xE9";
+  }
+  std::string note = "1 NOTE ";
+  for (std::size_t at = 0; at < text.size(); at += 499) {
+    note += (at ? "2 CONC " : "") + text.substr(at, 499) + "\n";
+  }
+  return note;
+}
+
 TEST(CharsetConversion, ReplacedCharactersAndBytesReadAsWindows1252AreCounted) {
-  const ConversionOptions options{.tableEncoding = TableEncoding::kWindows1252};
-  // Ł, ő and ź have no Windows-1252 form; é and ó have. Counted in the name, an occupation
-  // that a later one replaces, a date, a place, and a note past its cut.
+  // Ł, ő and ź have no Windows-1252 form; é and ó have. Counted over the texts that the tables
+  // keep, each whole: the name, the occupations (a later one replaces the first), the dates,
+  // the places, and the notes of individuals and unions, past their cut.
+  constexpr auto k1252 = TableEncoding::kWindows1252;
   std::string note;
   for (int k = 0; k < 17; ++k) note += "2 CONC " + std::string(500, 'n') + "\n";
-  auto run = Convert(WithHead("UTF-8", "0 @I1@ INDI\n1 NAME \xC5\x81ukasz /Erd\xC5\x91s/\n1 OCCU \xC5\x81\n"
-                                       "1 OCCU caf\xC3\xA9\n1 BIRT\n2 DATE ABT 1850 \xC5\x81\n"
-                                       "2 PLAC \xC5\x81\xC3\xB3\x64\xC5\xBA\n1 NOTE n\n" + note +
-                                       "2 CONC \xC5\x91\n0 TRLR\n"),
-                     options);
-  ASSERT_TRUE(run->r.Completed());
+  const std::string family = "0 @I1@ INDI\n1 NAME \xC5\x81ukasz /Erd\xC5\x91s/\n1 OCCU \xC5\x81\n"
+                             "1 OCCU caf\xC3\xA9\n1 BIRT\n2 DATE ABT 1850 \xC5\x81\n"
+                             "2 PLAC \xC5\x81\xC3\xB3\x64\xC5\xBA\n1 NOTE n\n" + note + "2 CONC \xC5\x91\n";
+  // A record that no table keeps, with its note, after an individual.
+  const std::string task =
+      "0 @I1@ INDI\n1 NAME \xC5\x81\n0 @T11@ _TASK\n"
+      "1 NOTE Fusion recommand\xC3\xA9\x65 \xC5\x81\xE9\n2 CONT avec tr\xC3\xA8s forte confiance \xC5\x81\n"
+      "2 CONC \xC5\x81\n";
+  // Notes far longer than what the tables keep, with the task record between them.
+  const std::string longNotes = "0 @I1@ INDI\n" + LongNote() + "0 @T1@ _TASK\n1 NOTE \xC5\x81\xE9\n"
+                                "0 @F1@ FAM\n1 HUSB @I1@\n" + LongNote();
+  const struct {
+    const char* name;
+    std::string body;
+    bool notes;
+    std::uint64_t replaced;
+    std::uint64_t readAsCp1252;
+  } cases[] = {
+      {"name, occupations, date, place, note", family, true, 7, 0},
+      {"the same without notes", family, false, 6, 0},
+      {"note of a task record", task, true, 1, 0},
+      {"long notes", longNotes, true, 2 * 8400, 2 * 84},
+      {"long notes not read", longNotes, false, 0, 0},
+  };
+  for (const auto& c : cases) {
+    // Parts read side by side count what one reader counts.
+    for (int threads : {1, 4}) {
+      auto run = test::Convert(WithHead("UTF-8", c.body + "0 TRLR\n"),
+                               {.notes = c.notes, .tableEncoding = k1252, .threads = threads});
+      ASSERT_TRUE(run->r.Completed()) << c.name;
+      EXPECT_EQ(run->r.parts > 1, threads > 1) << c.name;
+      EXPECT_EQ(run->r.decoded.replaced, c.replaced) << c.name << ", threads " << threads;
+      EXPECT_EQ(run->r.decoded.readAsCp1252, c.readAsCp1252) << c.name << ", threads " << threads;
+    }
+  }
+  auto run = Convert(WithHead("UTF-8", family + "0 TRLR\n"), {.tableEncoding = k1252});
   EXPECT_EQ(std::string(run->m.givenNames->Entry(0).text), "?ukasz");
   EXPECT_EQ(std::string(run->m.individuals[0].occupation), "caf\xE9");
   EXPECT_EQ(std::string(run->m.places->Entry(0).text), "?\xF3\x64?");
-  EXPECT_EQ(run->r.decoded.replaced, 7u);
   EXPECT_EQ(run->p.messages.back(), "7 caract\xE8res remplac\xE9s par ?");
-  auto one = Convert(WithHead("UTF-8", "0 @I1@ INDI\n1 NAME \xC5\x81ukasz\n0 TRLR\n"), options);
-  EXPECT_EQ(one->p.messages.back(), "1 caract\xE8res remplac\xE9s par ?");
+  // A long note keeps the start of its whole decoded text.
+  std::string decoded;
+  LongNote(&decoded);
+  auto longRun = Convert(WithHead("UTF-8", longNotes + "0 TRLR\n"), {.tableEncoding = k1252});
+  ASSERT_TRUE(longRun->r.Completed());
+  EXPECT_EQ(std::string(longRun->m.unionNotes[0].text), decoded.substr(0, 8191));
+  EXPECT_EQ(longRun->p.messages.back(), "168 octets lus en Windows-1252");
   // A file that says UTF-8 but holds a stray Windows-1252 byte: the byte is read as é, counted.
   auto stray = Convert(WithHead("UTF-8", "0 @I1@ INDI\n1 NAME Jos\xE9 /D\xC3\xA9vot/\n0 TRLR\n"));
   EXPECT_EQ(stray->m.charset, Charset::kUtf8);
@@ -175,6 +233,60 @@ TEST(CharsetConversion, CutsNeverSplitACharacter) {
   EXPECT_EQ(std::string(run->m.individualNotes[0].text), note);
   EXPECT_EQ(std::string(run->m.individualNotes[1].text), "caf\xC3\xA9 noir");
   EXPECT_EQ(run->r.decoded.readAsCp1252, 0u);
+}
+
+// The real files into Windows-1252 tables, notes read: the counts are those of the texts the
+// tables keep, picked here from the file's lines and each decoded whole.
+TEST(CharsetConversion, RealFilesCountTheTextsTheTablesKeep) {
+  namespace fs = std::filesystem;
+  const fs::path folder = BRIMSEL_SHARED_GEDCOM;
+  if (!fs::is_directory(folder)) GTEST_SKIP() << folder << " is absent";
+  for (const fs::directory_entry& file : fs::directory_iterator(folder)) {
+    if (file.path().extension() != ".ged") continue;
+    GedcomModel m;
+    test::RecordingProgress p;
+    const ConversionOptions options{.notes = true, .tableEncoding = TableEncoding::kWindows1252};
+    const ConversionResult r = ConvertFile(m, file.path().c_str(), options, p);
+    ASSERT_TRUE(r.Completed()) << file.path();
+    ASSERT_FALSE(IsUtf16(m.charset.kind)) << file.path();  // the lines below are the file's bytes
+    TextDecoder decoder(m.charset, TableEncoding::kWindows1252);
+    DecodeCounts recount;
+    std::string out, record, note;
+    bool inEvent = false, inNote = false;
+    const auto count = [&](const std::string& text) { decoder.Decode(text, out, recount); };
+    std::string bytes = test::ReadBytes(file.path());
+    for (char& c : bytes) c = c == '\r' ? '\n' : c;
+    std::istringstream lines(bytes);
+    for (std::string line; std::getline(lines, line);) {
+      std::istringstream words(line);
+      std::string level, tag;
+      words >> level >> tag;
+      const std::size_t at = level.size() + tag.size() + 2;  // "LEVEL TAG VALUE"
+      const std::string value = line.size() > at ? line.substr(at) : "";
+      if (level == "0" || level == "1") {
+        if (inNote) count(note);
+        inNote = false;
+      }
+      if (level == "0") {
+        record = tag.starts_with('@') ? value : tag;
+        inEvent = false;
+      } else if (level == "1") {
+        const bool person = record == "INDI";
+        const bool event = person ? tag == "BIRT" || tag == "BAPM" || tag == "DEAT" || tag == "BURI"
+                                  : record == "FAM" && tag == "MARR";
+        inEvent = event && value.empty();
+        if (person && (tag == "NAME" || tag == "OCCU")) count(value);
+        inNote = (person || record == "FAM") && tag == "NOTE";
+        note = value;
+      } else if (level == "2") {
+        if (inNote && (tag == "CONT" || tag == "CONC")) note += (tag == "CONT" ? " " : "") + value;
+        if (inEvent && (tag == "DATE" || tag == "PLAC")) count(value);
+      }
+    }
+    if (inNote) count(note);
+    EXPECT_EQ(r.decoded.replaced, recount.replaced) << file.path();
+    EXPECT_EQ(r.decoded.readAsCp1252, recount.readAsCp1252) << file.path();
+  }
 }
 
 }  // namespace

@@ -70,21 +70,19 @@ TEST(RecordLookup, AnswersAsThePlainSearch) {
   }
 }
 
-TEST(GedcomModel, ClearEmptiesAllButTheBasesAndMakesNewDictionaries) {
+TEST(GedcomModel, ClearEmptiesAllAndMakesNewDictionaries) {
   GedcomModel m;
   m.Clear();
   char t[] = "Dupont";
   m.surnames->Insert(t, 6, 0);
   SetCodes(m, {1, 2});
   m.sourcePath = "x.ged";
-  m.indiBase = 1000;
   m.counts.errors = 3;
   m.Clear();
   EXPECT_FALSE(m.sourcePath.has_value());
   EXPECT_EQ(m.counts.individuals + m.counts.errors + m.surnames->count +
                 RecordLookup(m).IndividualIndex(1),
             -1);
-  EXPECT_EQ(m.indiBase, 1000);
 }
 
 // Dates are stored at about their own length; a later date of the same event replaces the

@@ -12,7 +12,7 @@
 
 #include "engine/conversion.h"
 #include "engine/invariants.h"
-#include "export/tables.h"
+#include "export/export.h"
 #include "platform/byte_source.h"
 #include "platform/code_page.h"
 #include "platform/utf8.h"
@@ -61,7 +61,7 @@ TEST_P(RealFiles, ReportAndTablesMatchTheCheckedOnes) {
   // The tables by their size and 64-bit FNV-1a hash, so that the repository holds no copy of
   // other people's data: any change that alters one output byte shows here.
   test::TempDir out;
-  ASSERT_TRUE(ExportTables(m, {.outputDir = out.Path(), .indiBase = {}, .famBase = {}}, p).Written());
+  ASSERT_TRUE(Export(m, {.outputDir = out.Path()}, p).Written());
   std::istringstream manifest(Checked("tables.txt"));
   std::string file, size, hash;
   int checked = 0;
@@ -189,14 +189,17 @@ TEST(Hostile, DatesAndDateWordsAtTheirLimits) {
   const std::string d32 = d31 + "y";
   const std::string w15 = "12 " + std::string(15, '9') + " 1850";
   auto c = Convert("0 @I1@ INDI\n1 BIRT\n2 DATE " + d31 + "\n1 DEAT\n2 DATE " + d32 +
-                 "\n1 BAPM\n2 DATE " + w15 + "\n0 TRLR\n");
+                   "\n0 @I2@ INDI\n1 BIRT\n2 DATE " + w15 + "\n0 TRLR\n");
   ASSERT_TRUE(c->r.Completed());
   EXPECT_EQ(std::string(c->m.individuals[0].birthDate), d31);
   EXPECT_EQ(std::string(c->m.individuals[0].deathDate), d31);
   test::TempDir dir;
-  EXPECT_TRUE(ExportTables(c->m, {.outputDir = dir.Path(), .indiBase = {}, .famBase = {}}, c->p).Written());
-  EXPECT_STREQ(c->m.individuals[0].birthDate, "1 jan 1850");
-  EXPECT_STREQ(c->m.individuals[0].baptismDate, "12 juin 1850");
+  EXPECT_TRUE(Export(c->m, {.outputDir = dir.Path()}, c->p).Written());
+  const std::string indi = test::ReadBytes(dir / "hostile_INDI.txt");
+  EXPECT_EQ(indi.substr(indi.find('\n') + 1),
+            "1\t0\t-1\t0\t0\t1 jan 1850\t255\t0\t1 jan 1850\t255\t0\t\r\n"
+            "2\t0\t-1\t0\t0\t12 juin 1850\t251\t0\t\t0\t0\t\r\n");
+  EXPECT_EQ(std::string(c->m.individuals[0].birthDate), d31);  // the model keeps the file's text
 }
 
 TEST(Hostile, BinaryGarbageNeverCrashes) {

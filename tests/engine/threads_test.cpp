@@ -1,5 +1,4 @@
-// Conversions read in parts, and rows formatted by several threads, give exactly what one
-// reader and one thread give, failures included.
+// Conversions read in parts give exactly what one reader gives, failures included.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -11,10 +10,8 @@
 #include <vector>
 
 #include "engine/conversion.h"
-#include "export/row_writer.h"
 #include "platform/byte_source.h"
 #include "platform/icu_charset.h"
-#include "support/append_sink.h"
 #include "support/convert.h"
 #include "support/model_dump.h"
 
@@ -198,51 +195,6 @@ TEST(Threads, AFailingPartFailsTheConversion) {
       EXPECT_FALSE(run->r.recordsFilled) << name;
       EXPECT_FALSE(run->p.calledFromAnotherThread) << name;
     }
-  }
-}
-
-// Rows of every size (empty, with tabs and line ends, longer than the writer's buffer) written
-// through helper threads, in blocks of one row up to more than the whole table.
-TEST(Threads, RowsFormattedBySeveralThreadsComeOutInOrder) {
-  const auto row = [](TableFile& f, std::size_t i) {
-    f.Number(static_cast<std::int64_t>(i));
-    f.Tab();
-    f.Cell(i % 97 == 5 ? std::string(70000 + i, 'x') : std::string(i % 5, '\t') + "a\nb");
-    f.EndRow();
-  };
-  const auto write = [&](std::size_t count, int threads, std::size_t block) {
-    std::string text;
-    TableFile f;
-    f.Open(std::make_unique<test::AppendSink>(text));
-    EXPECT_TRUE(WriteRows(f, count, threads, row, block));
-    const std::int64_t bytes = f.BytesWritten();
-    f.Close();
-    EXPECT_EQ(bytes, static_cast<std::int64_t>(text.size()));
-    return text;
-  };
-  for (std::size_t count : {0, 1, 7, 300}) {
-    const std::string expected = write(count, 1, 4096);
-    for (int threads : {2, 3, 8}) {
-      for (std::size_t block : {1, 3, 64, 1000}) {
-        EXPECT_EQ(write(count, threads, block), expected) << count << " " << threads << " " << block;
-      }
-    }
-  }
-}
-
-// A helper that runs out of memory, or a file that fails, stops the writing: false, and every
-// helper has ended.
-TEST(Threads, RowWritingStopsOnAFailure) {
-  for (bool sinkFails : {false, true}) {
-    std::string out;
-    TableFile f;
-    f.Open(std::make_unique<test::AppendSink>(out, sinkFails ? 0 : std::string::npos));
-    const bool written = WriteRows(f, 100000, 3, [&](TableFile& t, std::size_t i) {
-      if (!sinkFails && i == 5000) throw std::bad_alloc();  // a helper's second block
-      t.Cell(std::string(100, 'r'));
-      t.EndRow();
-    }, 4096);
-    EXPECT_FALSE(written) << sinkFails;
   }
 }
 

@@ -1,19 +1,21 @@
 // The table export in the process: table writer, code list, output names, rows of hand-made
 // models, repeated exports, the size report and the failures.
-#include "export/tables.h"
+#include "export/export.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "dict/dictionary.h"
 #include "engine/conversion.h"
-#include "export/code_lists.h"
 #include "export/table_file.h"
+#include "export/tsv_rows.h"
 #include "platform/byte_source.h"
 #include "support/append_sink.h"
 #include "support/recording_progress.h"
@@ -88,18 +90,41 @@ TEST(TableFile, RowsWrittenInPlaceMatchTheCellWriters) {
 
 // Entries inserted in alphabetical order: a chain-shaped tree for a naive binary tree.
 TEST(CodeList, SortedInsertsOfManyEntriesListInOrderWithoutRecursion) {
-  Dictionary d;
+  GedcomModel m;
+  m.Clear();
   std::string expected;
   for (int i = 0; i < 200000; ++i) {
     char text[16];
     std::snprintf(text, sizeof text, "N%07d", i);
-    d.Insert(text, 8, 0);
+    m.surnames->Insert(text, 8, 0);
     expected += std::to_string(i + 1) + "\t" + text + "\r\n";
   }
+  const ClassicRows rows(m, {});
+  const ClassicTableDescription& names = Describe(ClassicTable::kFamilyNames);
+  RowBlock block(names.schema);
+  rows.Fill(ClassicTable::kFamilyNames, 0, rows.RowCount(ClassicTable::kFamilyNames), block);
   MemoryTable t;
-  WriteCodeList(t.f, d, false);
+  WriteTsvRows(names, block, false, t.f);
   EXPECT_TRUE(t.f.Close());
   EXPECT_TRUE(t.out == expected);
+}
+
+// The README's table of columns names every column of the seven tables, and nothing else.
+TEST(ClassicTables, TheReadmeNamesEveryColumn) {
+  std::set<std::string> described, columns;
+  std::istringstream readme(ReadBytes(std::string(BRIMSEL_SOURCE_DIR) + "/README.md"));
+  bool inTable = false;
+  for (std::string line; std::getline(readme, line);) {
+    if (line == "### Columns") inTable = true;
+    if (!inTable || line.rfind("| ", 0) != 0 || line.rfind("| Column ", 0) == 0) continue;
+    std::istringstream names(line.substr(2, line.find(" |", 1) - 2));
+    for (std::string name; std::getline(names >> std::ws, name, ',');) described.insert(name);
+    if (line.find("_ISO") != std::string::npos) break;  // the table's last row
+  }
+  for (const ClassicTableDescription& t : ClassicTables()) {
+    for (const ColumnSchema& c : t.schema.columns) columns.insert(c.name);
+  }
+  EXPECT_EQ(described, columns);
 }
 
 TEST(TableBaseName, CutsTheExtensionOfTheFileNameOnlyWhenTheNamesFit) {
@@ -122,22 +147,25 @@ TEST(TableBaseName, CutsTheExtensionOfTheFileNameOnlyWhenTheNamesFit) {
   for (const auto& [in, base] : cases) EXPECT_EQ(TableBaseName(in.first, in.second), base) << in.first;
 }
 
-// Writes the four row tables of `m` into memory, the second one failing after `famRoom` bytes.
-std::vector<std::string> Rows(GedcomModel& m, bool* done = nullptr, std::size_t famRoom = std::string::npos) {
-  std::vector<std::string> text(4);
-  TableFile f[4];
-  for (int k = 0; k < 4; ++k) f[k].Open(std::make_unique<test::AppendSink>(text[k], k == 1 ? famRoom : std::string::npos));
-  const bool finished = WriteTableRows(m, f[0], f[1], f[2], f[3]);
-  if (done != nullptr) *done = finished;
-  for (TableFile& file : f) file.Close();
+// The four row tables of `m`, numbered from `bases`, as their files hold them.
+std::vector<std::string> Rows(const GedcomModel& m, NumberingBases bases) {
+  const ClassicRows rows(m, bases);
+  std::vector<std::string> text;
+  for (ClassicTable t : {ClassicTable::kIndividuals, ClassicTable::kUnions,
+                         ClassicTable::kIndividualNotes, ClassicTable::kUnionNotes}) {
+    RowBlock block(Describe(t).schema);
+    rows.Fill(t, 0, rows.RowCount(t), block);
+    MemoryTable table;
+    WriteTsvRows(Describe(t), block, false, table.f);
+    EXPECT_TRUE(table.f.Close());
+    text.push_back(table.out);
+  }
   return text;
 }
 
 // Two individuals, an added spouse, one union, notes; numbered from the given bases.
-void HandMade(GedcomModel& m, int indiBase = 1, int famBase = 0) {
+void HandMade(GedcomModel& m) {
   m.Clear();
-  m.indiBase = indiBase;
-  m.famBase = famBase;
   m.individuals.resize(m.counts.individuals = 2);
   Individual& a = m.individuals[0];
   a.famc = 0;
@@ -163,13 +191,11 @@ void HandMade(GedcomModel& m, int indiBase = 1, int famBase = 0) {
 }
 
 // The rows of a hand-made model; numbers written as their true sum with the largest bases,
-// never wrapped to negative; the first file that fails stops the rows.
-TEST(WriteTableRows, EdgeValuesLargestBasesAndAFailedFile) {
+// never wrapped to negative; a reference that names nothing is written 0, a number as it is.
+TEST(ClassicRows, EdgeValuesAndTheLargestBases) {
   GedcomModel m;
   HandMade(m);
-  bool done = false;
-  std::vector<std::string> t = Rows(m, &done);
-  EXPECT_TRUE(done);
+  std::vector<std::string> t = Rows(m, {1, 0});
   EXPECT_EQ(t[0],
             "1\t0\t1\t0\t0\t \t127\t5\t\t0\t0\t100% %s meunier\r\n"
             "2\t0\t-1\t0\t0\t13 juin 1850\t248\t3\t5 mai 1900\t254\t8\t\r\n"
@@ -177,16 +203,11 @@ TEST(WriteTableRows, EdgeValuesLargestBasesAndAFailedFile) {
   EXPECT_EQ(t[1], "0\t1\t3\t\t0\t0\r\n");
   EXPECT_EQ(t[2], "2\ta b\r\n0\t\r\n");
   EXPECT_EQ(t[3], "-1\t\r\n");
-  HandMade(m, 2147483647, 2147483647);
-  t = Rows(m);
+  EXPECT_EQ(Rows(m, {1, 0}), t) << "the rows are made again alike: the model keeps its dates";
+  t = Rows(m, {2147483647, 2147483647});
   EXPECT_EQ(t[0].substr(0, 25), "2147483647\t2147483647\t1\t0");
   EXPECT_EQ(t[0].substr(t[0].find("\r\n") + 2, 11), "2147483648\t");
   EXPECT_EQ(t[1].substr(0, 33), "2147483647\t2147483647\t2147483649\t");
-  HandMade(m);
-  m.unions.resize(m.counts.unions = 20000);  // more than the buffer holds: fails before the close
-  t = Rows(m, &done, 0);
-  EXPECT_FALSE(done);
-  EXPECT_EQ(t[2], "");  // the notes are not written after the union table failed
 }
 
 const char kFamily[] =
@@ -206,33 +227,30 @@ struct Export {
     EXPECT_TRUE(ConvertSource(m, source, (dir / "t.ged").c_str(), {}, p).Completed());
     p = {};
   }
-  ExportResult Run(ExportOptions options = {}) { return ExportTables(m, options, p); }
+  ExportResult Run(ExportOptions options = {}) { return brimsel::Export(m, options, p); }
   std::string Table(const char* suffix) const { return ReadBytes(dir / (std::string("t") + suffix)); }
 };
 
-TEST(ExportTables, SecondExportNormalisesTheStoredDatesAgain) {
+// The model keeps the dates as the file gave them: a second export writes what the first one
+// wrote, and the stored date still reads as "about".
+TEST(Export, SecondExportWritesWhatTheFirstWrote) {
   const std::string indi = "INDI\tFAM\tS\tPRE\tCNOM\tDAT1\tQD1\tPL1\tDAT2\tQD2\tPL2\tOCCU\r\n";
-  const std::string fam = "FAM\tHUSB\tWIFE\tDAT\tQD\tC_PLACSTART\r\n1\t1\t2\t13 juin 1870\t";
   Export e;
   ASSERT_TRUE(e.Run().Written());
   EXPECT_EQ(e.Table("_INDI.txt"),
             indi + "1\t0\t1\t0\t0\t15 mar 1850\t254\t0\t\t0\t0\t\r\n"
             "2\t0\t0\t0\t0\t13 juin 1852\t185\t1\t1 jan 1900\t255\t0\t\r\n");
-  EXPECT_EQ(e.Table("_FAM.txt"), fam + "217\t0\r\n");
-  EXPECT_STREQ(e.m.individuals[0].birthDate, "13 juin 1850");  // the model holds the new texts
-
+  EXPECT_EQ(e.Table("_FAM.txt"), "FAM\tHUSB\tWIFE\tDAT\tQD\tC_PLACSTART\r\n1\t1\t2\t13 juin 1870\t217\t0\r\n");
+  EXPECT_STREQ(e.m.individuals[0].birthDate, "ABT 1850");
+  std::string first;
+  for (const char* s : kTableSuffixes) first += e.Table(s);
   ASSERT_TRUE(e.Run().Written());
-  // Every part of a normalised date reads as given: the birth now ties with the baptism, and
-  // equal codes go to the birth.
-  EXPECT_EQ(e.Table("_INDI.txt"),
-            indi + "1\t0\t1\t0\t0\t13 juin 1850\t255\t0\t\t0\t0\t\r\n"
-            "2\t0\t0\t0\t0\t13 juin 1852\t255\t1\t1 jan 1900\t255\t0\t\r\n");
-  EXPECT_EQ(e.Table("_FAM.txt"), fam + "255\t0\r\n");
-  EXPECT_EQ(e.Table("_PLAC.txt"), "C_PLAC\tPLAC\r\n1\tBrest\r\n");
-  EXPECT_EQ(e.Table("_NAME.txt"), "C_NAME\tNAME\r\n");
+  std::string second;
+  for (const char* s : kTableSuffixes) second += e.Table(s);
+  EXPECT_EQ(second, first);
 }
 
-TEST(ExportTables, PhasesBytesAndSizeReport) {
+TEST(Export, PhasesBytesAndSizeReport) {
   Export e;
   const std::pair<std::int64_t, std::string> cases[] = {
       {2000000, "1953 Kb => 0 Kb (100%)"},
@@ -248,26 +266,64 @@ TEST(ExportTables, PhasesBytesAndSizeReport) {
     EXPECT_EQ(e.p.messages, std::vector<std::string>{report});
     std::int64_t onDisk = 0;
     for (const char* s : kTableSuffixes) onDisk += static_cast<std::int64_t>(fs::file_size(e.dir / (std::string("t") + s)));
-    EXPECT_EQ(r.bytesWritten, onDisk);
-    EXPECT_EQ(e.m.bytesWritten, onDisk);
+    EXPECT_EQ(r.tableBytes, onDisk);
   }
   // Tables larger than the source give a negative saving.
   e.m.sourceSize = 100;
   const ExportResult r = e.Run();
-  EXPECT_EQ(e.p.messages.back(), "0 Kb => 0 Kb (-" + std::to_string(r.bytesWritten - 100) + "%)");
+  EXPECT_EQ(e.p.messages.back(), "0 Kb => 0 Kb (-" + std::to_string(r.tableBytes - 100) + "%)");
 }
 
-TEST(ExportTables, OpenFailureStopsAtOnceAndTouchesNoPhase) {
+// A table that cannot be made, or one whose writing fails, leaves every earlier table as it was
+// and no temporary file.
+TEST(Export, AFailureLeavesTheEarlierTablesAsTheyWere) {
   Export e;
+  ASSERT_TRUE(e.Run().Written());
+  const auto listing = [&] {
+    std::string all;
+    for (const auto& entry : fs::directory_iterator(e.dir.Path())) {
+      all += entry.path().filename().string() + "=" +
+             (entry.is_directory() ? "dir" : ReadBytes(entry.path())) + "\n";
+    }
+    return all;
+  };
+  fs::remove(e.dir / "t_FAM.txt");
   fs::create_directory(e.dir / "t_FAM.txt");
-  const ExportResult r = e.Run();
+  const std::string before = listing();
+  e.p = {};
+  ExportResult r = e.Run();
   EXPECT_EQ(r.outcome, ExportOutcome::kOpenFailed);
   EXPECT_EQ(r.file, e.dir / "t_FAM.txt");
+  EXPECT_EQ(r.cause, "Is a directory");
   EXPECT_TRUE(e.p.phases.empty());
   EXPECT_TRUE(e.p.messages.empty());
-  EXPECT_EQ(e.Table("_PLAC.txt"), "C_PLAC\tPLAC\r\n1\tBrest\r\n");
-  EXPECT_EQ(e.Table("_INDI.txt"), "");  // the row tables opened before it are closed empty
-  EXPECT_FALSE(fs::exists(e.dir / "t_INDInote.txt"));
+  EXPECT_EQ(listing(), before);
+  fs::remove(e.dir / "t_FAM.txt");
+  // The fifth table to be made fails on its first write.
+  int made = 0;
+  ExportOptions failing;
+  failing.tableSink = [&](const std::string&) -> std::unique_ptr<ByteSink> {
+    static std::string ignored;
+    ignored.clear();
+    return std::make_unique<test::AppendSink>(ignored, ++made == 5 ? 0 : std::string::npos);
+  };
+  const std::string intact = listing();
+  r = e.Run(failing);
+  EXPECT_EQ(r.outcome, ExportOutcome::kWriteFailed);
+  EXPECT_EQ(r.file, e.dir / "t_FAM.txt");
+  EXPECT_EQ(r.cause, "No space left on device");
+  EXPECT_EQ(e.p.phases, (std::vector<std::string>{"Conversion en cours!", ""}));
+  EXPECT_EQ(listing(), intact);
+  // A stop, with the database too, at once or once the rows are in.
+  for (long after : {0L, 3L}) {  // three tables have rows
+    e.p = {};
+    e.p.stopAfter = after;
+    r = e.Run({.database = true});
+    EXPECT_EQ(r.outcome, ExportOutcome::kStopped) << after;
+    EXPECT_TRUE(e.p.messages.empty()) << after;
+    EXPECT_EQ(static_cast<long>(e.p.advances.size()), std::max(after, 1L)) << after;
+    EXPECT_EQ(listing(), intact) << after;
+  }
 }
 
 }  // namespace

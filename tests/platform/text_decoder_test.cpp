@@ -60,6 +60,16 @@ TEST(DecodeText, FromEachSetToEachEncoding) {
       reused.Decode(c.raw, out, counts);  // the buffers kept from the text before do not leak
       EXPECT_EQ(out, c.expected) << c.what << " (reused)";
     }
+    // Decoded as two texts cut where decoding may restart, it gives the same, counts included.
+    TextDecoder pieces(c.from, c.to);
+    const std::size_t cut = pieces.RestartPoint(c.raw);
+    DecodeCounts pieceCounts;
+    std::string second;
+    pieces.Decode(c.raw.substr(0, cut), out, pieceCounts);
+    pieces.Decode(c.raw.substr(cut), second, pieceCounts);
+    EXPECT_EQ(out + second, c.expected) << c.what << " (cut at " << cut << ")";
+    EXPECT_EQ(pieceCounts.replaced, c.replaced) << c.what << " (cut)";
+    EXPECT_EQ(pieceCounts.readAsCp1252, c.readAsCp1252) << c.what << " (cut)";
   }
 }
 

@@ -1,9 +1,12 @@
-// A progress sink that keeps what an operation reported: phases, line counts, message lines.
+// A progress sink that keeps what an operation reported: phases, line counts, message lines, how
+// far it went; it can ask the operation to stop after some advances.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "engine/progress.h"
@@ -24,10 +27,19 @@ class RecordingProgress final : public ProgressSink {
     NoteThread();
     messages.emplace_back(line);
   }
+  void Advance(std::int64_t done, std::int64_t total) override {
+    NoteThread();
+    advances.emplace_back(done, total);
+  }
+  bool StopRequested() const override {
+    return stopAfter >= 0 && static_cast<long>(advances.size()) >= stopAfter;
+  }
 
   std::vector<std::string> phases;  // "" when the work went back to idle
   std::vector<int> lineCounts;
   std::vector<std::string> messages;
+  std::vector<std::pair<std::int64_t, std::int64_t>> advances;
+  long stopAfter = -1;  // asks to stop once this many advances are reported; -1: never
   // Set by a call from another thread than the one that made the sink: the front-ends' sinks
   // may only be called from the thread that runs the operation.
   bool calledFromAnotherThread = false;

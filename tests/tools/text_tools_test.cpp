@@ -2,7 +2,10 @@
 // (rule, streaming form, file runs); a failed write.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <vector>
 
@@ -146,6 +149,44 @@ TEST(StripFile, WritesBesideTheInputAndLogsTheLength) {
   EXPECT_EQ(ReadBytes(dir / "export.csv.txt"), "");
   EXPECT_EQ(ReadBytes(dir / "debug.log"), "longueur " + std::to_string(written.size()) + "\nlongueur 0\n");
   ::unsetenv("BRIMSEL_DEBUG");
+}
+
+// The output is renamed into place only when complete: a stop or a failed write leaves an earlier
+// output as it was and no temporary file; a device is written in place.
+TEST(RunFileTool, AStopOrAFailureLeavesTheEarlierOutput) {
+  TempDir dir;
+  WriteBytes(dir / "in.csv", std::string(1 << 20, 'a'));
+  WriteBytes(dir / "out.txt", "earlier");
+  const auto files = [&] {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir.Path())) names.push_back(e.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  const std::vector<std::string> before = files();
+  int polls = 0;
+  ToolResult r = StripFile((dir / "in.csv").c_str(), (dir / "out.txt").c_str(), [&] { return ++polls > 3; });
+  EXPECT_EQ(r.status, ToolStatus::kStopped);
+  r = ProperNameCopy((dir / "in.csv").c_str(), (dir / "out.txt").c_str(), [] { return true; });
+  EXPECT_EQ(r.status, ToolStatus::kStopped);
+  // A file size limit makes the write fail half way, as a full disk would.
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = 100000;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  r = StripFile((dir / "in.csv").c_str(), (dir / "out.txt").c_str());
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, handler);
+  EXPECT_EQ(r.status, ToolStatus::kWriteFailed);
+  EXPECT_EQ(r.detail, "File too large");
+  EXPECT_EQ(ReadBytes(dir / "out.txt"), "earlier");
+  EXPECT_EQ(files(), before);
+  if (std::filesystem::exists("/dev/null")) {
+    EXPECT_TRUE(StripFile((dir / "in.csv").c_str(), "/dev/null").Done());
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+  }
 }
 
 TEST(StripFile, OutputNameThatDoesNotFitIsRefusedNotCut) {

@@ -83,7 +83,7 @@ TEST(Commands, FailedConversions) {
 }
 
 // "Convertir..." reads "nb ref", "INDI+", "FAM +" and "SQLite"; a base that is not a plain
-// number leaves the model's base alone.
+// number leaves the last export's base alone.
 TEST(Commands, ExportReadsItsFieldsAndBoxes) {
   const std::pair<const char*, std::optional<int>> bases[] = {
       {"  1000", 1000}, {"2147483647", 2147483647}, {"-5", {}}, {"", {}}, {"12 ", {}}, {"2147483648", {}}};
@@ -95,28 +95,29 @@ TEST(Commands, ExportReadsItsFieldsAndBoxes) {
   ASSERT_EQ(ReadGedcomCommand(m, d), 1);
   d.fields[ctl::kFamBase] = "50";
   d.checked.insert(ctl::kRefCounts);
+  NumberingBases last;
   for (const auto& [text, base] : bases) {
-    m.indiBase = m.famBase = 7;
+    last = {7, 7};
     d.fields[ctl::kIndiBase] = text;
-    ASSERT_EQ(ExportTablesCommand(m, d), 1) << text;
-    EXPECT_EQ(m.indiBase, base.value_or(7)) << text;
-    EXPECT_EQ(m.famBase, 50) << text;
+    ASSERT_EQ(ExportTablesCommand(m, d, last), 1) << text;
+    EXPECT_EQ(last.individuals, base.value_or(7)) << text;
+    EXPECT_EQ(last.unions, 50) << text;
     EXPECT_EQ(test::ReadBytes(dir / "f_NAME.txt"), "C_NAME\tNBREF\tNAME\r\n1\t1\tDupont\r\n");
   }
   EXPECT_FALSE(test::Exists(dir / "f.sqlite"));
   d.checked.insert(ctl::kSqlite);
-  ASSERT_EQ(ExportTablesCommand(m, d), 1);
+  ASSERT_EQ(ExportTablesCommand(m, d, last), 1);
   EXPECT_TRUE(fs::is_regular_file(dir / "f.sqlite"));
   EXPECT_TRUE(d.boxes.empty());
   // A database or a table that cannot be created, or no name for the tables: a box.
   fs::remove(dir / "f.sqlite");
   fs::create_directory(dir / "f.sqlite");
-  EXPECT_EQ(ExportTablesCommand(m, d), 0);
+  EXPECT_EQ(ExportTablesCommand(m, d, last), 0);
   fs::remove(dir / "f_PLAC.txt");
   fs::create_directory(dir / "f_PLAC.txt");
-  EXPECT_EQ(ExportTablesCommand(m, d), 0);
+  EXPECT_EQ(ExportTablesCommand(m, d, last), 0);
   m.sourcePath.reset();
-  EXPECT_EQ(ExportTablesCommand(m, d), 0);
+  EXPECT_EQ(ExportTablesCommand(m, d, last), 0);
   Lines boxes;
   for (const auto& box : d.boxes) {
     boxes.push_back(box.text + "|" + box.caption);

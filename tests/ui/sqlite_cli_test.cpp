@@ -76,10 +76,12 @@ TEST(SqliteCli, FormatChoosesTheOutputs) {
   }
 }
 
-// A database that cannot be written: a folder in its way, a read-only folder, a full device
+// Outputs that cannot be written: folders in their way, a read-only folder, a full device
 // (these two in a mount namespace of their own, skipped where none can be made), a file size
-// limit reached while the rows of a larger file go in. The run fails naming the file and the
-// cause; an earlier database is left as it was; no temporary file remains.
+// limit reached while the rows of a larger file go in; each for the database, the tables and
+// both. The run fails naming the first output that failed and the cause; every earlier output
+// is left as it was, although the failed run would have written each one differently; no
+// temporary file remains.
 TEST(SqliteCli, FailuresLeaveTheEarlierDatabase) {
   const bool namespaces = std::system("unshare -rm true >/dev/null 2>&1") == 0;
   const std::string generate =
@@ -88,43 +90,89 @@ TEST(SqliteCli, FailuresLeaveTheEarlierDatabase) {
   const struct {
     const char* name;
     bool mounts;
-    std::string before;  // run in the folder before the earlier database is made
-    const char* after;   // run after it; none: there is no earlier database
+    std::string before;  // run in the folder before the earlier outputs are made
+    const char* after;   // run after them; none: there are no earlier outputs
     const char* cause;
+    const char* failedTable;  // what the tables' line says: the caption and the table
+    Names extra;              // in the folder besides famille.ged and the outputs
   } cases[] = {
-      {"folder", false, "mkdir -p w/famille.sqlite/inside && " + copy, nullptr, "Is a directory"},
+      {"folders", false, "mkdir -p w/famille.sqlite/inside w/famille_INDI.txt/inside && " + copy,
+       nullptr, "Is a directory", "Erreur ouverture: w/famille_INDI.txt",
+       {"famille.sqlite", "famille_INDI.txt"}},
       {"read-only", true, copy, "mount --bind w w && mount -o remount,bind,ro w",
-       "Read-only file system"},
+       "Read-only file system", "Erreur ouverture: w/famille_NAME.txt", {}},
       {"full", true, "mount -t tmpfs -o size=160k tmpfs w && " + copy,
-       "head -c 1M /dev/zero >w/filler 2>/dev/null", "No space left on device"},
-      {"size limit", false, generate, "trap '' XFSZ && ulimit -f 2000", "File too large"},
+       "head -c 1M /dev/zero >w/filler 2>/dev/null", "No space left on device",
+       "Erreur \xC3\xA9" "criture: w/famille_NAME.txt", {"filler"}},
+      {"size limit", false, generate, "trap '' XFSZ && ulimit -f 2000", "File too large",
+       "Erreur \xC3\xA9" "criture: w/famille_INDI.txt", {}},
   };
+  Names both = kTables;
+  both.insert("famille.sqlite");
+  const std::pair<const char*, Names> formats[] = {
+      {"sqlite", {"famille.sqlite"}}, {"tsv", kTables}, {"tsv,sqlite", both}};
   for (const auto& c : cases) {
     if (c.mounts && !namespaces) continue;
-    TempDir dir;
-    fs::create_directory(dir / "w");
-    const std::string cli = test::ShellQuote(BRIMSEL_CLI);
-    std::string script = c.before;
-    if (c.after != nullptr) {
-      script += " && " + cli +
-                " convert --format sqlite w/famille.ged >/dev/null && cp w/famille.sqlite old && " +
-                c.after;
+    for (const auto& [format, outputs] : formats) {
+      TempDir dir;
+      fs::create_directory(dir / "w");
+      const std::string cli = test::ShellQuote(BRIMSEL_CLI);
+      std::string script = c.before;
+      if (c.after != nullptr) {
+        script += " && " + cli + " convert --format " + format +
+                  " w/famille.ged >/dev/null && mkdir old";
+        for (const std::string& name : outputs) script += " && cp w/" + name + " old/";
+        script += " && " + std::string(c.after);
+      }
+      // Every output of this run differs from the earlier one: the notes, the reference
+      // counts and the numbers all change.
+      script += "; " + cli + " convert --notes --nbref --indi-base 7 --format " + format +
+                " w/famille.ged >/dev/null 2>err; echo $?;"
+                " for f in $(ls old 2>/dev/null); do cmp -s old/$f w/$f || echo changed $f; done;"
+                " LC_ALL=C ls -A w; cat err";
+      const std::string command = std::string(c.mounts ? "unshare -rm " : "") + "sh -c " +
+                                  test::ShellQuote(script) + " >out 2>&1";
+      Shell(dir, command);
+      Names listing = c.extra;
+      listing.insert("famille.ged");
+      if (c.after != nullptr) listing.insert(outputs.begin(), outputs.end());
+      std::string expected = "1\n";
+      for (const std::string& name : listing) expected += name + "\n";
+      expected += std::string(format) == "sqlite"
+                      ? "brimsel-cli: database not written: Erreur \xC3\xA9" "criture: w/famille.sqlite ("
+                      : std::string("brimsel-cli: tables not written: ") + c.failedTable + " (";
+      expected += std::string(c.cause) + ")\n";
+      EXPECT_EQ(test::ReadBytes(dir / "out"), expected) << c.name << ", " << format << "\n" << command;
+      if (c.after == nullptr) {
+        EXPECT_TRUE(fs::is_directory(dir / "w/famille.sqlite/inside"));
+        EXPECT_TRUE(fs::is_directory(dir / "w/famille_INDI.txt/inside"));
+      }
     }
-    script += "; " + cli +
-              " convert --notes --format sqlite w/famille.ged >/dev/null 2>err; echo $?;"
-              " cmp -s w/famille.sqlite old && echo intact; ls -A w; cat err";
-    const std::string command = std::string(c.mounts ? "unshare -rm " : "") + "sh -c " +
-                                test::ShellQuote(script) + " >out 2>&1";
-    Shell(dir, command);
-    std::string expected = std::string("1\n") + (c.after != nullptr ? "intact\n" : "") +
-                           "famille.ged\nfamille.sqlite\n" +
-                           (std::string(c.name) == "full" ? "filler\n" : "") +
-                           "brimsel-cli: database not written: Erreur \xC3\xA9" +
-                           "criture: w/famille.sqlite (" + c.cause + ")\n";
-    EXPECT_EQ(test::ReadBytes(dir / "out"), expected) << c.name << "\n" << command;
-    if (c.after == nullptr) {
-      EXPECT_TRUE(fs::is_directory(dir / "w/famille.sqlite/inside"));
-    }
+  }
+}
+
+// SIGINT or SIGTERM once the outputs are being written (a temporary file has appeared): the run
+// stops with 128 plus the signal, one line on stderr, every earlier output byte-identical and no
+// temporary file left.
+TEST(SqliteCli, ASignalStopsAndLeavesTheEarlierOutputs) {
+  TempDir dir;
+  const std::string cli = test::ShellQuote(BRIMSEL_CLI);
+  ASSERT_EQ(Shell(dir, test::ShellQuote(BRIMSEL_GEDCOM_GEN) +
+                           " --individuals 300000 big.ged && mkdir w && " + cli +
+                           " convert --notes --format tsv,sqlite -o w big.ged >/dev/null && "
+                           "md5sum w/* >sums"),
+            0);
+  const Names earlier = Listing(dir / "w");
+  for (const char* signal : {"INT", "TERM"}) {
+    const std::string script =
+        "{ " + cli + " convert --format tsv,sqlite -o w big.ged >/dev/null 2>err & pid=$!; "
+        "until ls w/*.txt.* w/*.sqlite.* >/dev/null 2>&1; do kill -0 $pid 2>/dev/null || break; done; "
+        "kill -" + std::string(signal) + " $pid; wait $pid; echo $? >status; md5sum -c --quiet sums; }";
+    EXPECT_EQ(Shell(dir, script), 0) << signal << ": an earlier output changed";
+    EXPECT_EQ(test::ReadBytes(dir / "status"), std::string(signal) == "INT" ? "130\n" : "143\n");
+    EXPECT_EQ(test::ReadBytes(dir / "err"),
+              std::string("brimsel-cli: stopped by SIG") + signal + ": no output was written\n");
+    EXPECT_EQ(Listing(dir / "w"), earlier) << signal;
   }
 }
 

@@ -23,8 +23,8 @@ const char kCapitalUsage[] =
     "  brimsel-cli capital famille.ged   turns \"1 NAME JEAN-PIERRE /DUPONT/\" into\n"
     "                                    \"1 NAME Jean-Pierre /Dupont/\" in famille.ged.txt\n";
 
-Outcome RunCapital(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
-  return RunTextTool("capital", kCapitalUsage, ProperNameCopy, args, out, err);
+Outcome RunCapital(const std::vector<std::string>& args, std::FILE* out, std::FILE*) {
+  return RunTextTool("capital", kCapitalUsage, ProperNameCopy, args, out);
 }
 
 }  // namespace brimsel::cli

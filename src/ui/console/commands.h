@@ -27,10 +27,10 @@ extern const char kCapitalUsage[];
 
 Outcome RunConvert(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
 // A text utility: transforms the file `input` into `output` (input + ".txt" when empty).
-using TextTool = ToolResult (*)(const char* input, const char* output);
+using TextTool = ToolResult (*)(const char* input, const char* output, const StopRequest& stop);
 // Runs a text utility from its arguments "[-o PATH] FILE" or "--help".
 Outcome RunTextTool(const char* name, const char* usage, TextTool run,
-                    const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
+                    const std::vector<std::string>& args, std::FILE* out);
 
 Outcome RunStrip(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
 Outcome RunCapital(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);

@@ -1,14 +1,17 @@
 // brimsel-cli convert: reads a GEDCOM file, reports what the panel would show and writes the
-// seven tables, the database, or both.
-#include <cstring>
+// seven tables, the database, or both, from options built from its arguments.
 #include <optional>
+#include <string>
 
 #include "engine/conversion.h"
-#include "export/tables.h"
+#include "export/export.h"
 #include "platform/icu_charset.h"
 #include "ui/commands.h"
 #include "ui/console/commands.h"
-#include "ui/console/console_services.h"
+#include "ui/console/console_progress.h"
+#include "ui/console/stop_signal.h"
+#include "ui/count_fields.h"
+#include "ui/dialog_services.h"
 
 namespace brimsel::cli {
 
@@ -59,20 +62,12 @@ const char kConvertUsage[] =
 
 namespace {
 
-struct ConvertOptions {
-  bool notes = false;
-  bool oem = false;
-  bool properNames = true;
-  bool check = false;
-  bool refCount = false;
-  std::string indiBase = "1";
-  std::string famBase = "1";
-  std::string outputDir;
+// What the command line asks for.
+struct ConvertRequest {
   std::string file;
-  std::optional<FileCharset> charset;
-  std::optional<TableEncoding> tableEncoding;
-  ExportChoice formats;
-  int threads = 0;
+  ConversionOptions conversion;
+  ExportOptions output;
+  bool check = false;  // read and check only
 };
 
 // A thread count: a plain decimal number from 1 up; 0 for anything else.
@@ -86,27 +81,38 @@ int ParseThreads(const std::string& text) {
   return n;
 }
 
-// The outputs that --format names: "tsv", "sqlite", or both separated by a comma.
-std::optional<ExportChoice> ParseFormats(const std::string& text) {
-  ExportChoice choice{false, false};
+// The outputs that --format names, "tsv", "sqlite" or both separated by a comma, into
+// `output`. False when the text names anything else.
+bool ParseFormats(const std::string& text, ExportOptions& output) {
+  output.tables = false;
+  output.database = false;
   std::size_t start = 0;
   for (;;) {
     const std::size_t comma = text.find(',', start);
     const std::string word =
         text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
     if (word == "tsv") {
-      choice.tables = true;
+      output.tables = true;
     } else if (word == "sqlite") {
-      choice.database = true;
+      output.database = true;
     } else {
-      return std::nullopt;
+      return false;
     }
-    if (comma == std::string::npos) return choice;
+    if (comma == std::string::npos) return true;
     start = comma + 1;
   }
 }
 
-bool ParseArgs(const std::vector<std::string>& args, ConvertOptions& o, Outcome& bad) {
+// A numbering base as the panel's number fields read it; a text that is not a plain number
+// leaves `base` as it is.
+void ParseBase(const std::string& text, int& base) {
+  unsigned value = 0;
+  if (ParseFieldNumber(text.c_str(), &value)) base = static_cast<int>(value);
+}
+
+bool ParseArgs(const std::vector<std::string>& args, ConvertRequest& o, Outcome& bad) {
+  std::string indiBase;
+  std::string famBase;
   std::string encoding;
   std::string outputEncoding;
   std::string formats = "tsv";
@@ -114,15 +120,16 @@ bool ParseArgs(const std::vector<std::string>& args, ConvertOptions& o, Outcome&
   bool encodingGiven = false;
   bool outputEncodingGiven = false;
   bool threadsGiven = false;
+  bool oem = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     std::string* value = nullptr;
     if (a == "--indi-base") {
-      value = &o.indiBase;
+      value = &indiBase;
     } else if (a == "--fam-base") {
-      value = &o.famBase;
+      value = &famBase;
     } else if (a == "-o" || a == "--output-dir") {
-      value = &o.outputDir;
+      value = &o.output.outputDir;
     } else if (a == "--encoding") {
       value = &encoding;
       encodingGiven = true;
@@ -141,18 +148,18 @@ bool ParseArgs(const std::vector<std::string>& args, ConvertOptions& o, Outcome&
         return false;
       }
       *value = args[++i];
-      if (value == &o.outputDir && value->empty()) {
+      if (value == &o.output.outputDir && value->empty()) {
         bad = {kExitUsage, "convert: option '" + a + "' needs a directory", true};
         return false;
       }
     } else if (a == "--notes") {
-      o.notes = true;
+      o.conversion.notes = true;
     } else if (a == "--oem") {
-      o.oem = true;
+      oem = true;
     } else if (a == "--no-proper-names") {
-      o.properNames = false;
+      o.conversion.properNames = false;
     } else if (a == "--nbref") {
-      o.refCount = true;
+      o.output.refCounts = true;
     } else if (a == "--check") {
       o.check = true;
     } else if (a.size() > 1 && a[0] == '-') {
@@ -183,40 +190,43 @@ bool ParseArgs(const std::vector<std::string>& args, ConvertOptions& o, Outcome&
                              named.reason};
       return false;
     }
-    o.charset = named.charset;
-    if (o.oem && o.charset != Charset::kCp850) {
+    o.conversion.charset = named.charset;
+    if (oem && o.conversion.charset != Charset::kCp850) {
       bad = {kExitUsage, "convert: --oem means code page 850 and cannot go with --encoding " +
                              encoding, true};
       return false;
     }
   }
-  if (o.oem) o.charset = Charset::kCp850;
-  if (const std::optional<ExportChoice> choice = ParseFormats(formats)) {
-    o.formats = *choice;
-  } else {
+  if (oem) o.conversion.charset = Charset::kCp850;
+  if (!ParseFormats(formats, o.output)) {
     bad = {kExitUsage, "convert: --format takes tsv, sqlite or tsv,sqlite, not '" + formats + "'",
            true};
     return false;
   }
   if (threadsGiven) {
-    o.threads = ParseThreads(threads);
-    if (o.threads == 0) {
+    o.conversion.threads = ParseThreads(threads);
+    if (o.conversion.threads == 0) {
       bad = {kExitUsage, "convert: --threads takes a number from 1 up, not '" + threads + "'", true};
       return false;
     }
+    o.output.threads = o.conversion.threads;
   }
   if (outputEncodingGiven) {
-    o.tableEncoding = TableEncodingFromOption(outputEncoding);
-    if (!o.tableEncoding) {
+    o.conversion.tableEncoding = TableEncodingFromOption(outputEncoding);
+    if (!o.conversion.tableEncoding) {
       bad = {kExitUsage, "convert: --output-encoding takes utf-8 or windows-1252, not '" +
                              outputEncoding + "'", true};
       return false;
     }
   }
+  ParseBase(indiBase, o.output.bases.individuals);
+  ParseBase(famBase, o.output.bases.unions);
+  o.output.version = BRIMSEL_VERSION;
   return true;
 }
 
-std::string FailureText(const ConversionResult& r, const std::string& file) {
+// The error line of a conversion that did not complete.
+std::string ConversionFailure(const ConversionResult& r, const std::string& file) {
   switch (r.outcome) {
     case ConversionOutcome::kUnreadable:
       return "cannot read '" + file + "': " + r.detail;
@@ -233,6 +243,28 @@ std::string FailureText(const ConversionResult& r, const std::string& file) {
   }
 }
 
+// The error line of an export that failed: the panel's box, then the cause.
+std::string ExportFailure(const ExportResult& r, const std::string& file) {
+  if (r.outcome == ExportOutcome::kNoTableName) {
+    return "cannot name the tables after '" + file + "': a table path would be longer than " +
+           std::to_string(kTableNameCapacity - 1) + " bytes";
+  }
+  std::string line = r.databaseFailed ? "database not written: " : "tables not written: ";
+  if (const std::optional<FailureBox> box = ExportFailureBox(r)) line += FailureLine(*box);
+  if (!r.cause.empty()) line += " (" + r.cause + ")";
+  return line;
+}
+
+// The count fields as the panel shows them, after an empty line: identifier, label, text.
+void PrintCounts(const ConversionCounts& counts, std::FILE* out) {
+  std::fprintf(out, "\n");
+  for (const CountField& field : kCountFields) {
+    std::fprintf(out, "%d\t%s\t%s\n", field.id, field.label,
+                 CountFieldText(field, counts).c_str());
+  }
+  std::fflush(out);
+}
+
 }  // namespace
 
 Outcome RunConvert(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
@@ -242,45 +274,31 @@ Outcome RunConvert(const std::vector<std::string>& args, std::FILE* out, std::FI
       return {};
     }
   }
-  ConvertOptions o;
+  ConvertRequest request;
   Outcome bad;
-  if (!ParseArgs(args, o, bad)) return bad;
-
-  ConsoleServices services(o.file, out, err);
-  services.SetChecked(ctl::kIncludeNotes, o.notes);
-  services.SetChecked(ctl::kOem, o.oem);
-  services.SetChecked(ctl::kProperNames, o.properNames);
-  services.SetChecked(ctl::kRefCounts, o.refCount);
-  services.SetFieldForInput(ctl::kIndiBase, o.indiBase);
-  services.SetFieldForInput(ctl::kFamBase, o.famBase);
-  if (!services.ChooseOpenFile("FIchier source")) {
-    return {kExitFailed, "'" + o.file + "': path longer than " +
+  if (!ParseArgs(args, request, bad)) return bad;
+  // The panel's file name holds kFileNameCapacity - 1 bytes: the console takes the same files.
+  if (request.file.size() >= kFileNameCapacity) {
+    return {kExitFailed, "'" + request.file + "': path longer than " +
                              std::to_string(kFileNameCapacity - 1) + " bytes"};
   }
+
+  ConsoleProgress progress(out, err);
   GedcomModel model;
-  ConversionOptions options = ReadConversionOptions(services);
-  options.charset = o.charset;
-  options.tableEncoding = o.tableEncoding;
-  options.threads = o.threads;
-  ConversionResult r = ConvertChosenFile(model, services, options);
-  services.EndProgress();
-  if (!r.Completed()) return {kExitFailed, FailureText(r, o.file)};
-  std::string cause;
-  if (!o.check &&
-      ExportCommand(model, services, o.outputDir, o.formats, o.threads, &cause) != 1) {
-    services.EndProgress();
-    if (!TableBaseName(services.CurrentFileName(), o.outputDir)) {
-      return {kExitFailed,
-              "cannot name the tables after '" + o.file + "': a table path would be longer than " +
-                  std::to_string(kFileNameCapacity - 1) + " bytes (" + services.LastError() + ")"};
+  const ConversionResult converted =
+      ConvertFile(model, request.file.c_str(), request.conversion, progress);
+  progress.EndProgress();
+  if (const int signal = StopSignal(); signal != 0) return {StoppedStatus(signal), StoppedLine(signal)};
+  if (!converted.Completed()) return {kExitFailed, ConversionFailure(converted, request.file)};
+  if (!request.check) {
+    const ExportResult exported = Export(model, request.output, progress);
+    progress.EndProgress();
+    if (const int signal = StopSignal(); signal != 0) {
+      return {StoppedStatus(signal), StoppedLine(signal)};
     }
-    if (!cause.empty()) {
-      return {kExitFailed, "database not written: " + services.LastError() + " (" + cause + ")"};
-    }
-    return {kExitFailed, "tables not written: " + services.LastError()};
+    if (!exported.Written()) return {kExitFailed, ExportFailure(exported, request.file)};
   }
-  services.EndProgress();
-  services.PrintCounts();
+  PrintCounts(converted.counts, out);
   return {};
 }
 

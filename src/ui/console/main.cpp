@@ -6,6 +6,7 @@
 
 #include "platform/icu_charset.h"
 #include "ui/console/commands.h"
+#include "ui/console/stop_signal.h"
 
 namespace brimsel::cli {
 
@@ -47,6 +48,8 @@ int main(int argc, char** argv) {
     for (const std::string& name : brimsel::AcceptedCharsetNames()) std::puts(name.c_str());
     return kExitOk;
   }
+  // From here on, SIGINT and SIGTERM stop the command cleanly rather than end the program.
+  WatchStopSignals();
   Outcome outcome;
   const char* usage = kMainUsage;
   if (command == "convert") {

@@ -19,8 +19,8 @@ const char kStripUsage[] =
     "Example:\n"
     "  brimsel-cli strip export.csv      writes export.csv.txt\n";
 
-Outcome RunStrip(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
-  return RunTextTool("strip", kStripUsage, StripFile, args, out, err);
+Outcome RunStrip(const std::vector<std::string>& args, std::FILE* out, std::FILE*) {
+  return RunTextTool("strip", kStripUsage, StripFile, args, out);
 }
 
 }  // namespace brimsel::cli

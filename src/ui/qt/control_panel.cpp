@@ -129,8 +129,9 @@ PanelOperations PanelOperations::Real() {
   operations.conversion = [](GedcomModel& model, DialogServices& dialog) {
     return ReadGedcomCommand(model, dialog);
   };
-  operations.exportTables = [](GedcomModel& model, DialogServices& dialog) {
-    return ExportTablesCommand(model, dialog);
+  operations.exportTables = [bases = NumberingBases()](GedcomModel& model,
+                                                      DialogServices& dialog) mutable {
+    return ExportTablesCommand(model, dialog, bases);
   };
   operations.properNames = [](DialogServices& dialog) { ProperNameCommand(dialog); };
   operations.stripQuotes = [](DialogServices& dialog) { StripCommand(dialog); };
