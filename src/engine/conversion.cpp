@@ -178,9 +178,12 @@ ConversionResult ReadPasses(GedcomModel& model, ByteSource& source, const char* 
   // read, and is read whole.
   std::vector<std::int64_t> cuts;
   std::vector<std::int64_t> targets;
+  const std::int64_t textSize =
+      std::max<std::int64_t>(model.sourceSize - static_cast<std::int64_t>(skip), 0);
+  // How far a reading is goes by the bytes of text read: those of the file, or the UTF-8 that a
+  // UTF-16 file makes (about half its bytes for the ASCII that GEDCOM lines are mostly made of).
+  state.textBytes = std::max<std::int64_t>(IsUtf16(readAs) ? textSize / 2 : textSize, 1);
   if (!IsUtf16(readAs)) {
-    const std::int64_t textSize =
-        std::max<std::int64_t>(model.sourceSize - static_cast<std::int64_t>(skip), 0);
     const int parts = ConversionThreads(options.threads, textSize);
     for (int k = 1; k < parts; ++k) targets.push_back(textSize * k / parts);
     if (parts > 1) cuts = FindCuts(source, static_cast<std::int64_t>(skip), textSize, parts);
@@ -192,6 +195,7 @@ ConversionResult ReadPasses(GedcomModel& model, ByteSource& source, const char* 
     bytes = tap.Check();
   }
   if (ReadingFailed(state, result)) return result;
+  progress.Advance(state.textBytes, state.textBytes);
   // Every pass must read the same file: as many lines, the same size.
   const int fileLines = state.lines;
   auto checkUnchanged = [&] {
@@ -220,6 +224,7 @@ ConversionResult ReadPasses(GedcomModel& model, ByteSource& source, const char* 
     return EndedEarly(model, progress, ConversionOutcome::kNoIndividual,
                       "Aucun individu trouv\xE9!");
   }
+  if (progress.StopRequested()) throw StopReading();
   AllocateRecords(model);
 
   if (!Rewind(state)) {
@@ -235,8 +240,10 @@ ConversionResult ReadPasses(GedcomModel& model, ByteSource& source, const char* 
   }
   checkUnchanged();
   if (ReadingFailed(state, result)) return result;
+  progress.Advance(state.textBytes, state.textBytes);
   result.recordsFilled = true;
 
+  if (progress.StopRequested()) throw StopReading();
   // Every number is known now: the lookups learn them once, before any thread reads them.
   const RecordLookup lookup(model);
   ResolveCodes(state, lookup);
@@ -257,6 +264,7 @@ ConversionResult ReadPasses(GedcomModel& model, ByteSource& source, const char* 
   AddMissingSpouses(state);
 
   state.ShowLineCount(state.lines);
+  progress.Advance(state.textBytes, state.textBytes);
   progress.Phase({});
   model.sourcePath = path;
   model.readNotes = options.notes;
@@ -285,6 +293,8 @@ ConversionResult ConvertSource(GedcomModel& model, ByteSource& source, const cha
   // Whatever a pass, a source or a helper thread throws ends here, as the conversion's result.
   try {
     return ReadPasses(model, source, path, options, progress);
+  } catch (const StopReading&) {
+    return EndedEarly(model, progress, ConversionOutcome::kStopped, "stopped");
   } catch (const std::bad_alloc&) {
     return EndedEarly(model, progress, ConversionOutcome::kOutOfMemory, "out of memory");
   } catch (const std::exception& error) {

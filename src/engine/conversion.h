@@ -23,6 +23,7 @@ enum class ConversionOutcome {
   kReadError,     // a read failed midway
   kFileChanged,   // the file changed between two passes
   kFailed,        // anything else stopped it (detail says what)
+  kStopped,       // the progress sink asked to stop
 };
 
 // What the front-end chose for this conversion.

@@ -35,14 +35,21 @@ namespace brimsel {
 namespace {
 
 // What a part's reader tells the front-end, held for the calling thread: the message lines in
-// order, and the lines read so far, which the calling thread reads while it waits.
+// order, and the lines and bytes read so far, which the calling thread reads while it waits. A
+// request to stop is the front-end's, asked from the reader's thread.
 class HeldProgress final : public ProgressSink {
  public:
   void Phase(std::string_view) override {}
   void LineCount(int lines) override { linesRead.store(lines, std::memory_order_relaxed); }
   void Message(std::string_view line) override { messages.emplace_back(line); }
+  void Advance(std::int64_t done, std::int64_t) override {
+    bytesRead.store(done, std::memory_order_relaxed);
+  }
+  bool StopRequested() const override { return front != nullptr && front->StopRequested(); }
   std::vector<std::string> messages;
   std::atomic<int> linesRead{0};
+  std::atomic<std::int64_t> bytesRead{0};
+  const ProgressSink* front = nullptr;
 };
 
 // One part of the file, and the store its reader fills.
@@ -75,10 +82,18 @@ struct PartRead {
 template <class Read, class Merge>
 void RunParts(ReadingState& fileState, std::vector<Part>& parts, Read&& read, Merge&& merge) {
   int shown = -1;
+  for (Part& part : parts) part.progress.front = &fileState.progress;
   const auto showLines = [&fileState, &parts, &shown] {
     int lines = 0;
-    for (const Part& part : parts) lines += part.progress.linesRead.load(std::memory_order_relaxed);
-    if (lines != shown) fileState.ShowLineCount(shown = lines);
+    std::int64_t bytes = 0;
+    for (const Part& part : parts) {
+      lines += part.progress.linesRead.load(std::memory_order_relaxed);
+      bytes += part.progress.bytesRead.load(std::memory_order_relaxed);
+    }
+    if (lines != shown) fileState.progress.LineCount(shown = lines);
+    if (fileState.textBytes > 0) {
+      fileState.progress.Advance(std::min(bytes, fileState.textBytes), fileState.textBytes);
+    }
   };
   RunOrdered(
       parts.size(), {.threads = static_cast<int>(parts.size()), .whileWaiting = showLines},
@@ -97,6 +112,7 @@ PartRead ReadPart(const ReadingState& fileState, Part& part, bool first, bool fi
   LineReader reader(*part.source);
   ReadingState state{fileState.model, part.progress, reader};
   state.notes = fileState.notes;
+  state.textBytes = fileState.textBytes;
   state.nameOptions = fileState.nameOptions;
   state.placeOptions = fileState.placeOptions;
   std::optional<TextDecoder> decoder;
@@ -129,6 +145,7 @@ PartRead CountPart(const ReadingState& fileState, Part& part) {
   LineReader reader(tap);
   ReadingState state(fileState.model, part.progress, reader);
   state.notes = fileState.notes;
+  state.textBytes = fileState.textBytes;
   state.store.counts = &part.counts;
   CountRecords(state);
   return {.lines = state.lines,

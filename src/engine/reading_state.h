@@ -1,6 +1,7 @@
 // Working state shared by the passes of one conversion (internal to the engine).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -66,6 +67,9 @@ struct RecordStore {
 // often enough to move, seldom enough to cost nothing.
 inline constexpr int kShowCountEvery = 100;
 
+// Thrown by a reader that sees a request to stop; the conversion ends as stopped.
+struct StopReading {};
+
 struct ReadingState {
   ReadingState(GedcomModel& model, ProgressSink& progress, LineReader& reader)
       : model(model), progress(progress), reader(reader) {}
@@ -82,6 +86,8 @@ struct ReadingState {
   DecodeCounts decoded;      // what the decoding of the model's texts changed
   int lines = 0;             // line counter of the current pass
   int linesBeforeShow = kShowCountEvery;  // lines left before the counter is shown again
+  // Bytes of text the file's readings go through, for ProgressSink::Advance; 0: none reported.
+  std::int64_t textBytes = 0;
   bool fileChanged = false;  // the file no longer matches what pass 1 counted
   bool rangeReadFailed = false;  // a read of a part read side by side failed
   // The records this reader reads: those after `first` and before `end` (end's counts of -1:
@@ -160,7 +166,13 @@ struct ReadingState {
     lines = counted;
     linesBeforeShow = before;
   }
-  void ShowLineCount(int value) { progress.LineCount(value); }
+  // Shows the lines read and how far the reading is, and ends it (throwing StopReading) when the
+  // user has asked to stop.
+  void ShowLineCount(int value) {
+    progress.LineCount(value);
+    if (textBytes > 0) progress.Advance(std::min(reader.BytesRead(), textBytes), textBytes);
+    if (progress.StopRequested()) throw StopReading();
+  }
   // Formats one line of the message list (at most 255 bytes; longer ones are cut).
   void Message(const char* format, ...) __attribute__((format(printf, 2, 3)));
   void Phase(const char* name) { progress.Phase(name); }

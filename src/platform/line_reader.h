@@ -196,6 +196,8 @@ class LineReader {
   bool Failed() const { return failed_; }
   // True when a byte 26 ended the input before the source's end.
   bool Stopped() const { return stopped_; }
+  // Bytes read from the source since the start (or the last Rewind): how far a reading is.
+  std::int64_t BytesRead() const { return bytesRead_; }
   // Offset in the source of the first byte of `line`, a line just handed out, when its text
   // lies in the reader's block; -1 for a line pieced together across blocks. A reader started
   // at that offset hands out the same lines from that one on.

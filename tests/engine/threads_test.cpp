@@ -198,5 +198,33 @@ TEST(Threads, AFailingPartFailsTheConversion) {
   }
 }
 
+// A request to stop ends the reading as stopped wherever it comes, whatever the threads; until
+// then each pass reports the bytes it has read, rising to the whole text.
+TEST(Threads, AStopEndsTheReadingWhereverItComes) {
+  const std::string text = Family(4, 3000, 1000, "\n");
+  for (int threads : {1, 3}) {
+    const auto whole = Convert(text, {.notes = true, .threads = threads});
+    ASSERT_TRUE(whole->r.Completed());
+    const auto& advances = whole->p.advances;
+    ASSERT_GE(advances.size(), 3u);
+    for (std::size_t k = 1; k < advances.size(); ++k) {
+      EXPECT_EQ(advances[k].second, advances[0].second);
+      if (advances[k - 1].first == advances[k - 1].second) continue;  // a pass ended
+      EXPECT_GE(advances[k].first, advances[k - 1].first) << threads << " threads, advance " << k;
+    }
+    EXPECT_EQ(advances.back().first, advances.back().second);
+    for (long after : {0L, 1L, static_cast<long>(advances.size() / 2),
+                       static_cast<long>(advances.size()) - 1}) {
+      StringSource source(text);
+      test::Converted run;
+      run.p.stopAfter = after;
+      run.r = ConvertSource(run.m, source, "/tmp/test.ged", {.notes = true, .threads = threads}, run.p);
+      EXPECT_EQ(run.r.outcome, ConversionOutcome::kStopped) << threads << " threads, " << after;
+      EXPECT_FALSE(run.m.sourcePath.has_value());
+      EXPECT_FALSE(run.p.calledFromAnotherThread);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace brimsel

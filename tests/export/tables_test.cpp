@@ -225,7 +225,7 @@ struct Export {
   Export() {
     StringSource source(kFamily);
     EXPECT_TRUE(ConvertSource(m, source, (dir / "t.ged").c_str(), {}, p).Completed());
-    p = {};
+    p.Reset();
   }
   ExportResult Run(ExportOptions options = {}) { return brimsel::Export(m, options, p); }
   std::string Table(const char* suffix) const { return ReadBytes(dir / (std::string("t") + suffix)); }
@@ -259,7 +259,7 @@ TEST(Export, PhasesBytesAndSizeReport) {
   };
   for (const auto& [size, report] : cases) {
     e.m.sourceSize = size;
-    e.p = {};
+    e.p.Reset();
     const ExportResult r = e.Run();
     ASSERT_TRUE(r.Written());
     EXPECT_EQ(e.p.phases, (std::vector<std::string>{"Conversion en cours!", ""}));
@@ -290,7 +290,7 @@ TEST(Export, AFailureLeavesTheEarlierTablesAsTheyWere) {
   fs::remove(e.dir / "t_FAM.txt");
   fs::create_directory(e.dir / "t_FAM.txt");
   const std::string before = listing();
-  e.p = {};
+  e.p.Reset();
   ExportResult r = e.Run();
   EXPECT_EQ(r.outcome, ExportOutcome::kOpenFailed);
   EXPECT_EQ(r.file, e.dir / "t_FAM.txt");
@@ -316,7 +316,7 @@ TEST(Export, AFailureLeavesTheEarlierTablesAsTheyWere) {
   EXPECT_EQ(listing(), intact);
   // A stop, with the database too, at once or once the rows are in.
   for (long after : {0L, 3L}) {  // three tables have rows
-    e.p = {};
+    e.p.Reset();
     e.p.stopAfter = after;
     r = e.Run({.database = true});
     EXPECT_EQ(r.outcome, ExportOutcome::kStopped) << after;

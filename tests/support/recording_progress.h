@@ -2,6 +2,7 @@
 // far it went; it can ask the operation to stop after some advances.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -30,9 +31,22 @@ class RecordingProgress final : public ProgressSink {
   void Advance(std::int64_t done, std::int64_t total) override {
     NoteThread();
     advances.emplace_back(done, total);
+    advanced.store(static_cast<long>(advances.size()), std::memory_order_relaxed);
   }
+  // May be asked from the operation's helper threads: reads only the atomic count.
   bool StopRequested() const override {
-    return stopAfter >= 0 && static_cast<long>(advances.size()) >= stopAfter;
+    return stopAfter >= 0 && advanced.load(std::memory_order_relaxed) >= stopAfter;
+  }
+
+  // Forgets everything recorded, for the next operation.
+  void Reset() {
+    phases.clear();
+    lineCounts.clear();
+    messages.clear();
+    advances.clear();
+    advanced = 0;
+    stopAfter = -1;
+    calledFromAnotherThread = false;
   }
 
   std::vector<std::string> phases;  // "" when the work went back to idle
@@ -40,6 +54,7 @@ class RecordingProgress final : public ProgressSink {
   std::vector<std::string> messages;
   std::vector<std::pair<std::int64_t, std::int64_t>> advances;
   long stopAfter = -1;  // asks to stop once this many advances are reported; -1: never
+  std::atomic<long> advanced{0};
   // Set by a call from another thread than the one that made the sink: the front-ends' sinks
   // may only be called from the thread that runs the operation.
   bool calledFromAnotherThread = false;
