@@ -26,6 +26,7 @@
 #include <cstring>
 #include <exception>
 #include <new>
+#include <utility>
 
 #include "tools/proper_name.h"
 #include "tools/strip.h"
@@ -335,8 +336,7 @@ void ControlPanel::HandleCommand(int id) {
     // The controls are read without throwing; this only keeps an unexpected exception from
     // crossing into Qt's event dispatch.
     SetStatus(false, nullptr);
-    seams_.messageBox(window(), QStringLiteral("Erreur!"), QStringLiteral("Brimsel " BRIMSEL_VERSION),
-                      MessageIcon::kError);
+    ShowUnexpectedFailure();
   }
   commandRunning_ = false;
 }
@@ -444,8 +444,7 @@ void ControlPanel::StartWork(BackgroundWork::Operation operation,
   shownStatus_.clear();
   shownProgress_.reset();
   if (!work_.Start(std::move(operation))) {
-    seams_.messageBox(window(), QStringLiteral("Erreur!"), QStringLiteral("Brimsel " BRIMSEL_VERSION),
-                      MessageIcon::kError);
+    ShowUnexpectedFailure();
     return;
   }
   finishWork_ = std::move(finish);
@@ -510,16 +509,20 @@ void ControlPanel::EndWork() {
     return;
   }
   // The result's box must not let a posted drop start another command under it.
-  commandRunning_ = true;
+  const bool commandRunning = std::exchange(commandRunning_, true);
   if (!returned) {
-    seams_.messageBox(window(), QStringLiteral("Erreur!"), QStringLiteral("Brimsel " BRIMSEL_VERSION),
-                      MessageIcon::kError);
+    ShowUnexpectedFailure();
   } else if (finish) {
     finish(stopped);
   }
   heldMessages_.clear();
-  commandRunning_ = false;
+  commandRunning_ = commandRunning;
   emit WorkEnded();
+}
+
+void ControlPanel::ShowUnexpectedFailure() {
+  seams_.messageBox(window(), QStringLiteral("Erreur!"), QStringLiteral("Brimsel " BRIMSEL_VERSION),
+                    MessageIcon::kError);
 }
 
 void ControlPanel::StopWork() {

@@ -149,6 +149,8 @@ class ControlPanel final : public QWidget, public DialogServices {
   // Turns off, or back on, what may not be used while an operation runs.
   void SetControlsForWork(bool working);
   void SetSwatch(QColor colour);
+  // The box of a failure that should not happen: an exception, no thread to be had.
+  void ShowUnexpectedFailure();
 
   PlatformSeams seams_;
   PanelOperations operations_;
