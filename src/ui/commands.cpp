@@ -32,7 +32,6 @@ void DialogProgress::LineCount(int lines) {
   char text[16];  // called every 100 lines, so without the printf machinery
   *std::to_chars(text, text + sizeof text - 1, lines).ptr = '\0';
   dialog_.SetFieldText(ctl::kLineCounter, text);
-  dialog_.Repaint();
 }
 
 void DialogProgress::Message(std::string_view line) {
@@ -52,18 +51,23 @@ ConversionOptions ReadConversionOptions(DialogServices& dialog) {
   return options;
 }
 
-ConversionResult ConvertChosenSource(GedcomModel& model, DialogServices& dialog,
-                                     ByteSource& source, const char* path) {
-  const ConversionOptions options = ReadConversionOptions(dialog);
-  dialog.ResetDisplay();
-  DialogProgress progress(dialog);
-  ConversionResult result = ConvertSource(model, source, path, options, progress);
+void ShowConversionResult(DialogServices& dialog, const ConversionResult& result,
+                          const char* path) {
   if (result.recordsFilled) ShowTotals(dialog, result.counts);
   if (result.ReadFailed()) dialog.ShowMessageBox(path, "Erreur lecture", MessageIcon::kError);
   if (result.Completed()) {
     dialog.SetFieldText(ctl::kFileLabel, path);
     ShowCounts(dialog, result.counts);
   }
+}
+
+ConversionResult ConvertChosenSource(GedcomModel& model, DialogServices& dialog,
+                                     ByteSource& source, const char* path) {
+  const ConversionOptions options = ReadConversionOptions(dialog);
+  dialog.ResetDisplay();
+  DialogProgress progress(dialog);
+  ConversionResult result = ConvertSource(model, source, path, options, progress);
+  ShowConversionResult(dialog, result, path);
   return result;
 }
 
@@ -81,7 +85,7 @@ ConversionResult ConvertChosenFile(GedcomModel& model, DialogServices& dialog) {
 }
 
 int ReadGedcomCommand(GedcomModel& model, DialogServices& dialog) {
-  if (!dialog.ChooseOpenFile("FIchier source")) return 0;
+  if (!dialog.ChooseOpenFile(kReadFileTitle)) return 0;
   return ConvertChosenFile(model, dialog).Completed() ? 1 : 0;
 }
 
@@ -109,6 +113,16 @@ ExportOptions ReadExportOptions(DialogServices& dialog, const NumberingBases& la
   return options;
 }
 
+void ShowExportResult(DialogServices& dialog, const ExportResult& result) {
+  const std::optional<FailureBox> box = ExportFailureBox(result);
+  if (!box) return;
+  // A write broke off a running phase: the status line goes back to idle under the box.
+  if (result.outcome == ExportOutcome::kWriteFailed || result.databaseFailed) {
+    dialog.SetStatus(false, "");
+  }
+  dialog.ShowMessageBox(box->text.c_str(), box->caption, MessageIcon::kError);
+}
+
 int ExportTablesCommand(const GedcomModel& model, DialogServices& dialog, NumberingBases& bases,
                         const std::string& outputDir, int threads) {
   ExportOptions options = ReadExportOptions(dialog, bases);
@@ -117,13 +131,7 @@ int ExportTablesCommand(const GedcomModel& model, DialogServices& dialog, Number
   bases = options.bases;
   DialogProgress progress(dialog);
   const ExportResult result = Export(model, options, progress);
-  if (const std::optional<FailureBox> box = ExportFailureBox(result)) {
-    dialog.ShowMessageBox(box->text.c_str(), box->caption, MessageIcon::kError);
-    // A write broke off a running phase: the status line goes back to idle under the box.
-    if (result.outcome == ExportOutcome::kWriteFailed || result.databaseFailed) {
-      dialog.SetStatus(false, "");
-    }
-  }
+  ShowExportResult(dialog, result);
   return result.Written() ? 1 : 0;
 }
 
@@ -167,13 +175,13 @@ void ReportOutputFailure(const ToolResult& result, DialogServices& dialog) {
 }
 
 void ProperNameCommand(DialogServices& dialog) {
-  if (!dialog.ChooseOpenFile("FIchier Nom Propre")) return;
+  if (!dialog.ChooseOpenFile(kProperNameFileTitle)) return;
   const std::string input = dialog.CurrentFileName();
   ReportOutputFailure(ProperNameCopy(input.c_str()), dialog);
 }
 
 long StripCommand(DialogServices& dialog) {
-  if (!dialog.ChooseOpenFile("Strip TXT")) return -1;
+  if (!dialog.ChooseOpenFile(kStripFileTitle)) return -1;
   const std::string input = dialog.CurrentFileName();
   ToolResult result = StripFile(input.c_str());
   if (!result.Done()) {

@@ -1,6 +1,7 @@
-// The panel's commands: what "Fichier...", "Convertir...", "Capital..." and "Strip" do. Each
-// reads the check boxes and fields it needs into its operation's options, runs the operation and
-// shows the result.
+// The panel's commands: what "Fichier...", "Convertir...", "Capital..." and "Strip" do, each in
+// three steps: read the controls into the operation's options, run the operation, show its
+// result. The desktop program runs the middle step on a worker thread and the other two on the
+// window's; the synchronous compositions below run all three in a row.
 #pragma once
 
 #include <optional>
@@ -14,8 +15,15 @@
 
 namespace brimsel {
 
-// Shows an operation's progress on the panel: the status line, the line counter (repainting
-// the panel, as the event loop does not run during a command) and the message list.
+// The titles of the file dialogs that the commands open.
+inline constexpr char kReadFileTitle[] = "FIchier source";
+inline constexpr char kProperNameFileTitle[] = "FIchier Nom Propre";
+inline constexpr char kStripFileTitle[] = "Strip TXT";
+// The last line of the message list when the user stopped the work (Windows-1252).
+inline constexpr char kStoppedLine[] = "Annul\xE9";
+
+// Shows an operation's progress on the panel as it happens: the status line, the line counter
+// and the message list. For the synchronous compositions, which run on the window's thread.
 class DialogProgress final : public ProgressSink {
  public:
   explicit DialogProgress(DialogServices& dialog) : dialog_(dialog) {}
@@ -54,11 +62,18 @@ inline constexpr CharsetChoice kCharsetChoices[] = {
 // code page 850 whatever the list says; a name that names no usable set leaves the detection.
 ConversionOptions ReadConversionOptions(DialogServices& dialog);
 
-// "Fichier...": asks for a GEDCOM file, then converts it. Returns 1 when the conversion
-// completed, 0 otherwise.
+// Shows how a reading of the file `path` ended, once its message lines are in the list: the
+// totals once the records were filled, "Erreur lecture" for a failed read, and for a completed
+// reading the file's name and the other counts.
+void ShowConversionResult(DialogServices& dialog, const ConversionResult& result,
+                          const char* path);
+
+// "Fichier..." in one go: asks for a GEDCOM file, then converts it. Returns 1 when the
+// conversion completed, 0 otherwise.
 int ReadGedcomCommand(GedcomModel& model, DialogServices& dialog);
 // Converts the file named in dialog.CurrentFileName() (the file choice already done) with the
-// options the controls say, filling the count fields and the message list.
+// options the controls say, filling the count fields and the message list. A file that cannot
+// be opened changes nothing.
 ConversionResult ConvertChosenFile(GedcomModel& model, DialogServices& dialog);
 // The same with the file's bytes from `source`, which stands for the file named `path`.
 ConversionResult ConvertChosenSource(GedcomModel& model, DialogServices& dialog,
@@ -69,19 +84,23 @@ ConversionResult ConvertChosenSource(GedcomModel& model, DialogServices& dialog,
 // that `last`, the last export's bases, has. The output folder and the threads are the caller's.
 ExportOptions ReadExportOptions(DialogServices& dialog, const NumberingBases& last);
 
-// "Convertir...": writes the seven tables beside the source file, or into `outputDir`, with the
-// options of ReadExportOptions, and with "SQLite" ticked the database too. Returns 1 when every
-// output was written, 0 otherwise (a message box then says which file failed). `bases` holds
-// the numbering bases of the last export and receives this one's. `threads` as
-// ExportOptions::threads.
+// Shows how an export ended: for a failure the status line goes back to idle and a message box
+// names the output (ExportFailureBox); nothing for a stop or a success.
+void ShowExportResult(DialogServices& dialog, const ExportResult& result);
+
+// "Convertir..." in one go: writes the seven tables beside the source file, or into
+// `outputDir`, with the options of ReadExportOptions, and with "SQLite" ticked the database too.
+// Returns 1 when every output was written, 0 otherwise (a message box then says which file
+// failed). `bases` holds the numbering bases of the last export and receives this one's.
+// `threads` as ExportOptions::threads.
 int ExportTablesCommand(const GedcomModel& model, DialogServices& dialog, NumberingBases& bases,
                         const std::string& outputDir = {}, int threads = 0);
 
-// "Capital...": asks for a GEDCOM file (title "FIchier Nom Propre") and writes it, with its
+// "Capital..." in one go: asks for a GEDCOM file (kProperNameFileTitle) and writes it, with its
 // name lines rewritten, to the same name plus ".txt".
 void ProperNameCommand(DialogServices& dialog);
-// "Strip": asks for a file (title "Strip TXT") and strips it to the same name plus ".txt".
-// Returns the output length, or -1 when nothing was written.
+// "Strip" in one go: asks for a file (kStripFileTitle) and strips it to the same name plus
+// ".txt". Returns the output length, or -1 when nothing was written.
 long StripCommand(DialogServices& dialog);
 
 // The message box that reports a failed output, in one place for the panel's box and the

@@ -80,8 +80,6 @@ class DialogServices {
   virtual void SetFieldText(int id, const char* text) = 0;
   // Appends one line at the end of the message list.
   virtual void AddMessage(const char* line) = 0;
-  // Repaints the panel at once, although the event loop is not running.
-  virtual void Repaint() = 0;
   virtual void ShowMessageBox(const char* text, const char* caption, MessageIcon icon) = 0;
   virtual void Beep() = 0;
 };

@@ -52,7 +52,6 @@ class FakeDialog : public DialogServices {
     fieldHistory.emplace_back(id, text);
   }
   void AddMessage(const char* line) override { messages.emplace_back(line); }
-  void Repaint() override { ++repaints; }
   void ShowMessageBox(const char* text, const char* caption, MessageIcon icon) override {
     boxes.push_back({text, caption, icon});
   }
@@ -67,7 +66,7 @@ class FakeDialog : public DialogServices {
   std::vector<std::string> messages, titles;
   std::vector<std::string> statuses;  // the busy texts, "<idle>" (with the text given, if any)
   std::vector<Box> boxes;
-  int resets = 0, repaints = 0, beeps = 0;
+  int resets = 0, beeps = 0;
 };
 
 }  // namespace brimsel::test

@@ -1,4 +1,5 @@
-// The control panel: widgets built from the control table, command dispatch, dialog services.
+// The control panel: widgets built from the control table, command dispatch, dialog services,
+// and the commands' operations run on the worker thread with their progress shown.
 #include "ui/qt/control_panel.h"
 
 #include <QAbstractButton>
@@ -11,18 +12,24 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSettings>
+#include <QShortcut>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <exception>
 #include <new>
+#include <utility>
 
+#include "tools/proper_name.h"
+#include "tools/strip.h"
 #include "ui/commands.h"
 #include "ui/count_fields.h"
 #include "ui/qt/control_table.h"
@@ -35,6 +42,11 @@ namespace {
 
 // A list box's default tab stops lie every 32 dialog units.
 constexpr int kTabStopDu = 32;
+// How often the window looks at the work's progress: the status line moves several times a
+// second, and the end is seen this soon.
+constexpr int kWorkPollMs = 50;
+// What "Fichier..." reads while work runs.
+constexpr char kStopButtonText[] = "Annuler";
 
 // The settings kept between runs: the check boxes and number fields by identifier, the list's
 // label, the folder of the last chosen file.
@@ -122,19 +134,52 @@ QWidget* MakeControl(const ControlRow& row, QWidget* parent, int tabStopPixels) 
   return nullptr;
 }
 
+// The controls that stay usable while work runs: "Fichier..." (then "Annuler"), "?", and what
+// only shows something. The buttons, check boxes, number fields and the list are off.
+bool UsableDuringWork(const ControlRow& row) {
+  switch (row.kind) {
+    case ControlKind::kPush:
+    case ControlKind::kPushCentred:
+      return row.id == ctl::kChooseFile || row.id == ctl::kNotice;
+    case ControlKind::kCheck:
+    case ControlKind::kInput:
+    case ControlKind::kCombo:
+      return false;
+    default:
+      return true;
+  }
+}
+
+// The status line while a phase runs: its name, and how far it is when it says so.
+std::string WorkStatus(const ProgressSnapshot& progress) {
+  std::string status = progress.phase;
+  if (progress.advancing && progress.total > 0) {
+    const std::int64_t done = std::clamp<std::int64_t>(progress.done, 0, progress.total);
+    // done <= total: the product stays far from the limit for any file's bytes or rows.
+    const std::int64_t percent = done * 100 / progress.total;
+    char number[8];
+    *std::to_chars(number, number + sizeof number - 1, percent).ptr = '\0';
+    status.append("  ").append(number).append(" %");
+  }
+  return status;
+}
+
 }  // namespace
 
 PanelOperations PanelOperations::Real() {
   PanelOperations operations;
-  operations.conversion = [](GedcomModel& model, DialogServices& dialog) {
-    return ReadGedcomCommand(model, dialog);
+  operations.conversion = [](GedcomModel& model, const std::string& path,
+                             const ConversionOptions& options, ProgressSink& progress) {
+    return ConvertFile(model, path.c_str(), options, progress);
   };
-  operations.exportTables = [bases = NumberingBases()](GedcomModel& model,
-                                                      DialogServices& dialog) mutable {
-    return ExportTablesCommand(model, dialog, bases);
+  operations.exportTables = [](const GedcomModel& model, const ExportOptions& options,
+                               ProgressSink& progress) { return Export(model, options, progress); };
+  operations.properNames = [](const std::string& input, const StopRequest& stop) {
+    return ProperNameCopy(input.c_str(), nullptr, stop);
   };
-  operations.properNames = [](DialogServices& dialog) { ProperNameCommand(dialog); };
-  operations.stripQuotes = [](DialogServices& dialog) { StripCommand(dialog); };
+  operations.stripQuotes = [](const std::string& input, const StopRequest& stop) {
+    return StripFile(input.c_str(), nullptr, stop);
+  };
   return operations;
 }
 
@@ -149,7 +194,10 @@ ControlPanel* ControlPanel::Create(QWidget* parent, PlatformSeams seams,
 }
 
 ControlPanel::ControlPanel(QWidget* parent, PlatformSeams seams, PanelOperations operations)
-    : QWidget(parent), seams_(std::move(seams)), operations_(std::move(operations)) {
+    : QWidget(parent),
+      seams_(std::move(seams)),
+      operations_(std::move(operations)),
+      model_(std::make_unique<GedcomModel>()) {
   setFont(PanelFont());
   base_ = BaseUnitsOf(font());
   setFixedSize(DialogSizeToPixels(kPanelWidthDu, kPanelHeightDu, base_));
@@ -158,9 +206,20 @@ ControlPanel::ControlPanel(QWidget* parent, PlatformSeams seams, PanelOperations
   SetInitialStates();
   RestoreSettings();
   setAcceptDrops(true);
+  workTimer_ = new QTimer(this);
+  workTimer_->setInterval(kWorkPollMs);
+  connect(workTimer_, &QTimer::timeout, this, &ControlPanel::PollWork);
+  // Escape stops the work wherever the focus is in the window; it does nothing otherwise.
+  stopShortcut_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  stopShortcut_->setContext(Qt::WindowShortcut);
+  stopShortcut_->setEnabled(false);
+  connect(stopShortcut_, &QShortcut::activated, this, &ControlPanel::StopWork);
 }
 
 ControlPanel::~ControlPanel() {
+  // The export reads the model: the worker must be done before the members go.
+  work_.RequestStop();
+  work_.Collect();
   if (busyCursor_) QApplication::restoreOverrideCursor();
 }
 
@@ -262,18 +321,22 @@ QColor ControlPanel::SwatchColour() const {
 }
 
 void ControlPanel::HandleCommand(int id) {
-  // The commands run synchronously; only a modal box of a running command could let a click
-  // through, and a second command must not start inside the first.
+  if (Working()) {
+    if (id == ctl::kChooseFile) StopWork();
+    if (id == ctl::kNotice) ShowNotice();
+    return;
+  }
+  // A command's file dialog or box is modal, but a second command must not start inside the
+  // first through a posted drop.
   if (commandRunning_) return;
   commandRunning_ = true;
   try {
     RunCommand(id);
   } catch (const std::exception&) {
-    // The operations report by return value and never throw; this only keeps an unexpected
-    // exception from crossing into Qt's event dispatch.
+    // The controls are read without throwing; this only keeps an unexpected exception from
+    // crossing into Qt's event dispatch.
     SetStatus(false, nullptr);
-    seams_.messageBox(window(), QStringLiteral("Erreur!"), QStringLiteral("Brimsel " BRIMSEL_VERSION),
-                      MessageIcon::kError);
+    ShowUnexpectedFailure();
   }
   commandRunning_ = false;
 }
@@ -281,20 +344,20 @@ void ControlPanel::HandleCommand(int id) {
 void ControlPanel::RunCommand(int id) {
   switch (id) {
     case ctl::kChooseFile:
-      operations_.conversion(model_, *this);
+      StartReading();
       break;
     case ctl::kConvert:
-      if (model_.sourcePath) {
-        operations_.exportTables(model_, *this);
+      if (model_->sourcePath) {
+        StartExport();
       } else {
         Beep();
       }
       break;
     case ctl::kCapital:
-      operations_.properNames(*this);
+      StartTool(kProperNameFileTitle, operations_.properNames);
       break;
     case ctl::kStrip:
-      operations_.stripQuotes(*this);
+      StartTool(kStripFileTitle, operations_.stripQuotes);
       break;
     case ctl::kNotice:
       ShowNotice();
@@ -304,8 +367,197 @@ void ControlPanel::RunCommand(int id) {
   }
 }
 
+void ControlPanel::StartReading() {
+  if (!ChooseOpenFile(kReadFileTitle)) return;
+  const std::string path = fileName_;
+  // The reading fills a model of its own: the panel's stays the earlier reading's until this
+  // one has ended, and stays so when it is stopped.
+  struct Reading {
+    std::unique_ptr<GedcomModel> model = std::make_unique<GedcomModel>();
+    ConversionResult result;
+  };
+  auto reading = std::make_shared<Reading>();
+  StartWork(
+      [reading, path, options = ReadConversionOptions(*this),
+       convert = operations_.conversion](ProgressSink& progress) {
+        reading->result = convert(*reading->model, path, options, progress);
+      },
+      [this, reading, path](bool stopped) {
+        if (stopped) {
+          static_cast<QLabel*>(Control(ctl::kLineCounter))->setText(lineCounterBefore_);
+          AddMessage(kStoppedLine);
+          return;
+        }
+        // A file that cannot be opened changes nothing, as a cancelled choice.
+        if (reading->result.outcome == ConversionOutcome::kUnreadable) return;
+        model_ = std::move(reading->model);
+        ResetDisplay();
+        for (const std::string& line : heldMessages_) AddMessage(line.c_str());
+        ShowConversionResult(*this, reading->result, path.c_str());
+      },
+      true);
+}
+
+void ControlPanel::StartExport() {
+  ExportOptions options = ReadExportOptions(*this, lastBases_);
+  lastBases_ = options.bases;
+  auto result = std::make_shared<ExportResult>();
+  StartWork(
+      [result, options = std::move(options), model = static_cast<const GedcomModel*>(model_.get()),
+       run = operations_.exportTables](ProgressSink& progress) {
+        *result = run(*model, options, progress);
+      },
+      [this, result](bool) {
+        if (result->outcome == ExportOutcome::kStopped) {
+          AddMessage(kStoppedLine);
+        } else {
+          ShowExportResult(*this, *result);
+        }
+      },
+      false);
+}
+
+void ControlPanel::StartTool(
+    const char* title,
+    const std::function<ToolResult(const std::string&, const StopRequest&)>& tool) {
+  if (!ChooseOpenFile(title)) return;
+  auto result = std::make_shared<ToolResult>();
+  StartWork(
+      [result, input = std::string(fileName_), tool](ProgressSink& progress) {
+        *result = tool(input, [&progress] { return progress.StopRequested(); });
+      },
+      [this, result](bool) {
+        if (result->status == ToolStatus::kStopped) {
+          AddMessage(kStoppedLine);
+        } else {
+          ReportOutputFailure(*result, *this);
+        }
+      },
+      false);
+}
+
+void ControlPanel::StartWork(BackgroundWork::Operation operation,
+                             std::function<void(bool stopped)> finish, bool holdMessages) {
+  holdMessages_ = holdMessages;
+  heldMessages_.clear();
+  lineCounterBefore_ = static_cast<QLabel*>(Control(ctl::kLineCounter))->text();
+  shownStatus_.clear();
+  shownProgress_.reset();
+  if (!work_.Start(std::move(operation))) {
+    ShowUnexpectedFailure();
+    return;
+  }
+  finishWork_ = std::move(finish);
+  SetStatus(true, nullptr);
+  SetControlsForWork(true);
+  workTimer_->start();
+}
+
+void ControlPanel::PollWork() {
+  // Seen ended before the last look, so that the last look has everything.
+  const bool ended = work_.Ended();
+  ShowProgress();
+  if (ended) EndWork();
+}
+
+void ControlPanel::ShowProgress() {
+  ProgressSnapshot progress = work_.TakeProgress();
+  for (std::string& line : progress.messages) {
+    if (holdMessages_) {
+      heldMessages_.push_back(std::move(line));
+    } else {
+      AddMessage(line.c_str());
+    }
+  }
+  if (progress.lines) {
+    if (*progress.lines == ProgressSink::kNoLineCount) {
+      SetFieldText(ctl::kLineCounter, "");
+    } else {
+      char text[16];
+      *std::to_chars(text, text + sizeof text - 1, *progress.lines).ptr = '\0';
+      SetFieldText(ctl::kLineCounter, text);
+    }
+  }
+  // Only a change is written, so that the line keeps its selection and cursor in between.
+  const std::string status = WorkStatus(progress);
+  if (const QString shown = DecodeEngineText(status.c_str()); shown != shownStatus_) {
+    shownStatus_ = shown;
+    SetFieldText(ctl::kStatusLine, status.c_str());
+  }
+  if (progress.total > 0) {
+    auto advanced = std::make_tuple(progress.advancedPhase, progress.done, progress.total);
+    if (advanced != shownProgress_) {
+      shownProgress_ = std::move(advanced);
+      emit ProgressShown(DecodeEngineText(progress.advancedPhase.c_str()), progress.done,
+                         progress.total);
+    }
+  }
+}
+
+void ControlPanel::EndWork() {
+  workTimer_->stop();
+  const bool returned = work_.Collect();
+  const bool stopped = work_.StopRequested();
+  const std::function<void(bool)> finish = std::move(finishWork_);
+  finishWork_ = nullptr;
+  SetControlsForWork(false);
+  SetStatus(false, nullptr);
+  if (closeAfterWork_) {
+    closeAfterWork_ = false;
+    emit WorkEnded();
+    window()->close();
+    return;
+  }
+  // The result's box must not let a posted drop start another command under it.
+  const bool commandRunning = std::exchange(commandRunning_, true);
+  if (!returned) {
+    ShowUnexpectedFailure();
+  } else if (finish) {
+    finish(stopped);
+  }
+  heldMessages_.clear();
+  commandRunning_ = commandRunning;
+  emit WorkEnded();
+}
+
+void ControlPanel::ShowUnexpectedFailure() {
+  seams_.messageBox(window(), QStringLiteral("Erreur!"), QStringLiteral("Brimsel " BRIMSEL_VERSION),
+                    MessageIcon::kError);
+}
+
+void ControlPanel::StopWork() {
+  if (Working()) work_.RequestStop();
+}
+
+bool ControlPanel::ReadyToClose() {
+  if (!Working()) return true;
+  closeAfterWork_ = true;
+  work_.RequestStop();
+  return false;
+}
+
+void ControlPanel::SetControlsForWork(bool working) {
+  if (working) {
+    offDuringWork_.clear();
+    for (std::size_t i = 0; i < kPanelControls.size(); ++i) {
+      QWidget* control = controls_[i];
+      if (!UsableDuringWork(kPanelControls[i]) && control->isEnabled()) {
+        control->setEnabled(false);
+        offDuringWork_.push_back(control);
+      }
+    }
+  } else {
+    for (QWidget* control : offDuringWork_) control->setEnabled(true);
+    offDuringWork_.clear();
+  }
+  const auto row = std::find_if(kPanelControls.begin(), kPanelControls.end(),
+                                [](const ControlRow& r) { return r.id == ctl::kChooseFile; });
+  SetFieldText(ctl::kChooseFile, working ? kStopButtonText : row->text);
+  stopShortcut_->setEnabled(working);
+}
+
 void ControlPanel::OpenFile(const QString& path) {
-  if (commandRunning_) return;
+  if (commandRunning_ || Working()) return;
   openedFile_ = path;
   HandleCommand(ctl::kChooseFile);
   openedFile_.reset();
@@ -313,7 +565,7 @@ void ControlPanel::OpenFile(const QString& path) {
 
 void ControlPanel::dragEnterEvent(QDragEnterEvent* event) {
   // Whatever is dragged is taken while no command runs, so that a refused drop can beep.
-  if (commandRunning_) {
+  if (commandRunning_ || Working()) {
     event->ignore();
   } else {
     event->acceptProposedAction();
@@ -321,7 +573,7 @@ void ControlPanel::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void ControlPanel::dragMoveEvent(QDragMoveEvent* event) {
-  if (commandRunning_) {
+  if (commandRunning_ || Working()) {
     event->ignore();
   } else {
     event->acceptProposedAction();
@@ -329,7 +581,7 @@ void ControlPanel::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void ControlPanel::dropEvent(QDropEvent* event) {
-  if (commandRunning_) {
+  if (commandRunning_ || Working()) {
     event->ignore();
     return;
   }
@@ -341,7 +593,7 @@ void ControlPanel::dropEvent(QDropEvent* event) {
   }
   event->acceptProposedAction();
   // Read once the drop has returned, so that the program the file came from is not kept
-  // waiting for the whole conversion.
+  // waiting while the file dialog's stand-in and the controls are read.
   QTimer::singleShot(0, this, [this, path] { OpenFile(path); });
 }
 
@@ -351,16 +603,9 @@ void ControlPanel::ShowNotice() {
                     MessageIcon::kNone);
 }
 
-void ControlPanel::PaintPendingNow() {
-  // Qt collects repaints in one update request posted to the window; delivering just that
-  // event paints what is pending while input events stay queued.
-  QCoreApplication::sendPostedEvents(window(), QEvent::UpdateRequest);
-}
-
-void ControlPanel::PaintSwatch(int id, QColor colour) {
+void ControlPanel::SetSwatch(QColor colour) {
   swatch_->SetColour(colour);
-  PaintPendingNow();
-  if (QWidget* control = Control(id)) control->repaint();
+  swatch_->update();
 }
 
 void ControlPanel::SetStatus(bool busy, const char* text) {
@@ -372,7 +617,7 @@ void ControlPanel::SetStatus(bool busy, const char* text) {
     QApplication::restoreOverrideCursor();
     busyCursor_ = false;
   }
-  PaintSwatch(ctl::kSwatch, QColor::fromRgb(busy ? kSwatchBusy : kSwatchIdle));
+  SetSwatch(QColor::fromRgb(busy ? kSwatchBusy : kSwatchIdle));
 }
 
 void ControlPanel::ResetDisplay() {
@@ -437,10 +682,6 @@ void ControlPanel::SetFieldText(int id, const char* text) {
 
 void ControlPanel::AddMessage(const char* line) {
   messages_->addItem(DecodeEngineText(line));
-}
-
-void ControlPanel::Repaint() {
-  PaintPendingNow();
 }
 
 void ControlPanel::ShowMessageBox(const char* text, const char* caption, MessageIcon icon) {

@@ -1,6 +1,7 @@
 // The main window: start-up order window, panel, idle status, notice.
 #include "ui/qt/main_window.h"
 
+#include <QCloseEvent>
 #include <QIcon>
 #include <QPixmap>
 #include <QTimer>
@@ -38,6 +39,14 @@ PanelFactory MainWindow::DefaultPanelFactory() {
   return [](QWidget* parent, const PlatformSeams& seams) {
     return ControlPanel::Create(parent, seams);
   };
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (panel_ != nullptr && !panel_->ReadyToClose()) {
+    event->ignore();
+    return;
+  }
+  QWidget::closeEvent(event);
 }
 
 bool MainWindow::CreateControlPanel() {

@@ -32,6 +32,10 @@ class MainWindow final : public QWidget {
 
   static PanelFactory DefaultPanelFactory();
 
+ protected:
+  // Closing while the panel's work runs stops the work; the window closes once it has ended.
+  void closeEvent(QCloseEvent* event) override;
+
  private:
   PlatformSeams seams_;
   PanelFactory factory_;

@@ -1,13 +1,17 @@
-// Tests of the brimsel executable: usage, and a conversion with a saved picture of the window.
+// Tests of the brimsel executable: usage, and a conversion with a saved picture of the window,
+// after it or half way through.
+#include <QDir>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
+#include "support/large_gedcom.h"
 #include "ui/qt/control_panel.h"
 
 using namespace brimsel::qt;
+namespace ctl = brimsel::ctl;
 
 class BrimselMainTest : public QObject {
   Q_OBJECT
@@ -15,6 +19,7 @@ class BrimselMainTest : public QObject {
  private slots:
   void usage();
   void screenshotAfterAConversion();
+  void screenshotHalfWay();
 
  private:
   struct Run {
@@ -22,7 +27,17 @@ class BrimselMainTest : public QObject {
     QString out, err;
   };
   static Run Start(const QStringList& arguments);
+  // The colour of the swatch in the picture `path`, which must be the window's size.
+  static QColor Swatch(const QString& path);
 };
+
+QColor BrimselMainTest::Swatch(const QString& path) {
+  const QImage image(path);
+  // The window is the panel's size, which the same fonts give in this process too.
+  std::unique_ptr<ControlPanel> panel(ControlPanel::Create(nullptr, PlatformSeams::Desktop()));
+  if (image.size() != panel->size()) return {};
+  return image.pixelColor(panel->Control(ctl::kSwatch)->geometry().center());
+}
 
 BrimselMainTest::Run BrimselMainTest::Start(const QStringList& arguments) {
   QProcess process;
@@ -58,11 +73,23 @@ void BrimselMainTest::screenshotAfterAConversion() {
   const Run run = Start({QStringLiteral("--screenshot"), picture, gedcom});
   QVERIFY2(run.exitCode == 0, qPrintable(run.err));
   QVERIFY(QFile::exists(dir.filePath(QStringLiteral("famille_FAMnote.txt"))));  // the real export ran
-  const QImage image(picture);
-  QVERIFY(!image.isNull());
-  // The window is the panel's size, which the same fonts give in this process too.
-  std::unique_ptr<ControlPanel> panel(ControlPanel::Create(nullptr, PlatformSeams::Desktop()));
-  QCOMPARE(image.size(), panel->size());
+  QCOMPARE(Swatch(picture), QColor(kSwatchIdle));
+}
+
+// The picture is taken while the export runs (the swatch is red); closing the window then
+// stops it, leaving no temporary file.
+void BrimselMainTest::screenshotHalfWay() {
+  QTemporaryDir dir;
+  QVERIFY(dir.isValid());
+  const QString gedcom = dir.filePath(QStringLiteral("big.ged"));
+  QVERIFY(brimsel::test::GenerateLargeGedcom(QFile::encodeName(gedcom).toStdString()));
+  const QString picture = dir.filePath(QStringLiteral("half.png"));
+  const Run run = Start({QStringLiteral("--screenshot-half"), picture, gedcom});
+  QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+  QCOMPARE(Swatch(picture), QColor(kSwatchBusy));
+  // The picture, the file, and the tables only if the export ended before the stop.
+  const QStringList left = QDir(dir.path()).entryList(QDir::Files);
+  QVERIFY2(left.size() == 2 || left.size() == 9, qPrintable(left.join(',')));
 }
 
 QTEST_MAIN(BrimselMainTest)

@@ -8,7 +8,9 @@
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QtTest>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 #include "platform/icu_charset.h"
 #include "ui/commands.h"
@@ -34,7 +36,8 @@ class CharsetChoiceTest : public QObject {
   QCheckBox* Box(ControlPanel& panel, int id) { return qobject_cast<QCheckBox*>(panel.Control(id)); }
   QLineEdit* Field(ControlPanel& panel, int id) { return qobject_cast<QLineEdit*>(panel.Control(id)); }
   QString Write(const QString& name, const QByteArray& bytes);
-  // Drags `data` onto the panel and drops it; true when the drop was taken.
+  // Drags `data` onto the panel and drops it, and waits for the work it started, if any; true
+  // when the drop was taken.
   bool Drop(ControlPanel& panel, const QMimeData& data);
 
   std::unique_ptr<QTemporaryDir> dir_;
@@ -62,11 +65,12 @@ std::unique_ptr<ControlPanel> CharsetChoiceTest::MakePanel() {
   };
   const QString ini = dir_->filePath(QStringLiteral("settings.ini"));
   seams.settings = [ini] { return std::make_unique<QSettings>(ini, QSettings::IniFormat); };
+  // Runs on the worker thread: the test reads converted_ once the work has ended.
   PanelOperations operations = PanelOperations::Real();
-  operations.conversion = [this](brimsel::GedcomModel&, brimsel::DialogServices& dialog) {
-    if (!dialog.ChooseOpenFile("FIchier source")) return 0;
-    converted_ << QFile::decodeName(dialog.CurrentFileName());
-    return 1;
+  operations.conversion = [this](brimsel::GedcomModel&, const std::string& path,
+                                 const brimsel::ConversionOptions&, brimsel::ProgressSink&) {
+    converted_ << QFile::decodeName(path.c_str());
+    return brimsel::ConversionResult();
   };
   return std::unique_ptr<ControlPanel>(ControlPanel::Create(nullptr, seams, operations));
 }
@@ -83,6 +87,7 @@ bool CharsetChoiceTest::Drop(ControlPanel& panel, const QMimeData& data) {
   QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(&panel, &drop);
   QCoreApplication::processEvents();  // the dropped file is read once the drop has returned
+  if (!QTest::qWaitFor([&] { return !panel.Working(); }, 30000)) return false;
   return enter.isAccepted() && drop.isAccepted();
 }
 
@@ -110,7 +115,7 @@ void CharsetChoiceTest::listGivesTheOptions() {
   QVERIFY(list->isEnabled());
 }
 
-// One file dropped is converted with no file dialog; two files or a folder beep; while a command
+// One file dropped is converted with no file dialog; two files or a folder beep; while work
 // runs, nothing is taken and nothing beeps.
 void CharsetChoiceTest::drops() {
   const QString a = Write(QStringLiteral("a.ged"), "0 HEAD\n");
@@ -128,12 +133,26 @@ void CharsetChoiceTest::drops() {
     QCOMPARE(Drop(*panel, data), converts);
     QCOMPARE(beeps_, converts ? 0 : 1);
     QCOMPARE(converted_, converts ? QStringList{a} : QStringList{});
-    panel->Operations().stripQuotes = [&](brimsel::DialogServices&) { QVERIFY(!Drop(*panel, data)); };
+    // A utility that runs until it is stopped.
+    panel->Operations().stripQuotes = [](const std::string&, const brimsel::StopRequest& stop) {
+      while (!stop()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      return brimsel::ToolResult{brimsel::ToolStatus::kStopped};
+    };
+    answer_ = a;
     panel->HandleCommand(ctl::kStrip);
+    QVERIFY(panel->Working());
+    QMimeData single;
+    single.setUrls({QUrl::fromLocalFile(a)});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &single, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(panel.get(), &enter);
+    QVERIFY(!enter.isAccepted());
+    panel->StopWork();
+    QTRY_VERIFY_WITH_TIMEOUT(!panel->Working(), 30000);
+    answer_.clear();
     QCOMPARE(beeps_, converts ? 0 : 1);
     QCOMPARE(converted_.size(), converts ? 1 : 0);
   }
-  QVERIFY(starts_.isEmpty());  // no file dialog
+  QCOMPARE(starts_.size(), 3);  // only the utility's file dialogs
 }
 
 // Everything kept comes back in a new panel; a vanished folder gives the home folder, an unknown

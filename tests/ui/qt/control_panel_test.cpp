@@ -67,10 +67,12 @@ class ControlPanelTest : public QObject {
   void conversionThroughTheButtons();
   void fileChoice();
   void accentedWordsOfAUtf8File();
-  void statusCursorAndRepaint();
+  void statusAndCursor();
 
  private:
   PlatformSeams RecordingSeams();
+  // Clicks the control `id` and waits for the work it started, if any, to end.
+  void Click(int id);
   void ConvertExample();  // through "Fichier...", from a folder whose name has an accent
 
   std::unique_ptr<QTemporaryDir> dir_;
@@ -101,13 +103,21 @@ void ControlPanelTest::init() {
   dir_ = std::make_unique<QTemporaryDir>();
   QVERIFY(dir_->isValid());
   example_ = dir_->filePath(QStringLiteral("généalogie/famille.ged"));
+  // The recorders run on the worker thread; the test reads the log once the work has ended.
   PanelOperations operations = PanelOperations::Real();
-  operations.exportTables = [this](brimsel::GedcomModel& model, brimsel::DialogServices&) {
+  operations.exportTables = [this](const brimsel::GedcomModel& model, const brimsel::ExportOptions&,
+                                   brimsel::ProgressSink&) {
     log_ << "export " + QFile::decodeName(model.sourcePath.value_or(std::string()).c_str());
-    return 1;
+    return brimsel::ExportResult();
   };
-  operations.properNames = [this](brimsel::DialogServices&) { log_ << QStringLiteral("capital"); };
-  operations.stripQuotes = [this](brimsel::DialogServices&) { log_ << QStringLiteral("strip"); };
+  operations.properNames = [this](const std::string& input, const brimsel::StopRequest&) {
+    log_ << "capital " + QFile::decodeName(input.c_str());
+    return brimsel::ToolResult();
+  };
+  operations.stripQuotes = [this](const std::string& input, const brimsel::StopRequest&) {
+    log_ << "strip " + QFile::decodeName(input.c_str());
+    return brimsel::ToolResult();
+  };
   panel_.reset(ControlPanel::Create(nullptr, RecordingSeams(), operations));
   QVERIFY(panel_);
 }
@@ -117,20 +127,26 @@ void ControlPanelTest::cleanup() {
   QCOMPARE(QApplication::overrideCursor(), nullptr);  // no test leaves the busy cursor behind
 }
 
+void ControlPanelTest::Click(int id) {
+  QTest::mouseClick(panel_->Control(id), Qt::LeftButton);
+  QTRY_VERIFY_WITH_TIMEOUT(!panel_->Working(), 30000);
+}
+
 void ControlPanelTest::ConvertExample() {
   QDir(dir_->path()).mkdir(QStringLiteral("généalogie"));
   QVERIFY(QFile::copy(QStringLiteral(BRIMSEL_SOURCE_DIR "/examples/famille.ged"), example_));
   answers_.push_back(example_);
-  QTest::mouseClick(panel_->Control(ctl::kChooseFile), Qt::LeftButton);
+  Click(ctl::kChooseFile);
   QVERIFY(panel_->Model().sourcePath.has_value());
 }
 
 // What each control's command does on a fresh panel, the buttons clicked as the user does;
 // nothing but the buttons does anything, and nothing changes the boxes or the fields.
 void ControlPanelTest::commands() {
+  answers_ = {"/a.csv", "/b.csv"};
   std::vector<std::pair<int, QStringList>> cases = {{ctl::kConvert, {"beep"}},  // before a conversion
-                                                    {ctl::kCapital, {"capital"}},
-                                                    {ctl::kStrip, {"strip"}},
+                                                    {ctl::kCapital, {"capital /a.csv"}},
+                                                    {ctl::kStrip, {"strip /b.csv"}},
                                                     {ctl::kNotice, {"box Brimsel 1.20"}},
                                                     {500, {}}};
   for (const ControlRow& row : kPanelControls) {
@@ -138,14 +154,14 @@ void ControlPanelTest::commands() {
   }
   for (const auto& [id, effects] : cases) {
     log_.clear();
-    if (auto* button = qobject_cast<QPushButton*>(panel_->Control(id))) {
-      QTest::mouseClick(button, Qt::LeftButton);
+    if (qobject_cast<QPushButton*>(panel_->Control(id))) {
+      Click(id);
     } else {
       panel_->HandleCommand(id);
     }
     QVERIFY2(log_ == effects, qPrintable(QString::number(id) + ": " + log_.join(',')));
   }
-  QVERIFY(choices_.empty());
+  QCOMPARE(choices_, (QStringList{"FIchier Nom Propre|", "Strip TXT|/a.csv"}));
   QVERIFY(panel_->IsChecked(ctl::kProperNames) && !panel_->IsChecked(ctl::kIncludeNotes) &&
           !panel_->IsChecked(ctl::kSqlite));
   QCOMPARE(FieldText(*panel_, ctl::kIndiBase), QStringLiteral("1"));
@@ -154,31 +170,48 @@ void ControlPanelTest::commands() {
   QVERIFY(boxes_[0].endsWith("|" + QString::number(int(MessageIcon::kNone))));
 }
 
-// While the conversion runs the loop does not: the swatch must be painted red at once with the
-// busy cursor on, and green at the end; the list loses the earlier run's lines.
+// While the work runs the swatch is red with the busy cursor, "Fichier..." reads "Annuler" and
+// only it and "?" are on among the buttons and options; all comes back at the end, with the
+// swatch green and the earlier run's lines gone from the list.
 void ControlPanelTest::conversionThroughTheButtons() {
   panel_->show();
   QVERIFY(QTest::qWaitForWindowExposed(panel_.get()));
-  QApplication::processEvents();
-  QStringList seen;  // colour, busy cursor and status line at each paint of the swatch
+  QStringList seen;  // colour and busy cursor at each paint of the swatch
   new PaintCounter(panel_->Control(ctl::kSwatch), [&] {
-    seen << (panel_->SwatchColour() == kRed ? "red " : panel_->SwatchColour() == kGreen ? "green " : "? ") +
-                QString(BusyCursor() ? "busy " : "") + FieldText(*panel_, ctl::kStatusLine);
+    seen << (panel_->SwatchColour() == kRed ? "red" : panel_->SwatchColour() == kGreen ? "green" : "?") +
+                QString(BusyCursor() ? " busy" : "");
   });
   panel_->AddMessage("line of an earlier run");
-  ConvertExample();
-  QVERIFY2(seen.contains(QStringLiteral("red busy Passe 1")), qPrintable(seen.join(',')));
-  QVERIFY2(seen.contains(QStringLiteral("red busy Passe 2")), qPrintable(seen.join(',')));
-  QCOMPARE(seen.filter(QStringLiteral("red ")), seen.filter(QStringLiteral("red busy ")));
-  QCOMPARE(seen.back(), QStringLiteral("green "));
+  const auto controlsOn = [this] {
+    QString on;
+    for (const int id : {ctl::kChooseFile, ctl::kNotice, ctl::kConvert, ctl::kCapital, ctl::kStrip, ctl::kSqlite,
+                         ctl::kIndiBase, ctl::kCharsetList, ctl::kMessageList}) {
+      on += panel_->Control(id)->isEnabled() ? '1' : '0';
+    }
+    return on + " " + qobject_cast<QPushButton*>(panel_->Control(ctl::kChooseFile))->text();
+  };
+  QCOMPARE(controlsOn(), QStringLiteral("111111111 Fichier..."));
+  QDir(dir_->path()).mkdir(QStringLiteral("généalogie"));
+  QVERIFY(QFile::copy(QStringLiteral(BRIMSEL_SOURCE_DIR "/examples/famille.ged"), example_));
+  answers_.push_back(example_);
+  QTest::mouseClick(panel_->Control(ctl::kChooseFile), Qt::LeftButton);
+  QVERIFY(panel_->Working());
+  QCOMPARE(controlsOn(), QStringLiteral("110000001 Annuler"));
+  QVERIFY(panel_->SwatchColour() == kRed && BusyCursor());
+  QTRY_VERIFY_WITH_TIMEOUT(!panel_->Working(), 30000);
+  QCOMPARE(controlsOn(), QStringLiteral("111111111 Fichier..."));
+  QTRY_VERIFY(!seen.isEmpty() && seen.back() == QStringLiteral("green"));
+  QVERIFY2(seen.contains(QStringLiteral("red busy")), qPrintable(seen.join(',')));
+  QCOMPARE(seen.filter(QStringLiteral("red")), seen.filter(QStringLiteral("red busy")));
   QCOMPARE(choices_, QStringList{"FIchier source|"});
   QCOMPARE(FieldText(*panel_, ctl::kFileLabel), example_);
+  QCOMPARE(FieldText(*panel_, ctl::kStatusLine), QString());
   const QStringList items = Items(*panel_);
   QVERIFY(!items.isEmpty() && !items.contains(QStringLiteral("line of an earlier run")));
   QVERIFY(boxes_.empty() && log_.isEmpty());
   // "Convertir..." beeps until a file is converted (see commands), then exports it each time.
-  QTest::mouseClick(panel_->Control(ctl::kConvert), Qt::LeftButton);
-  QTest::mouseClick(panel_->Control(ctl::kConvert), Qt::LeftButton);
+  Click(ctl::kConvert);
+  Click(ctl::kConvert);
   QCOMPARE(log_, (QStringList{"export " + example_, "export " + example_}));
 }
 
@@ -209,7 +242,7 @@ void ControlPanelTest::accentedWordsOfAUtf8File() {
              "1 FAMS @F\xC3\xA9@\n1 FAMS @F\xE4\xB8\xAD@\n0 TRLR\n");
   file.close();
   answers_ << path;
-  QTest::mouseClick(panel_->Control(ctl::kChooseFile), Qt::LeftButton);
+  Click(ctl::kChooseFile);
   QCOMPARE(FieldText(*panel_, ctl::kFileLabel), path);
   const QStringList items = Items(*panel_);
   for (const QString& line : {QStringLiteral("Jeu de caractères UTF-8 (CHAR ANSI)"),
@@ -219,9 +252,9 @@ void ControlPanelTest::accentedWordsOfAUtf8File() {
   }
 }
 
-// Each status shows its text, colour and cursor; a repaint paints with the loop idle; the busy
-// cursor is set once and restored once, on top of anyone else's.
-void ControlPanelTest::statusCursorAndRepaint() {
+// Each status shows its text, colour and cursor; the busy cursor is set once and restored once,
+// on top of anyone else's.
+void ControlPanelTest::statusAndCursor() {
   const struct {
     bool busy;
     const char* text;
@@ -235,13 +268,6 @@ void ControlPanelTest::statusCursorAndRepaint() {
     QCOMPARE(BusyCursor(), c.busy);
     panel_->SetStatus(false, nullptr);
   }
-  panel_->show();
-  QVERIFY(QTest::qWaitForWindowExposed(panel_.get()));
-  QApplication::processEvents();
-  auto* counter = new PaintCounter(panel_->Control(ctl::kLineCounter));
-  panel_->SetFieldText(ctl::kLineCounter, "100");
-  panel_->Repaint();
-  QCOMPARE(counter->count, 1);
   QApplication::setOverrideCursor(Qt::CrossCursor);  // someone else's
   panel_->SetStatus(true, "Passe 1");
   panel_->SetStatus(true, "Passe 2");
