@@ -244,6 +244,7 @@ void PanelWorkTest::stoppedReadingKeepsTheEarlierOne() {
   const QStringList earlier = ReadingShown(*panel_);
   QVERIFY(earlier.size() > 7);
   file_ = big_;
+  shown_.clear();
   QTest::mouseClick(panel_->Control(ctl::kChooseFile), Qt::LeftButton);
   QVERIFY(panel_->Working());
   Stop(way);
@@ -251,7 +252,11 @@ void PanelWorkTest::stoppedReadingKeepsTheEarlierOne() {
   QCOMPARE(ReadingShown(*panel_), earlier + QStringList{QStringLiteral("Annulé")});
   QCOMPARE(panel_->Model().sourcePath.value_or(""), QFile::encodeName(example_).toStdString());
   QVERIFY(boxes_.isEmpty());
-  if (kReadingStops) QVERIFY(shown_.isEmpty() || shown_.back().done < shown_.back().total);
+  // Each pass shows its end; the reading stopped before the last one's.
+  if (kReadingStops) {
+    QVERIFY(shown_.isEmpty() || !shown_.back().phase.startsWith(QStringLiteral("Passe 3")) ||
+            shown_.back().done < shown_.back().total);
+  }
   // The earlier reading is still the one "Convertir..." writes.
   Run(ctl::kConvert);
   QVERIFY(QFile::exists(dir_.filePath(QStringLiteral("famille_INDI.txt"))));
