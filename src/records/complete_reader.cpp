@@ -11,7 +11,6 @@
 #include <optional>
 #include <string_view>
 #include <thread>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -20,6 +19,7 @@
 #include "platform/utf16_source.h"
 #include "records/gedcom_line_parts.h"
 #include "records/record_parser.h"
+#include "records/text_ids.h"
 #include "records/xref_index.h"
 
 namespace brimsel {
@@ -257,7 +257,7 @@ class Reader {
   std::vector<HeldPedigree> pedigrees_;
   std::vector<std::string> pedigreeTexts_;
   std::vector<PlaceRow> places_;
-  std::unordered_map<std::string, std::int64_t> placeIds_;
+  TextIds placeIds_;
   DecodeCounts decoded_;
 };
 
@@ -422,12 +422,14 @@ RowPart Reader::ParseOnePart(std::size_t k) {
 }
 
 std::int64_t Reader::PlaceId(std::string_view name) {
-  const auto found = placeIds_.find(std::string(name));
-  if (found != placeIds_.end()) return found->second;
+  const auto nameOf = [&](std::int64_t id) -> std::string_view {
+    return places_[static_cast<std::size_t>(id - 1)].name;
+  };
+  if (const std::int64_t id = placeIds_.Find(name, nameOf)) return id;
   const auto add = [&](std::string_view text) {
-    const std::int64_t id = static_cast<std::int64_t>(places_.size()) + 1;
-    placeIds_.emplace(std::string(text), id);
     places_.push_back({std::string(text), 0, std::nullopt, std::nullopt});
+    const auto id = static_cast<std::int64_t>(places_.size());
+    placeIds_.Add(text, id, nameOf);
     return id;
   };
   // A new place, then each of its tails not yet known, each the parent of the one before:
@@ -435,10 +437,10 @@ std::int64_t Reader::PlaceId(std::string_view name) {
   const std::int64_t id = add(name);
   std::int64_t child = id;
   for (std::string_view tail = PlaceTail(name); !tail.empty(); tail = PlaceTail(tail)) {
-    const auto known = placeIds_.find(std::string(tail));
-    const std::int64_t parent = known != placeIds_.end() ? known->second : add(tail);
+    const std::int64_t known = placeIds_.Find(tail, nameOf);
+    const std::int64_t parent = known != 0 ? known : add(tail);
     places_[static_cast<std::size_t>(child - 1)].parent = parent;
-    if (known != placeIds_.end()) break;
+    if (known != 0) break;
     child = parent;
   }
   return id;

@@ -25,8 +25,20 @@ struct GedcomLineParts {
 inline GedcomLineParts SplitGedcomLine(std::string_view line) {
   constexpr int kMaxLevel = 1000000000;
   GedcomLineParts p;
-  std::size_t i = 0;
   const std::size_t n = line.size();
+  // The usual shape first: one digit, one space, and the tag.
+  if (n >= 3 && line[0] >= '0' && line[0] <= '9' && line[1] == ' ' && line[2] != '@' &&
+      !IsLineBlank(line[2])) {
+    std::size_t i = 3;
+    while (i < n && !IsLineBlank(line[i])) ++i;
+    p.valid = true;
+    p.level = line[0] - '0';
+    p.tag = std::string_view(line.data() + 2, i - 2);
+    p.valueOffset = i < n ? i + 1 : n;
+    p.value = std::string_view(line.data() + p.valueOffset, n - p.valueOffset);
+    return p;
+  }
+  std::size_t i = 0;
   while (i < n && IsLineBlank(line[i])) ++i;
   if (i == n || line[i] < '0' || line[i] > '9') return p;
   std::int64_t level = 0;

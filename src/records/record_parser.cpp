@@ -8,12 +8,12 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <unordered_map>
 
 #include "platform/code_page.h"
 #include "platform/utf8.h"
 #include "records/gedcom_date.h"
 #include "records/gedcom_line_parts.h"
+#include "records/text_ids.h"
 
 namespace brimsel {
 namespace {
@@ -283,13 +283,22 @@ bool ReadCoordinate(std::string_view text, bool latitude, double& out) {
   return true;
 }
 
-}  // namespace
-
-// Place texts looked up by a view, without making a string of it.
-struct TextHash {
-  using is_transparent = void;
-  std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+// The UTF-8 form of each Windows-1252 byte, as the text decoder makes it: its characters are
+// all left alone by normalization.
+struct Windows1252Table {
+  char bytes[256][4] = {};
+  unsigned char length[256] = {};
+  Windows1252Table() {
+    for (int b = 0; b < 256; ++b) {
+      std::string utf8;
+      AppendUtf8(utf8, Cp1252ToCodePoint(static_cast<unsigned char>(b)));
+      length[b] = static_cast<unsigned char>(utf8.size());
+      std::memcpy(bytes[b], utf8.data(), utf8.size());
+    }
+  }
 };
+
+}  // namespace
 
 struct RecordParser::State {
   State(const FileIndex& file, const FileCharset& charset, const PartStart& start, PartRows& out)
@@ -317,11 +326,12 @@ struct RecordParser::State {
   std::string lines;   // the record's lines, joined with '\n'
   std::string joined;  // values continued by CONT or CONC
   std::string scratch;
+  std::string windowsScratch;  // its size is its capacity: see DecodeWindows1252
   std::string text;    // a decoded text kept while another one is decoded
   std::string recordText;
   std::vector<Frame> frames;
   std::size_t depth = 0;  // frames open; frames[0] is the record's line
-  std::unordered_map<std::string, std::int64_t, TextHash, std::equal_to<>> places;
+  TextIds placeIds;  // the part's places by name
 
   bool inRecord = false;
   std::int64_t lineNumber = 0;  // the file's number of the current line
@@ -348,12 +358,7 @@ struct RecordParser::State {
   }
   // The decoded text of raw bytes, valid until the next call.
   std::string_view Decode(std::string_view raw) {
-    if (windows1252) {
-      if (IsAscii(raw)) return raw;
-      scratch.clear();
-      AppendCp1252AsUtf8(scratch, raw);
-      return scratch;
-    }
+    if (windows1252) return IsAscii(raw) ? raw : DecodeWindows1252(raw);
     if (decoder.DecodeChanged(raw, scratch, out.decoded)) return scratch;
     return raw;
   }
@@ -451,14 +456,43 @@ struct RecordParser::State {
     return Resolve(value, want, target) ? target.rank + 1 : 0;
   }
 
+  // Windows-1252 into UTF-8: eight bytes at a time while they are ASCII, the others through a
+  // table of their UTF-8 forms. The scratch buffer only grows, so that it is not cleared each
+  // time.
+  std::string_view DecodeWindows1252(std::string_view raw) {
+    static const Windows1252Table kTable;
+    if (windowsScratch.size() < 3 * raw.size() + 8) windowsScratch.resize(3 * raw.size() + 8);
+    char* out = windowsScratch.data();
+    const char* p = raw.data();
+    const char* const end = p + raw.size();
+    while (p < end) {
+      if (end - p >= 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p, 8);
+        if ((w & 0x8080808080808080ull) == 0) {
+          std::memcpy(out, p, 8);
+          out += 8;
+          p += 8;
+          continue;
+        }
+      }
+      const auto b = static_cast<unsigned char>(*p++);
+      std::memcpy(out, kTable.bytes[b], 4);
+      out += kTable.length[b];
+    }
+    return {windowsScratch.data(), static_cast<std::size_t>(out - windowsScratch.data())};
+  }
+
   // --- Places ----------------------------------------------------------------------------------
 
   std::int64_t InternPlace(std::string_view name) {
-    const auto found = places.find(name);
-    if (found != places.end()) return found->second;
-    const auto id = static_cast<std::int64_t>(out.places.size()) + 1;
-    places.emplace(std::string(name), id);
+    const auto nameOf = [&](std::int64_t id) -> std::string_view {
+      return out.places[static_cast<std::size_t>(id - 1)].name;
+    };
+    if (const std::int64_t id = placeIds.Find(name, nameOf)) return id;
     out.places.push_back({std::string(name), std::nullopt, std::nullopt});
+    const auto id = static_cast<std::int64_t>(out.places.size());
+    placeIds.Add(name, id, nameOf);
     return id;
   }
 
@@ -1190,7 +1224,7 @@ struct RecordParser::State {
     frames[f.sink].Set(f.slot, text);
   }
 
-  void CloseRecordLine(Frame& f) {
+  [[gnu::flatten]] void CloseRecordLine(Frame& f) {
     RowBlock& r = Block(CompleteTable::kRecord);
     r.Integer(recordId);
     if (kind == RecordKind::kNone) {
@@ -1295,7 +1329,7 @@ struct RecordParser::State {
     return recordText;
   }
 
-  void CloseName(Frame& f) {
+  [[gnu::flatten]] void CloseName(Frame& f) {
     RowBlock& b = Block(CompleteTable::kPersonName);
     b.Integer(f.id);
     b.Integer(f.owner.person);
@@ -1352,7 +1386,7 @@ struct RecordParser::State {
     }
   }
 
-  void CloseEvent(Frame& f) {
+  [[gnu::flatten]] void CloseEvent(Frame& f) {
     RowBlock& b = Block(CompleteTable::kEvent);
     b.Integer(f.id);
     IdCell(b, f.owner.person);
@@ -1373,7 +1407,7 @@ struct RecordParser::State {
     ValueCell(b, SlotOf(f, slot::kAdoptedBy));
   }
 
-  void CloseFamilyLink(Frame& f) {
+  [[gnu::flatten]] void CloseFamilyLink(Frame& f) {
     if (f.pointer == 0) return;
     RowBlock& b = Block(CompleteTable::kPersonFamily);
     b.Integer(f.id);
@@ -1393,7 +1427,7 @@ struct RecordParser::State {
     }
   }
 
-  void CloseNote(Frame& f) {
+  [[gnu::flatten]] void CloseNote(Frame& f) {
     RowBlock& n = Block(CompleteTable::kNote);
     n.Integer(f.id);
     n.Null();
@@ -1413,7 +1447,7 @@ struct RecordParser::State {
     LinkOwners(l, o);
   }
 
-  void CloseCitation(Frame& f) {
+  [[gnu::flatten]] void CloseCitation(Frame& f) {
     RowBlock& b = Block(CompleteTable::kCitation);
     b.Integer(f.id);
     IdCell(b, f.pointer);

@@ -1,6 +1,7 @@
 // Record kinds and the compact index of cross-references.
 #include "records/xref_index.h"
 
+#include <cstring>
 #include <limits>
 #include <new>
 
@@ -54,6 +55,13 @@ const char* RecordKindName(RecordKind kind) {
   return "other";
 }
 
+std::string_view XrefIndex::TextOf(const Entry& e) const {
+  if (e.size <= kInline) return {e.text, e.size};
+  std::uint32_t offset;
+  std::memcpy(&offset, e.text, sizeof offset);
+  return {texts_.data() + offset, e.size};
+}
+
 std::uint64_t XrefIndex::Hash(std::string_view text) {
   // FNV-1a, then a final mix so that the low bits (the slot) and the high bits (kept in the
   // slot) both depend on every byte.
@@ -74,10 +82,15 @@ bool XrefIndex::Insert(std::string_view xref, const XrefTarget& target) {
     throw std::bad_alloc();
   }
   if ((entries_.size() + 1) * 2 > slots_.size()) Grow();
-  const Entry e{static_cast<std::uint32_t>(texts_.size()), static_cast<std::uint32_t>(xref.size()),
-                static_cast<std::uint32_t>(target.record), static_cast<std::uint32_t>(target.rank),
-                target.kind};
-  texts_.append(xref);
+  Entry e{static_cast<std::uint32_t>(target.record), static_cast<std::uint32_t>(target.rank),
+          static_cast<std::uint32_t>(xref.size()), target.kind, {}};
+  if (xref.size() <= kInline) {
+    std::memcpy(e.text, xref.data(), xref.size());
+  } else {
+    const auto offset = static_cast<std::uint32_t>(texts_.size());
+    std::memcpy(e.text, &offset, sizeof offset);
+    texts_.append(xref);
+  }
   entries_.push_back(e);
   const std::uint64_t h = Hash(xref);
   const std::size_t mask = slots_.size() - 1;

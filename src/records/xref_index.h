@@ -39,8 +39,9 @@ struct XrefTarget {
   RecordKind kind = RecordKind::kNone;
 };
 
-// Cross-references to records, kept compactly: the texts in one buffer, a table of 20-byte
-// entries and an open-addressed table of 8-byte slots. Filled by one thread; read by many once
+// Cross-references to records, kept compactly: a table of 24-byte entries that hold short
+// cross-references themselves (longer ones in a shared buffer), and an open-addressed table of
+// 8-byte slots. A lookup reads one slot and one entry. Filled by one thread; read by many once
 // filled.
 class XrefIndex {
  public:
@@ -52,15 +53,17 @@ class XrefIndex {
   std::size_t Size() const { return entries_.size(); }
 
  private:
+  // Cross-references this long or shorter stay in their entry.
+  static constexpr std::size_t kInline = 11;
   struct Entry {
-    std::uint32_t offset;
-    std::uint32_t size;
     std::uint32_t record;
     std::uint32_t rank;
+    std::uint32_t size;
     RecordKind kind;
+    char text[kInline];  // the text, or for a longer one its offset in texts_
   };
   static std::uint64_t Hash(std::string_view text);
-  std::string_view TextOf(const Entry& e) const { return {texts_.data() + e.offset, e.size}; }
+  std::string_view TextOf(const Entry& e) const;
   void Grow();
 
   std::string texts_;
