@@ -3,6 +3,7 @@
 #include "records/complete_reader.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <cctype>
 #include <filesystem>
@@ -345,6 +346,95 @@ TEST(CompleteReader, GivesTheSameRowsWhateverTheThreadsAndParts) {
       EXPECT_TRUE(other->sink.tables == one->sink.tables) << threads << " threads, parts of " << part;
     }
   }
+}
+
+// Writes the rows into an SQLite database made from the schemas, with their foreign keys.
+class DatabaseSink final : public CompleteRowSink {
+ public:
+  DatabaseSink() {
+    sqlite3_open(":memory:", &db_);
+    for (const TableSchema& t : CompleteTables()) {
+      std::string sql = std::string("CREATE TABLE ") + t.name + " (";
+      for (const ColumnSchema& c : t.columns) {
+        sql += std::string(&c == &t.columns.front() ? "" : ", ") + c.name +
+               (c.type == ColumnType::kText ? " TEXT" : c.type == ColumnType::kReal ? " REAL" : " INTEGER");
+        if (c.role == ColumnRole::kKey) sql += " PRIMARY KEY";
+        if (c.role == ColumnRole::kRequired) sql += " NOT NULL";
+        if (c.role == ColumnRole::kReference) sql += std::string(" REFERENCES ") + c.references + "(id)";
+      }
+      Run(sql + ")");
+      for (const ColumnSchema& c : t.columns) {
+        if (c.indexed) Run(std::string("CREATE INDEX ") + t.name + "_" + c.name + " ON " + t.name + "(" + c.name + ")");
+      }
+    }
+    for (const char* view : kCompleteViewSql) Run(view);
+  }
+  ~DatabaseSink() override { sqlite3_close(db_); }
+  bool Take(const RowBlock& rows) override {
+    std::string sql = std::string("INSERT INTO ") + rows.Table().name + " VALUES (";
+    for (std::size_t c = 0; c < rows.Columns(); ++c) sql += c == 0 ? "?" : ", ?";
+    sqlite3_stmt* s = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(db_, (sql + ")").c_str(), -1, &s, nullptr), SQLITE_OK);
+    for (std::size_t r = 0; r < rows.Rows(); ++r) {
+      for (std::size_t c = 0; c < rows.Columns(); ++c) {
+        const Value v = rows.At(r, c);
+        const int at = static_cast<int>(c) + 1;
+        if (v.kind == Value::kInteger) sqlite3_bind_int64(s, at, v.integer);
+        if (v.kind == Value::kReal) sqlite3_bind_double(s, at, v.real);
+        if (v.kind == Value::kText) sqlite3_bind_text(s, at, v.text.data(), static_cast<int>(v.text.size()), SQLITE_TRANSIENT);
+        if (v.kind == Value::kNull) sqlite3_bind_null(s, at);
+      }
+      EXPECT_EQ(sqlite3_step(s), SQLITE_DONE) << rows.Table().name << " " << sqlite3_errmsg(db_);
+      sqlite3_reset(s);
+    }
+    sqlite3_finalize(s);
+    return true;
+  }
+  Lines Query(const std::string& sql) {
+    Lines out;
+    sqlite3_stmt* s = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(db_, sql.c_str(), -1, &s, nullptr), SQLITE_OK) << sqlite3_errmsg(db_);
+    while (sqlite3_step(s) == SQLITE_ROW) {
+      std::string row;
+      for (int c = 0; c < sqlite3_column_count(s); ++c) {
+        const auto* text = sqlite3_column_text(s, c);
+        row += (c == 0 ? "" : "|") + (text ? std::string(reinterpret_cast<const char*>(text)) : "NULL");
+      }
+      out.push_back(row);
+    }
+    sqlite3_finalize(s);
+    return out;
+  }
+
+ private:
+  void Run(const std::string& sql) { EXPECT_EQ(sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql; }
+  sqlite3* db_ = nullptr;
+};
+
+// Every reference names a row of its table, and the views read one row per person and family.
+TEST(CompleteReader, RowsKeepTheirForeignKeysAndTheViewsReadThem) {
+  test::TempDir dir;
+  for (const auto& [path, charset] : TestFiles(dir)) {
+    SCOPED_TRACE(path);
+    auto source = FileSource::Open(path.c_str());
+    DatabaseSink db;
+    ASSERT_TRUE(ReadCompleteFile(*source, {.charset = charset, .threads = 2, .partBytes = 4096}, db).Read());
+    EXPECT_EQ(db.Query("PRAGMA foreign_key_check"), Lines{});
+    EXPECT_EQ(db.Query("SELECT COUNT(*) FROM person_summary"), db.Query("SELECT COUNT(*) FROM person"));
+    EXPECT_EQ(db.Query("SELECT COUNT(*) FROM family_summary"), db.Query("SELECT COUNT(*) FROM family"));
+  }
+  DatabaseSink db;
+  StringSource family(
+      "0 @I1@ INDI\n1 NAME Jean /Le Goff/\n1 SEX M\n1 FAMS @F1@\n0 @I2@ INDI\n1 NAME Anne /Ker/\n"
+      "0 @I3@ INDI\n1 NAME Yves /Le Goff/\n1 CHR\n2 PLAC Brest\n1 BIRT\n2 PLAC Quimper, France\n"
+      "1 BURI\n2 PLAC Brest\n1 FAMC @F1@\n0 @F1@ FAM\n1 HUSB @I1@\n1 WIFE @I2@\n1 CHIL @I3@\n1 MARR\n"
+      "2 PLAC Brest\n");
+  ASSERT_TRUE(ReadCompleteFile(family, {.charset = Charset::kUtf8}, db).Read());
+  EXPECT_EQ(db.Query("SELECT name, given, surname, sex, birth_place, death_place, father_name, mother_name"
+                     " FROM person_summary WHERE person = 3"),
+            Lines{"Yves /Le Goff/|Yves|Le Goff|NULL|Quimper, France|Brest|Jean /Le Goff/|Anne /Ker/"});
+  EXPECT_EQ(db.Query("SELECT husband_name, wife_name, marriage_place, children FROM family_summary"),
+            Lines{"Jean /Le Goff/|Anne /Ker/|Brest|1"});
 }
 
 // Counts of the real files' lines, made simply from the lines, against the rows.
