@@ -83,7 +83,8 @@ const std::vector<std::vector<ColumnFix>>& ColumnFixes() {
 // `partBytes`, found in a window read at each.
 std::vector<std::int64_t> FindRecordCuts(ByteSource& source, std::int64_t skip, std::int64_t size,
                                          std::int64_t partBytes) {
-  constexpr std::size_t kWindow = std::size_t{16} << 10;
+  // A window as long as a part at most: small parts (in the tests) read little.
+  const auto kWindow = static_cast<std::size_t>(std::clamp<std::int64_t>(partBytes, 256, std::int64_t{16} << 10));
   std::vector<std::int64_t> cuts;
   std::string window;
   for (std::int64_t target = partBytes; target < size; target += partBytes) {
