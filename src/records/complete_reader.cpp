@@ -25,7 +25,9 @@
 namespace brimsel {
 namespace {
 
-constexpr std::int64_t kDefaultPartBytes = std::int64_t{1} << 20;
+constexpr std::int64_t kDefaultPartBytes = std::int64_t{256} << 10;
+// The line reader's block for a part: each part's reader fills a new one.
+constexpr std::size_t kPartBlock = std::size_t{64} << 10;
 // Most threads the reader takes by itself, and the least text each must have.
 constexpr int kMaxDefaultThreads = 4;
 constexpr std::int64_t kMinBytesPerThread = std::int64_t{4} << 20;
@@ -186,11 +188,22 @@ class Reader {
     std::optional<double> latitude;
     std::optional<double> longitude;
   };
+  // A family's child and a FAMC's pedigree, kept to the end of the file in 32 bits: ids of
+  // records, which the index of cross-references holds in 32 bits too.
+  struct HeldChild {
+    std::uint32_t family;
+    std::uint32_t child;
+    std::uint32_t seq;
+  };
   struct HeldPedigree {
-    std::int64_t child;
-    std::int64_t family;
+    std::uint32_t child;
+    std::uint32_t family;
     std::uint32_t text;
   };
+  static std::uint32_t Held(std::int64_t v) {
+    if (v < 0 || v > std::numeric_limits<std::uint32_t>::max()) throw std::bad_alloc();
+    return static_cast<std::uint32_t>(v);
+  }
 
   bool Plan();
   std::unique_ptr<ByteSource> OpenPart(std::size_t k);
@@ -218,12 +231,12 @@ class Reader {
     done_ += bytes;
     if (options_.progress) options_.progress(done_, 2 * textSize_);
   }
-  // Parts waiting for the calling thread hold their rows: a few more than the threads keep
-  // the threads busy without holding much.
+  // Parts waiting for the calling thread hold their rows: one more than the threads keeps the
+  // threads busy without holding much.
   OrderedRun Threads() const {
     OrderedRun run;
     run.threads = threads_;
-    run.ahead = static_cast<std::size_t>(threads_) + 2;
+    run.ahead = static_cast<std::size_t>(threads_) + 1;
     return run;
   }
 
@@ -240,9 +253,11 @@ class Reader {
   std::int64_t done_ = 0;
 
   FileIndex index_;
-  // Rows of parts already handed out, kept for the next parts: their memory is warm.
+  // Rows of parts already handed out, and parsers done with their part, kept for the next
+  // parts: their memory is warm.
   std::mutex spareLock_;
   std::vector<std::unique_ptr<PartRows>> spare_;
+  std::vector<std::unique_ptr<RecordParser>> spareParsers_;
   std::vector<PartStart> starts_;
   std::vector<std::int64_t> partLines_;
   std::vector<std::int64_t> partRecords_;
@@ -254,7 +269,7 @@ class Reader {
   std::array<std::int64_t, kCompleteTableCount> bases_{};
   std::vector<std::int64_t> noteIds_;  // the note id of each NOTE record, by rank
   HeldRows noteLinks_{CompleteTableSchema(CompleteTable::kNoteLink).columns.size()};
-  std::vector<ChildLink> children_;
+  std::vector<HeldChild> children_;
   std::vector<HeldPedigree> pedigrees_;
   std::vector<std::string> pedigreeTexts_;
   std::vector<PlaceRow> places_;
@@ -333,7 +348,7 @@ IndexPart Reader::IndexOnePart(std::size_t k) {
     part.failed = true;
     return part;
   }
-  LineReader reader(*source);
+  LineReader reader(*source, kPartBlock);
   bool first = true;
   reader.ForEach([&](Line& line) {
     ++part.lines;
@@ -395,30 +410,38 @@ bool Reader::TakeIndex(std::size_t k, IndexPart part) {
 
 RowPart Reader::ParseOnePart(std::size_t k) {
   RowPart part;
+  std::unique_ptr<RecordParser> parser;
   {
     std::lock_guard hold(spareLock_);
     if (!spare_.empty()) {
       part.rows = std::move(spare_.back());
       spare_.pop_back();
     }
+    if (!spareParsers_.empty()) {
+      parser = std::move(spareParsers_.back());
+      spareParsers_.pop_back();
+    }
   }
   if (!part.rows) part.rows = std::make_unique<PartRows>();
+  if (!parser) parser = std::make_unique<RecordParser>(index_, options_.charset);
   std::unique_ptr<ByteSource> source = OpenPart(k);
   if (!source) {
     part.failed = true;
     return part;
   }
-  LineReader reader(*source);
-  RecordParser parser(index_, options_.charset, starts_[k], *part.rows);
+  LineReader reader(*source, kPartBlock);
+  parser->Begin(starts_[k], *part.rows);
   const std::int64_t lines = partLines_[k];
   reader.ForEach([&](Line& line) {
     // The lines the first pass counted: a byte 26 may have ended the input in this part.
     if (part.rows->lines == lines) return false;
-    parser.Line(line.View());
+    parser->Line(line.View());
     return true;
   });
-  parser.Finish();
+  parser->Finish();
   part.failed = reader.Failed();
+  std::lock_guard hold(spareLock_);
+  spareParsers_.push_back(std::move(parser));
   return part;
 }
 
@@ -478,7 +501,7 @@ bool Reader::TakeRows(std::size_t k, RowPart part) {
   std::vector<std::int64_t> placeOf(rows.places.size() + 1, 0);
   for (std::size_t p = 0; p < rows.places.size(); ++p) {
     LocalPlace& local = rows.places[p];
-    const std::int64_t id = PlaceId(local.name);
+    const std::int64_t id = PlaceId(rows.PlaceName(local));
     placeOf[p + 1] = id;
     PlaceRow& row = places_[static_cast<std::size_t>(id - 1)];
     if (!row.latitude) row.latitude = local.latitude;
@@ -506,12 +529,12 @@ bool Reader::TakeRows(std::size_t k, RowPart part) {
       noteIds_[static_cast<std::size_t>(rank)] = local + bases_[Index(CompleteTable::kNote)];
     }
   }
-  children_.insert(children_.end(), rows.children.begin(), rows.children.end());
+  for (const ChildLink& c : rows.children) children_.push_back({Held(c.family), Held(c.child), Held(c.seq)});
   for (const PedigreeLink& p : rows.pedigrees) {
     const std::string& text = rows.pedigreeTexts[p.text];
     auto it = std::find(pedigreeTexts_.begin(), pedigreeTexts_.end(), text);
     if (it == pedigreeTexts_.end()) it = pedigreeTexts_.insert(pedigreeTexts_.end(), text);
-    pedigrees_.push_back({p.child, p.family, static_cast<std::uint32_t>(it - pedigreeTexts_.begin())});
+    pedigrees_.push_back({Held(p.child), Held(p.family), static_cast<std::uint32_t>(it - pedigreeTexts_.begin())});
   }
   for (std::size_t t = 0; t < kCompleteTableCount; ++t) {
     if (!HandOut(rows.blocks[t])) return false;
@@ -558,13 +581,13 @@ bool Reader::HandOutEnd() {
     });
     RowBlock b(tables[Index(CompleteTable::kFamilyChild)]);
     for (std::size_t c = 0; c < children_.size(); ++c) {
-      const ChildLink& link = children_[c];
+      const HeldChild& link = children_[c];
       b.Integer(static_cast<std::int64_t>(c) + 1);
       b.Integer(link.family);
       b.Integer(link.child);
       b.Integer(link.seq);
       const auto it = std::lower_bound(pedigrees_.begin(), pedigrees_.end(), link,
-                                       [](const HeldPedigree& p, const ChildLink& l) {
+                                       [](const HeldPedigree& p, const HeldChild& l) {
                                          return p.child != l.child ? p.child < l.child : p.family < l.family;
                                        });
       if (it != pedigrees_.end() && it->child == link.child && it->family == link.family) {

@@ -106,9 +106,18 @@ class TagTable {
 
  private:
   static constexpr std::size_t kSize = 512;
+  // The bytes of the text in the low bytes of the key. Four-letter tags, the most frequent,
+  // load at once; a copy of a variable size would stall the load of the key that follows it.
   static std::uint64_t Pack(std::string_view text) {
+    if (text.size() == 4) {
+      std::uint32_t word;
+      std::memcpy(&word, text.data(), 4);
+      return word;
+    }
     std::uint64_t key = 0;
-    std::memcpy(&key, text.data(), text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      key |= static_cast<std::uint64_t>(static_cast<unsigned char>(text[i])) << (8 * i);
+    }
     return key;
   }
   static std::size_t Slot(std::uint64_t key) {
@@ -301,22 +310,29 @@ struct Windows1252Table {
 }  // namespace
 
 struct RecordParser::State {
-  State(const FileIndex& file, const FileCharset& charset, const PartStart& start, PartRows& out)
+  State(const FileIndex& file, const FileCharset& charset)
       : index(file.xrefs),
         duplicates(file.duplicates),
-        start(start),
-        out(out),
         decoder(charset, TableEncoding::kUtf8),
         windows1252(charset == Charset::kWindows1252),
         lineWise(charset == Charset::kAnsel || charset == Charset::kConverter) {
-    out.Clear();
     frames.resize(16);
+  }
+
+  void Begin(const PartStart& part, PartRows& rows) {
+    start = &part;
+    out = &rows;
+    out->Clear();
+    placeIds.Clear();
+    inRecord = false;
+    depth = 0;
+    kindCounts = {};
   }
 
   const XrefIndex& index;
   const std::vector<FileIndex::Duplicate>& duplicates;
-  const PartStart& start;
-  PartRows& out;
+  const PartStart* start = nullptr;
+  PartRows* out = nullptr;
   TextDecoder decoder;
   // Windows-1252 decodes byte by byte to characters that normalization leaves alone: a table
   // does what the decoder would.
@@ -346,8 +362,8 @@ struct RecordParser::State {
   bool husbandSeen = false, wifeSeen = false;
   std::int64_t nameSeq = 0, eventSeq = 0, familySeq = 0, childSeq = 0;
 
-  RowBlock& Block(CompleteTable t) { return out.blocks[static_cast<std::size_t>(t)]; }
-  std::int64_t NextId(CompleteTable t) { return ++out.localIds[static_cast<std::size_t>(t)]; }
+  RowBlock& Block(CompleteTable t) { return out->blocks[static_cast<std::size_t>(t)]; }
+  std::int64_t NextId(CompleteTable t) { return ++out->localIds[static_cast<std::size_t>(t)]; }
 
   // --- Texts -------------------------------------------------------------------------------
 
@@ -359,7 +375,7 @@ struct RecordParser::State {
   // The decoded text of raw bytes, valid until the next call.
   std::string_view Decode(std::string_view raw) {
     if (windows1252) return IsAscii(raw) ? raw : DecodeWindows1252(raw);
-    if (decoder.DecodeChanged(raw, scratch, out.decoded)) return scratch;
+    if (decoder.DecodeChanged(raw, scratch, out->decoded)) return scratch;
     return raw;
   }
   std::string_view Value(Span s) { return TrimBlanks(Decode(Raw(s))); }
@@ -487,11 +503,12 @@ struct RecordParser::State {
 
   std::int64_t InternPlace(std::string_view name) {
     const auto nameOf = [&](std::int64_t id) -> std::string_view {
-      return out.places[static_cast<std::size_t>(id - 1)].name;
+      return out->PlaceName(out->places[static_cast<std::size_t>(id - 1)]);
     };
     if (const std::int64_t id = placeIds.Find(name, nameOf)) return id;
-    out.places.push_back({std::string(name), std::nullopt, std::nullopt});
-    const auto id = static_cast<std::int64_t>(out.places.size());
+    out->places.push_back({out->placeNames.size(), name.size(), std::nullopt, std::nullopt});
+    out->placeNames.append(name);
+    const auto id = static_cast<std::int64_t>(out->places.size());
     placeIds.Add(name, id, nameOf);
     return id;
   }
@@ -499,8 +516,8 @@ struct RecordParser::State {
   // --- Lines -----------------------------------------------------------------------------------
 
   void Line(std::string_view line) {
-    lineNumber = start.firstLine + out.lines;
-    ++out.lines;
+    lineNumber = start->firstLine + out->lines;
+    ++out->lines;
     const GedcomLineParts p = SplitGedcomLine(line);
     if (p.valid && p.level == 0) {
       CloseRecord();
@@ -549,10 +566,10 @@ struct RecordParser::State {
   }
 
   void StartRecord(RecordKind k) {
-    ++out.records;
-    recordId = start.records + out.records;
+    ++out->records;
+    recordId = start->records + out->records;
     kind = k;
-    kindId = start.kinds[static_cast<std::size_t>(k)] + ++kindCounts[static_cast<std::size_t>(k)];
+    kindId = start->kinds[static_cast<std::size_t>(k)] + ++kindCounts[static_cast<std::size_t>(k)];
     recordLine = lineNumber;
     xref = {};
     lines.clear();
@@ -595,7 +612,7 @@ struct RecordParser::State {
       case RecordKind::kNote:
         f.id = NextId(CompleteTable::kNote);
         f.owner.note = f.id;
-        out.noteRecords.emplace_back(kindId - 1, f.id);
+        out->noteRecords.emplace_back(kindId - 1, f.id);
         break;
       default:
         break;
@@ -832,7 +849,7 @@ struct RecordParser::State {
         }
         if (t == Tag::kChil) {
           const std::int64_t child = Pointer(v, RecordKind::kPerson);
-          if (child != 0) out.children.push_back({kindId, child, ++childSeq});
+          if (child != 0) out->children.push_back({kindId, child, ++childSeq});
           return true;
         }
         if (IsEventTag(t)) return OpenEvent(f);
@@ -1027,7 +1044,7 @@ struct RecordParser::State {
       return true;
     }
     if (place > 0) {
-      std::optional<double>& to = latitude ? out.places[place - 1].latitude : out.places[place - 1].longitude;
+      std::optional<double>& to = latitude ? out->places[place - 1].latitude : out->places[place - 1].longitude;
       if (!to) to = v;
     }
     return true;
@@ -1081,7 +1098,7 @@ struct RecordParser::State {
     }
     XrefTarget target;
     if (!Resolve(v, RecordKind::kNote, target)) return true;
-    RowBlock& b = out.noteRecordLinks;
+    RowBlock& b = out->noteRecordLinks;
     b.Integer(NextId(CompleteTable::kNoteLink));
     b.Integer(target.rank);
     LinkOwners(b, f.owner);
@@ -1420,10 +1437,10 @@ struct RecordParser::State {
     if (f.tag == Tag::kFamc && f.Has(slot::kPedigree)) {
       const std::string_view pedigree = Value(f.slots[slot::kPedigree]);
       if (pedigree.empty()) return;
-      auto& texts = out.pedigreeTexts;
+      auto& texts = out->pedigreeTexts;
       auto it = std::find(texts.begin(), texts.end(), pedigree);
       if (it == texts.end()) it = texts.insert(texts.end(), std::string(pedigree));
-      out.pedigrees.push_back({f.owner.person, f.pointer, static_cast<std::uint32_t>(it - texts.begin())});
+      out->pedigrees.push_back({f.owner.person, f.pointer, static_cast<std::uint32_t>(it - texts.begin())});
     }
   }
 
@@ -1521,14 +1538,16 @@ void PartRows::Clear() {
   pedigrees.clear();
   pedigreeTexts.clear();
   places.clear();
+  placeNames.clear();
   lines = 0;
   records = 0;
   decoded = {};
 }
 
-RecordParser::RecordParser(const FileIndex& index, const FileCharset& charset,
-                           const PartStart& start, PartRows& out)
-    : state_(std::make_unique<State>(index, charset, start, out)) {}
+RecordParser::RecordParser(const FileIndex& index, const FileCharset& charset)
+    : state_(std::make_unique<State>(index, charset)) {}
+
+void RecordParser::Begin(const PartStart& start, PartRows& out) { state_->Begin(start, out); }
 
 RecordParser::~RecordParser() = default;
 

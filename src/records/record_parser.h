@@ -36,9 +36,11 @@ struct PartStart {
   std::array<std::int64_t, kRecordKindCount> kinds{};  // records of each kind before the part
 };
 
-// A place text met in a part, with the coordinates of its first occurrence that has them.
+// A place text met in a part (in PartRows::placeNames), with the coordinates of its first
+// occurrence that has them.
 struct LocalPlace {
-  std::string name;
+  std::size_t offset;
+  std::size_t size;
   std::optional<double> latitude;
   std::optional<double> longitude;
 };
@@ -77,21 +79,28 @@ struct PartRows {
   std::vector<PedigreeLink> pedigrees;
   std::vector<std::string> pedigreeTexts;
   std::vector<LocalPlace> places;  // the part's place k is places[k - 1]
+  std::string placeNames;          // their texts, one after the other
+  std::string_view PlaceName(const LocalPlace& p) const {
+    return std::string_view(placeNames).substr(p.offset, p.size);
+  }
   std::int64_t lines = 0;
   std::int64_t records = 0;
   DecodeCounts decoded;
 };
 
-// Reads the lines of one part, in order, into `out` (cleared). Pointers are looked up in
-// `index`, which no thread changes while parts are parsed.
+// Reads the lines of parts, one part after the other, into rows. Pointers are looked up in
+// `index`, which no thread changes while parts are parsed. A parser keeps its buffers (and its
+// text decoder) from part to part.
 class RecordParser {
  public:
-  RecordParser(const FileIndex& index, const FileCharset& charset, const PartStart& start,
-               PartRows& out);
+  RecordParser(const FileIndex& index, const FileCharset& charset);
   ~RecordParser();
   RecordParser(const RecordParser&) = delete;
   RecordParser& operator=(const RecordParser&) = delete;
 
+  // Starts a part that begins at `start`; its rows go to `out` (cleared). Both must outlive
+  // the part's lines.
+  void Begin(const PartStart& start, PartRows& out);
   // One line, its line end excluded.
   void Line(std::string_view text);
   // Ends the last record.

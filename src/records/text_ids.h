@@ -4,7 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -42,7 +42,23 @@ class TextIds {
 
  private:
   static constexpr std::size_t kFirstSize = 1024;
-  static std::size_t Hash(std::string_view text) { return std::hash<std::string_view>()(text); }
+  // Eight bytes at a time, each word mixed by a multiplication: place names are short.
+  static std::size_t Hash(std::string_view text) {
+    constexpr std::uint64_t kMix = 0x9E3779B97F4A7C15ull;
+    std::uint64_t h = text.size() * kMix;
+    const char* p = text.data();
+    std::size_t n = text.size();
+    for (; n >= 8; p += 8, n -= 8) {
+      std::uint64_t w;
+      std::memcpy(&w, p, 8);
+      h = (h ^ w) * kMix;
+      h ^= h >> 32;
+    }
+    std::uint64_t last = 0;
+    for (std::size_t i = 0; i < n; ++i) last |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
+    h = (h ^ last) * kMix;
+    return static_cast<std::size_t>(h ^ (h >> 29));
+  }
   void Place(std::string_view text, std::int64_t id) {
     const std::size_t mask = slots_.size() - 1;
     std::size_t at = Hash(text) & mask;
