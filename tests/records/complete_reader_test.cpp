@@ -13,6 +13,7 @@
 #include "platform/text_decoder.h"
 #include "records/complete_rows.h"
 #include "records/gedcom_date.h"
+#include "records/xref_index.h"
 #include "support/temp_dir.h"
 
 namespace brimsel {
@@ -169,6 +170,30 @@ TEST(CompleteReader, ReadsEachStructure) {
     EXPECT_EQ(db->Select(c.table, c.columns), c.rows);
     EXPECT_EQ(db->sink.duplicateIds, Lines{});
   }
+}
+
+// Numbered cross-references and the others, each its own: "I1" and "I01" are two.
+TEST(XrefIndex, FindsEachCrossReferenceAndKeepsTheFirst) {
+  const Lines inserted = {"I1",  "I01", "I0",        "3I",         "SUBMITTER", "I4294967296",
+                          "I7",  "i7",  "ABCDEFGH1", "I999999999", "I2",        "A_B12",
+                          "I1",  "3I",  "LONG_CROSS_REFERENCE_1"};
+  XrefIndex index;
+  std::vector<bool> added;
+  for (std::size_t i = 0; i < inserted.size(); ++i) {
+    added.push_back(index.Insert(inserted[i], {static_cast<std::int64_t>(i) + 1, static_cast<std::int64_t>(i), RecordKind::kPerson}));
+  }
+  EXPECT_EQ(added, (std::vector<bool>{true, true, true, true, true, true, true, true, true, true, true, true,
+                                      false, false, true}));
+  for (std::size_t i = 0; i < inserted.size(); ++i) {
+    XrefTarget t;
+    ASSERT_TRUE(index.Find(inserted[i], t)) << inserted[i];
+    EXPECT_EQ(t.record, added[i] ? static_cast<std::int64_t>(i) + 1 : i == 12 ? 1 : 4) << inserted[i];
+  }
+  for (const std::string missing : {"I3", "I001", "I", "", "I12", "SUBMITTE", "A_B1"}) {
+    XrefTarget t;
+    EXPECT_FALSE(index.Find(missing, t)) << missing;
+  }
+  EXPECT_EQ(index.Size(), 13u);
 }
 
 // The date columns come from the date reader (skipped while it reads nothing).
