@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <stdexcept>
 #include <optional>
 #include <string_view>
 #include <thread>
@@ -652,6 +653,11 @@ CompleteReadResult ReadCompleteFile(ByteSource& source, const CompleteReadOption
     Reader reader(source, options, sink);
     return reader.Run();
   } catch (const std::bad_alloc&) {
+    CompleteReadResult result;
+    result.outcome = CompleteReadOutcome::kOutOfMemory;
+    result.detail = "out of memory";
+    return result;
+  } catch (const std::length_error&) {
     CompleteReadResult result;
     result.outcome = CompleteReadOutcome::kOutOfMemory;
     result.detail = "out of memory";

@@ -187,7 +187,7 @@ constexpr int kName = 5, kAddress = 6, kPhone = 7, kEmail = 8, kWebsite = 9, kLa
 constexpr int kFile = 5, kFormat = 6, kMedium = 7, kMediaTitle = 8;
 // Note records and inline notes.
 constexpr int kNoteMime = 11, kNoteLanguage = 12;
-// Events (kAddress above: 6 is free in events? no, events use their own numbers).
+// Events.
 constexpr int kType = 0, kAge = 1, kHusbandAge = 2, kWifeAge = 3, kCause = 4, kEventAgency = 5,
               kReligion = 6, kEventAddress = 7, kEventRestriction = 8, kTemple = 9, kStatus = 10,
               kAdoptedBy = 11, kSortDate = 12;
@@ -213,7 +213,7 @@ constexpr int kFirstAddressPart = 0, kAddressParts = 7;
 }  // namespace slot
 
 // What a translation translates.
-enum class Translated : std::uint8_t { kName, kNote, kPlace, kMedia, kOther };
+enum class Translated : std::uint8_t { kName, kNote, kPlace, kMedia };
 
 // Bytes of the record's lines, or of the values joined from several lines.
 struct Span {
@@ -247,9 +247,8 @@ struct Frame {
   std::uint8_t slot = 0;  // kField, kSpouse, kChange: the slot it fills; kTranslation: Translated
   int level = 0;
   std::size_t sink = 0;  // the frame whose slots the lines below fill
-  std::int64_t line = 0;
-  std::int64_t id = 0;    // its row's id
-  std::int64_t id2 = 0;   // kNote: its note_link row's id
+  std::int64_t id = 0;      // its row's id
+  std::int64_t linkId = 0;  // kNote: its note_link row's id
   std::int64_t seq = 0;   // kName, kEvent: its rank among the record's
   std::int64_t pointer = 0;  // the record it points to (final id), 0 for none
   std::int64_t place = 0;    // kEvent, kPlace: the part's place id
@@ -553,8 +552,7 @@ struct RecordParser::State {
     f.slot = 0;
     f.level = level;
     f.sink = depth;
-    f.line = lineNumber;
-    f.id = f.id2 = f.seq = f.pointer = f.place = f.childOf = 0;
+    f.id = f.linkId = f.seq = f.pointer = f.place = f.childOf = 0;
     f.tagText = tagText;
     f.value = value;
     f.filled = 0;
@@ -1092,7 +1090,7 @@ struct RecordParser::State {
     if (PointerIn(v).empty()) {
       f.node = Node::kNote;
       f.id = NextId(CompleteTable::kNote);
-      f.id2 = NextId(CompleteTable::kNoteLink);
+      f.linkId = NextId(CompleteTable::kNoteLink);
       f.owner.note = f.id;
       return true;
     }
@@ -1456,7 +1454,7 @@ struct RecordParser::State {
     n.Null();
     n.Null();
     RowBlock& l = Block(CompleteTable::kNoteLink);
-    l.Integer(f.id2);
+    l.Integer(f.linkId);
     l.Integer(f.id);
     // The note does not own itself: the owners are those of the line above.
     Owner o = f.owner;
