@@ -8,8 +8,8 @@
 #include <memory>
 #include <mutex>
 #include <new>
-#include <stdexcept>
 #include <optional>
+#include <stdexcept>
 #include <string_view>
 #include <thread>
 #include <utility>
@@ -52,6 +52,14 @@ bool HasFinalIds(std::size_t table) {
     default:
       return false;
   }
+}
+
+// The column of a table called `name`.
+std::size_t ColumnOf(CompleteTable table, std::string_view name) {
+  const std::vector<ColumnSchema>& columns = CompleteTableSchema(table).columns;
+  std::size_t c = 0;
+  while (c < columns.size() && columns[c].name != name) ++c;
+  return c;
 }
 
 // What the consumer does to each column of a table's rows from a part.
@@ -273,6 +281,7 @@ class Reader {
   std::vector<HeldChild> children_;
   std::vector<HeldPedigree> pedigrees_;
   std::vector<std::string> pedigreeTexts_;
+  TextIds pedigreeIds_;
   std::vector<PlaceRow> places_;
   TextIds placeIds_;
   DecodeCounts decoded_;
@@ -458,10 +467,15 @@ std::int64_t Reader::PlaceId(std::string_view name) {
     return id;
   };
   // A new place, then each of its tails not yet known, each the parent of the one before:
-  // "Quimper, Finistère, France", "Finistère, France", "France".
+  // "Quimper, Finistère, France", "Finistère, France", "France". The tails of a text of
+  // thousands of commas would fill the table with its quadratic size: the chain stops at a
+  // depth no place reaches.
+  constexpr int kMostTails = 100;
   const std::int64_t id = add(name);
   std::int64_t child = id;
-  for (std::string_view tail = PlaceTail(name); !tail.empty(); tail = PlaceTail(tail)) {
+  int depth = 0;
+  for (std::string_view tail = PlaceTail(name); !tail.empty() && depth < kMostTails;
+       tail = PlaceTail(tail), ++depth) {
     const std::int64_t known = placeIds_.Find(tail, nameOf);
     const std::int64_t parent = known != 0 ? known : add(tail);
     places_[static_cast<std::size_t>(child - 1)].parent = parent;
@@ -509,9 +523,11 @@ bool Reader::TakeRows(std::size_t k, RowPart part) {
     if (!row.longitude) row.longitude = local.longitude;
   }
   const std::size_t placeTable = Index(CompleteTable::kPlace);
+  // The links to NOTE records keep the records' ranks in their `note` until the end.
+  static const std::size_t noteColumn = ColumnOf(CompleteTable::kNoteLink, "note");
   const auto fix = [&](RowBlock& b, std::size_t table, bool skipNote) {
     for (const ColumnFix& f : ColumnFixes()[table]) {
-      if (skipNote && f.column == 1) continue;
+      if (skipNote && f.column == noteColumn) continue;
       for (std::size_t r = 0; r < b.Rows(); ++r) {
         if (f.table == placeTable) {
           const Value v = b.At(r, f.column);
@@ -531,17 +547,23 @@ bool Reader::TakeRows(std::size_t k, RowPart part) {
     }
   }
   for (const ChildLink& c : rows.children) children_.push_back({Held(c.family), Held(c.child), Held(c.seq)});
+  const auto textOf = [&](std::int64_t id) -> std::string_view {
+    return pedigreeTexts_[static_cast<std::size_t>(id - 1)];
+  };
   for (const PedigreeLink& p : rows.pedigrees) {
     const std::string& text = rows.pedigreeTexts[p.text];
-    auto it = std::find(pedigreeTexts_.begin(), pedigreeTexts_.end(), text);
-    if (it == pedigreeTexts_.end()) it = pedigreeTexts_.insert(pedigreeTexts_.end(), text);
-    pedigrees_.push_back({Held(p.child), Held(p.family), static_cast<std::uint32_t>(it - pedigreeTexts_.begin())});
+    std::int64_t id = pedigreeIds_.Find(text, textOf);
+    if (id == 0) {
+      pedigreeTexts_.push_back(text);
+      id = static_cast<std::int64_t>(pedigreeTexts_.size());
+      pedigreeIds_.Add(text, id, textOf);
+    }
+    pedigrees_.push_back({Held(p.child), Held(p.family), Held(id - 1)});
   }
   for (std::size_t t = 0; t < kCompleteTableCount; ++t) {
     if (!HandOut(rows.blocks[t])) return false;
     if (!HasFinalIds(t)) bases_[t] += rows.localIds[t];
   }
-  bases_[Index(CompleteTable::kFamilyChild)] += static_cast<std::int64_t>(rows.children.size());
   const std::int64_t end = k + 1 < begins_.size() ? begins_[k + 1] : textSize_;
   Progress(end - begins_[k]);
   return !StopRequested();
@@ -605,12 +627,13 @@ bool Reader::HandOutEnd() {
   }
   {
     const TableSchema& schema = tables[Index(CompleteTable::kNoteLink)];
+    const std::size_t note = ColumnOf(CompleteTable::kNoteLink, "note");
     RowBlock b(schema);
     for (std::size_t r = 0; r < noteLinks_.Rows(); ++r) {
       for (std::size_t c = 0; c < schema.columns.size(); ++c) {
         std::int64_t v = noteLinks_.At(r, c);
-        if (c == 1) v = v >= 0 && static_cast<std::size_t>(v) < noteIds_.size() ? noteIds_[static_cast<std::size_t>(v)] : 0;
-        if (v == HeldRows::kNull || (c == 1 && v == 0)) {
+        if (c == note) v = v >= 0 && static_cast<std::size_t>(v) < noteIds_.size() ? noteIds_[static_cast<std::size_t>(v)] : 0;
+        if (v == HeldRows::kNull || (c == note && v == 0)) {
           b.Null();
         } else {
           b.Integer(v);

@@ -255,6 +255,11 @@ struct Frame {
   std::int64_t childOf = 0;  // kEvent: the family of a FAMC below it
   Span tagText;
   Span value;
+  // A value continued by CONT or CONC lines is joined here while the structure is open, and
+  // moved to the record's joined values when it closes: each byte is copied twice at most,
+  // whatever the order of the continued structures.
+  std::string joinedText;
+  bool joinedHere = false;
   std::uint32_t filled = 0;  // bit i: slots[i] holds a value
   std::array<Span, kSlots> slots;
   Owner owner;
@@ -323,6 +328,7 @@ struct RecordParser::State {
     out = &rows;
     out->Clear();
     placeIds.Clear();
+    pedigreeIds.Clear();
     inRecord = false;
     depth = 0;
     kindCounts = {};
@@ -346,7 +352,8 @@ struct RecordParser::State {
   std::string recordText;
   std::vector<Frame> frames;
   std::size_t depth = 0;  // frames open; frames[0] is the record's line
-  TextIds placeIds;  // the part's places by name
+  TextIds placeIds;     // the part's places by name
+  TextIds pedigreeIds;  // the part's PEDI texts
 
   bool inRecord = false;
   std::int64_t lineNumber = 0;  // the file's number of the current line
@@ -419,19 +426,12 @@ struct RecordParser::State {
 
   // Adds the value of a CONT (with a line end) or CONC line to the structure's value.
   void Continue(Frame& f, bool newLine, std::string_view raw) {
-    const bool atEnd = f.value.where == kInJoined && f.value.offset + f.value.size == joined.size();
-    if (!atEnd) {
-      const std::size_t offset = joined.size();
-      if (f.value.where == kInJoined) {
-        joined.append(joined, f.value.offset, f.value.size);
-      } else {
-        joined.append(Raw(f.value));
-      }
-      f.value = {offset, f.value.size, kInJoined};
+    if (!f.joinedHere) {
+      f.joinedText.assign(Raw(f.value));
+      f.joinedHere = true;
     }
-    if (newLine) joined += '\n';
-    joined.append(raw);
-    f.value.size = joined.size() - f.value.offset;
+    if (newLine) f.joinedText += '\n';
+    f.joinedText.append(raw);
   }
 
   // --- Issues and pointers ---------------------------------------------------------------------
@@ -556,6 +556,7 @@ struct RecordParser::State {
     f.tagText = tagText;
     f.value = value;
     f.filled = 0;
+    f.joinedHere = false;
     f.owner = depth > 0 ? frames[depth - 1].owner : Owner{};
     f.hasDate = false;
     f.sortDay.reset();
@@ -1148,6 +1149,10 @@ struct RecordParser::State {
 
   void CloseTop() {
     Frame& f = frames[depth - 1];
+    if (f.joinedHere) {
+      f.value = {joined.size(), f.joinedText.size(), kInJoined};
+      joined.append(f.joinedText);
+    }
     switch (f.node) {
       case Node::kField:
       case Node::kChangeDate:
@@ -1436,9 +1441,14 @@ struct RecordParser::State {
       const std::string_view pedigree = Value(f.slots[slot::kPedigree]);
       if (pedigree.empty()) return;
       auto& texts = out->pedigreeTexts;
-      auto it = std::find(texts.begin(), texts.end(), pedigree);
-      if (it == texts.end()) it = texts.insert(texts.end(), std::string(pedigree));
-      out->pedigrees.push_back({f.owner.person, f.pointer, static_cast<std::uint32_t>(it - texts.begin())});
+      const auto textOf = [&](std::int64_t id) -> std::string_view { return texts[static_cast<std::size_t>(id - 1)]; };
+      std::int64_t id = pedigreeIds.Find(pedigree, textOf);
+      if (id == 0) {
+        texts.emplace_back(pedigree);
+        id = static_cast<std::int64_t>(texts.size());
+        pedigreeIds.Add(pedigree, id, textOf);
+      }
+      out->pedigrees.push_back({f.owner.person, f.pointer, static_cast<std::uint32_t>(id - 1)});
     }
   }
 

@@ -422,8 +422,9 @@ class DatabaseSink final : public CompleteRowSink {
     while (sqlite3_step(s) == SQLITE_ROW) {
       std::string row;
       for (int c = 0; c < sqlite3_column_count(s); ++c) {
-        const auto* text = sqlite3_column_text(s, c);
-        row += (c == 0 ? "" : "|") + (text ? std::string(reinterpret_cast<const char*>(text)) : "NULL");
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, c));
+        if (c != 0) row += '|';
+        row += text != nullptr ? text : "NULL";
       }
       out.push_back(row);
     }
