@@ -260,6 +260,7 @@ struct Frame {
   // whatever the order of the continued structures.
   std::string joinedText;
   bool joinedHere = false;
+  bool pointerForm = false;  // kCitation: a SOUR that points to a record, whose text is no description
   std::uint32_t filled = 0;  // bit i: slots[i] holds a value
   std::array<Span, kSlots> slots;
   Owner owner;
@@ -557,6 +558,7 @@ struct RecordParser::State {
     f.value = value;
     f.filled = 0;
     f.joinedHere = false;
+    f.pointerForm = false;
     f.owner = depth > 0 ? frames[depth - 1].owner : Owner{};
     f.hasDate = false;
     f.sortDay.reset();
@@ -1063,7 +1065,7 @@ struct RecordParser::State {
         f.owner.citation = f.id;
         if (!PointerIn(v).empty()) {
           f.pointer = Pointer(v, RecordKind::kSource);
-          f.value = {};
+          f.pointerForm = true;
         }
         return true;
       case Tag::kObje:
@@ -1487,7 +1489,7 @@ struct RecordParser::State {
     }
     DateCells(b, f);
     TextCell(b, SlotOf(f, slot::kCitationText), true);
-    TextCell(b, f.value, true);
+    TextCell(b, f.pointerForm ? Span{} : f.value, true);
     ValueCell(b, SlotOf(f, slot::kEventType));
     ValueCell(b, SlotOf(f, slot::kRole));
     IdCell(b, recordId);

@@ -117,6 +117,9 @@ const StructureCase kStructures[] = {
      "note", {"id", "record", "xref", "text"},
      {"1|NULL|NULL|head", "2|NULL|NULL|first part\nsecond", "3|NULL|NULL|", "4|NULL|NULL|deep",
       "5|3|N1|rec\nmore"}},
+    {"a note continued after a structure below it",
+     "0 @I1@ INDI\n1 NOTE a\n2 SOUR @S1@\n3 CONT x\n2 CONC b\n2 SOUR t\n3 CONC u\n2 CONT c\n0 @S1@ SOUR\n",
+     "note", {"text"}, {"ab\nc"}},
     {"what each note belongs to",
      "0 HEAD\n1 NOTE head\n0 @I1@ INDI\n1 NOTE first\n1 NAME A /B/\n2 SOUR @S1@\n3 NOTE deep\n"
      "1 NOTE @N1@\n1 SNOTE @VOID@\n0 @N1@ NOTE rec\n0 @S1@ SOUR\n",
