@@ -388,7 +388,13 @@ struct RecordParser::State {
   std::string_view Value(Span s) { return TrimBlanks(Decode(Raw(s))); }
 
   // A single typed value: trimmed, NULL when empty.
-  void ValueCell(RowBlock& b, Span s) { b.TextOrNull(Value(s)); }
+  void ValueCell(RowBlock& b, Span s) {
+    if (s) {
+      b.TextOrNull(Value(s));
+    } else {
+      b.Null();
+    }
+  }
   // A text as the file has it (notes, texts): NULL when absent or, with `emptyIsNull`, empty.
   void TextCell(RowBlock& b, Span s, bool emptyIsNull) {
     if (!s) {

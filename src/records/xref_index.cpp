@@ -131,22 +131,26 @@ XrefIndex::Numbered* XrefIndex::NumberedSlot(std::string_view prefix, std::uint3
 
 bool XrefIndex::Insert(std::string_view xref, const XrefTarget& target) {
   constexpr std::uint64_t kLimit = std::numeric_limits<std::uint32_t>::max();
-  if (XrefTarget found; Find(xref, found)) return false;
   // The compact tables hold 32-bit numbers; a file past them is beyond any memory this runs in.
   if (static_cast<std::uint64_t>(target.record) > kLimit || static_cast<std::uint64_t>(target.rank) > kLimit) {
     throw std::bad_alloc();
   }
-  ++size_;
+  XrefTarget found;
   std::string_view prefix;
   std::uint32_t number = 0;
   if (SplitNumbered(xref, prefix, number)) {
     Series* series = nullptr;
     if (Numbered* slot = NumberedSlot(prefix, number, series)) {
+      // A number the table did not reach when it was first met went to the hashed table.
+      if (slot->kind != RecordKind::kNone || FindHashed(xref, found)) return false;
       *slot = {static_cast<std::uint32_t>(target.record), static_cast<std::uint32_t>(target.rank), target.kind};
       ++series->count;
+      ++size_;
       return true;
     }
   }
+  if (FindHashed(xref, found)) return false;
+  ++size_;
   return InsertHashed(xref, target);
 }
 
