@@ -48,7 +48,8 @@ int main(int argc, char** argv) {
     }
   }
   if (argc - arg != 1) {
-    std::fprintf(stderr, "usage: complete_read [--threads N] [--charset NAME] [--part-bytes N] FILE.ged\n");
+    std::fprintf(stderr,
+                 "usage: complete_read [--threads N] [--charset NAME] [--part-bytes N] FILE.ged\n");
     return 2;
   }
   std::string error;
@@ -60,18 +61,20 @@ int main(int argc, char** argv) {
   CountingSink sink;
   const auto start = std::chrono::steady_clock::now();
   const brimsel::CompleteReadResult r = brimsel::ReadCompleteFile(*source, options, sink);
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   if (!r.Read()) {
     std::fprintf(stderr, "not read: %s\n", r.detail.c_str());
     return 1;
   }
   for (std::size_t t = 0; t < brimsel::kCompleteTableCount; ++t) {
-    std::printf("%-18s %10lld\n", brimsel::CompleteTables()[t].name, static_cast<long long>(r.rows[t]));
+    std::printf("%-18s %10lld\n", brimsel::CompleteTables()[t].name,
+                static_cast<long long>(r.rows[t]));
   }
   struct rusage usage {};
   getrusage(RUSAGE_SELF, &usage);
-  std::printf("lines %lld, %zu blocks, %.1f MB of rows\n", static_cast<long long>(r.lines), sink.blocks,
-              static_cast<double>(sink.bytes) / 1e6);
+  std::printf("lines %lld, %zu blocks, %.1f MB of rows\n", static_cast<long long>(r.lines),
+              sink.blocks, static_cast<double>(sink.bytes) / 1e6);
   std::printf("%.3f s, peak RSS %.1f MB\n", seconds, static_cast<double>(usage.ru_maxrss) / 1024.0);
   return 0;
 }

@@ -25,7 +25,8 @@ std::int64_t CountLines(const std::string& text, Charset set) {
   if (brimsel::IsUtf16(set)) {
     from = &utf16.emplace(source, set == Charset::kUtf16Be);
   } else {
-    from = &skipped.emplace(source, brimsel::OwnByteOrderMarkSize(set, std::string_view(text).substr(0, 4)));
+    from = &skipped.emplace(
+        source, brimsel::OwnByteOrderMarkSize(set, std::string_view(text).substr(0, 4)));
   }
   brimsel::LineReader reader(*from);
   std::int64_t lines = 0;
@@ -44,13 +45,15 @@ void Check(bool ok) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  static constexpr Charset kSets[] = {Charset::kUtf8, Charset::kWindows1252, Charset::kAnsel, Charset::kUtf16Le};
+  static constexpr Charset kSets[] = {Charset::kUtf8, Charset::kWindows1252, Charset::kAnsel,
+                                      Charset::kUtf16Le};
   const Charset set = kSets[data[0] & 3];
   const int threads = 1 + (data[0] >> 2) % 3;
   const std::int64_t partBytes = 1 + (data[0] >> 4) * 8;
   const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
 
-  const auto parts = brimsel::test::ReadRows(text, {.charset = set, .threads = threads, .partBytes = partBytes});
+  const auto parts =
+      brimsel::test::ReadRows(text, {.charset = set, .threads = threads, .partBytes = partBytes});
   Check(parts->result.Read());
   Check(parts->sink.duplicateIds.empty());
   const auto& tables = parts->sink.tables;
@@ -58,7 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Every line in exactly one record's text.
   std::int64_t lines = 0;
   if (const auto records = tables.find("record"); records != tables.end()) {
-    for (const auto& [id, row] : records->second) lines += 1 + static_cast<std::int64_t>(std::count(row[3].begin(), row[3].end(), '\n'));
+    for (const auto& [id, row] : records->second)
+      lines += 1 + static_cast<std::int64_t>(std::count(row[3].begin(), row[3].end(), '\n'));
   }
   Check(lines == parts->result.lines);
   Check(lines == CountLines(text, set));
@@ -67,7 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto rows = tables.find(t.name);
     if (rows == tables.end()) continue;
     // Ids from 1 to the number of rows.
-    Check(rows->second.begin()->first == 1 && rows->second.rbegin()->first == static_cast<std::int64_t>(rows->second.size()));
+    Check(rows->second.begin()->first == 1 &&
+          rows->second.rbegin()->first == static_cast<std::int64_t>(rows->second.size()));
     for (std::size_t c = 0; c < t.columns.size(); ++c) {
       if (t.columns[c].role != brimsel::ColumnRole::kReference) continue;
       const auto target = tables.find(t.columns[c].references);

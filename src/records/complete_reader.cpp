@@ -36,7 +36,9 @@ constexpr int kMaxThreads = 64;
 // Rows per block of the tables handed out at the end.
 constexpr std::size_t kEndBlockRows = 1 << 16;
 
-std::size_t Index(CompleteTable t) { return static_cast<std::size_t>(t); }
+std::size_t Index(CompleteTable t) {
+  return static_cast<std::size_t>(t);
+}
 
 // Tables whose ids the parts give in full: the records and their kinds' tables.
 bool HasFinalIds(std::size_t table) {
@@ -95,7 +97,8 @@ const std::vector<std::vector<ColumnFix>>& ColumnFixes() {
 std::vector<std::int64_t> FindRecordCuts(ByteSource& source, std::int64_t skip, std::int64_t size,
                                          std::int64_t partBytes) {
   // A window as long as a part at most: small parts (in the tests) read little.
-  const auto kWindow = static_cast<std::size_t>(std::clamp<std::int64_t>(partBytes, 256, std::int64_t{16} << 10));
+  const auto kWindow =
+      static_cast<std::size_t>(std::clamp<std::int64_t>(partBytes, 256, std::int64_t{16} << 10));
   std::vector<std::int64_t> cuts;
   std::string window;
   for (std::int64_t target = partBytes; target < size; target += partBytes) {
@@ -176,7 +179,9 @@ class HeldRows {
     }
   }
   std::size_t Rows() const { return cells_.size() / columns_; }
-  std::int64_t At(std::size_t row, std::size_t column) const { return cells_[row * columns_ + column]; }
+  std::int64_t At(std::size_t row, std::size_t column) const {
+    return cells_[row * columns_ + column];
+  }
 
  private:
   std::size_t columns_;
@@ -256,7 +261,7 @@ class Reader {
 
   std::size_t skip_ = 0;
   std::int64_t textSize_ = 0;
-  bool whole_ = false;  // one part read from the start of the source itself
+  bool whole_ = false;                // one part read from the start of the source itself
   std::vector<std::int64_t> begins_;  // each part's first byte in the text
   int threads_ = 1;
   std::int64_t done_ = 0;
@@ -292,7 +297,8 @@ std::int64_t PartBytes(const CompleteReadOptions& options) {
 }
 
 bool Reader::Plan() {
-  if (!source_.Rewind()) return Fail(CompleteReadOutcome::kReadError, "cannot read the file from its start");
+  if (!source_.Rewind())
+    return Fail(CompleteReadOutcome::kReadError, "cannot read the file from its start");
   char first[4];
   std::size_t got = 0;
   while (got < sizeof first) {
@@ -307,7 +313,9 @@ bool Reader::Plan() {
   textSize_ = std::max<std::int64_t>(size - static_cast<std::int64_t>(skip_), 0);
   std::vector<std::int64_t> cuts;
   whole_ = IsUtf16(set) || size < 0 || !source_.Range(0, 0);
-  if (!whole_) cuts = FindRecordCuts(source_, static_cast<std::int64_t>(skip_), textSize_, PartBytes(options_));
+  if (!whole_)
+    cuts =
+        FindRecordCuts(source_, static_cast<std::int64_t>(skip_), textSize_, PartBytes(options_));
   begins_.assign(1, 0);
   begins_.insert(begins_.end(), cuts.begin(), cuts.end());
   if (options_.threads > 0) {
@@ -335,7 +343,9 @@ std::unique_ptr<ByteSource> Reader::OpenPart(std::size_t k) {
         inner_ = &*skipped_;
       }
     }
-    std::ptrdiff_t Read(char* buffer, std::size_t capacity) override { return inner_->Read(buffer, capacity); }
+    std::ptrdiff_t Read(char* buffer, std::size_t capacity) override {
+      return inner_->Read(buffer, capacity);
+    }
     bool Rewind() override { return inner_->Rewind(); }
     std::int64_t Size() override { return inner_->Size(); }
 
@@ -487,9 +497,11 @@ std::int64_t Reader::PlaceId(std::string_view name) {
 
 bool Reader::HandOut(const RowBlock& block) {
   if (block.Empty()) return true;
-  if (!sink_.Take(block)) return Fail(CompleteReadOutcome::kSinkFailed, "the rows could not be written");
+  if (!sink_.Take(block))
+    return Fail(CompleteReadOutcome::kSinkFailed, "the rows could not be written");
   for (std::size_t t = 0; t < kCompleteTableCount; ++t) {
-    if (&block.Table() == &CompleteTables()[t]) result_.rows[t] += static_cast<std::int64_t>(block.Rows());
+    if (&block.Table() == &CompleteTables()[t])
+      result_.rows[t] += static_cast<std::int64_t>(block.Rows());
   }
   return true;
 }
@@ -531,7 +543,8 @@ bool Reader::TakeRows(std::size_t k, RowPart part) {
       for (std::size_t r = 0; r < b.Rows(); ++r) {
         if (f.table == placeTable) {
           const Value v = b.At(r, f.column);
-          if (v.kind == Value::kInteger) b.SetInteger(r, f.column, placeOf[static_cast<std::size_t>(v.integer)]);
+          if (v.kind == Value::kInteger)
+            b.SetInteger(r, f.column, placeOf[static_cast<std::size_t>(v.integer)]);
         } else {
           b.AddToInteger(r, f.column, bases_[f.table]);
         }
@@ -546,7 +559,8 @@ bool Reader::TakeRows(std::size_t k, RowPart part) {
       noteIds_[static_cast<std::size_t>(rank)] = local + bases_[Index(CompleteTable::kNote)];
     }
   }
-  for (const ChildLink& c : rows.children) children_.push_back({Held(c.family), Held(c.child), Held(c.seq)});
+  for (const ChildLink& c : rows.children)
+    children_.push_back({Held(c.family), Held(c.child), Held(c.seq)});
   const auto textOf = [&](std::int64_t id) -> std::string_view {
     return pedigreeTexts_[static_cast<std::size_t>(id - 1)];
   };
@@ -599,9 +613,10 @@ bool Reader::HandOutEnd() {
   {
     // The pedigree of a family's child comes from the child's first FAMC to that family that
     // has one.
-    std::stable_sort(pedigrees_.begin(), pedigrees_.end(), [](const HeldPedigree& a, const HeldPedigree& b) {
-      return a.child != b.child ? a.child < b.child : a.family < b.family;
-    });
+    std::stable_sort(pedigrees_.begin(), pedigrees_.end(),
+                     [](const HeldPedigree& a, const HeldPedigree& b) {
+                       return a.child != b.child ? a.child < b.child : a.family < b.family;
+                     });
     RowBlock b(tables[Index(CompleteTable::kFamilyChild)]);
     for (std::size_t c = 0; c < children_.size(); ++c) {
       const HeldChild& link = children_[c];
@@ -609,10 +624,11 @@ bool Reader::HandOutEnd() {
       b.Integer(link.family);
       b.Integer(link.child);
       b.Integer(link.seq);
-      const auto it = std::lower_bound(pedigrees_.begin(), pedigrees_.end(), link,
-                                       [](const HeldPedigree& p, const HeldChild& l) {
-                                         return p.child != l.child ? p.child < l.child : p.family < l.family;
-                                       });
+      const auto it =
+          std::lower_bound(pedigrees_.begin(), pedigrees_.end(), link,
+                           [](const HeldPedigree& p, const HeldChild& l) {
+                             return p.child != l.child ? p.child < l.child : p.family < l.family;
+                           });
       if (it != pedigrees_.end() && it->child == link.child && it->family == link.family) {
         b.Text(pedigreeTexts_[it->text]);
       } else {
@@ -632,7 +648,10 @@ bool Reader::HandOutEnd() {
     for (std::size_t r = 0; r < noteLinks_.Rows(); ++r) {
       for (std::size_t c = 0; c < schema.columns.size(); ++c) {
         std::int64_t v = noteLinks_.At(r, c);
-        if (c == note) v = v >= 0 && static_cast<std::size_t>(v) < noteIds_.size() ? noteIds_[static_cast<std::size_t>(v)] : 0;
+        if (c == note)
+          v = v >= 0 && static_cast<std::size_t>(v) < noteIds_.size()
+                  ? noteIds_[static_cast<std::size_t>(v)]
+                  : 0;
         if (v == HeldRows::kNull || (c == note && v == 0)) {
           b.Null();
         } else {

@@ -56,7 +56,7 @@ struct CompleteReadResult {
   std::string detail;  // what went wrong, in English; empty when read
   std::array<std::int64_t, kCompleteTableCount> rows{};  // rows handed out, per table
   std::int64_t lines = 0;                                // lines read
-  DecodeCounts decoded;  // what decoding had to change in the texts
+  DecodeCounts decoded;                                  // what decoding had to change in the texts
   bool Read() const { return outcome == CompleteReadOutcome::kRead; }
 };
 

@@ -8,9 +8,15 @@ constexpr ColumnType kInt = ColumnType::kInteger;
 constexpr ColumnType kText = ColumnType::kText;
 constexpr ColumnType kReal = ColumnType::kReal;
 
-ColumnSchema Key() { return {"id", kInt, ColumnRole::kKey}; }
-ColumnSchema Required(const char* name, ColumnType type) { return {name, type, ColumnRole::kRequired}; }
-ColumnSchema Optional(const char* name, ColumnType type = kText) { return {name, type}; }
+ColumnSchema Key() {
+  return {"id", kInt, ColumnRole::kKey};
+}
+ColumnSchema Required(const char* name, ColumnType type) {
+  return {name, type, ColumnRole::kRequired};
+}
+ColumnSchema Optional(const char* name, ColumnType type = kText) {
+  return {name, type};
+}
 ColumnSchema Reference(const char* name, const char* table, bool indexed = false) {
   return {name, kInt, ColumnRole::kReference, table, indexed};
 }
@@ -35,31 +41,35 @@ void AddDateColumns(TableSchema& t) {
 
 std::vector<TableSchema> MakeTables() {
   std::vector<TableSchema> t(kCompleteTableCount);
-  const auto at = [&](CompleteTable table) -> TableSchema& { return t[static_cast<std::size_t>(table)]; };
+  const auto at = [&](CompleteTable table) -> TableSchema& {
+    return t[static_cast<std::size_t>(table)];
+  };
 
-  at(CompleteTable::kRecord) = {"record",
-                                {Key(), Optional("tag"), Optional("xref"), Required("text", kText),
-                                 Required("line", kInt)}};
-  at(CompleteTable::kPerson) = {"person",
-                                {Key(), Reference("record", "record"), Optional("xref"), Optional("sex")}};
+  at(CompleteTable::kRecord) = {
+      "record",
+      {Key(), Optional("tag"), Optional("xref"), Required("text", kText), Required("line", kInt)}};
+  at(CompleteTable::kPerson) = {
+      "person", {Key(), Reference("record", "record"), Optional("xref"), Optional("sex")}};
   AddRecordTail(at(CompleteTable::kPerson));
-  at(CompleteTable::kFamily) = {"family",
-                                {Key(), Reference("record", "record"), Optional("xref"),
-                                 Reference("husband", "person", true), Reference("wife", "person", true)}};
+  at(CompleteTable::kFamily) = {
+      "family",
+      {Key(), Reference("record", "record"), Optional("xref"), Reference("husband", "person", true),
+       Reference("wife", "person", true)}};
   AddRecordTail(at(CompleteTable::kFamily));
   at(CompleteTable::kSource) = {"source",
-                                {Key(), Reference("record", "record"), Optional("xref"), Optional("title"),
-                                 Optional("author"), Optional("publication"), Optional("abbreviation"),
-                                 Optional("text"), Optional("agency")}};
+                                {Key(), Reference("record", "record"), Optional("xref"),
+                                 Optional("title"), Optional("author"), Optional("publication"),
+                                 Optional("abbreviation"), Optional("text"), Optional("agency")}};
   AddRecordTail(at(CompleteTable::kSource));
-  at(CompleteTable::kRepository) = {"repository",
-                                    {Key(), Reference("record", "record"), Optional("xref"),
-                                     Optional("name"), Optional("address"), Optional("phone"),
-                                     Optional("email"), Optional("website")}};
+  at(CompleteTable::kRepository) = {
+      "repository",
+      {Key(), Reference("record", "record"), Optional("xref"), Optional("name"),
+       Optional("address"), Optional("phone"), Optional("email"), Optional("website")}};
   AddRecordTail(at(CompleteTable::kRepository));
-  at(CompleteTable::kMedia) = {"media",
-                               {Key(), Reference("record", "record"), Optional("xref"), Optional("file"),
-                                Optional("format"), Optional("medium"), Optional("title")}};
+  at(CompleteTable::kMedia) = {
+      "media",
+      {Key(), Reference("record", "record"), Optional("xref"), Optional("file"), Optional("format"),
+       Optional("medium"), Optional("title")}};
   AddRecordTail(at(CompleteTable::kMedia));
   at(CompleteTable::kSubmitter) = {"submitter",
                                    {Key(), Reference("record", "record"), Optional("xref"),
@@ -91,11 +101,11 @@ std::vector<TableSchema> MakeTables() {
            {Key(), Reference("person", "person", true), Reference("family", "family", true),
             Required("seq", kInt), Required("tag", kText), Optional("type"), Optional("value")}};
   AddDateColumns(event);
-  for (ColumnSchema c : {Optional("sort_date"), Reference("place", "place", true), Optional("age"),
-                         Optional("husband_age"), Optional("wife_age"), Optional("cause"),
-                         Optional("agency"), Optional("religion"), Optional("address"),
-                         Optional("restriction"), Optional("temple"), Optional("status"),
-                         Reference("child_of", "family"), Optional("adopted_by")}) {
+  for (ColumnSchema c :
+       {Optional("sort_date"), Reference("place", "place", true), Optional("age"),
+        Optional("husband_age"), Optional("wife_age"), Optional("cause"), Optional("agency"),
+        Optional("religion"), Optional("address"), Optional("restriction"), Optional("temple"),
+        Optional("status"), Reference("child_of", "family"), Optional("adopted_by")}) {
     event.columns.push_back(c);
   }
   at(CompleteTable::kAssociation) = {
@@ -104,24 +114,24 @@ std::vector<TableSchema> MakeTables() {
        Reference("record", "record"), Reference("person", "person", true),
        Reference("family", "family"), Reference("event", "event")}};
   TableSchema& citation = at(CompleteTable::kCitation);
-  citation = {"citation",
-              {Key(), Reference("source", "source", true), Optional("page"), Optional("quality", kInt)}};
+  citation = {
+      "citation",
+      {Key(), Reference("source", "source", true), Optional("page"), Optional("quality", kInt)}};
   AddDateColumns(citation);
-  for (ColumnSchema c :
-       {Optional("text"), Optional("description"), Optional("event_type"), Optional("role"),
-        Reference("record", "record"), Reference("person", "person", true),
-        Reference("family", "family", true), Reference("event", "event", true),
-        Reference("person_name", "person_name"), Reference("association", "association"),
-        Reference("note", "note")}) {
+  for (ColumnSchema c : {Optional("text"), Optional("description"), Optional("event_type"),
+                         Optional("role"), Reference("record", "record"),
+                         Reference("person", "person", true), Reference("family", "family", true),
+                         Reference("event", "event", true), Reference("person_name", "person_name"),
+                         Reference("association", "association"), Reference("note", "note")}) {
     citation.columns.push_back(c);
   }
   at(CompleteTable::kNoteLink) = {
       "note_link",
       {Key(), Reference("note", "note", true), Reference("record", "record"),
        Reference("person", "person", true), Reference("family", "family", true),
-       Reference("source", "source"), Reference("media", "media"), Reference("event", "event", true),
-       Reference("person_name", "person_name"), Reference("citation", "citation"),
-       Reference("association", "association")}};
+       Reference("source", "source"), Reference("media", "media"),
+       Reference("event", "event", true), Reference("person_name", "person_name"),
+       Reference("citation", "citation"), Reference("association", "association")}};
   at(CompleteTable::kMediaLink) = {
       "media_link",
       {Key(), Reference("media", "media", true), Optional("file"), Optional("format"),
@@ -137,18 +147,18 @@ std::vector<TableSchema> MakeTables() {
       {Key(), Required("tag", kText), Optional("value"), Optional("type"),
        Reference("record", "record", true), Reference("person", "person"),
        Reference("family", "family"), Reference("event", "event")}};
-  at(CompleteTable::kPlaceLink) = {
-      "place_link",
-      {Key(), Reference("place", "place", true), Optional("tag"), Reference("record", "record"),
-       Reference("person", "person"), Reference("family", "family"), Reference("source", "source")}};
+  at(CompleteTable::kPlaceLink) = {"place_link",
+                                   {Key(), Reference("place", "place", true), Optional("tag"),
+                                    Reference("record", "record"), Reference("person", "person"),
+                                    Reference("family", "family"), Reference("source", "source")}};
   at(CompleteTable::kTranslation) = {
       "translation",
       {Key(), Optional("value"), Optional("language"), Optional("mime"),
        Reference("record", "record"), Reference("person_name", "person_name"),
        Reference("note", "note"), Reference("place", "place"), Reference("media", "media")}};
-  at(CompleteTable::kImportIssue) = {"import_issue",
-                                     {Key(), Required("line", kInt), Reference("record", "record"),
-                                      Required("message", kText)}};
+  at(CompleteTable::kImportIssue) = {
+      "import_issue",
+      {Key(), Required("line", kInt), Reference("record", "record"), Required("message", kText)}};
   return t;
 }
 

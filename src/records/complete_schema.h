@@ -34,7 +34,8 @@ enum class CompleteTable {
   kTranslation,
   kImportIssue,
 };
-inline constexpr std::size_t kCompleteTableCount = static_cast<std::size_t>(CompleteTable::kImportIssue) + 1;
+inline constexpr std::size_t kCompleteTableCount =
+    static_cast<std::size_t>(CompleteTable::kImportIssue) + 1;
 
 // The schemas, indexed by CompleteTable. Every table's first column is its key `id`.
 const std::vector<TableSchema>& CompleteTables();

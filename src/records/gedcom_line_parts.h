@@ -8,14 +8,16 @@
 namespace brimsel {
 
 // Blanks between the parts of a line, and around typed values.
-inline bool IsLineBlank(char c) { return c == ' ' || c == '\t'; }
+inline bool IsLineBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 struct GedcomLineParts {
-  bool valid = false;   // false: not a GEDCOM line
-  int level = 0;        // levels past a billion read as a billion
-  std::string_view xref;   // without its '@', empty when absent
+  bool valid = false;     // false: not a GEDCOM line
+  int level = 0;          // levels past a billion read as a billion
+  std::string_view xref;  // without its '@', empty when absent
   std::string_view tag;
-  std::string_view value;  // from after the blank that ends the tag; may begin with blanks
+  std::string_view value;       // from after the blank that ends the tag; may begin with blanks
   std::size_t valueOffset = 0;  // where value starts in the line
 };
 
@@ -89,6 +91,8 @@ inline std::string_view PointerIn(std::string_view value) {
 }
 
 // GEDCOM 7's pointer to nothing.
-inline bool IsVoidPointer(std::string_view xref) { return xref == "VOID"; }
+inline bool IsVoidPointer(std::string_view xref) {
+  return xref == "VOID";
+}
 
 }  // namespace brimsel

@@ -4,7 +4,6 @@
 #include "records/record_parser.h"
 
 #include <algorithm>
-#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -21,21 +20,141 @@ namespace {
 // The tags the reader knows; every other tag is kUnknown.
 enum class Tag : std::uint8_t {
   kUnknown,
-  kHead, kIndi, kFam, kSour, kRepo, kObje, kNote, kSnote, kSubm, kSubn, kTrlr,
-  kName, kSex, kResn, kFamc, kFams, kAsso, kAlia, kAnci, kDesi, kChan, kCrea, kDate, kTime, kType,
-  kHusb, kWife, kChil,
-  kRefn, kRin, kUidCustom, kUid, kExid, kAfn, kRfn,
-  kTitl, kAuth, kPubl, kAbbr, kText, kData, kAgnc, kEven, kPage, kQuay, kRole, kRela, kCaln, kMedi,
-  kAddr, kAdr1, kAdr2, kAdr3, kCity, kStae, kPost, kCtry, kPhon, kEmail, kWww,
-  kFile, kForm, kTran, kLang, kMime,
-  kGivn, kSurn, kNpfx, kNsfx, kNick, kSpfx,
-  kPlac, kMap, kLati, kLong,
-  kAge, kCaus, kReli, kSdate, kPhrase, kTemp, kStat, kPedi, kAdop,
-  kCont, kConc,
-  kBirt, kChr, kDeat, kBuri, kCrem, kBapm, kBarm, kBasm, kBles, kChra, kConf, kFcom, kOrdn, kNatu,
-  kEmig, kImmi, kCens, kProb, kWill, kGrad, kReti, kCast, kDscr, kEduc, kIdno, kNati, kNchi, kNmr,
-  kOccu, kProp, kResi, kSsn, kFact, kAnul, kDiv, kDivf, kEnga, kMarb, kMarc, kMarr, kMarl, kMars,
-  kBapl, kConl, kEndl, kInil, kSlgc, kSlgs, kNo,
+  kHead,
+  kIndi,
+  kFam,
+  kSour,
+  kRepo,
+  kObje,
+  kNote,
+  kSnote,
+  kSubm,
+  kSubn,
+  kTrlr,
+  kName,
+  kSex,
+  kResn,
+  kFamc,
+  kFams,
+  kAsso,
+  kAlia,
+  kAnci,
+  kDesi,
+  kChan,
+  kCrea,
+  kDate,
+  kTime,
+  kType,
+  kHusb,
+  kWife,
+  kChil,
+  kRefn,
+  kRin,
+  kUidCustom,
+  kUid,
+  kExid,
+  kAfn,
+  kRfn,
+  kTitl,
+  kAuth,
+  kPubl,
+  kAbbr,
+  kText,
+  kData,
+  kAgnc,
+  kEven,
+  kPage,
+  kQuay,
+  kRole,
+  kRela,
+  kCaln,
+  kMedi,
+  kAddr,
+  kAdr1,
+  kAdr2,
+  kAdr3,
+  kCity,
+  kStae,
+  kPost,
+  kCtry,
+  kPhon,
+  kEmail,
+  kWww,
+  kFile,
+  kForm,
+  kTran,
+  kLang,
+  kMime,
+  kGivn,
+  kSurn,
+  kNpfx,
+  kNsfx,
+  kNick,
+  kSpfx,
+  kPlac,
+  kMap,
+  kLati,
+  kLong,
+  kAge,
+  kCaus,
+  kReli,
+  kSdate,
+  kPhrase,
+  kTemp,
+  kStat,
+  kPedi,
+  kAdop,
+  kCont,
+  kConc,
+  kBirt,
+  kChr,
+  kDeat,
+  kBuri,
+  kCrem,
+  kBapm,
+  kBarm,
+  kBasm,
+  kBles,
+  kChra,
+  kConf,
+  kFcom,
+  kOrdn,
+  kNatu,
+  kEmig,
+  kImmi,
+  kCens,
+  kProb,
+  kWill,
+  kGrad,
+  kReti,
+  kCast,
+  kDscr,
+  kEduc,
+  kIdno,
+  kNati,
+  kNchi,
+  kNmr,
+  kOccu,
+  kProp,
+  kResi,
+  kSsn,
+  kFact,
+  kAnul,
+  kDiv,
+  kDivf,
+  kEnga,
+  kMarb,
+  kMarc,
+  kMarr,
+  kMarl,
+  kMars,
+  kBapl,
+  kConl,
+  kEndl,
+  kInil,
+  kSlgc,
+  kSlgs,
+  kNo,
   kCount
 };
 
@@ -44,39 +163,39 @@ struct TagName {
   Tag tag;
 };
 constexpr TagName kTagNames[] = {
-    {"HEAD", Tag::kHead}, {"INDI", Tag::kIndi}, {"FAM", Tag::kFam}, {"SOUR", Tag::kSour},
-    {"REPO", Tag::kRepo}, {"OBJE", Tag::kObje}, {"NOTE", Tag::kNote}, {"SNOTE", Tag::kSnote},
-    {"SUBM", Tag::kSubm}, {"SUBN", Tag::kSubn}, {"TRLR", Tag::kTrlr}, {"NAME", Tag::kName},
-    {"SEX", Tag::kSex}, {"RESN", Tag::kResn}, {"FAMC", Tag::kFamc}, {"FAMS", Tag::kFams},
-    {"ASSO", Tag::kAsso}, {"ALIA", Tag::kAlia}, {"ANCI", Tag::kAnci}, {"DESI", Tag::kDesi},
-    {"CHAN", Tag::kChan}, {"CREA", Tag::kCrea}, {"DATE", Tag::kDate}, {"TIME", Tag::kTime},
-    {"TYPE", Tag::kType}, {"HUSB", Tag::kHusb}, {"WIFE", Tag::kWife}, {"CHIL", Tag::kChil},
-    {"REFN", Tag::kRefn}, {"RIN", Tag::kRin}, {"_UID", Tag::kUidCustom}, {"UID", Tag::kUid},
-    {"EXID", Tag::kExid}, {"AFN", Tag::kAfn}, {"RFN", Tag::kRfn}, {"TITL", Tag::kTitl},
-    {"AUTH", Tag::kAuth}, {"PUBL", Tag::kPubl}, {"ABBR", Tag::kAbbr}, {"TEXT", Tag::kText},
-    {"DATA", Tag::kData}, {"AGNC", Tag::kAgnc}, {"EVEN", Tag::kEven}, {"PAGE", Tag::kPage},
-    {"QUAY", Tag::kQuay}, {"ROLE", Tag::kRole}, {"RELA", Tag::kRela}, {"CALN", Tag::kCaln},
-    {"MEDI", Tag::kMedi}, {"ADDR", Tag::kAddr}, {"ADR1", Tag::kAdr1}, {"ADR2", Tag::kAdr2},
-    {"ADR3", Tag::kAdr3}, {"CITY", Tag::kCity}, {"STAE", Tag::kStae}, {"POST", Tag::kPost},
-    {"CTRY", Tag::kCtry}, {"PHON", Tag::kPhon}, {"EMAIL", Tag::kEmail}, {"WWW", Tag::kWww},
-    {"FILE", Tag::kFile}, {"FORM", Tag::kForm}, {"TRAN", Tag::kTran}, {"LANG", Tag::kLang},
-    {"MIME", Tag::kMime}, {"GIVN", Tag::kGivn}, {"SURN", Tag::kSurn}, {"NPFX", Tag::kNpfx},
-    {"NSFX", Tag::kNsfx}, {"NICK", Tag::kNick}, {"SPFX", Tag::kSpfx}, {"PLAC", Tag::kPlac},
-    {"MAP", Tag::kMap}, {"LATI", Tag::kLati}, {"LONG", Tag::kLong}, {"AGE", Tag::kAge},
-    {"CAUS", Tag::kCaus}, {"RELI", Tag::kReli}, {"SDATE", Tag::kSdate}, {"PHRASE", Tag::kPhrase},
-    {"TEMP", Tag::kTemp}, {"STAT", Tag::kStat}, {"PEDI", Tag::kPedi}, {"ADOP", Tag::kAdop},
-    {"CONT", Tag::kCont}, {"CONC", Tag::kConc}, {"BIRT", Tag::kBirt}, {"CHR", Tag::kChr},
-    {"DEAT", Tag::kDeat}, {"BURI", Tag::kBuri}, {"CREM", Tag::kCrem}, {"BAPM", Tag::kBapm},
-    {"BARM", Tag::kBarm}, {"BASM", Tag::kBasm}, {"BLES", Tag::kBles}, {"CHRA", Tag::kChra},
-    {"CONF", Tag::kConf}, {"FCOM", Tag::kFcom}, {"ORDN", Tag::kOrdn}, {"NATU", Tag::kNatu},
-    {"EMIG", Tag::kEmig}, {"IMMI", Tag::kImmi}, {"CENS", Tag::kCens}, {"PROB", Tag::kProb},
-    {"WILL", Tag::kWill}, {"GRAD", Tag::kGrad}, {"RETI", Tag::kReti}, {"CAST", Tag::kCast},
-    {"DSCR", Tag::kDscr}, {"EDUC", Tag::kEduc}, {"IDNO", Tag::kIdno}, {"NATI", Tag::kNati},
-    {"NCHI", Tag::kNchi}, {"NMR", Tag::kNmr}, {"OCCU", Tag::kOccu}, {"PROP", Tag::kProp},
-    {"RESI", Tag::kResi}, {"SSN", Tag::kSsn}, {"FACT", Tag::kFact}, {"ANUL", Tag::kAnul},
-    {"DIV", Tag::kDiv}, {"DIVF", Tag::kDivf}, {"ENGA", Tag::kEnga}, {"MARB", Tag::kMarb},
-    {"MARC", Tag::kMarc}, {"MARR", Tag::kMarr}, {"MARL", Tag::kMarl}, {"MARS", Tag::kMars},
-    {"BAPL", Tag::kBapl}, {"CONL", Tag::kConl}, {"ENDL", Tag::kEndl}, {"INIL", Tag::kInil},
+    {"HEAD", Tag::kHead}, {"INDI", Tag::kIndi}, {"FAM", Tag::kFam},        {"SOUR", Tag::kSour},
+    {"REPO", Tag::kRepo}, {"OBJE", Tag::kObje}, {"NOTE", Tag::kNote},      {"SNOTE", Tag::kSnote},
+    {"SUBM", Tag::kSubm}, {"SUBN", Tag::kSubn}, {"TRLR", Tag::kTrlr},      {"NAME", Tag::kName},
+    {"SEX", Tag::kSex},   {"RESN", Tag::kResn}, {"FAMC", Tag::kFamc},      {"FAMS", Tag::kFams},
+    {"ASSO", Tag::kAsso}, {"ALIA", Tag::kAlia}, {"ANCI", Tag::kAnci},      {"DESI", Tag::kDesi},
+    {"CHAN", Tag::kChan}, {"CREA", Tag::kCrea}, {"DATE", Tag::kDate},      {"TIME", Tag::kTime},
+    {"TYPE", Tag::kType}, {"HUSB", Tag::kHusb}, {"WIFE", Tag::kWife},      {"CHIL", Tag::kChil},
+    {"REFN", Tag::kRefn}, {"RIN", Tag::kRin},   {"_UID", Tag::kUidCustom}, {"UID", Tag::kUid},
+    {"EXID", Tag::kExid}, {"AFN", Tag::kAfn},   {"RFN", Tag::kRfn},        {"TITL", Tag::kTitl},
+    {"AUTH", Tag::kAuth}, {"PUBL", Tag::kPubl}, {"ABBR", Tag::kAbbr},      {"TEXT", Tag::kText},
+    {"DATA", Tag::kData}, {"AGNC", Tag::kAgnc}, {"EVEN", Tag::kEven},      {"PAGE", Tag::kPage},
+    {"QUAY", Tag::kQuay}, {"ROLE", Tag::kRole}, {"RELA", Tag::kRela},      {"CALN", Tag::kCaln},
+    {"MEDI", Tag::kMedi}, {"ADDR", Tag::kAddr}, {"ADR1", Tag::kAdr1},      {"ADR2", Tag::kAdr2},
+    {"ADR3", Tag::kAdr3}, {"CITY", Tag::kCity}, {"STAE", Tag::kStae},      {"POST", Tag::kPost},
+    {"CTRY", Tag::kCtry}, {"PHON", Tag::kPhon}, {"EMAIL", Tag::kEmail},    {"WWW", Tag::kWww},
+    {"FILE", Tag::kFile}, {"FORM", Tag::kForm}, {"TRAN", Tag::kTran},      {"LANG", Tag::kLang},
+    {"MIME", Tag::kMime}, {"GIVN", Tag::kGivn}, {"SURN", Tag::kSurn},      {"NPFX", Tag::kNpfx},
+    {"NSFX", Tag::kNsfx}, {"NICK", Tag::kNick}, {"SPFX", Tag::kSpfx},      {"PLAC", Tag::kPlac},
+    {"MAP", Tag::kMap},   {"LATI", Tag::kLati}, {"LONG", Tag::kLong},      {"AGE", Tag::kAge},
+    {"CAUS", Tag::kCaus}, {"RELI", Tag::kReli}, {"SDATE", Tag::kSdate},    {"PHRASE", Tag::kPhrase},
+    {"TEMP", Tag::kTemp}, {"STAT", Tag::kStat}, {"PEDI", Tag::kPedi},      {"ADOP", Tag::kAdop},
+    {"CONT", Tag::kCont}, {"CONC", Tag::kConc}, {"BIRT", Tag::kBirt},      {"CHR", Tag::kChr},
+    {"DEAT", Tag::kDeat}, {"BURI", Tag::kBuri}, {"CREM", Tag::kCrem},      {"BAPM", Tag::kBapm},
+    {"BARM", Tag::kBarm}, {"BASM", Tag::kBasm}, {"BLES", Tag::kBles},      {"CHRA", Tag::kChra},
+    {"CONF", Tag::kConf}, {"FCOM", Tag::kFcom}, {"ORDN", Tag::kOrdn},      {"NATU", Tag::kNatu},
+    {"EMIG", Tag::kEmig}, {"IMMI", Tag::kImmi}, {"CENS", Tag::kCens},      {"PROB", Tag::kProb},
+    {"WILL", Tag::kWill}, {"GRAD", Tag::kGrad}, {"RETI", Tag::kReti},      {"CAST", Tag::kCast},
+    {"DSCR", Tag::kDscr}, {"EDUC", Tag::kEduc}, {"IDNO", Tag::kIdno},      {"NATI", Tag::kNati},
+    {"NCHI", Tag::kNchi}, {"NMR", Tag::kNmr},   {"OCCU", Tag::kOccu},      {"PROP", Tag::kProp},
+    {"RESI", Tag::kResi}, {"SSN", Tag::kSsn},   {"FACT", Tag::kFact},      {"ANUL", Tag::kAnul},
+    {"DIV", Tag::kDiv},   {"DIVF", Tag::kDivf}, {"ENGA", Tag::kEnga},      {"MARB", Tag::kMarb},
+    {"MARC", Tag::kMarc}, {"MARR", Tag::kMarr}, {"MARL", Tag::kMarl},      {"MARS", Tag::kMars},
+    {"BAPL", Tag::kBapl}, {"CONL", Tag::kConl}, {"ENDL", Tag::kEndl},      {"INIL", Tag::kInil},
     {"SLGC", Tag::kSlgc}, {"SLGS", Tag::kSlgs}, {"NO", Tag::kNo},
 };
 
@@ -139,31 +258,33 @@ bool IsEventTag(Tag t) {
          t == Tag::kReli || t == Tag::kTitl;
 }
 
-bool IsIdentifierTag(Tag t) { return t >= Tag::kRefn && t <= Tag::kRfn; }
+bool IsIdentifierTag(Tag t) {
+  return t >= Tag::kRefn && t <= Tag::kRfn;
+}
 
 // What an open structure is; it decides how the lines below it are read.
 enum class Node : std::uint8_t {
-  kIgnored,        // nothing typed of its own; generic structures below it still count
-  kRecord,         // the level-0 line
-  kName,           // a person's NAME
-  kEvent,          // an event or attribute of a person or family
-  kField,          // a value that fills a slot of another structure when it closes
-  kDate,           // a DATE read into date columns
-  kPlace,          // a PLAC
-  kMap,            // MAP under PLAC
-  kAddress,        // ADDR and its parts
-  kFamilyLink,     // a person's FAMC or FAMS
-  kEventFamily,    // FAMC under an event
-  kSpouse,         // HUSB or WIFE under a family event (their AGE)
-  kNote,           // a NOTE with its own text
-  kCitation,       // SOUR at level 1 or more
-  kCitationData,   // DATA under a citation
-  kCitationEvent,  // EVEN under a citation
-  kMediaLink,      // OBJE at level 1 or more
-  kMediaFile,      // FILE of a media record or link
-  kMediaForm,      // FORM of a media record, link or file
-  kAssociation,    // ASSO
-  kIdentifier,     // REFN, RIN, _UID, UID, EXID, AFN, RFN
+  kIgnored,           // nothing typed of its own; generic structures below it still count
+  kRecord,            // the level-0 line
+  kName,              // a person's NAME
+  kEvent,             // an event or attribute of a person or family
+  kField,             // a value that fills a slot of another structure when it closes
+  kDate,              // a DATE read into date columns
+  kPlace,             // a PLAC
+  kMap,               // MAP under PLAC
+  kAddress,           // ADDR and its parts
+  kFamilyLink,        // a person's FAMC or FAMS
+  kEventFamily,       // FAMC under an event
+  kSpouse,            // HUSB or WIFE under a family event (their AGE)
+  kNote,              // a NOTE with its own text
+  kCitation,          // SOUR at level 1 or more
+  kCitationData,      // DATA under a citation
+  kCitationEvent,     // EVEN under a citation
+  kMediaLink,         // OBJE at level 1 or more
+  kMediaFile,         // FILE of a media record or link
+  kMediaForm,         // FORM of a media record, link or file
+  kAssociation,       // ASSO
+  kIdentifier,        // REFN, RIN, _UID, UID, EXID, AFN, RFN
   kSourceRepository,  // REPO under a source record
   kCallNumber,        // CALN under it
   kSourceData,        // DATA under a source record
@@ -246,10 +367,10 @@ struct Frame {
   Tag tag = Tag::kUnknown;
   std::uint8_t slot = 0;  // kField, kSpouse, kChange: the slot it fills; kTranslation: Translated
   int level = 0;
-  std::size_t sink = 0;  // the frame whose slots the lines below fill
-  std::int64_t id = 0;      // its row's id
-  std::int64_t linkId = 0;  // kNote: its note_link row's id
-  std::int64_t seq = 0;   // kName, kEvent: its rank among the record's
+  std::size_t sink = 0;      // the frame whose slots the lines below fill
+  std::int64_t id = 0;       // its row's id
+  std::int64_t linkId = 0;   // kNote: its note_link row's id
+  std::int64_t seq = 0;      // kName, kEvent: its rank among the record's
   std::int64_t pointer = 0;  // the record it points to (final id), 0 for none
   std::int64_t place = 0;    // kEvent, kPlace: the part's place id
   std::int64_t childOf = 0;  // kEvent: the family of a FAMC below it
@@ -260,7 +381,8 @@ struct Frame {
   // whatever the order of the continued structures.
   std::string joinedText;
   bool joinedHere = false;
-  bool pointerForm = false;  // kCitation: a SOUR that points to a record, whose text is no description
+  bool pointerForm =
+      false;  // kCitation: a SOUR that points to a record, whose text is no description
   std::uint32_t filled = 0;  // bit i: slots[i] holds a value
   std::array<Span, kSlots> slots;
   Owner owner;
@@ -349,12 +471,12 @@ struct RecordParser::State {
   std::string joined;  // values continued by CONT or CONC
   std::string scratch;
   std::string windowsScratch;  // its size is its capacity: see DecodeWindows1252
-  std::string text;    // a decoded text kept while another one is decoded
+  std::string text;            // a decoded text kept while another one is decoded
   std::string recordText;
   std::vector<Frame> frames;
   std::size_t depth = 0;  // frames open; frames[0] is the record's line
-  TextIds placeIds;     // the part's places by name
-  TextIds pedigreeIds;  // the part's PEDI texts
+  TextIds placeIds;       // the part's places by name
+  TextIds pedigreeIds;    // the part's PEDI texts
 
   bool inRecord = false;
   std::int64_t lineNumber = 0;  // the file's number of the current line
@@ -429,7 +551,9 @@ struct RecordParser::State {
     }
     b.TextOrNull(text);
   }
-  Span SlotOf(const Frame& f, int s) const { return f.Has(s) ? f.slots[static_cast<std::size_t>(s)] : Span{}; }
+  Span SlotOf(const Frame& f, int s) const {
+    return f.Has(s) ? f.slots[static_cast<std::size_t>(s)] : Span{};
+  }
 
   // Adds the value of a CONT (with a line end) or CONC line to the structure's value.
   void Continue(Frame& f, bool newLine, std::string_view raw) {
@@ -598,11 +722,13 @@ struct RecordParser::State {
   void OpenRecord(std::string_view line, const GedcomLineParts& p) {
     StartRecord(RecordKindOfTag(p.tag));
     lines.append(line);
-    const Span tagText{static_cast<std::size_t>(p.tag.data() - line.data()), p.tag.size(), kInLines};
+    const Span tagText{static_cast<std::size_t>(p.tag.data() - line.data()), p.tag.size(),
+                       kInLines};
     Frame& f = Push(Tags().Find(p.tag), 0, tagText,
                     {p.valueOffset, line.size() - p.valueOffset, kInLines});
     f.node = Node::kRecord;
-    if (!p.xref.empty()) xref = {static_cast<std::size_t>(p.xref.data() - line.data()), p.xref.size(), kInLines};
+    if (!p.xref.empty())
+      xref = {static_cast<std::size_t>(p.xref.data() - line.data()), p.xref.size(), kInLines};
     switch (kind) {
       case RecordKind::kPerson:
         f.owner.person = kindId;
@@ -645,7 +771,8 @@ struct RecordParser::State {
 
   void OpenChild(const GedcomLineParts& p, std::string_view line, std::size_t at) {
     const std::size_t parentIndex = depth - 1;
-    const Span tagText{at + static_cast<std::size_t>(p.tag.data() - line.data()), p.tag.size(), kInLines};
+    const Span tagText{at + static_cast<std::size_t>(p.tag.data() - line.data()), p.tag.size(),
+                       kInLines};
     const Span value{at + p.valueOffset, p.value.size(), kInLines};
     const Tag tag = Tags().Find(p.tag);
     if (tag == Tag::kCont || tag == Tag::kConc) {
@@ -678,9 +805,10 @@ struct RecordParser::State {
         return OpenRecordChild(parent, parentIndex, f, v);
       case Node::kName: {
         static constexpr std::pair<Tag, int> kParts[] = {
-            {Tag::kType, slot::kNameType}, {Tag::kNpfx, slot::kPrefix},  {Tag::kGivn, slot::kGiven},
-            {Tag::kNick, slot::kNickname}, {Tag::kSpfx, slot::kSurnamePrefix},
-            {Tag::kSurn, slot::kSurname},  {Tag::kNsfx, slot::kSuffix}};
+            {Tag::kType, slot::kNameType},      {Tag::kNpfx, slot::kPrefix},
+            {Tag::kGivn, slot::kGiven},         {Tag::kNick, slot::kNickname},
+            {Tag::kSpfx, slot::kSurnamePrefix}, {Tag::kSurn, slot::kSurname},
+            {Tag::kNsfx, slot::kSuffix}};
         for (const auto& [tag, s] : kParts) {
           if (t == tag) {
             Field(f, parentIndex, s);
@@ -712,7 +840,7 @@ struct RecordParser::State {
         return false;
       case Node::kAddress: {
         static constexpr Tag kParts[] = {Tag::kAdr1, Tag::kAdr2, Tag::kAdr3, Tag::kCity,
-                                          Tag::kStae, Tag::kPost, Tag::kCtry};
+                                         Tag::kStae, Tag::kPost, Tag::kCtry};
         for (int i = 0; i < slot::kAddressParts; ++i) {
           if (t == kParts[i]) {
             Field(f, parentIndex, slot::kFirstAddressPart + i);
@@ -844,7 +972,8 @@ struct RecordParser::State {
           return true;
         }
         if (t == Tag::kAlia) return Checked(v, RecordKind::kPerson);
-        if (t == Tag::kAnci || t == Tag::kDesi || t == Tag::kSubm) return Checked(v, RecordKind::kSubmitter);
+        if (t == Tag::kAnci || t == Tag::kDesi || t == Tag::kSubm)
+          return Checked(v, RecordKind::kSubmitter);
         return false;
       case RecordKind::kFamily:
         if (t == Tag::kHusb || t == Tag::kWife) {
@@ -863,10 +992,11 @@ struct RecordParser::State {
         if (t == Tag::kSubm) return Checked(v, RecordKind::kSubmitter);
         return false;
       case RecordKind::kSource: {
-        static constexpr std::pair<Tag, int> kFields[] = {
-            {Tag::kTitl, slot::kTitle},        {Tag::kAuth, slot::kAuthor},
-            {Tag::kPubl, slot::kPublication},  {Tag::kAbbr, slot::kAbbreviation},
-            {Tag::kText, slot::kSourceText}};
+        static constexpr std::pair<Tag, int> kFields[] = {{Tag::kTitl, slot::kTitle},
+                                                          {Tag::kAuth, slot::kAuthor},
+                                                          {Tag::kPubl, slot::kPublication},
+                                                          {Tag::kAbbr, slot::kAbbreviation},
+                                                          {Tag::kText, slot::kSourceText}};
         for (const auto& [tag, s] : kFields) {
           if (t == tag) {
             Field(f, recordIndex, s);
@@ -888,9 +1018,11 @@ struct RecordParser::State {
       }
       case RecordKind::kRepository:
       case RecordKind::kSubmitter: {
-        static constexpr std::pair<Tag, int> kFields[] = {
-            {Tag::kName, slot::kName},   {Tag::kPhon, slot::kPhone}, {Tag::kEmail, slot::kEmail},
-            {Tag::kWww, slot::kWebsite}, {Tag::kLang, slot::kLanguage}};
+        static constexpr std::pair<Tag, int> kFields[] = {{Tag::kName, slot::kName},
+                                                          {Tag::kPhon, slot::kPhone},
+                                                          {Tag::kEmail, slot::kEmail},
+                                                          {Tag::kWww, slot::kWebsite},
+                                                          {Tag::kLang, slot::kLanguage}};
         for (const auto& [tag, s] : kFields) {
           if (t == tag && (t != Tag::kLang || kind == RecordKind::kSubmitter)) {
             Field(f, recordIndex, s);
@@ -940,10 +1072,10 @@ struct RecordParser::State {
 
   bool OpenEventChild(Frame& event, std::size_t eventIndex, Frame& f, std::string_view v) {
     static constexpr std::pair<Tag, int> kFields[] = {
-        {Tag::kType, slot::kType},       {Tag::kAge, slot::kAge},
-        {Tag::kCaus, slot::kCause},      {Tag::kAgnc, slot::kEventAgency},
-        {Tag::kReli, slot::kReligion},   {Tag::kResn, slot::kEventRestriction},
-        {Tag::kTemp, slot::kTemple},     {Tag::kStat, slot::kStatus}};
+        {Tag::kType, slot::kType},     {Tag::kAge, slot::kAge},
+        {Tag::kCaus, slot::kCause},    {Tag::kAgnc, slot::kEventAgency},
+        {Tag::kReli, slot::kReligion}, {Tag::kResn, slot::kEventRestriction},
+        {Tag::kTemp, slot::kTemple},   {Tag::kStat, slot::kStatus}};
     const Tag t = f.tag;
     for (const auto& [tag, s] : kFields) {
       if (t == tag) {
@@ -998,7 +1130,8 @@ struct RecordParser::State {
     target.hasDate = true;
     target.Set(slot::kDateText, f.value);
     target.date = text.empty() ? ReadDate{} : ReadGedcomDate(text);
-    if (!text.empty() && !target.date.readable) Issue("date that no rule reads: " + std::string(text));
+    if (!text.empty() && !target.date.readable)
+      Issue("date that no rule reads: " + std::string(text));
     return true;
   }
 
@@ -1045,13 +1178,14 @@ struct RecordParser::State {
     const bool latitude = t == Tag::kLati;
     if (!ReadCoordinate(text, latitude, v)) {
       if (!text.empty()) {
-        Issue(std::string(latitude ? "latitude" : "longitude") + " that no rule reads: " +
-              std::string(text));
+        Issue(std::string(latitude ? "latitude" : "longitude") +
+              " that no rule reads: " + std::string(text));
       }
       return true;
     }
     if (place > 0) {
-      std::optional<double>& to = latitude ? out->places[place - 1].latitude : out->places[place - 1].longitude;
+      std::optional<double>& to =
+          latitude ? out->places[place - 1].latitude : out->places[place - 1].longitude;
       if (!to) to = v;
     }
     return true;
@@ -1372,7 +1506,8 @@ struct RecordParser::State {
     if (slash != std::string::npos) {
       given = std::string_view(text).substr(0, slash);
       const std::size_t close = text.find('/', slash + 1);
-      surname = std::string_view(text).substr(slash + 1, close == std::string::npos ? std::string::npos : close - slash - 1);
+      surname = std::string_view(text).substr(
+          slash + 1, close == std::string::npos ? std::string::npos : close - slash - 1);
     }
     if (f.Has(slot::kGiven)) {
       ValueCell(b, f.slots[slot::kGiven]);
@@ -1384,7 +1519,8 @@ struct RecordParser::State {
     } else {
       b.TextOrNull(TrimBlanks(surname));
     }
-    for (int s : {slot::kNameType, slot::kPrefix, slot::kSuffix, slot::kNickname, slot::kSurnamePrefix}) {
+    for (int s :
+         {slot::kNameType, slot::kPrefix, slot::kSuffix, slot::kNickname, slot::kSurnamePrefix}) {
       ValueCell(b, SlotOf(f, s));
     }
   }
@@ -1449,7 +1585,9 @@ struct RecordParser::State {
       const std::string_view pedigree = Value(f.slots[slot::kPedigree]);
       if (pedigree.empty()) return;
       auto& texts = out->pedigreeTexts;
-      const auto textOf = [&](std::int64_t id) -> std::string_view { return texts[static_cast<std::size_t>(id - 1)]; };
+      const auto textOf = [&](std::int64_t id) -> std::string_view {
+        return texts[static_cast<std::size_t>(id - 1)];
+      };
       std::int64_t id = pedigreeIds.Find(pedigree, textOf);
       if (id == 0) {
         texts.emplace_back(pedigree);
@@ -1485,7 +1623,8 @@ struct RecordParser::State {
     b.Integer(f.id);
     IdCell(b, f.pointer);
     ValueCell(b, SlotOf(f, slot::kPage));
-    const std::string_view quality = f.Has(slot::kQuality) ? Value(f.slots[slot::kQuality]) : std::string_view();
+    const std::string_view quality =
+        f.Has(slot::kQuality) ? Value(f.slots[slot::kQuality]) : std::string_view();
     std::int64_t q = 0;
     const auto [end, ec] = std::from_chars(quality.data(), quality.data() + quality.size(), q);
     if (!quality.empty() && ec == std::errc() && end == quality.data() + quality.size() && q >= 0) {
@@ -1563,12 +1702,18 @@ void PartRows::Clear() {
 RecordParser::RecordParser(const FileIndex& index, const FileCharset& charset)
     : state_(std::make_unique<State>(index, charset)) {}
 
-void RecordParser::Begin(const PartStart& start, PartRows& out) { state_->Begin(start, out); }
+void RecordParser::Begin(const PartStart& start, PartRows& out) {
+  state_->Begin(start, out);
+}
 
 RecordParser::~RecordParser() = default;
 
-void RecordParser::Line(std::string_view text) { state_->Line(text); }
+void RecordParser::Line(std::string_view text) {
+  state_->Line(text);
+}
 
-void RecordParser::Finish() { state_->CloseRecord(); }
+void RecordParser::Finish() {
+  state_->CloseRecord();
+}
 
 }  // namespace brimsel

@@ -55,7 +55,8 @@ class TextIds {
       h ^= h >> 32;
     }
     std::uint64_t last = 0;
-    for (std::size_t i = 0; i < n; ++i) last |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
+    for (std::size_t i = 0; i < n; ++i)
+      last |= static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])) << (8 * i);
     h = (h ^ last) * kMix;
     return static_cast<std::size_t>(h ^ (h >> 29));
   }

@@ -85,9 +85,12 @@ std::uint64_t XrefIndex::Hash(std::string_view text) {
   return h;
 }
 
-bool XrefIndex::SplitNumbered(std::string_view xref, std::string_view& prefix, std::uint32_t& number) {
+bool XrefIndex::SplitNumbered(std::string_view xref, std::string_view& prefix,
+                              std::uint32_t& number) {
   std::size_t i = 0;
-  while (i < xref.size() && ((xref[i] >= 'A' && xref[i] <= 'Z') || (xref[i] >= 'a' && xref[i] <= 'z') || xref[i] == '_')) ++i;
+  while (i < xref.size() && ((xref[i] >= 'A' && xref[i] <= 'Z') ||
+                             (xref[i] >= 'a' && xref[i] <= 'z') || xref[i] == '_'))
+    ++i;
   const std::size_t digits = xref.size() - i;
   if (i == 0 || i > 7 || digits == 0 || digits > 9 || (xref[i] == '0' && digits > 1)) return false;
   std::uint32_t n = 0;
@@ -132,7 +135,8 @@ XrefIndex::Numbered* XrefIndex::NumberedSlot(std::string_view prefix, std::uint3
 bool XrefIndex::Insert(std::string_view xref, const XrefTarget& target) {
   constexpr std::uint64_t kLimit = std::numeric_limits<std::uint32_t>::max();
   // The compact tables hold 32-bit numbers; a file past them is beyond any memory this runs in.
-  if (static_cast<std::uint64_t>(target.record) > kLimit || static_cast<std::uint64_t>(target.rank) > kLimit) {
+  if (static_cast<std::uint64_t>(target.record) > kLimit ||
+      static_cast<std::uint64_t>(target.rank) > kLimit) {
     throw std::bad_alloc();
   }
   XrefTarget found;
@@ -143,7 +147,8 @@ bool XrefIndex::Insert(std::string_view xref, const XrefTarget& target) {
     if (Numbered* slot = NumberedSlot(prefix, number, series)) {
       // A number the table did not reach when it was first met went to the hashed table.
       if (slot->kind != RecordKind::kNone || FindHashed(xref, found)) return false;
-      *slot = {static_cast<std::uint32_t>(target.record), static_cast<std::uint32_t>(target.rank), target.kind};
+      *slot = {static_cast<std::uint32_t>(target.record), static_cast<std::uint32_t>(target.rank),
+               target.kind};
       ++series->count;
       ++size_;
       return true;
@@ -158,7 +163,8 @@ bool XrefIndex::Find(std::string_view xref, XrefTarget& target) const {
   std::string_view prefix;
   std::uint32_t number = 0;
   if (SplitNumbered(xref, prefix, number)) {
-    if (const Series* series = SeriesOf(prefix); series != nullptr && number < series->byNumber.size()) {
+    if (const Series* series = SeriesOf(prefix);
+        series != nullptr && number < series->byNumber.size()) {
       const Numbered& n = series->byNumber[number];
       if (n.kind != RecordKind::kNone) {
         target = {n.record, n.rank, n.kind};
@@ -172,9 +178,13 @@ bool XrefIndex::Find(std::string_view xref, XrefTarget& target) const {
 bool XrefIndex::InsertHashed(std::string_view xref, const XrefTarget& target) {
   constexpr std::uint64_t kLimit = std::numeric_limits<std::uint32_t>::max();
   if (texts_.size() + xref.size() > kLimit || entries_.size() >= kLimit / 2) throw std::bad_alloc();
-  if (entries_.size() + 1 > MostEntries(slots_.size())) Resize(slots_.empty() ? 1024 : slots_.size() * 2);
-  Entry e{static_cast<std::uint32_t>(target.record), static_cast<std::uint32_t>(target.rank),
-          static_cast<std::uint32_t>(xref.size()), target.kind, {}};
+  if (entries_.size() + 1 > MostEntries(slots_.size()))
+    Resize(slots_.empty() ? 1024 : slots_.size() * 2);
+  Entry e{static_cast<std::uint32_t>(target.record),
+          static_cast<std::uint32_t>(target.rank),
+          static_cast<std::uint32_t>(xref.size()),
+          target.kind,
+          {}};
   if (xref.size() <= kInline) {
     std::memcpy(e.text, xref.data(), xref.size());
   } else {

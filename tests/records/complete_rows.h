@@ -40,7 +40,8 @@ class CollectingSink final : public CompleteRowSink {
       Row row;
       for (std::size_t c = 0; c < rows.Columns(); ++c) row.push_back(CellText(rows.At(r, c)));
       const std::int64_t id = rows.At(r, 0).integer;
-      if (!table.emplace(id, row).second) duplicateIds.push_back(std::string(rows.Table().name) + " " + row[0]);
+      if (!table.emplace(id, row).second)
+        duplicateIds.push_back(std::string(rows.Table().name) + " " + row[0]);
     }
     return true;
   }
@@ -52,7 +53,8 @@ struct Database {
   CompleteReadResult result;
   CollectingSink sink;
   // The rows of `table`, each its `columns` joined by '|', by id.
-  std::vector<std::string> Select(const std::string& table, const std::vector<std::string>& columns) const {
+  std::vector<std::string> Select(const std::string& table,
+                                  const std::vector<std::string>& columns) const {
     std::vector<std::size_t> at;
     for (const TableSchema& t : CompleteTables()) {
       if (t.name != table) continue;
@@ -84,7 +86,8 @@ inline std::unique_ptr<Database> ReadRows(ByteSource& source, const CompleteRead
   return db;
 }
 
-inline std::unique_ptr<Database> ReadRows(std::string gedcom, CompleteReadOptions options = {.charset = Charset::kUtf8}) {
+inline std::unique_ptr<Database> ReadRows(std::string gedcom, CompleteReadOptions options = {
+                                                                  .charset = Charset::kUtf8}) {
   StringSource source(std::move(gedcom));
   return ReadRows(source, options);
 }
