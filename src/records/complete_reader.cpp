@@ -138,7 +138,7 @@ std::vector<std::int64_t> FindRecordCuts(ByteSource& source, std::int64_t skip, 
 // empty when nothing does.
 std::string_view PlaceTail(std::string_view name) {
   for (std::size_t comma = name.find(','); comma != std::string_view::npos; comma = 0) {
-    name = TrimBlanks(name.substr(comma + 1));
+    name = TrimLineBlanks(name.substr(comma + 1));
     if (name.empty() || name.front() != ',') return name;
   }
   return {};

@@ -74,7 +74,7 @@ inline GedcomLineParts SplitGedcomLine(std::string_view line) {
 }
 
 // The value without the blanks at both ends.
-inline std::string_view TrimBlanks(std::string_view v) {
+inline std::string_view TrimLineBlanks(std::string_view v) {
   while (!v.empty() && IsLineBlank(v.front())) v.remove_prefix(1);
   while (!v.empty() && IsLineBlank(v.back())) v.remove_suffix(1);
   return v;
@@ -83,7 +83,7 @@ inline std::string_view TrimBlanks(std::string_view v) {
 // The cross-reference a value points to, without its '@' (blanks around it aside), or empty
 // when the value is not a pointer. "@#D...@" is a calendar escape, not a pointer.
 inline std::string_view PointerIn(std::string_view value) {
-  const std::string_view v = TrimBlanks(value);
+  const std::string_view v = TrimLineBlanks(value);
   if (v.size() < 3 || v.front() != '@' || v.back() != '@' || v[1] == '#') return {};
   const std::string_view inside = v.substr(1, v.size() - 2);
   if (inside.find('@') != std::string_view::npos) return {};

@@ -507,7 +507,7 @@ struct RecordParser::State {
     if (decoder.DecodeChanged(raw, scratch, out->decoded)) return scratch;
     return raw;
   }
-  std::string_view Value(Span s) { return TrimBlanks(Decode(Raw(s))); }
+  std::string_view Value(Span s) { return TrimLineBlanks(Decode(Raw(s))); }
 
   // A single typed value: trimmed, NULL when empty.
   void ValueCell(RowBlock& b, Span s) {
@@ -1173,7 +1173,7 @@ struct RecordParser::State {
 
   // LATI or LONG of a place: the first occurrence with a coordinate gives it.
   bool Coordinate(std::int64_t place, Tag t, std::string_view raw) {
-    const std::string_view text = TrimBlanks(Decode(raw));
+    const std::string_view text = TrimLineBlanks(Decode(raw));
     double v = 0;
     const bool latitude = t == Tag::kLati;
     if (!ReadCoordinate(text, latitude, v)) {
@@ -1377,9 +1377,9 @@ struct RecordParser::State {
       const std::size_t offset = joined.size();
       for (int i = 0; i < slot::kAddressParts; ++i) {
         const Span part = SlotOf(f, slot::kFirstAddressPart + i);
-        if (!part || TrimBlanks(Raw(part)).empty()) continue;
+        if (!part || TrimLineBlanks(Raw(part)).empty()) continue;
         if (joined.size() != offset) joined.append(", ");
-        joined.append(TrimBlanks(Raw(part)));
+        joined.append(TrimLineBlanks(Raw(part)));
       }
       text = {offset, joined.size() - offset, kInJoined};
     }
@@ -1512,12 +1512,12 @@ struct RecordParser::State {
     if (f.Has(slot::kGiven)) {
       ValueCell(b, f.slots[slot::kGiven]);
     } else {
-      b.TextOrNull(TrimBlanks(given));
+      b.TextOrNull(TrimLineBlanks(given));
     }
     if (f.Has(slot::kSurname)) {
       ValueCell(b, f.slots[slot::kSurname]);
     } else {
-      b.TextOrNull(TrimBlanks(surname));
+      b.TextOrNull(TrimLineBlanks(surname));
     }
     for (int s :
          {slot::kNameType, slot::kPrefix, slot::kSuffix, slot::kNickname, slot::kSurnamePrefix}) {
