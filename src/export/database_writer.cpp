@@ -103,7 +103,7 @@ bool DatabaseWriter::Open(const std::string& path, bool largePages) {
   // stay in the processor's caches, merged, cost a third of one sort in memory.
   for (const char* sql : {"PRAGMA journal_mode = OFF", "PRAGMA synchronous = OFF",
                           "PRAGMA locking_mode = EXCLUSIVE", "PRAGMA cache_size = -2000",
-                          "PRAGMA mmap_size = 4294967296", "BEGIN"}) {
+                          "BEGIN"}) {
     if (!Execute(sql)) return false;
   }
   return true;
@@ -150,10 +150,10 @@ std::string DatabaseWriter::CreateTableSql(
   return sql + ")";
 }
 
-std::vector<std::string> DatabaseWriter::CreateIndexSql(const TableSchema& table) {
+std::vector<std::string> DatabaseWriter::CreateIndexSql(const TableSchema& table, bool ascending) {
   std::vector<std::string> statements;
   for (const ColumnSchema& c : table.columns) {
-    if (c.role != ColumnRole::kReference || !c.indexed) continue;
+    if (c.role != ColumnRole::kReference || !c.indexed || c.ascending != ascending) continue;
     statements.push_back(std::string("CREATE INDEX ") + table.name + "_" + c.name + " ON " +
                          table.name + "(" + c.name + ") WHERE " + c.name + " IS NOT NULL");
   }
@@ -192,12 +192,13 @@ bool DatabaseWriter::Insert(const RowBlock& rows) {
     sqlite3_stmt* s = group ? found->second->group : found->second->single;
     const std::size_t count = group ? kGroupRows : 1;
     int p = 1;
+    // Every parameter is NULL after the reset: only the others are bound (most of the complete
+    // tables' columns are NULL in most rows).
     for (std::size_t row = r; row < r + count; ++row) {
       for (std::size_t c = 0; c < columns; ++c, ++p) {
         const Value v = rows.At(row, c);
         switch (v.kind) {
           case Value::kNull:
-            sqlite3_bind_null(s, p);
             break;
           case Value::kInteger:
             sqlite3_bind_int64(s, p, v.integer);
@@ -214,14 +215,15 @@ bool DatabaseWriter::Insert(const RowBlock& rows) {
     }
     const int rc = sqlite3_step(s);
     sqlite3_reset(s);
+    sqlite3_clear_bindings(s);
     if (rc != SQLITE_DONE) return Fail(rc);
     r += count;
   }
   return true;
 }
 
-bool DatabaseWriter::CreateIndexes(const TableSchema& table) {
-  for (const std::string& sql : CreateIndexSql(table)) {
+bool DatabaseWriter::CreateIndexes(const TableSchema& table, bool ascending) {
+  for (const std::string& sql : CreateIndexSql(table, ascending)) {
     if (!Execute(sql)) return false;
   }
   return true;

@@ -35,7 +35,9 @@ class DatabaseWriter {
   bool Insert(const RowBlock& rows);
   // The indexes of the table's indexed references, each over the rows where it is not NULL: a
   // lookup by a reference (a join, a foreign key check) never asks for NULL, and less is sorted.
-  bool CreateIndexes(const TableSchema& table);
+  // `ascending` picks the references whose rows come in ascending order (made before the rows),
+  // or the others (made after).
+  bool CreateIndexes(const TableSchema& table, bool ascending = false);
   bool Execute(const std::string& sql);
   // Commits and closes the database.
   bool Finish();
@@ -51,7 +53,7 @@ class DatabaseWriter {
   // the key column of a referenced table.
   static std::string CreateTableSql(const TableSchema& table,
                                     const std::unordered_map<std::string, std::string>& keyOf);
-  static std::vector<std::string> CreateIndexSql(const TableSchema& table);
+  static std::vector<std::string> CreateIndexSql(const TableSchema& table, bool ascending = false);
 
  private:
   struct Inserts;

@@ -20,6 +20,8 @@
 #include "export/table_file.h"
 #include "export/tsv_rows.h"
 #include "platform/ordered_parallel.h"
+#include "records/complete_reader.h"
+#include "platform/byte_source.h"
 #include "platform/temporary_file.h"
 
 namespace brimsel {
@@ -165,6 +167,9 @@ class ExportRun {
     std::vector<const TableSchema*> tables;
     for (const ClassicTableDescription& t : ClassicTables()) tables.push_back(&t.schema);
     tables.push_back(&ConversionTable());
+    if (Complete()) {
+      for (const TableSchema& t : CompleteTables()) tables.push_back(&t);
+    }
     if (!database_->Open(databaseTemp_->Path(), large)) return FailDatabase(database_->Cause());
     database_->StopWhen([this] { return progress_.StopRequested(); });
     return database_->CreateTables(tables) || FailDatabase(database_->Cause());
@@ -241,14 +246,53 @@ class ExportRun {
     return closed;
   }
 
+  bool Complete() const { return options_.content == DatabaseContent::kComplete; }
+
+  // The complete tables, from their own reading of the source file, inserted as they come.
+  bool WriteCompleteTables() {
+    struct Inserter final : CompleteRowSink {
+      explicit Inserter(DatabaseWriter& db) : db(db) {}
+      bool Take(const RowBlock& rows) override { return db.Insert(rows); }
+      DatabaseWriter& db;
+    } inserter(*database_);
+    std::string reason;
+    std::unique_ptr<FileSource> source = FileSource::Open(model_.sourcePath->c_str(), &reason);
+    if (!source) return FailDatabase(*model_.sourcePath + ": " + reason);
+    CompleteReadOptions read;
+    read.charset = model_.charset;
+    read.threads = ConversionThreads(options_.threads, model_.sourceSize);
+    read.stopRequested = [this] { return progress_.StopRequested(); };
+    read.progress = [this](std::int64_t done, std::int64_t total) { progress_.Advance(done, total); };
+    const CompleteReadResult got = ReadCompleteFile(*source, read, inserter);
+    switch (got.outcome) {
+      case CompleteReadOutcome::kRead:
+        return true;
+      case CompleteReadOutcome::kStopped:
+        return Stop();
+      case CompleteReadOutcome::kSinkFailed:
+        return FailDatabase(database_->Cause());
+      default:
+        return FailDatabase(*model_.sourcePath + ": " + got.detail);
+    }
+  }
+
   bool CompleteDatabase() {
     if (!options_.database) return true;
-    if (options_.tables) progress_.Phase("Base SQLite en cours!");
     DatabaseWriter& db = *database_;
     bool done = db.Insert(ConversionRow(model_, options_.refCounts, options_.bases, options_.version));
+    if (done && Complete()) {
+      for (const TableSchema& t : CompleteTables()) done = done && db.CreateIndexes(t, true);
+      progress_.Phase("Base compl\xE8te en cours!");
+      if (!done || !WriteCompleteTables()) return FailDatabase(db.Cause());
+    }
+    if (options_.tables || Complete()) progress_.Phase("Base SQLite en cours!");
     // Indexes once the rows are in: one sort each rather than an update per row.
     for (const ClassicTableDescription& t : ClassicTables()) done = done && db.CreateIndexes(t.schema);
     for (const char* sql : kClassicViewSql) done = done && db.Execute(sql);
+    if (Complete()) {
+      for (const TableSchema& t : CompleteTables()) done = done && db.CreateIndexes(t);
+      for (const char* sql : kCompleteViewSql) done = done && db.Execute(sql);
+    }
     done = done && db.Finish();
     if (!done) return FailDatabase(db.Cause());
     struct stat st {};

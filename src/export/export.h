@@ -22,10 +22,15 @@ inline constexpr std::size_t kTableNameCapacity = 512;
 // File-name suffix of the database, appended to the tables' base name.
 inline constexpr char kDatabaseSuffix[] = ".sqlite";
 
+// What the database holds: the seven tables alone, or beside them the complete tables of every
+// record of the file.
+enum class DatabaseContent { kClassic, kComplete };
+
 struct ExportOptions {
   std::string outputDir;  // empty: beside the source file; otherwise into this directory
   bool tables = true;     // the seven tables FILE_NAME.txt ... FILE_FAMnote.txt
   bool database = false;  // the database FILE.sqlite
+  DatabaseContent content = DatabaseContent::kComplete;
   bool refCounts = false;  // the code lists' files get the reference-count column ("nb ref")
   NumberingBases bases;    // numbers of the first individual and union ("INDI+", "FAM +")
   // Threads that make the rows (ConversionOptions::threads); the outputs are the same for any.
@@ -62,7 +67,8 @@ struct ExportResult {
 // None when `source` is empty or a table name would not fit kTableNameCapacity bytes.
 std::optional<std::string> TableBaseName(std::string_view source, std::string_view directory = {});
 
-// Writes what `options` asks for of the model converted last, which it leaves as it is: each
+// Writes what `options` asks for of the model converted last, which it leaves as it is (the
+// complete tables come from a reading of their own of the model's source file): each
 // output under a temporary name beside its final one, all renamed into place once every one is
 // complete. Reports how many rows are written (ProgressSink::Advance), and the sizes as message
 // lines ("N Kb => N Kb (N%)" for the tables, "Base SQLite N Kb" for the database). Stops, writing

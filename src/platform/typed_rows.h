@@ -22,6 +22,9 @@ struct ColumnSchema {
   ColumnRole role = ColumnRole::kOptional;
   const char* references = nullptr;  // kReference: the table whose key it names
   bool indexed = false;              // kReference: its values that are not NULL are indexed
+  // kReference: the rows come in the ascending order of its values, so that its index, made
+  // before them, only ever grows at its end (cheaper than sorting it afterwards).
+  bool ascending = false;
 };
 
 struct TableSchema {
@@ -116,8 +119,7 @@ class RowBlock {
     v.kind = c.kind;
     if (c.kind == Value::kInteger) v.integer = c.number;
     if (c.kind == Value::kReal) v.real = c.real;
-    if (c.kind == Value::kText)
-      v.text = std::string_view(texts_).substr(static_cast<std::size_t>(c.number), c.length);
+    if (c.kind == Value::kText) v.text = {texts_.data() + c.number, c.length};
     return v;
   }
   // Changes an integer already in the block (a key that only the consumer of the block can

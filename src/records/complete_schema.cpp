@@ -20,6 +20,11 @@ ColumnSchema Optional(const char* name, ColumnType type = kText) {
 ColumnSchema Reference(const char* name, const char* table, bool indexed = false) {
   return {name, kInt, ColumnRole::kReference, table, indexed};
 }
+// An indexed reference whose values the reader hands out in ascending order: the rows of a
+// record's structures come in file order, and so do their owners.
+ColumnSchema Ascending(const char* name, const char* table) {
+  return {name, kInt, ColumnRole::kReference, table, true, true};
+}
 
 // Restriction, change and creation, which every typed record carries.
 void AddRecordTail(TableSchema& t) {
@@ -85,20 +90,20 @@ std::vector<TableSchema> MakeTables() {
                                 Optional("latitude", kReal), Optional("longitude", kReal)}};
   at(CompleteTable::kPersonName) = {
       "person_name",
-      {Key(), Reference("person", "person", true), Required("seq", kInt), Optional("value"),
+      {Key(), Ascending("person", "person"), Required("seq", kInt), Optional("value"),
        Optional("given"), Optional("surname"), Optional("type"), Optional("prefix"),
        Optional("suffix"), Optional("nickname"), Optional("surname_prefix")}};
   at(CompleteTable::kPersonFamily) = {
       "person_family",
-      {Key(), Reference("person", "person", true), Reference("family", "family", true),
+      {Key(), Ascending("person", "person"), Reference("family", "family"),
        Required("tag", kText), Required("seq", kInt), Optional("pedigree"), Optional("status")}};
   at(CompleteTable::kFamilyChild) = {
       "family_child",
-      {Key(), Reference("family", "family", true), Reference("child", "person", true),
+      {Key(), Ascending("family", "family"), Reference("child", "person", true),
        Required("seq", kInt), Optional("pedigree")}};
   TableSchema& event = at(CompleteTable::kEvent);
   event = {"event",
-           {Key(), Reference("person", "person", true), Reference("family", "family", true),
+           {Key(), Ascending("person", "person"), Ascending("family", "family"),
             Required("seq", kInt), Required("tag", kText), Optional("type"), Optional("value")}};
   AddDateColumns(event);
   for (ColumnSchema c :
@@ -120,17 +125,17 @@ std::vector<TableSchema> MakeTables() {
   AddDateColumns(citation);
   for (ColumnSchema c : {Optional("text"), Optional("description"), Optional("event_type"),
                          Optional("role"), Reference("record", "record"),
-                         Reference("person", "person", true), Reference("family", "family", true),
-                         Reference("event", "event", true), Reference("person_name", "person_name"),
+                         Reference("person", "person"), Reference("family", "family"),
+                         Ascending("event", "event"), Reference("person_name", "person_name"),
                          Reference("association", "association"), Reference("note", "note")}) {
     citation.columns.push_back(c);
   }
   at(CompleteTable::kNoteLink) = {
       "note_link",
       {Key(), Reference("note", "note", true), Reference("record", "record"),
-       Reference("person", "person", true), Reference("family", "family", true),
+       Ascending("person", "person"), Ascending("family", "family"),
        Reference("source", "source"), Reference("media", "media"),
-       Reference("event", "event", true), Reference("person_name", "person_name"),
+       Ascending("event", "event"), Reference("person_name", "person_name"),
        Reference("citation", "citation"), Reference("association", "association")}};
   at(CompleteTable::kMediaLink) = {
       "media_link",

@@ -78,8 +78,8 @@ TEST(SqliteCli, FormatChoosesTheOutputs) {
 
 // Outputs that cannot be written: folders in their way, a read-only folder, a full device
 // (these two in a mount namespace of their own, skipped where none can be made), a file size
-// limit reached while the rows of a larger file go in; each for the database, the tables and
-// both. The run fails naming the first output that failed and the cause; every earlier output
+// limit reached while the rows of a larger file go in; each for the database (the seven tables
+// alone, or the complete one), the tables and both. The run fails naming the first output that failed and the cause; every earlier output
 // is left as it was, although the failed run would have written each one differently; no
 // temporary file remains.
 TEST(SqliteCli, FailuresLeaveTheEarlierDatabase) {
@@ -101,19 +101,26 @@ TEST(SqliteCli, FailuresLeaveTheEarlierDatabase) {
        {"famille.sqlite", "famille_INDI.txt"}},
       {"read-only", true, copy, "mount --bind w w && mount -o remount,bind,ro w",
        "Read-only file system", "Erreur ouverture: w/famille_NAME.txt", {}},
-      {"full", true, "mount -t tmpfs -o size=160k tmpfs w && " + copy,
-       "head -c 1M /dev/zero >w/filler 2>/dev/null", "No space left on device",
+      {"full", true, "mount -t tmpfs -o size=1m tmpfs w && " + copy,
+       "head -c 2M /dev/zero >w/filler 2>/dev/null", "No space left on device",
        "Erreur \xC3\xA9" "criture: w/famille_NAME.txt", {"filler"}},
       {"size limit", false, generate, "trap '' XFSZ && ulimit -f 2000", "File too large",
        "Erreur \xC3\xA9" "criture: w/famille_INDI.txt", {}},
   };
   Names both = kTables;
   both.insert("famille.sqlite");
-  const std::pair<const char*, Names> formats[] = {
-      {"sqlite", {"famille.sqlite"}}, {"tsv", kTables}, {"tsv,sqlite", both}};
+  const struct {
+    const char* format;
+    const char* database;
+    Names outputs;
+  } formats[] = {{"sqlite", "classic", {"famille.sqlite"}},
+                 {"sqlite", "complete", {"famille.sqlite"}},
+                 {"tsv", "classic", kTables},
+                 {"tsv,sqlite", "classic", both}};
   for (const auto& c : cases) {
     if (c.mounts && !namespaces) continue;
-    for (const auto& [format, outputs] : formats) {
+    for (const auto& [formatName, database, outputs] : formats) {
+      const std::string format = std::string(formatName) + " --database " + database;
       TempDir dir;
       fs::create_directory(dir / "w");
       const std::string cli = test::ShellQuote(BRIMSEL_CLI);
@@ -138,7 +145,7 @@ TEST(SqliteCli, FailuresLeaveTheEarlierDatabase) {
       if (c.after != nullptr) listing.insert(outputs.begin(), outputs.end());
       std::string expected = "1\n";
       for (const std::string& name : listing) expected += name + "\n";
-      expected += std::string(format) == "sqlite"
+      expected += std::string(formatName) == "sqlite"
                       ? "brimsel-cli: database not written: Erreur \xC3\xA9" "criture: w/famille.sqlite ("
                       : std::string("brimsel-cli: tables not written: ") + c.failedTable + " (";
       expected += std::string(c.cause) + ")\n";

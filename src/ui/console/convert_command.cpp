@@ -42,6 +42,10 @@ const char kConvertUsage[] =
     "  --format tsv|sqlite|tsv,sqlite\n"
     "                       what to write: the seven tables (tsv, the default), the database\n"
     "                       FILE.sqlite (sqlite), or both\n"
+    "  --database complete|classic\n"
+    "                       what the database holds: beside the seven tables, the complete\n"
+    "                       tables of every record of the file (complete, the default), or\n"
+    "                       the seven tables alone (classic)\n"
     "  -o, --output-dir DIR write the tables into DIR instead of beside FILE\n"
     "  --check              read and check only, write no table\n"
     "  --threads N          read with N threads (1: one thread; default: the machine's\n"
@@ -116,6 +120,7 @@ bool ParseArgs(const std::vector<std::string>& args, ConvertRequest& o, Outcome&
   std::string encoding;
   std::string outputEncoding;
   std::string formats = "tsv";
+  std::string content = "complete";
   std::string threads;
   bool encodingGiven = false;
   bool outputEncodingGiven = false;
@@ -135,6 +140,8 @@ bool ParseArgs(const std::vector<std::string>& args, ConvertRequest& o, Outcome&
       encodingGiven = true;
     } else if (a == "--format") {
       value = &formats;
+    } else if (a == "--database") {
+      value = &content;
     } else if (a == "--output-encoding") {
       value = &outputEncoding;
       outputEncodingGiven = true;
@@ -198,6 +205,14 @@ bool ParseArgs(const std::vector<std::string>& args, ConvertRequest& o, Outcome&
     }
   }
   if (oem) o.conversion.charset = Charset::kCp850;
+  if (content == "complete" || content == "classic") {
+    o.output.content =
+        content == "complete" ? DatabaseContent::kComplete : DatabaseContent::kClassic;
+  } else {
+    bad = {kExitUsage, "convert: --database takes complete or classic, not '" + content + "'",
+           true};
+    return false;
+  }
   if (!ParseFormats(formats, o.output)) {
     bad = {kExitUsage, "convert: --format takes tsv, sqlite or tsv,sqlite, not '" + formats + "'",
            true};
@@ -289,7 +304,14 @@ Outcome RunConvert(const std::vector<std::string>& args, std::FILE* out, std::FI
       ConvertFile(model, request.file.c_str(), request.conversion, progress);
   progress.EndProgress();
   if (const int signal = StopSignal(); signal != 0) return {StoppedStatus(signal), StoppedLine(signal)};
-  if (!converted.Completed()) return {kExitFailed, ConversionFailure(converted, request.file)};
+  // A file without any individual still gives the database of its records, the seven tables
+  // empty; without a database it is a failure, as before.
+  const bool noIndividual = converted.outcome == ConversionOutcome::kNoIndividual &&
+                            request.output.database && !request.check;
+  if (noIndividual) model.sourcePath = request.file;
+  if (!converted.Completed() && !noIndividual) {
+    return {kExitFailed, ConversionFailure(converted, request.file)};
+  }
   if (!request.check) {
     const ExportResult exported = Export(model, request.output, progress);
     progress.EndProgress();

@@ -347,7 +347,8 @@ void ControlPanel::RunCommand(int id) {
       StartReading();
       break;
     case ctl::kConvert:
-      if (model_->sourcePath) {
+      // A file without any individual has no tables to write, but the database of its records.
+      if (model_->sourcePath && (model_->counts.individuals > 0 || IsChecked(ctl::kSqlite))) {
         StartExport();
       } else {
         Beep();
@@ -391,6 +392,7 @@ void ControlPanel::StartReading() {
         // A file that cannot be opened changes nothing, as a cancelled choice.
         if (reading->result.outcome == ConversionOutcome::kUnreadable) return;
         model_ = std::move(reading->model);
+        if (reading->result.outcome == ConversionOutcome::kNoIndividual) model_->sourcePath = path;
         ResetDisplay();
         for (const std::string& line : heldMessages_) AddMessage(line.c_str());
         ShowConversionResult(*this, reading->result, path.c_str());
