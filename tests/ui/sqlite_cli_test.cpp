@@ -183,14 +183,13 @@ TEST(SqliteCli, ASignalStopsAndLeavesTheEarlierOutputs) {
   }
 }
 
-// Every "$ sqlite3 ..." example of the README's database section prints what follows it.
-TEST(SqliteCli, TheReadmeQueriesPrintWhatTheReadmeShows) {
-  if (std::system("sqlite3 -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no sqlite3 shell";
-  TempDir dir;
-  fs::copy_file(kExample, dir / "famille.ged");
-  ASSERT_EQ(RunCli(dir, {"convert", "--format", "sqlite", "famille.ged"}).status, 0);
-  std::istringstream readme(test::ReadBytes(std::string(BRIMSEL_SOURCE_DIR) + "/README.md"));
-  std::string line, command, shown, schema;
+// The "$ sqlite3 ..." examples of `section` in `document` (under the source folder), run in
+// `dir`: each prints what the document shows after it. Returns how many ran, and the text of
+// the section's ```sql block in `schema`.
+int RunDocumentedQueries(const TempDir& dir, const std::string& document, const std::string& section,
+                         std::string& schema) {
+  std::istringstream text(test::ReadBytes(std::string(BRIMSEL_SOURCE_DIR) + "/" + document));
+  std::string line, command, shown;
   bool inSection = false, inSchema = false;
   int examples = 0;
   auto check = [&] {
@@ -205,8 +204,8 @@ TEST(SqliteCli, TheReadmeQueriesPrintWhatTheReadmeShows) {
     ++examples;
     command.clear();
   };
-  while (std::getline(readme, line)) {
-    if (line.rfind("## ", 0) == 0) inSection = line == "## The database";
+  while (std::getline(text, line)) {
+    if (line.rfind("## ", 0) == 0) inSection = line == section;
     if (!inSection) continue;
     if (line == "```sql" || (inSchema && line == "```")) {
       inSchema = line == "```sql";
@@ -224,7 +223,22 @@ TEST(SqliteCli, TheReadmeQueriesPrintWhatTheReadmeShows) {
     }
   }
   check();
-  EXPECT_EQ(examples, 3);
+  return examples;
+}
+
+// The seven tables' queries and schema in docs/database.md, on the bundled example; the complete
+// database's five queries in the README, on the example with sources.
+TEST(SqliteCli, TheDocumentedQueriesPrintWhatTheDocumentsShow) {
+  if (std::system("sqlite3 -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no sqlite3 shell";
+  TempDir dir;
+  fs::copy_file(kExample, dir / "famille.ged");
+  fs::copy_file(std::string(BRIMSEL_SOURCE_DIR) + "/examples/famille-sources.ged",
+                dir / "famille-sources.ged");
+  ASSERT_EQ(RunCli(dir, {"convert", "--format", "sqlite", "famille.ged"}).status, 0);
+  ASSERT_EQ(RunCli(dir, {"convert", "--format", "sqlite", "famille-sources.ged"}).status, 0);
+  std::string schema, none;
+  EXPECT_EQ(RunDocumentedQueries(dir, "docs/database.md", "## The schema and three queries", schema), 3);
+  EXPECT_EQ(RunDocumentedQueries(dir, "README.md", "## The complete database", none), 5);
   // The schema shown is the database's, statement by statement, white space aside.
   ASSERT_EQ(Shell(dir, "sqlite3 famille.sqlite .schema >schema"), 0);
   const auto flat = [](std::string text) {
@@ -235,9 +249,9 @@ TEST(SqliteCli, TheReadmeQueriesPrintWhatTheReadmeShows) {
   std::istringstream statements(schema);
   int found = 0;
   for (std::string statement; std::getline(statements, statement, ';');) {
-    const std::string s = flat(statement);
-    if (s.find("CREATE") == std::string::npos) continue;
-    EXPECT_NE(actual.find(s.substr(s.find("CREATE")) + ";"), std::string::npos) << statement;
+    const std::string st = flat(statement);
+    if (st.find("CREATE") == std::string::npos) continue;
+    EXPECT_NE(actual.find(st.substr(st.find("CREATE")) + ";"), std::string::npos) << statement;
     ++found;
   }
   EXPECT_EQ(found, 18);
