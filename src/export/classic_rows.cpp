@@ -19,10 +19,18 @@ std::size_t Bounded(std::size_t size, int count) {
 }
 
 // A text as the tables hold it: a tab becomes a space, so that a value never splits its cell.
-// NULL for a missing or empty text.
-void AddText(RowBlock& block, std::string_view text) {
+// NULL for a missing or empty text. A text of the model is borrowed as it is when it has no tab.
+void AddText(RowBlock& block, std::string_view text, bool modelText = false) {
   if (text.empty()) {
     block.Null();
+    return;
+  }
+  if (text.find('\t') == std::string_view::npos) {
+    if (modelText) {
+      block.BorrowedText(text);
+    } else {
+      block.Text(text);
+    }
     return;
   }
   std::string& out = block.TextBuffer();
@@ -32,8 +40,9 @@ void AddText(RowBlock& block, std::string_view text) {
   block.EndText();
 }
 
-void AddText(RowBlock& block, const char* text) {
-  AddText(block, text == nullptr ? std::string_view() : std::string_view(text));
+// A text of the model, borrowed.
+void AddModelText(RowBlock& block, const char* text) {
+  AddText(block, text == nullptr ? std::string_view() : std::string_view(text), true);
 }
 
 // A code that names an entry of a dictionary (0-based, -1 for none), as the tables number it.
@@ -93,11 +102,11 @@ DatedEvent ChooseEvent(const char* primaryDate, int primaryPlace, const char* su
   return chosen;
 }
 
-// A date's text, its sortable form and its code.
-void AddDate(RowBlock& block, const NormalDate& date, int quality) {
+// A date's text, its sortable form (when wanted) and its code.
+void AddDate(RowBlock& block, const NormalDate& date, int quality, bool sortable) {
   AddText(block, date.present ? std::string_view(date.text.data()) : std::string_view());
   SortableDateText iso;
-  const std::size_t length = date.present ? SortableDate(quality, date.parts, iso) : 0;
+  const std::size_t length = date.present && sortable ? SortableDate(quality, date.parts, iso) : 0;
   if (length == 0) {
     block.Null();
   } else {
@@ -106,15 +115,15 @@ void AddDate(RowBlock& block, const NormalDate& date, int quality) {
   block.Integer(quality);
 }
 
-void AddEvent(RowBlock& block, const DatedEvent& event) {
-  AddDate(block, event.date, event.quality);
+void AddEvent(RowBlock& block, const DatedEvent& event, bool sortable) {
+  AddDate(block, event.date, event.quality, sortable);
   AddCode(block, event.place);
 }
 
 }  // namespace
 
-ClassicRows::ClassicRows(const GedcomModel& model, NumberingBases bases)
-    : model_(model), bases_(bases) {
+ClassicRows::ClassicRows(const GedcomModel& model, NumberingBases bases, bool sortableDates)
+    : model_(model), bases_(bases), sortableDates_(sortableDates) {
   // In the order of the code lists: family names, given names, places.
   const Dictionary* lists[3] = {model.surnames.get(), model.givenNames.get(), model.places.get()};
   for (std::size_t k = 0; k < 3; ++k) {
@@ -140,6 +149,7 @@ ClassicRows::ClassicRows(const GedcomModel& model, NumberingBases bases)
 void ClassicRows::Fill(ClassicTable table, std::size_t begin, std::size_t end,
                        RowBlock& block) const {
   end = std::min(end, RowCount(table));
+  if (end > begin) block.Reserve(end - begin);
   switch (table) {
     case ClassicTable::kFamilyNames:
     case ClassicTable::kGivenNames:
@@ -167,7 +177,7 @@ void ClassicRows::FillCodeList(std::size_t list, std::size_t begin, std::size_t 
     const DictionaryEntry& entry = lists_[list]->Entry((*orders_[list])[k]);
     block.Integer(std::int64_t{entry.id} + 1);
     block.Integer(entry.refCount);
-    AddText(block, std::string_view(entry.text, static_cast<std::size_t>(entry.length)));
+    AddText(block, std::string_view(entry.text, static_cast<std::size_t>(entry.length)), true);
   }
 }
 
@@ -200,9 +210,11 @@ void ClassicRows::FillIndividuals(std::size_t begin, std::size_t end, RowBlock& 
     block.Integer(p.sex);
     AddCode(block, p.givenName);
     AddCode(block, p.surname);
-    AddEvent(block, ChooseEvent(p.birthDate, p.birthPlace, p.baptismDate, p.baptismPlace, encoding));
-    AddEvent(block, ChooseEvent(p.deathDate, p.deathPlace, p.burialDate, p.burialPlace, encoding));
-    AddText(block, p.occupation);
+    AddEvent(block, ChooseEvent(p.birthDate, p.birthPlace, p.baptismDate, p.baptismPlace, encoding),
+             sortableDates_);
+    AddEvent(block, ChooseEvent(p.deathDate, p.deathPlace, p.burialDate, p.burialPlace, encoding),
+             sortableDates_);
+    AddModelText(block, p.occupation);
   }
 }
 
@@ -213,7 +225,7 @@ void ClassicRows::FillUnions(std::size_t begin, std::size_t end, RowBlock& block
     block.Integer(std::int64_t{u.husband} + bases_.individuals);
     block.Integer(std::int64_t{u.wife} + bases_.individuals);
     const NormalDate date = Normalised(u.marriageDate, model_.tableEncoding);
-    AddDate(block, date, date.quality);
+    AddDate(block, date, date.quality, sortableDates_);
     AddCode(block, u.marriagePlace);
   }
 }
@@ -222,11 +234,12 @@ void ClassicRows::FillNotes(const HugeArray<Note>& notes, int base, std::size_t 
                             std::size_t end, RowBlock& block) const {
   for (std::size_t i = begin; i < end; ++i) {
     block.Integer(std::int64_t{notes[i].owner} + base);
-    AddText(block, notes[i].text);
+    AddModelText(block, notes[i].text);
   }
 }
 
-RowBlock RowsForDatabase(const RowBlock& rows, const ClassicRows& source, TableEncoding encoding) {
+void RowsForDatabase(const RowBlock& rows, const ClassicRows& source, TableEncoding encoding,
+                     RowBlock& out) {
   const TableSchema& schema = rows.Table();
   // The table each reference column points into.
   std::vector<int> targets(schema.columns.size(), -1);
@@ -237,7 +250,8 @@ RowBlock RowsForDatabase(const RowBlock& rows, const ClassicRows& source, TableE
         targets[c] = static_cast<int>(t.table);
     }
   }
-  RowBlock out(schema);
+  out.Reset(schema);
+  out.Reserve(rows.Rows());
   for (std::size_t r = 0; r < rows.Rows(); ++r) {
     for (std::size_t c = 0; c < schema.columns.size(); ++c) {
       const Value v = rows.At(r, c);
@@ -266,7 +280,6 @@ RowBlock RowsForDatabase(const RowBlock& rows, const ClassicRows& source, TableE
       }
     }
   }
-  return out;
 }
 
 }  // namespace brimsel

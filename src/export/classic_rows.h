@@ -27,7 +27,9 @@ struct NumberingBases {
 // encoding, a tab written as a space, as the files hold them.
 class ClassicRows {
  public:
-  ClassicRows(const GedcomModel& model, NumberingBases bases);
+  // Without `sortableDates` the database's ISO forms of the dates are left NULL (the files do
+  // not hold them).
+  ClassicRows(const GedcomModel& model, NumberingBases bases, bool sortableDates = true);
 
   std::size_t RowCount(ClassicTable table) const { return counts_[Index(table)]; }
   // Appends rows [begin, end) of `table` to `block`, a block of that table's schema.
@@ -50,6 +52,7 @@ class ClassicRows {
 
   const GedcomModel& model_;
   NumberingBases bases_;
+  bool sortableDates_;
   // The three dictionaries in the order of the code lists, and their alphabetical orders.
   const Dictionary* lists_[3] = {};
   const std::vector<int>* orders_[3] = {};
@@ -58,8 +61,9 @@ class ClassicRows {
   std::int64_t firstKeys_[kClassicTableCount] = {};
 };
 
-// The rows of `rows` as the database holds them: texts in UTF-8 (from `encoding`), and NULL for
-// a reference that names no row of its table.
-RowBlock RowsForDatabase(const RowBlock& rows, const ClassicRows& source, TableEncoding encoding);
+// The rows of `rows` as the database holds them, into `out` (emptied first): texts in UTF-8
+// (from `encoding`), and NULL for a reference that names no row of its table.
+void RowsForDatabase(const RowBlock& rows, const ClassicRows& source, TableEncoding encoding,
+                     RowBlock& out);
 
 }  // namespace brimsel

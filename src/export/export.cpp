@@ -10,6 +10,7 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <optional>
 #include <vector>
@@ -63,10 +64,33 @@ struct RowRange {
   std::size_t end;
 };
 
-// What a thread made of a range: its lines in the table's file, its rows in the database.
+// What a thread made of a range: its rows, its lines in the table's file, its rows in the
+// database.
 struct MadeRows {
+  RowBlock rows;
   std::string lines;
   RowBlock database;
+};
+
+// The MadeRows written, kept for the ranges still to make: a block's memory is taken once
+// rather than at every block (each new megabyte also costs the kernel the zeroing of its pages).
+class MadeRowsPool {
+ public:
+  std::unique_ptr<MadeRows> Take() {
+    std::lock_guard hold(lock_);
+    if (spare_.empty()) return std::make_unique<MadeRows>();
+    std::unique_ptr<MadeRows> made = std::move(spare_.back());
+    spare_.pop_back();
+    return made;
+  }
+  void Give(std::unique_ptr<MadeRows> made) {
+    std::lock_guard hold(lock_);
+    spare_.push_back(std::move(made));
+  }
+
+ private:
+  std::mutex lock_;
+  std::vector<std::unique_ptr<MadeRows>> spare_;
 };
 
 // The size report: source and tables in kilobytes, and the saving. An empty source has no
@@ -88,7 +112,7 @@ class ExportRun {
   ExportRun(const GedcomModel& model, const ExportOptions& options, ProgressSink& progress,
             std::string base)
       : model_(model), options_(options), progress_(progress), base_(std::move(base)),
-        rows_(model, options.bases) {}
+        rows_(model, options.bases, options.database) {}
 
   ExportResult Run() {
     if (options_.tables && !OpenTables()) return result_;
@@ -189,27 +213,34 @@ class ExportRun {
     for (const RowRange& range : ranges) total += range.end - range.begin;
     std::size_t done = 0;
     bool written = true;
+    MadeRowsPool pool;
     RunOrdered(
         ranges.size(), {.threads = ConversionThreads(options_.threads, model_.sourceSize)},
         [&](std::size_t k) {
           const RowRange& range = ranges[k];
           const ClassicTableDescription& table = Describe(range.table);
-          MadeRows made;
-          RowBlock rows(table.schema);
-          rows_.Fill(range.table, range.begin, range.end, rows);
+          std::unique_ptr<MadeRows> made = pool.Take();
+          made->rows.Reset(table.schema);
+          rows_.Fill(range.table, range.begin, range.end, made->rows);
           if (options_.tables) {
+            made->lines.clear();
             TableFile lines;
-            lines.Open(std::make_unique<BlockSink>(made.lines));
-            WriteTsvRows(table, rows, options_.refCounts, lines);
+            lines.Open(std::make_unique<BlockSink>(made->lines));
+            WriteTsvRows(table, made->rows, options_.refCounts, lines);
             lines.Close();
           }
-          if (options_.database) made.database = RowsForDatabase(rows, rows_, encoding);
+          if (options_.database) RowsForDatabase(made->rows, rows_, encoding, made->database);
           return made;
         },
-        [&](std::size_t k, MadeRows made) {
+        [&](std::size_t k, std::unique_ptr<MadeRows> made) {
           const int t = static_cast<int>(ranges[k].table);
+          const struct GiveBack {
+            MadeRowsPool& pool;
+            std::unique_ptr<MadeRows>& made;
+            ~GiveBack() { pool.Give(std::move(made)); }
+          } giveBack{pool, made};
           if (options_.tables) {
-            files_[t].Formatted(made.lines);
+            files_[t].Formatted(made->lines);
             if (files_[t].Failed()) {
               std::string cause;
               files_[t].Close(&cause);
@@ -217,7 +248,7 @@ class ExportRun {
               return false;
             }
           }
-          if (options_.database && !database_->Insert(made.database)) {
+          if (options_.database && !database_->Insert(made->database)) {
             written = FailDatabase(database_->Cause());
             return false;
           }

@@ -91,6 +91,16 @@ class RowBlock {
     texts_.append(text);
     cells_.push_back(c);
   }
+  // A text that is not copied: it must stay as it is, where it is, as long as the block is read
+  // (a text of the model the rows are made from, say).
+  void BorrowedText(std::string_view text) {
+    Cell c;
+    c.kind = Value::kText;
+    c.borrowed = true;
+    c.number = static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(text.data()));
+    c.length = static_cast<std::uint32_t>(text.size());
+    cells_.push_back(c);
+  }
   // A text, or NULL when it is empty.
   void TextOrNull(std::string_view text) {
     if (text.empty()) {
@@ -113,13 +123,31 @@ class RowBlock {
     cells_.push_back(c);
   }
 
+  // One stored value: what At reads, for a writer that walks a row's cells itself.
+  struct Cell {
+    Value::Kind kind = Value::kNull;
+    bool borrowed = false;     // kText: `number` is the address of a text the block does not own
+    std::uint32_t length = 0;  // kText: bytes in the block's texts from `number`
+    union {
+      std::int64_t number = 0;  // kInteger: the value; kText: the offset of its bytes
+      double real;
+    };
+  };
+  // The cells of row `row`, Columns() of them.
+  const Cell* RowCells(std::size_t row) const { return cells_.data() + row * Columns(); }
+  // The text of a kText cell of this block.
+  std::string_view TextOf(const Cell& c) const {
+    if (c.borrowed) return {reinterpret_cast<const char*>(c.number), c.length};
+    return {texts_.data() + c.number, c.length};
+  }
+
   Value At(std::size_t row, std::size_t column) const {
     const Cell& c = cells_[row * Columns() + column];
     Value v;
     v.kind = c.kind;
     if (c.kind == Value::kInteger) v.integer = c.number;
     if (c.kind == Value::kReal) v.real = c.real;
-    if (c.kind == Value::kText) v.text = {texts_.data() + c.number, c.length};
+    if (c.kind == Value::kText) v.text = TextOf(c);
     return v;
   }
   // Changes an integer already in the block (a key that only the consumer of the block can
@@ -136,6 +164,13 @@ class RowBlock {
   }
   void SetNull(std::size_t row, std::size_t column) { cells_[row * Columns() + column] = {}; }
 
+  // Room for `rows` more rows of cells, so that filling them does not move the block.
+  void Reserve(std::size_t rows) { cells_.reserve(cells_.size() + rows * Columns()); }
+  // Empties the block, keeping its memory, for rows of `table`.
+  void Reset(const TableSchema& table) {
+    table_ = &table;
+    Clear();
+  }
   // Empties the block, keeping its memory, for rows of the same table.
   void Clear() {
     cells_.clear();
@@ -145,14 +180,6 @@ class RowBlock {
   std::size_t Bytes() const { return cells_.size() * sizeof(Cell) + texts_.size(); }
 
  private:
-  struct Cell {
-    Value::Kind kind = Value::kNull;
-    std::uint32_t length = 0;  // kText: bytes in texts_ from `number`
-    union {
-      std::int64_t number = 0;  // kInteger: the value; kText: the offset in texts_
-      double real;
-    };
-  };
   const TableSchema* table_ = nullptr;
   std::vector<Cell> cells_;
   std::string texts_;
