@@ -57,3 +57,6 @@ install(FILES ${PROJECT_SOURCE_DIR}/README.md
               ${BRIMSEL_GENERATED_DIR}/copyright
               ${BRIMSEL_GENERATED_DIR}/changelog.gz
         DESTINATION ${BRIMSEL_DOCDIR})
+# The pages and pictures the README links to, in the same places relative to it.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION ${BRIMSEL_DOCDIR}/docs
+        FILES_MATCHING PATTERN "*.md" PATTERN "*.png" PATTERN "*.svg")

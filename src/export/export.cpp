@@ -76,14 +76,16 @@ struct MadeRows {
 // rather than at every block (each new megabyte also costs the kernel the zeroing of its pages).
 class MadeRowsPool {
  public:
-  std::unique_ptr<MadeRows> Take() {
+  // A kept MadeRows, or a new one.
+  std::unique_ptr<MadeRows> Spare() {
     std::lock_guard hold(lock_);
     if (spare_.empty()) return std::make_unique<MadeRows>();
     std::unique_ptr<MadeRows> made = std::move(spare_.back());
     spare_.pop_back();
     return made;
   }
-  void Give(std::unique_ptr<MadeRows> made) {
+  // Keeps `made`, written, for a later range.
+  void Recycle(std::unique_ptr<MadeRows> made) {
     std::lock_guard hold(lock_);
     spare_.push_back(std::move(made));
   }
@@ -219,7 +221,7 @@ class ExportRun {
         [&](std::size_t k) {
           const RowRange& range = ranges[k];
           const ClassicTableDescription& table = Describe(range.table);
-          std::unique_ptr<MadeRows> made = pool.Take();
+          std::unique_ptr<MadeRows> made = pool.Spare();
           made->rows.Reset(table.schema);
           rows_.Fill(range.table, range.begin, range.end, made->rows);
           if (options_.tables) {
@@ -234,11 +236,11 @@ class ExportRun {
         },
         [&](std::size_t k, std::unique_ptr<MadeRows> made) {
           const int t = static_cast<int>(ranges[k].table);
-          const struct GiveBack {
+          const struct RecycleWhenDone {
             MadeRowsPool& pool;
             std::unique_ptr<MadeRows>& made;
-            ~GiveBack() { pool.Give(std::move(made)); }
-          } giveBack{pool, made};
+            ~RecycleWhenDone() { pool.Recycle(std::move(made)); }
+          } recycle{pool, made};
           if (options_.tables) {
             files_[t].Formatted(made->lines);
             if (files_[t].Failed()) {

@@ -29,6 +29,8 @@ expected_files() {
   printf '%s\n' usr/bin/brimsel-cli usr/share/man/man1/brimsel-cli.1.gz \
     usr/share/doc/brimsel/README.md usr/share/doc/brimsel/copyright \
     usr/share/doc/brimsel/changelog.gz
+  # The pages and pictures of docs/ that the README links to.
+  (cd "$source_dir/docs" && ls *.md *.png *.svg) | sed 's|^|usr/share/doc/brimsel/docs/|'
   if [ "$gui" = gui ]; then
     printf '%s\n' usr/bin/brimsel usr/share/man/man1/brimsel.1.gz \
       usr/share/applications/brimsel.desktop
