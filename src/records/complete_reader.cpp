@@ -226,6 +226,13 @@ class Reader {
   RowPart ParseOnePart(std::size_t k);
   bool TakeRows(std::size_t k, RowPart part);
   bool HandOut(const RowBlock& block);
+  // Hands out `block` and empties it once it holds kEndBlockRows rows.
+  bool HandOutWhenFull(RowBlock& block) {
+    if (block.Rows() < kEndBlockRows) return true;
+    if (!HandOut(block)) return false;
+    block.Clear();
+    return true;
+  }
   bool HandOutEnd();
   std::int64_t PlaceId(std::string_view name);
   bool Fail(CompleteReadOutcome outcome, std::string detail) {
@@ -510,14 +517,14 @@ bool Reader::TakeRows(std::size_t k, RowPart part) {
   if (part.failed) return Fail(CompleteReadOutcome::kReadError, "read error");
   PartRows& rows = *part.rows;
   // However this ends, the part's memory serves the next parts.
-  struct GiveBack {
+  struct KeepForReuse {
     Reader& reader;
     std::unique_ptr<PartRows>& rows;
-    ~GiveBack() {
+    ~KeepForReuse() {
       std::lock_guard hold(reader.spareLock_);
       reader.spare_.push_back(std::move(rows));
     }
-  } giveBack{*this, part.rows};
+  } keep{*this, part.rows};
   if (rows.lines != partLines_[k] || rows.records != partRecords_[k]) {
     return Fail(CompleteReadOutcome::kFileChanged, "the file changed while it was read");
   }
@@ -603,10 +610,7 @@ bool Reader::HandOutEnd() {
           b.Null();
         }
       }
-      if (b.Rows() == kEndBlockRows) {
-        if (!HandOut(b)) return false;
-        b.Clear();
-      }
+      if (!HandOutWhenFull(b)) return false;
     }
     if (!HandOut(b)) return false;
   }
@@ -634,10 +638,7 @@ bool Reader::HandOutEnd() {
       } else {
         b.Null();
       }
-      if (b.Rows() == kEndBlockRows) {
-        if (!HandOut(b)) return false;
-        b.Clear();
-      }
+      if (!HandOutWhenFull(b)) return false;
     }
     if (!HandOut(b)) return false;
   }
@@ -658,10 +659,7 @@ bool Reader::HandOutEnd() {
           b.Integer(v);
         }
       }
-      if (b.Rows() == kEndBlockRows) {
-        if (!HandOut(b)) return false;
-        b.Clear();
-      }
+      if (!HandOutWhenFull(b)) return false;
     }
     if (!HandOut(b)) return false;
   }
